@@ -1,0 +1,78 @@
+#pragma once
+// The synthetic peak: a Gaussian-Lorentzian line in sum or product form, with an optional tail on
+// the high-binding-energy side, as a singlet or as a spin-orbit doublet.  A peak is described by its
+// area; its height is derived.
+//
+// Evaluations are computed in double precision and rounded to single on return.  A shape that cannot
+// be evaluated (a zero FWHM, say) gives a value that is not finite; the caller decides whether that
+// skips a statement or ends the command.
+
+#include "workspace/records.h"
+
+namespace vortlan {
+
+enum class LineForm { Sum, Product };
+
+inline LineForm lineFormOf(const FitOptions& options) {
+    return isTrue(options.glSum) ? LineForm::Sum : LineForm::Product;
+}
+
+// The parameters of one peak as the line shape sees them; position already includes any shift.
+struct PeakShape {
+    float position = 0;
+    float area = 0;
+    float fwhm = 0;
+    short gl = 0;
+    float splitting = 0;
+    short type = 0;
+    float ts = 0;
+    float tl = 0;
+};
+
+// The peak's shape with the region's energy shift added to its position.
+PeakShape shapeOf(const Peak& peak, float shift = 0.0f);
+
+// area / (height x FWHM) of one component in the sum form.
+double sumAreaFactor(short gl, float ts, float tl);
+
+// One Gaussian-Lorentzian component with the given area.
+float componentValue(LineForm form, float x, float position, float area, float fwhm, short gl, float ts, float tl);
+
+// The intensity of a peak at binding energy x; 0 for a type outside 1..4.
+float peakValue(LineForm form, float x, const PeakShape& shape);
+
+// The per-peak work of peakValue done once, for evaluating one peak at many points; gives exactly
+// the values of peakValue.
+class PeakEvaluator {
+public:
+    PeakEvaluator(LineForm form, const PeakShape& shape);
+    float operator()(float x) const;
+
+private:
+    struct Component {
+        double position = 0;
+        double height = 0;
+        double width = 0;  // the FWHM in the sum form, the scale length in the product form
+        double m = 0;      // the Lorentzian fraction
+        double ts = 0;
+        double tl = 0;
+        bool tail = false;
+        int gl = 0;
+    };
+    static Component makeComponent(LineForm form, double position, float area, float fwhm, short gl, float ts,
+                                   float tl);
+    float componentAt(const Component& c, float x) const;
+
+    LineForm form_;
+    int componentCount_ = 0;
+    Component shifted_;  // the component at position + splitting of a doublet, evaluated first
+    Component main_;
+};
+
+// Height of the main component in units of heightUnit, and its exact inverse.
+float heightFromArea(LineForm form, float area, float fwhm, short gl, short type, float ts, float tl,
+                     float heightUnit);
+float areaFromHeight(LineForm form, float height, float fwhm, short gl, short type, float ts, float tl,
+                     float heightUnit);
+
+}  // namespace vortlan

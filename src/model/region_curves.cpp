@@ -1,0 +1,192 @@
+#include "model/region_curves.h"
+
+#include <cmath>
+
+#include "base/checked_math.h"
+#include "base/number_text.h"
+#include "model/backgrounds.h"
+#include "model/peak_shapes.h"
+#include "workspace/resize.h"
+
+namespace vortlan {
+
+namespace {
+
+// The curve update skips faulting statements; everything the optimisers call ends on a fault.
+enum class OnFault { Skip, End };
+
+void store(float& target, double value, OnFault onFault) {
+    if (onFault == OnFault::Skip) {
+        storeSingle(target, value);
+    } else {
+        target = singleOrFault(value);
+    }
+}
+
+bool slotsValid(const Region& r) {
+    if (r.peakCount < 0 || r.peakCount > kPeaksPerRegion) return false;
+    for (int s = 0; s < r.peakCount; ++s) {
+        if (r.peakSlots[s] < 0 || r.peakSlots[s] >= kPeakCount) return false;
+    }
+    return true;
+}
+
+// Whether the region's range arrays hold its range and its slots name peaks of the table.
+bool curvesComputable(const Region& r) {
+    const int n = r.rangeCount;
+    return n >= 0 && r.rangeEnergy.holds(n) && r.rangeCounts.holds(n) && r.background.holds(n) &&
+           r.envelope.holds(n) && r.residual.holds(n) && slotsValid(r);
+}
+
+void requireComputable(const Region& r) {
+    if (!curvesComputable(r)) throw ComputationFault(FaultKind::OutOfRange);
+}
+
+// Peak curves are derived data: one too short for the range (a damaged file) is renewed.
+void ensureCurve(Workspace& workspace, int peak, int n) {
+    if (!workspace.peaks[peak].curve.holds(n)) resizePeakCurve(workspace, peak, n);
+}
+
+double weightOf(float data) { return data == 0.0f ? 1.0 : std::fabs(static_cast<double>(data)); }
+
+void computePeakCurve(Workspace& workspace, const Region& r, int peak, OnFault onFault) {
+    ensureCurve(workspace, peak, r.rangeCount);
+    Peak& p = workspace.peaks[peak];
+    const PeakEvaluator value(lineFormOf(workspace.options), shapeOf(p, r.shift));
+    for (int i = 1; i <= r.rangeCount; ++i) {
+        store(p.curve[i], static_cast<double>(value(r.rangeEnergy[i])) + r.background[i], onFault);
+    }
+}
+
+// The envelope of every peak but the excluded one (-1 for none), and the residual under it.
+void sumEnvelope(Workspace& workspace, Region& r, int excludedPeak, OnFault onFault) {
+    const int n = r.rangeCount;
+    for (int i = 1; i <= n; ++i) r.envelope[i] = r.background[i];
+    for (int s = 0; s < r.peakCount; ++s) {
+        const int peak = r.peakSlots[s];
+        if (peak == excludedPeak) continue;
+        const PointArray& curve = workspace.peaks[peak].curve;
+        for (int i = 1; i <= n; ++i) {
+            store(r.envelope[i], static_cast<double>(r.envelope[i]) + curve[i] - r.background[i], onFault);
+        }
+    }
+    for (int i = 1; i <= n; ++i) store(r.residual[i], static_cast<double>(r.rangeCounts[i]) - r.envelope[i], onFault);
+}
+
+// The mean weighted square of the residual, summed in single precision.
+float residualStatistic(const Region& r, OnFault onFault) {
+    float sum = 0.0f;
+    for (int i = 1; i <= r.rangeCount; ++i) {
+        const double residual = r.residual[i];
+        store(sum, sum + residual * residual / weightOf(r.rangeCounts[i]), onFault);
+    }
+    if (r.rangeCount == 0) {
+        if (onFault == OnFault::End) throw ComputationFault(FaultKind::DivisionByZero);
+        return sum;
+    }
+    float chi = sum;
+    store(chi, static_cast<double>(sum) / r.rangeCount, onFault);
+    return chi;
+}
+
+float computeRegionCurves(Workspace& workspace, int region, OnFault onFault) {
+    Region& r = workspace.regions[region];
+    for (int s = 0; s < r.peakCount; ++s) computePeakCurve(workspace, r, r.peakSlots[s], onFault);
+    sumEnvelope(workspace, r, -1, onFault);
+    return residualStatistic(r, onFault);
+}
+
+bool takesPartInTotal(const Region& r) { return isTrue(r.defined) && isTrue(r.backgroundSet); }
+
+void measureIntensityRange(Region& r) {
+    float high = 0.0f;
+    float low = 10000000.0f;
+    for (int i = 1; i <= r.rangeCount; ++i) {
+        const float v = singleOrFault(static_cast<double>(r.rangeCounts[i]) - r.background[i]);
+        if (v > high) high = v;
+        if (v < low) low = v;
+    }
+    r.rangeCountsHigh = high;
+    r.rangeCountsLow = low;
+    r.heightUnit = singleOrFault((static_cast<double>(high) - low) / 100.0);
+}
+
+float checkedHeight(LineForm form, const Peak& p, float heightUnit) {
+    const float height = heightFromArea(form, p.area, p.fwhm, p.gl, p.type, p.ts, p.tl, heightUnit);
+    if (std::isfinite(height)) return height;
+    const bool zeroDivisor = heightUnit == 0.0f || p.fwhm == 0.0f;
+    throw ComputationFault(zeroDivisor ? FaultKind::DivisionByZero : FaultKind::Overflow);
+}
+
+}  // namespace
+
+void recomputeRegion(Workspace& workspace, Port& port) {
+    Region& r = currentRegionOf(workspace);
+    computeBackground(workspace, workspace.currentRegion);
+    requireComputable(r);
+    measureIntensityRange(r);
+    const LineForm form = lineFormOf(workspace.options);
+    for (int s = 0; s < r.peakCount; ++s) {
+        Peak& p = workspace.peaks[r.peakSlots[s]];
+        if (isTrue(workspace.acceptingBackground)) p.height = checkedHeight(form, p, r.heightUnit);
+        p.area = singleOrFault(areaFromHeight(form, p.height, p.fwhm, p.gl, p.type, p.ts, p.tl, r.heightUnit));
+    }
+    if (r.peakCount >= 1) updateRegionCurves(workspace, port);
+}
+
+void updateRegionCurves(Workspace& workspace, Port& port) {
+    const int region = workspace.currentRegion;
+    Region& r = currentRegionOf(workspace);
+    if (!curvesComputable(r)) return;
+    const float chi = computeRegionCurves(workspace, region, OnFault::Skip);
+    port.setChiText(region, signedNumberText(chi));
+    const double oldChi = isTrue(r.defined) ? r.chiSquare : 0.0;
+    storeSingle(workspace.totalChiSquare, workspace.totalChiSquare - oldChi + chi);
+    r.chiSquare = chi;
+    port.setSumChiText(signedNumberText(workspace.totalChiSquare));
+}
+
+void prepareSinglePeakFit(Workspace& workspace, int peak) {
+    Region& r = currentRegionOf(workspace);
+    requireComputable(r);
+    for (int s = 0; s < r.peakCount; ++s) computePeakCurve(workspace, r, r.peakSlots[s], OnFault::End);
+    sumEnvelope(workspace, r, peak, OnFault::End);
+}
+
+float singlePeakStatistic(Workspace& workspace, int peak) {
+    const Region& r = currentRegionOf(workspace);
+    requireComputable(r);
+    ensureCurve(workspace, peak, r.rangeCount);
+    Peak& p = workspace.peaks.at(peak);
+    const PeakEvaluator value(lineFormOf(workspace.options), shapeOf(p, r.shift));
+    float sum = 0.0f;
+    for (int i = 1; i <= r.rangeCount; ++i) {
+        const double background = r.background[i];
+        p.curve[i] = singleOrFault(value(r.rangeEnergy[i]) + background);
+        const double residual = r.residual[i] - (p.curve[i] - background);
+        sum = singleOrFault(sum + residual * residual / weightOf(r.rangeCounts[i]));
+    }
+    return singleOrFault(divideOrFault(sum, r.rangeCount));
+}
+
+void allRegionStatistic(Workspace& workspace) {
+    workspace.totalChiSquare = 0.0f;
+    for (int region = 0; region < kRegionCount; ++region) {
+        Region& r = workspace.regions[region];
+        if (!takesPartInTotal(r)) continue;
+        requireComputable(r);
+        r.chiSquare = computeRegionCurves(workspace, region, OnFault::End);
+        workspace.totalChiSquare = singleOrFault(static_cast<double>(workspace.totalChiSquare) + r.chiSquare);
+    }
+}
+
+void allRegionStatisticShown(Workspace& workspace, Port& port) {
+    allRegionStatistic(workspace);
+    for (int region = 0; region < kRegionCount; ++region) {
+        const Region& r = workspace.regions[region];
+        if (takesPartInTotal(r)) port.setChiText(region, signedNumberText(r.chiSquare));
+    }
+    port.setSumChiText(shortNumberText(workspace.totalChiSquare));
+}
+
+}  // namespace vortlan

@@ -1,0 +1,63 @@
+#pragma once
+// The few things the core asks of the world outside it. The desktop program carries them out on its
+// windows and event loop, the command-line tool prints messages and ignores the rest, and the tests
+// record them.
+
+#include <string_view>
+
+namespace vortlan {
+
+enum class Window {
+    Main,           // XPSForm
+    Spectrum,       // SpecForm
+    Peak,           // PeakForm
+    Background,     // BGForm
+    Options,        // OptForm
+    Constraint,     // CntForm
+    Fitting,        // FittingForm
+    Printing,       // PrintingForm
+    Clip,           // ClipForm
+    RegionShift,    // RegionShiftForm
+    RegionCaption,  // RCaptionForm
+};
+inline constexpr int kWindowCount = 11;
+
+enum class RegionColour { ButtonFace, Defined, Current };
+
+// What the spectrum window is asked to draw of the current region, in the order asked.
+enum class SpectrumDrawing {
+    Clear,           // an empty surface
+    RegionFrame,     // frame, axis, caption and raw spectrum (clears first)
+    FittedCurves,    // background, peaks and envelope over what is there
+    HighlightedPeak  // the current peak in red over what is there
+};
+
+class Port {
+public:
+    virtual ~Port() = default;
+
+    // A modal message box with an OK button, titled with the program's name.
+    virtual void message(std::string_view text) = 0;
+    // A modal Yes/No question; true for Yes.
+    virtual bool askYesNo(std::string_view text) = 0;
+    virtual void beep() = 0;
+    // Lets pending window events run (the fitting window's "Stop Fitting" among them).
+    virtual void yield() = 0;
+    virtual void setBusyPointer(bool busy) = 0;
+
+    virtual void showWindow(Window window) = 0;
+    virtual void hideWindow(Window window) = 0;
+    virtual void setWindowEnabled(Window window, bool enabled) = 0;
+    virtual void setWindowCaption(Window window, std::string_view caption) = 0;
+
+    // The main window's indicators.
+    virtual void setChiText(int region, std::string_view text) = 0;
+    virtual void setSumChiText(std::string_view text) = 0;
+    virtual void setPeakButtonCaption(int button, std::string_view caption) = 0;
+    virtual void setPeakButtonEnabled(int button, bool enabled) = 0;
+    virtual void setRegionColour(int region, RegionColour colour) = 0;
+
+    virtual void drawSpectrum(SpectrumDrawing drawing) = 0;
+};
+
+}  // namespace vortlan

@@ -1,0 +1,63 @@
+#pragma once
+// A Port that keeps the last state of every indicator and the list of everything asked of it; the
+// model of the windows when no window exists.
+
+#include <array>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "workspace/limits.h"
+#include "workspace/port.h"
+
+namespace vortlan {
+
+struct WindowState {
+    bool visible = false;
+    bool enabled = true;
+    std::string caption;
+};
+
+class RecordingPort : public Port {
+public:
+    void message(std::string_view text) override;
+    bool askYesNo(std::string_view text) override;
+    void beep() override;
+    void yield() override;
+    void setBusyPointer(bool busy) override;
+
+    void showWindow(Window window) override;
+    void hideWindow(Window window) override;
+    void setWindowEnabled(Window window, bool enabled) override;
+    void setWindowCaption(Window window, std::string_view caption) override;
+
+    void setChiText(int region, std::string_view text) override;
+    void setSumChiText(std::string_view text) override;
+    void setPeakButtonCaption(int button, std::string_view caption) override;
+    void setPeakButtonEnabled(int button, bool enabled) override;
+    void setRegionColour(int region, RegionColour colour) override;
+
+    void drawSpectrum(SpectrumDrawing drawing) override;
+
+    const WindowState& window(Window w) const { return windows[static_cast<std::size_t>(w)]; }
+
+    // Everything recorded, open to the tests.
+    std::vector<std::string> messages;
+    std::vector<std::string> questions;
+    std::deque<bool> answers;  // answers to the next questions; No when empty
+    int beeps = 0;
+    int yields = 0;
+    bool busy = false;
+    std::array<WindowState, kWindowCount> windows{};
+    std::array<std::string, kRegionCount> chiTexts{};
+    std::string sumChiText;
+    std::array<std::string, kPeakButtonCount> peakButtonCaptions{};
+    std::array<bool, kPeakButtonCount> peakButtonsEnabled{};
+    std::array<RegionColour, kRegionCount> regionColours{};
+    std::vector<SpectrumDrawing> drawings;
+    // Runs at every yield: a test presses "Stop Fitting" here.
+    std::function<void()> onYield;
+};
+
+}  // namespace vortlan

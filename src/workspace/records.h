@@ -1,0 +1,174 @@
+#pragma once
+// The records of the workspace, field by field in their stored order: the project file and the
+// region-parameter file write them in exactly this order.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "base/fixed_text.h"
+#include "workspace/limits.h"
+#include "workspace/point_array.h"
+
+namespace vortlan {
+
+enum class BackgroundType : short { Shirley = 0, Linear = 1, Tougaard = 2 };
+
+struct Region {
+    short defined = 0;
+    short sourceNumber = 0;
+    Text20 caption;
+    short pointCount = 0;
+    PointArray energy;  // binding energy, index 1 the highest
+    PointArray counts;
+    float beHigh = 0;
+    float beLow = 0;
+    float countsHigh = 0;
+    float countsLow = 0;
+    short backgroundSet = 0;
+    short peakCount = 0;
+    std::array<short, kPeaksPerRegion> peakSlots{};
+    short backgroundType = 0;  // see BackgroundType
+    float rangeLow = 0;
+    float rangeHigh = 0;
+    float linearSlope = 0;
+    short indexAtHigh = 0;
+    short indexAtLow = 0;
+    short rangeCount = 0;
+    float rangeCountsHigh = 0;
+    float rangeCountsLow = 0;
+    float heightUnit = 0;
+    float chiSquare = 0;
+    PointArray rangeEnergy;
+    PointArray rangeCounts;
+    PointArray baseLine;
+    PointArray background;
+    PointArray envelope;
+    PointArray residual;
+    float endAverageLast = 0;
+    float endAverageFirst = 0;
+    short averagePoints = 0;
+    float backgroundParam = 0;
+    float shift = 0;
+
+    friend bool operator==(const Region&, const Region&) = default;
+};
+
+enum class PeakType : short { Singlet = 1, P = 2, D = 3, F = 4 };
+
+struct Peak {
+    short defined = 0;
+    Text20 label;
+    short type = 0;  // see PeakType; 0 after the workspace reset
+    float splitting = 0;
+    float position = 0;
+    float area = 0;
+    float height = 0;
+    float fwhm = 0;
+    short gl = 0;  // %GL, 0 Gaussian .. 100 Lorentzian
+    short fixPosition = 0;
+    short fixFwhm = 0;
+    short fixArea = 0;
+    short fixGl = 0;
+    short region = 0;
+    PointArray curve;  // the peak plus the background at each range point
+    float ts = 0;
+    float tl = 0;
+
+    friend bool operator==(const Peak&, const Peak&) = default;
+};
+
+enum class ConstraintOp : short { Add = 0, Subtract = 1, Multiply = 2, Divide = 3 };
+
+struct ParamConstraint {
+    short linked = 0;
+    short refPeak = 0;
+    short isReference = 0;
+    short tiedPeak = 0;
+    short op = 0;  // see ConstraintOp
+    float operand = 0;
+    short limited = 0;
+    float low = 0;
+    float high = 0;
+
+    friend bool operator==(const ParamConstraint&, const ParamConstraint&) = default;
+};
+
+// The four parameters that constraints and the optimisers act on, in stored order.
+enum class PeakParam { Position = 0, Area = 1, Fwhm = 2, Gl = 3 };
+inline constexpr std::array<PeakParam, 4> kPeakParams = {PeakParam::Position, PeakParam::Area, PeakParam::Fwhm,
+                                                         PeakParam::Gl};
+
+struct PeakConstraints {
+    ParamConstraint position;
+    ParamConstraint area;
+    ParamConstraint fwhm;
+    ParamConstraint gl;
+
+    ParamConstraint& of(PeakParam param);
+    const ParamConstraint& of(PeakParam param) const;
+
+    friend bool operator==(const PeakConstraints&, const PeakConstraints&) = default;
+};
+
+struct SearchLevel {
+    short use = 0;
+    float range = 0;
+    float step = 0;
+
+    friend bool operator==(const SearchLevel&, const SearchLevel&) = default;
+};
+
+struct NewtonLevel {
+    short use = 0;
+    float delta = 0;
+
+    friend bool operator==(const NewtonLevel&, const NewtonLevel&) = default;
+};
+
+// Levels 1..4 are held at indexes 0..3.
+using SearchLevels = std::array<SearchLevel, kLevelCount>;
+using NewtonLevels = std::array<NewtonLevel, kLevelCount>;
+
+struct FitOptions {
+    float methodFlag = 0;  // 0 the search method, 1 Newton's method
+    short searchTrials = 0;
+    short newtonTrials = 0;
+    float tolerance = 0;  // a fraction; shown in percent
+    SearchLevels searchPosition{};
+    SearchLevels searchArea{};
+    SearchLevels searchFwhm{};
+    NewtonLevels newtonPosition{};
+    NewtonLevels newtonArea{};
+    NewtonLevels newtonFwhm{};
+    short glSum = 0;  // true: Gaussian-Lorentzian sum form; false: product form
+
+    friend bool operator==(const FitOptions&, const FitOptions&) = default;
+};
+
+// The whole state of the program; one instance lives for the whole run.
+struct Workspace {
+    std::array<Region, kRegionCount> regions;
+    short currentRegion = 0;
+    std::array<Peak, kPeakCount> peaks;
+    std::array<Peak, kPeakCount> peakBackup;  // taken when the peak dialog opens a peak
+    std::array<PeakConstraints, kPeakCount> constraints;
+    short currentPeak = 0;
+    Peak scratchPeak;  // the search method's working peak
+    short peakTotal = 0;
+    float totalChiSquare = 0;
+    float areaScrollUnit = 1;  // never 0
+    std::string fileName;
+    std::string description;  // at most 128 characters are stored
+    FitOptions options;
+    short stopRequested = 0;
+    short acceptingBackground = 0;
+};
+
+inline constexpr std::size_t kDescriptionLength = 128;
+
+// The current region; an out-of-table index throws std::out_of_range instead of reaching past the table.
+Region& currentRegionOf(Workspace& workspace);
+const Region& currentRegionOf(const Workspace& workspace);
+
+}  // namespace vortlan
