@@ -21,7 +21,9 @@ ComputationFault::ComputationFault(FaultKind kind) : ComputationFault(kind, faul
 ComputationFault::ComputationFault(FaultKind kind, const std::string& message)
     : std::runtime_error(message), kind_(kind) {}
 
-static FaultKind kindOf(double value) { return std::isnan(value) ? FaultKind::NotANumber : FaultKind::Overflow; }
+static FaultKind kindOf(double value) {
+    return std::isnan(value) ? FaultKind::NotANumber : FaultKind::Overflow;
+}
 
 float singleOrFault(double value) {
     const auto single = toSingle(value);

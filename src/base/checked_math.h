@@ -15,12 +15,12 @@ enum class FaultKind { DivisionByZero, Overflow, NotANumber, OutOfRange };
 
 // Ends the command that started the work; the caller shows what() to the user.
 class ComputationFault : public std::runtime_error {
-public:
+  public:
     explicit ComputationFault(FaultKind kind);
     ComputationFault(FaultKind kind, const std::string& message);
     FaultKind kind() const { return kind_; }
 
-private:
+  private:
     FaultKind kind_;
 };
 
@@ -33,9 +33,7 @@ inline bool fitsSingle(double value) {
 // The value rounded to a single, or nothing when that faults.
 inline std::optional<float> toSingle(double value) {
     if (!fitsSingle(value)) return std::nullopt;
-    const float single = static_cast<float>(value);
-    if (!std::isfinite(single)) return std::nullopt;  // rounds up past the largest single
-    return single;
+    return static_cast<float>(value);
 }
 
 // Stores the value into target unless that faults; tells whether it stored.

@@ -10,7 +10,7 @@ namespace vortlan {
 
 template <std::size_t N>
 class FixedText {
-public:
+  public:
     FixedText() { chars_.fill(' '); }
     explicit FixedText(std::string_view text) { assign(text); }
 
@@ -26,7 +26,7 @@ public:
 
     friend bool operator==(const FixedText&, const FixedText&) = default;
 
-private:
+  private:
     std::array<char, N> chars_;
 };
 

@@ -36,8 +36,7 @@ class Cursor {
     // Moves past the current character, and past the blanks after it when they do not end the number.
     void advance() {
         ++position_;
-        if (blanks_ == InnerBlanks::Skipped)
-            skipBlanks();
+        if (blanks_ == InnerBlanks::Skipped) skipBlanks();
     }
 
   private:
@@ -48,8 +47,7 @@ class Cursor {
 
 bool readSign(Cursor& cursor) {
     const char c = cursor.peek();
-    if (c != '+' && c != '-')
-        return false;
+    if (c != '+' && c != '-') return false;
     cursor.advance();
     return c == '-';
 }
@@ -61,8 +59,7 @@ long long readExponent(Cursor& cursor) {
     const bool negative = readSign(cursor);
     long long exponent = 0;
     while (isDigit(cursor.peek())) {
-        if (exponent < 1'000'000'000)
-            exponent = exponent * 10 + (cursor.peek() - '0');
+        if (exponent < 1'000'000'000) exponent = exponent * 10 + (cursor.peek() - '0');
         cursor.advance();
     }
     return negative ? -exponent : exponent;
@@ -71,13 +68,10 @@ long long readExponent(Cursor& cursor) {
 // The magnitude of significant digits d1 d2 ... read as d1.d2... x 10^exponent.  Magnitudes far outside
 // the range of a double are decided here, so that from_chars never sees a huge exponent.
 double magnitudeOf(const std::string& significant, long long exponent) {
-    if (exponent > 400)
-        return std::numeric_limits<double>::infinity();
-    if (exponent < -400)
-        return 0.0;
+    if (exponent > 400) return std::numeric_limits<double>::infinity();
+    if (exponent < -400) return 0.0;
     std::string text = significant.substr(0, 1);
-    if (significant.size() > 1)
-        text += "." + significant.substr(1);
+    if (significant.size() > 1) text += "." + significant.substr(1);
     text += "e" + std::to_string(exponent);
     double value = 0.0;
     const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -101,8 +95,7 @@ double leadingNumber(std::string_view text, InnerBlanks blanks) {
         const char c = cursor.peek();
         if (isDigit(c)) {
             digits += c;
-            if (!sawPoint)
-                ++integerDigits;
+            if (!sawPoint) ++integerDigits;
         } else if (c == '.' && !sawPoint) {
             sawPoint = true;
         } else {
@@ -110,25 +103,21 @@ double leadingNumber(std::string_view text, InnerBlanks blanks) {
         }
         cursor.advance();
     }
-    if (digits.empty())
-        return 0.0;
+    if (digits.empty()) return 0.0;
 
     long long exponent = isExponentLetter(cursor.peek()) ? readExponent(cursor) : 0;
 
     const auto firstSignificant = digits.find_first_not_of('0');
-    if (firstSignificant == std::string::npos)
-        return negative ? -0.0 : 0.0;
+    if (firstSignificant == std::string::npos) return negative ? -0.0 : 0.0;
     exponent += integerDigits - 1 - static_cast<long long>(firstSignificant);
     const double magnitude = magnitudeOf(digits.substr(firstSignificant), exponent);
     return negative ? -magnitude : magnitude;
 }
 
 std::optional<std::int16_t> roundHalfEvenToShort(double value) {
-    if (!std::isfinite(value))
-        return std::nullopt;
+    if (!std::isfinite(value)) return std::nullopt;
     const double rounded = std::nearbyint(value);
-    if (rounded < -32768.0 || rounded > 32767.0)
-        return std::nullopt;
+    if (rounded < -32768.0 || rounded > 32767.0) return std::nullopt;
     return static_cast<std::int16_t>(rounded);
 }
 

@@ -23,12 +23,10 @@ DecimalDigits fromScientificText(std::string_view text) {
     DecimalDigits result;
     const auto e = text.find('e');
     for (const char c : text.substr(0, e)) {
-        if (c != '.')
-            result.digits += c;
+        if (c != '.') result.digits += c;
     }
     auto exponentText = text.substr(e + 1);
-    if (exponentText.front() == '+')
-        exponentText.remove_prefix(1);  // from_chars takes no plus sign
+    if (exponentText.front() == '+') exponentText.remove_prefix(1);  // from_chars takes no plus sign
     std::from_chars(exponentText.data(), exponentText.data() + exponentText.size(), result.exponent);
     while (result.digits.size() > 1 && result.digits.back() == '0') {
         result.digits.pop_back();
@@ -58,24 +56,19 @@ DecimalDigits shortestDigits(Real magnitude) {
 
 std::string exponentForm(const DecimalDigits& d) {
     std::string text(1, d.digits.front());
-    if (d.digits.size() > 1)
-        text += '.' + d.digits.substr(1);
+    if (d.digits.size() > 1) text += '.' + d.digits.substr(1);
     text += d.exponent < 0 ? "E-" : "E+";
     const int magnitude = std::abs(d.exponent);
-    if (magnitude < 10)
-        text += '0';
+    if (magnitude < 10) text += '0';
     return text + std::to_string(magnitude);
 }
 
 // Plain decimal digits; below 1 the text starts with the point (".05").
 std::string pointForm(const DecimalDigits& d) {
-    if (d.digits == "0")
-        return "0";
-    if (d.exponent < 0)
-        return "." + std::string(-d.exponent - 1, '0') + d.digits;
+    if (d.digits == "0") return "0";
+    if (d.exponent < 0) return "." + std::string(-d.exponent - 1, '0') + d.digits;
     const std::size_t integerDigits = d.exponent + 1;
-    if (d.digits.size() <= integerDigits)
-        return d.digits + std::string(integerDigits - d.digits.size(), '0');
+    if (d.digits.size() <= integerDigits) return d.digits + std::string(integerDigits - d.digits.size(), '0');
     return d.digits.substr(0, integerDigits) + "." + d.digits.substr(integerDigits);
 }
 
@@ -85,14 +78,11 @@ struct SignedText {
 };
 
 SignedText singleText(float value, bool zeroBeforePoint) {
-    if (std::isnan(value))
-        return {false, "NaN"};
-    if (std::isinf(value))
-        return {value < 0, "Infinity"};
+    if (std::isnan(value)) return {false, "NaN"};
+    if (std::isinf(value)) return {value < 0, "Infinity"};
     const DecimalDigits d = sevenDigits(std::fabs(value));
     std::string body = (d.exponent >= 7 || d.exponent < -4) ? exponentForm(d) : pointForm(d);
-    if (zeroBeforePoint && body.front() == '.')
-        body.insert(0, 1, '0');
+    if (zeroBeforePoint && body.front() == '.') body.insert(0, 1, '0');
     return {value < 0, std::move(body)};
 }
 
@@ -111,14 +101,12 @@ Pattern parsePattern(std::string_view pattern) {
         } else if (c == '0') {
             ++(afterPoint ? result.requiredDecimals : result.minIntegerDigits);
         } else if (c == '#') {
-            if (afterPoint)
-                ++result.optionalDecimals;
+            if (afterPoint) ++result.optionalDecimals;
         } else {
             throw std::invalid_argument("unsupported number pattern: " + std::string(pattern));
         }
     }
-    if (pattern.empty())
-        throw std::invalid_argument("empty number pattern");
+    if (pattern.empty()) throw std::invalid_argument("empty number pattern");
     return result;
 }
 
@@ -141,10 +129,8 @@ void roundUp(std::string& integer, std::string& fraction) {
 template <typename Real>
 std::string patternText(Real value, std::string_view format) {
     const Pattern pattern = parsePattern(format);
-    if (std::isnan(value))
-        return "NaN";
-    if (std::isinf(value))
-        return value < 0 ? "-Infinity" : "Infinity";
+    if (std::isnan(value)) return "NaN";
+    if (std::isinf(value)) return value < 0 ? "-Infinity" : "Infinity";
 
     const DecimalDigits d = shortestDigits(std::fabs(value));
     std::string integer;
@@ -153,8 +139,7 @@ std::string patternText(Real value, std::string_view format) {
         const std::size_t integerDigits = d.exponent + 1;
         integer = d.digits.substr(0, integerDigits);
         integer.resize(integerDigits, '0');
-        if (d.digits.size() > integerDigits)
-            fraction = d.digits.substr(integerDigits);
+        if (d.digits.size() > integerDigits) fraction = d.digits.substr(integerDigits);
     } else {
         fraction = std::string(-d.exponent - 1, '0') + d.digits;
     }
@@ -163,8 +148,7 @@ std::string patternText(Real value, std::string_view format) {
     if (fraction.size() > maxDecimals) {
         const bool up = fraction[maxDecimals] >= '5';
         fraction.resize(maxDecimals);
-        if (up)
-            roundUp(integer, fraction);
+        if (up) roundUp(integer, fraction);
     }
     fraction.resize(std::max(fraction.size(), pattern.requiredDecimals), '0');
     while (fraction.size() > pattern.requiredDecimals && fraction.back() == '0') {
@@ -180,8 +164,7 @@ std::string patternText(Real value, std::string_view format) {
     const bool nonZero = (integer + fraction).find_first_not_of('0') != std::string::npos;
     std::string text = value < 0 && nonZero ? "-" : "";
     text += integer;
-    if (!fraction.empty())
-        text += "." + fraction;
+    if (!fraction.empty()) text += "." + fraction;
     return text;
 }
 

@@ -11,7 +11,9 @@ namespace {
 constexpr float kSettled = 0.0002f;
 constexpr int kMaxHalvings = 1000;
 
-bool isDoublet(short type) { return type >= 2 && type <= 4; }
+bool isDoublet(short type) {
+    return type >= 2 && type <= 4;
+}
 
 }  // namespace
 

@@ -23,11 +23,14 @@ void requireRange(const Region& r) {
 }
 
 // Data that rise toward low binding energy have no step to follow: the straight line is used.
-bool risesTowardLowEnergy(const Region& r) { return r.baseLine[1] < r.baseLine[r.rangeCount]; }
+bool risesTowardLowEnergy(const Region& r) {
+    return r.baseLine[1] < r.baseLine[r.rangeCount];
+}
 
 // The energy step of the range, taken from its first two points.
 float energyStep(const Region& r) {
-    return r.rangeCount < 2 ? 0.0f : static_cast<float>(static_cast<double>(r.rangeEnergy[1]) - r.rangeEnergy[2]);
+    return r.rangeCount < 2 ? 0.0f
+                            : static_cast<float>(static_cast<double>(r.rangeEnergy[1]) - r.rangeEnergy[2]);
 }
 
 // Stores a double-precision work value unless it faults.
@@ -40,7 +43,8 @@ void storeDouble(double& target, double value) {
 void computeLinearBackground(Region& r) {
     requireRange(r);
     const int n = r.rangeCount;
-    r.linearSlope = singleOrFault(divideOrFault(static_cast<double>(r.endAverageLast) - r.endAverageFirst, n - 1));
+    r.linearSlope =
+        singleOrFault(divideOrFault(static_cast<double>(r.endAverageLast) - r.endAverageFirst, n - 1));
     for (int i = 1; i <= n; ++i) {
         r.baseLine[i] = singleOrFault(r.endAverageFirst + (i - 1) * static_cast<double>(r.linearSlope));
     }
@@ -62,10 +66,10 @@ void computeShirleyBackground(Region& r) {
     const double step = energyStep(r);
     const double lowEnd = r.baseLine[n];
 
-    std::vector<float> a(n + 1, 0.0f);   // data above the low-end level
-    std::vector<double> v(n + 1, 0.0);   // data above the background of the last pass
-    std::vector<float> b(n + 1, 0.0f);   // step x v, shifted by one point
-    std::vector<float> c(n + 1, 0.0f);   // integral of v from each point to the low end
+    std::vector<float> a(n + 1, 0.0f);  // data above the low-end level
+    std::vector<double> v(n + 1, 0.0);  // data above the background of the last pass
+    std::vector<float> b(n + 1, 0.0f);  // step x v, shifted by one point
+    std::vector<float> c(n + 1, 0.0f);  // integral of v from each point to the low end
     for (int i = 1; i <= n; ++i) {
         storeSingle(a[i], r.rangeCounts[i] - lowEnd);
         storeDouble(v[i], a[i] - s * (n - i));
@@ -81,7 +85,9 @@ void computeShirleyBackground(Region& r) {
     for (int i = 1; i <= n; ++i) storeSingle(r.background[i], (a[i] - v[i]) + lowEnd);
 }
 
-void computeTougaardBackground(Region& r) { computeTougaardBackground(r, r.backgroundParam, r.rangeCount); }
+void computeTougaardBackground(Region& r) {
+    computeTougaardBackground(r, r.backgroundParam, r.rangeCount);
+}
 
 void computeTougaardBackground(Region& r, float b1, int lastPoint) {
     requireRange(r);

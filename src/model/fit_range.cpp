@@ -81,7 +81,9 @@ void averageEndPoints(Region& r) {
     const int n = r.averagePoints;
     const int h = n / 2;
     // A window running past either end of the raw data repeats the end value.
-    const auto rawCount = [&r](int index) { return static_cast<double>(r.counts[std::clamp(index, 1, int{r.pointCount})]); };
+    const auto rawCount = [&r](int index) {
+        return static_cast<double>(r.counts[std::clamp(index, 1, int{r.pointCount})]);
+    };
     double lowSum = 0.0;
     double highSum = 0.0;
     for (int k = -h; k <= h; ++k) {

@@ -20,11 +20,17 @@ constexpr double kTailAreaC1 = 27.6;
 constexpr double kTailAreaC2 = 2.77258872;
 
 // The product tables are indexed by %GL; a value outside 0..100 uses the nearest end of the tables.
-int productIndex(short gl) { return std::clamp<int>(gl, 0, kMaxGl); }
+int productIndex(short gl) {
+    return std::clamp<int>(gl, 0, kMaxGl);
+}
 
-double lorentzianFraction(int gl) { return static_cast<float>(gl / 100.0); }
+double lorentzianFraction(int gl) {
+    return static_cast<float>(gl / 100.0);
+}
 
-bool isDoublet(short type) { return type >= 2 && type <= 4; }
+bool isDoublet(short type) {
+    return type >= 2 && type <= 4;
+}
 
 // The area of the component at the peak position, the main one.
 double mainArea(float area, short type) {
@@ -71,7 +77,9 @@ double wholeArea(double mainComponentArea, short type) {
 }
 
 // Scale length of the product form: the v of the product function is (x - position) / L.
-double productScaleLength(float fwhm, int k) { return (fwhm / 2.0) / productHalfWidth[k]; }
+double productScaleLength(float fwhm, int k) {
+    return (fwhm / 2.0) / productHalfWidth[k];
+}
 
 }  // namespace
 
@@ -122,9 +130,11 @@ PeakEvaluator::PeakEvaluator(LineForm form, const PeakShape& shape) : form_(form
         main_ = makeComponent(form, shape.position, shape.area, shape.fwhm, shape.gl, shape.ts, shape.tl);
         componentCount_ = 1;
     } else if (isDoublet(shape.type)) {
-        const float shiftedPosition = static_cast<float>(static_cast<double>(shape.position) + shape.splitting);
-        shifted_ = makeComponent(form, shiftedPosition, static_cast<float>(shiftedArea(shape.area, shape.type)),
-                                 shape.fwhm, shape.gl, shape.ts, shape.tl);
+        const float shiftedPosition =
+            static_cast<float>(static_cast<double>(shape.position) + shape.splitting);
+        shifted_ =
+            makeComponent(form, shiftedPosition, static_cast<float>(shiftedArea(shape.area, shape.type)),
+                          shape.fwhm, shape.gl, shape.ts, shape.tl);
         main_ = makeComponent(form, shape.position, static_cast<float>(mainArea(shape.area, shape.type)),
                               shape.fwhm, shape.gl, shape.ts, shape.tl);
         componentCount_ = 2;
@@ -157,16 +167,20 @@ float PeakEvaluator::operator()(float x) const {
     return 0.0f;
 }
 
-float componentValue(LineForm form, float x, float position, float area, float fwhm, short gl, float ts, float tl) {
+float componentValue(LineForm form, float x, float position, float area, float fwhm, short gl, float ts,
+                     float tl) {
     return peakValue(form, x, PeakShape{position, area, fwhm, gl, 0.0f, 1, ts, tl});
 }
 
-float peakValue(LineForm form, float x, const PeakShape& shape) { return PeakEvaluator(form, shape)(x); }
+float peakValue(LineForm form, float x, const PeakShape& shape) {
+    return PeakEvaluator(form, shape)(x);
+}
 
 float heightFromArea(LineForm form, float area, float fwhm, short gl, short type, float ts, float tl,
                      float heightUnit) {
     const double main = mainArea(area, type);
-    if (form == LineForm::Sum) return static_cast<float>(main / (sumAreaFactor(gl, ts, tl) * fwhm * heightUnit));
+    if (form == LineForm::Sum)
+        return static_cast<float>(main / (sumAreaFactor(gl, ts, tl) * fwhm * heightUnit));
     const int k = productIndex(gl);
     return static_cast<float>(main / (productScaleLength(fwhm, k) * productArea[k] * heightUnit));
 }
@@ -178,7 +192,8 @@ float areaFromHeight(LineForm form, float height, float fwhm, short gl, short ty
         main = static_cast<double>(height) * heightUnit * fwhm * sumAreaFactor(gl, ts, tl);
     } else {
         const int k = productIndex(gl);
-        main = ((static_cast<double>(height) * heightUnit * fwhm) / 2.0) / productHalfWidth[k] * productArea[k];
+        main =
+            ((static_cast<double>(height) * heightUnit * fwhm) / 2.0) / productHalfWidth[k] * productArea[k];
     }
     return static_cast<float>(wholeArea(main, type));
 }

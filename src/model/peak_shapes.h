@@ -36,7 +36,8 @@ PeakShape shapeOf(const Peak& peak, float shift = 0.0f);
 double sumAreaFactor(short gl, float ts, float tl);
 
 // One Gaussian-Lorentzian component with the given area.
-float componentValue(LineForm form, float x, float position, float area, float fwhm, short gl, float ts, float tl);
+float componentValue(LineForm form, float x, float position, float area, float fwhm, short gl, float ts,
+                     float tl);
 
 // The intensity of a peak at binding energy x; 0 for a type outside 1..4.
 float peakValue(LineForm form, float x, const PeakShape& shape);
@@ -44,11 +45,11 @@ float peakValue(LineForm form, float x, const PeakShape& shape);
 // The per-peak work of peakValue done once, for evaluating one peak at many points; gives exactly
 // the values of peakValue.
 class PeakEvaluator {
-public:
+  public:
     PeakEvaluator(LineForm form, const PeakShape& shape);
     float operator()(float x) const;
 
-private:
+  private:
     struct Component {
         double position = 0;
         double height = 0;

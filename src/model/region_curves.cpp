@@ -47,7 +47,9 @@ void ensureCurve(Workspace& workspace, int peak, int n) {
     if (!workspace.peaks[peak].curve.holds(n)) resizePeakCurve(workspace, peak, n);
 }
 
-double weightOf(float data) { return data == 0.0f ? 1.0 : std::fabs(static_cast<double>(data)); }
+double weightOf(float data) {
+    return data == 0.0f ? 1.0 : std::fabs(static_cast<double>(data));
+}
 
 void computePeakCurve(Workspace& workspace, const Region& r, int peak, OnFault onFault) {
     ensureCurve(workspace, peak, r.rangeCount);
@@ -70,7 +72,8 @@ void sumEnvelope(Workspace& workspace, Region& r, int excludedPeak, OnFault onFa
             store(r.envelope[i], static_cast<double>(r.envelope[i]) + curve[i] - r.background[i], onFault);
         }
     }
-    for (int i = 1; i <= n; ++i) store(r.residual[i], static_cast<double>(r.rangeCounts[i]) - r.envelope[i], onFault);
+    for (int i = 1; i <= n; ++i)
+        store(r.residual[i], static_cast<double>(r.rangeCounts[i]) - r.envelope[i], onFault);
 }
 
 // The mean weighted square of the residual, summed in single precision.
@@ -96,7 +99,9 @@ float computeRegionCurves(Workspace& workspace, int region, OnFault onFault) {
     return residualStatistic(r, onFault);
 }
 
-bool takesPartInTotal(const Region& r) { return isTrue(r.defined) && isTrue(r.backgroundSet); }
+bool takesPartInTotal(const Region& r) {
+    return isTrue(r.defined) && isTrue(r.backgroundSet);
+}
 
 void measureIntensityRange(Region& r) {
     float high = 0.0f;
@@ -129,7 +134,8 @@ void recomputeRegion(Workspace& workspace, Port& port) {
     for (int s = 0; s < r.peakCount; ++s) {
         Peak& p = workspace.peaks[r.peakSlots[s]];
         if (isTrue(workspace.acceptingBackground)) p.height = checkedHeight(form, p, r.heightUnit);
-        p.area = singleOrFault(areaFromHeight(form, p.height, p.fwhm, p.gl, p.type, p.ts, p.tl, r.heightUnit));
+        p.area =
+            singleOrFault(areaFromHeight(form, p.height, p.fwhm, p.gl, p.type, p.ts, p.tl, r.heightUnit));
     }
     if (r.peakCount >= 1) updateRegionCurves(workspace, port);
 }

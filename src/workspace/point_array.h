@@ -8,7 +8,7 @@
 namespace vortlan {
 
 class PointArray {
-public:
+  public:
     PointArray() = default;
 
     // Storage for indexes 0..bound, all zero; the old contents are lost.
@@ -37,7 +37,7 @@ public:
 
     friend bool operator==(const PointArray&, const PointArray&) = default;
 
-private:
+  private:
     std::vector<float> values_;
 };
 

@@ -33,7 +33,7 @@ enum class SpectrumDrawing {
 };
 
 class Port {
-public:
+  public:
     virtual ~Port() = default;
 
     // A modal message box with an OK button, titled with the program's name.

@@ -2,7 +2,9 @@
 
 namespace vortlan {
 
-void RecordingPort::message(std::string_view text) { messages.emplace_back(text); }
+void RecordingPort::message(std::string_view text) {
+    messages.emplace_back(text);
+}
 
 bool RecordingPort::askYesNo(std::string_view text) {
     questions.emplace_back(text);
@@ -12,18 +14,26 @@ bool RecordingPort::askYesNo(std::string_view text) {
     return answer;
 }
 
-void RecordingPort::beep() { ++beeps; }
+void RecordingPort::beep() {
+    ++beeps;
+}
 
 void RecordingPort::yield() {
     ++yields;
     if (onYield) onYield();
 }
 
-void RecordingPort::setBusyPointer(bool isBusy) { busy = isBusy; }
+void RecordingPort::setBusyPointer(bool isBusy) {
+    busy = isBusy;
+}
 
-void RecordingPort::showWindow(Window w) { windows.at(static_cast<std::size_t>(w)).visible = true; }
+void RecordingPort::showWindow(Window w) {
+    windows.at(static_cast<std::size_t>(w)).visible = true;
+}
 
-void RecordingPort::hideWindow(Window w) { windows.at(static_cast<std::size_t>(w)).visible = false; }
+void RecordingPort::hideWindow(Window w) {
+    windows.at(static_cast<std::size_t>(w)).visible = false;
+}
 
 void RecordingPort::setWindowEnabled(Window w, bool enabled) {
     windows.at(static_cast<std::size_t>(w)).enabled = enabled;
@@ -37,7 +47,9 @@ void RecordingPort::setChiText(int region, std::string_view text) {
     chiTexts.at(static_cast<std::size_t>(region)) = text;
 }
 
-void RecordingPort::setSumChiText(std::string_view text) { sumChiText = text; }
+void RecordingPort::setSumChiText(std::string_view text) {
+    sumChiText = text;
+}
 
 void RecordingPort::setPeakButtonCaption(int button, std::string_view caption) {
     peakButtonCaptions.at(static_cast<std::size_t>(button)) = caption;
@@ -51,6 +63,8 @@ void RecordingPort::setRegionColour(int region, RegionColour colour) {
     regionColours.at(static_cast<std::size_t>(region)) = colour;
 }
 
-void RecordingPort::drawSpectrum(SpectrumDrawing drawing) { drawings.push_back(drawing); }
+void RecordingPort::drawSpectrum(SpectrumDrawing drawing) {
+    drawings.push_back(drawing);
+}
 
 }  // namespace vortlan

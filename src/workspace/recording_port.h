@@ -20,7 +20,7 @@ struct WindowState {
 };
 
 class RecordingPort : public Port {
-public:
+  public:
     void message(std::string_view text) override;
     bool askYesNo(std::string_view text) override;
     void beep() override;

@@ -20,8 +20,12 @@ const ParamConstraint& PeakConstraints::of(PeakParam param) const {
     return gl;
 }
 
-Region& currentRegionOf(Workspace& workspace) { return workspace.regions.at(workspace.currentRegion); }
+Region& currentRegionOf(Workspace& workspace) {
+    return workspace.regions.at(workspace.currentRegion);
+}
 
-const Region& currentRegionOf(const Workspace& workspace) { return workspace.regions.at(workspace.currentRegion); }
+const Region& currentRegionOf(const Workspace& workspace) {
+    return workspace.regions.at(workspace.currentRegion);
+}
 
 }  // namespace vortlan

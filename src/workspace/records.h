@@ -96,8 +96,8 @@ struct ParamConstraint {
 
 // The four parameters that constraints and the optimisers act on, in stored order.
 enum class PeakParam { Position = 0, Area = 1, Fwhm = 2, Gl = 3 };
-inline constexpr std::array<PeakParam, 4> kPeakParams = {PeakParam::Position, PeakParam::Area, PeakParam::Fwhm,
-                                                         PeakParam::Gl};
+inline constexpr std::array<PeakParam, 4> kPeakParams = {PeakParam::Position, PeakParam::Area,
+                                                         PeakParam::Fwhm, PeakParam::Gl};
 
 struct PeakConstraints {
     ParamConstraint position;

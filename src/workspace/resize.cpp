@@ -4,8 +4,8 @@ namespace vortlan {
 
 void resizeRegionArrays(Workspace& workspace, int region, int n) {
     Region& r = workspace.regions.at(region);
-    for (PointArray* array : {&r.energy, &r.counts, &r.rangeEnergy, &r.rangeCounts, &r.baseLine, &r.background,
-                              &r.envelope, &r.residual}) {
+    for (PointArray* array : {&r.energy, &r.counts, &r.rangeEnergy, &r.rangeCounts, &r.baseLine,
+                              &r.background, &r.envelope, &r.residual}) {
         array->allocate(n);
     }
 }

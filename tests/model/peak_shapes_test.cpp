@@ -58,8 +58,8 @@ TEST(PeakShapes, PureLorentzianHasOneShapeButTheProductFormIsTaller) {
     const double productTop = peakValue(LineForm::Product, 285.0f, peak);
     EXPECT_NEAR(productTop / sumTop, 1.57079633 / (3.061635 / 2), 1e-6);
     for (float x : {284.0f, 285.3f, 286.5f}) {
-        EXPECT_NEAR(peakValue(LineForm::Sum, x, peak) / sumTop, peakValue(LineForm::Product, x, peak) / productTop,
-                    1e-6);
+        EXPECT_NEAR(peakValue(LineForm::Sum, x, peak) / sumTop,
+                    peakValue(LineForm::Product, x, peak) / productTop, 1e-6);
     }
 }
 
@@ -85,7 +85,8 @@ TEST(PeakShapes, TailRaisesOnlyTheHighBindingEnergySide) {
     // A negative strength changes the area factor but draws no tail.
     const PeakShape negative = singlet(285.0f, 1000.0f, 1.2f, 20, -0.5f, 20.0f);
     EXPECT_LT(sumAreaFactor(20, -0.5f, 20.0f), sumAreaFactor(20, 0, 1));
-    EXPECT_FLOAT_EQ(peakValue(LineForm::Sum, 285.6f, negative) / peakValue(LineForm::Sum, 284.4f, negative), 1.0f);
+    EXPECT_FLOAT_EQ(peakValue(LineForm::Sum, 285.6f, negative) / peakValue(LineForm::Sum, 284.4f, negative),
+                    1.0f);
 }
 
 TEST(PeakShapes, ProductFormIgnoresTheTail) {
@@ -106,7 +107,8 @@ TEST(PeakShapes, DoubletsSplitTheAreaInTheirRatios) {
             const PeakShape doublet{100.0f, 700.0f, 1.0f, 0, 10.0f, c.type, 0, 1};
             const PeakShape whole = singlet(100.0f, 700.0f, 1.0f, 0);
             EXPECT_NEAR(peakValue(form, 100.0f, doublet) / peakValue(form, 100.0f, whole), c.mainShare, 1e-6);
-            EXPECT_NEAR(peakValue(form, 110.0f, doublet) / peakValue(form, 100.0f, whole), 1 - c.mainShare, 1e-6);
+            EXPECT_NEAR(peakValue(form, 110.0f, doublet) / peakValue(form, 100.0f, whole), 1 - c.mainShare,
+                        1e-6);
         }
     }
 }

@@ -46,8 +46,8 @@ inline std::function<double(double)> gaussianOn(double level, double centre, dou
 }
 
 // Puts a defined peak into the next slot of the region, as "Add Peak" leaves it.
-inline Peak& addPeak(Workspace& ws, int region, int index, float position, float area, float fwhm, short gl = 30,
-                     short type = 1) {
+inline Peak& addPeak(Workspace& ws, int region, int index, float position, float area, float fwhm,
+                     short gl = 30, short type = 1) {
     Region& r = ws.regions[region];
     r.peakSlots[r.peakCount++] = static_cast<short>(index);
     Peak& p = ws.peaks[index];

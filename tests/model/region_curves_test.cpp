@@ -1,0 +1,184 @@
+#include "model/region_curves.h"
+
+#include <gtest/gtest.h>
+
+#include "base/checked_math.h"
+#include "base/number_text.h"
+#include "model/peak_shapes.h"
+#include "support/synthetic_region.h"
+#include "workspace/recording_port.h"
+
+namespace vortlan {
+namespace {
+
+using testing::addPeak;
+using testing::makeRegion;
+
+class RegionCurvesTest : public ::testing::Test {
+  protected:
+    RegionCurvesTest() {
+        ws.options.glSum = kTrue;
+        // C 1s-like: a peak of 1000 counts at 285 eV on a step background.
+        makeRegion(ws, 0, 151, 292.0f, 0.1f, [](double e) {
+            return testing::gaussianOn(0.0, 285.0, 1000.0, 1.2)(e) + testing::step(285.0, 200.0, 300.0)(e);
+        });
+        region().rangeLow = 280.0f;
+        region().rangeHigh = 290.0f;
+    }
+    Region& region() { return ws.regions[0]; }
+    void accept() {
+        ws.acceptingBackground = kTrue;
+        recomputeRegion(ws, port);
+        ws.acceptingBackground = kFalse;
+        currentRegionOf(ws).backgroundSet = kTrue;
+    }
+    Workspace ws;
+    RecordingPort port;
+};
+
+TEST_F(RegionCurvesTest, RecomputeMeasuresTheHeightUnitWithoutTouchingAnEmptyFit) {
+    region().chiSquare = 12.5f;
+    port.chiTexts[0] = "untouched";
+    accept();
+    EXPECT_EQ(region().rangeCount, 101);
+    EXPECT_NEAR(region().rangeCountsHigh, 1000.0, 20.0);
+    EXPECT_FLOAT_EQ(region().heightUnit, (region().rangeCountsHigh - region().rangeCountsLow) / 100.0f);
+    EXPECT_EQ(region().chiSquare, 12.5f);
+    EXPECT_EQ(port.chiTexts[0], "untouched");
+}
+
+TEST_F(RegionCurvesTest, AcceptingTheBackgroundKeepsAreasOtherwiseHeightsAreKept) {
+    accept();
+    Peak& p = addPeak(ws, 0, 4, 285.0f, 1277.0f, 1.2f);
+    accept();
+    EXPECT_FLOAT_EQ(p.area, 1277.0f);
+    const float height = p.height;
+    EXPECT_FLOAT_EQ(height, heightFromArea(LineForm::Sum, 1277.0f, 1.2f, 30, 1, 0, 1, region().heightUnit));
+
+    // Data twice as strong, recomputed outside an accept: the height stays a share of the range.
+    for (int i = 1; i <= region().pointCount; ++i) region().counts[i] *= 2;
+    recomputeRegion(ws, port);
+    EXPECT_FLOAT_EQ(p.height, height);
+    EXPECT_NEAR(p.area, 2 * 1277.0f, 0.01);
+}
+
+TEST_F(RegionCurvesTest, CurveUpdateBuildsEnvelopeResidualAndStatistic) {
+    accept();
+    addPeak(ws, 0, 0, 285.0f, 1200.0f, 1.2f, 0);
+    addPeak(ws, 0, 7, 287.0f, 50.0f, 1.0f, 40);
+    updateRegionCurves(ws, port);
+    const Region& r = region();
+    double chi = 0.0;
+    for (int i = 1; i <= r.rangeCount; ++i) {
+        const float peaks =
+            (ws.peaks[0].curve[i] - r.background[i]) + (ws.peaks[7].curve[i] - r.background[i]);
+        EXPECT_NEAR(r.envelope[i], r.background[i] + peaks, 1e-3);
+        EXPECT_FLOAT_EQ(r.residual[i], r.rangeCounts[i] - r.envelope[i]);
+        chi += static_cast<double>(r.residual[i]) * r.residual[i] / std::fabs(r.rangeCounts[i]);
+    }
+    EXPECT_NEAR(r.chiSquare, chi / r.rangeCount, 1e-4 * r.chiSquare);
+    EXPECT_EQ(port.chiTexts[0], signedNumberText(r.chiSquare));
+    EXPECT_EQ(port.chiTexts[0][0], ' ');
+    EXPECT_FLOAT_EQ(ws.totalChiSquare, r.chiSquare);
+    EXPECT_EQ(port.sumChiText, signedNumberText(ws.totalChiSquare));
+}
+
+TEST_F(RegionCurvesTest, TotalReplacesTheRegionsOldStatistic) {
+    accept();
+    addPeak(ws, 0, 0, 285.0f, 1200.0f, 1.2f, 0);
+    ws.totalChiSquare = 100.0f;
+    region().chiSquare = 40.0f;
+    updateRegionCurves(ws, port);
+    EXPECT_FLOAT_EQ(ws.totalChiSquare, 60.0f + region().chiSquare);
+}
+
+TEST_F(RegionCurvesTest, ShiftMovesEveryPeakOfTheRegion) {
+    accept();
+    region().shift = 1.5f;
+    Peak& p = addPeak(ws, 0, 2, 285.0f, 1000.0f, 1.0f);
+    updateRegionCurves(ws, port);
+    const Region& r = region();
+    int top = 1;
+    for (int i = 1; i <= r.rangeCount; ++i) {
+        if (p.curve[i] - r.background[i] > p.curve[top] - r.background[top]) top = i;
+    }
+    EXPECT_FLOAT_EQ(r.rangeEnergy[top], 286.5f);
+}
+
+TEST_F(RegionCurvesTest, ZeroAndNegativeCountsWeighByTheirMagnitude) {
+    accept();
+    Region& r = region();
+    addPeak(ws, 0, 0, 285.0f, 1000.0f, 1.0f);
+    // Hand-made data: the statistic of a known residual.
+    for (int i = 1; i <= r.rangeCount; ++i) r.rangeCounts[i] = 0.0f;
+    r.rangeCounts[3] = -4.0f;
+    updateRegionCurves(ws, port);
+    double expected = 0.0;
+    for (int i = 1; i <= r.rangeCount; ++i) {
+        const double weight = i == 3 ? 4.0 : 1.0;
+        expected += static_cast<double>(r.residual[i]) * r.residual[i] / weight;
+    }
+    EXPECT_NEAR(r.chiSquare, expected / r.rangeCount, 1e-5 * expected);
+}
+
+TEST_F(RegionCurvesTest, FaultingPeakIsSkippedByTheCurveUpdateButEndsAFit) {
+    accept();
+    addPeak(ws, 0, 0, 285.0f, 1000.0f, 1.0f);
+    Peak& broken = addPeak(ws, 0, 1, 283.0f, 10.0f, 1.0f);
+    updateRegionCurves(ws, port);
+    const float before = broken.curve[20];
+    broken.fwhm = 0.0f;
+    updateRegionCurves(ws, port);
+    EXPECT_EQ(broken.curve[20], before);
+    EXPECT_TRUE(std::isfinite(region().chiSquare));
+    EXPECT_THROW(prepareSinglePeakFit(ws, 0), ComputationFault);
+}
+
+TEST_F(RegionCurvesTest, SinglePeakStatisticEqualsTheRegionStatistic) {
+    accept();
+    addPeak(ws, 0, 3, 285.1f, 1100.0f, 1.3f, 20);
+    addPeak(ws, 0, 5, 283.0f, 80.0f, 1.0f, 40);
+    updateRegionCurves(ws, port);
+    prepareSinglePeakFit(ws, 3);
+    EXPECT_NEAR(singlePeakStatistic(ws, 3), region().chiSquare, 1e-5 * region().chiSquare);
+    // Trials of the peak leave the residual of the others alone.
+    ws.peaks[3].position = 285.0f;
+    const float better = singlePeakStatistic(ws, 3);
+    ws.peaks[3].position = 285.1f;
+    EXPECT_NEAR(singlePeakStatistic(ws, 3), region().chiSquare, 1e-5 * region().chiSquare);
+    EXPECT_LT(better, region().chiSquare);
+}
+
+TEST_F(RegionCurvesTest, AllRegionStatisticCountsAcceptedRegionsOnly) {
+    accept();
+    addPeak(ws, 0, 0, 285.0f, 1000.0f, 1.0f);
+    ws.currentRegion = 1;
+    makeRegion(ws, 1, 101, 540.0f, 0.1f, testing::gaussianOn(50.0, 535.0, 500.0, 1.5));
+    accept();
+    addPeak(ws, 1, 1, 535.0f, 700.0f, 1.5f);
+    makeRegion(ws, 2, 101, 540.0f, 0.1f, testing::gaussianOn(50.0, 535.0, 500.0, 1.5));  // never accepted
+    ws.currentRegion = 0;
+
+    allRegionStatisticShown(ws, port);
+    EXPECT_GT(ws.regions[0].chiSquare, 0.0f);
+    EXPECT_GT(ws.regions[1].chiSquare, 0.0f);
+    EXPECT_FLOAT_EQ(ws.totalChiSquare, ws.regions[0].chiSquare + ws.regions[1].chiSquare);
+    EXPECT_EQ(port.chiTexts[1], signedNumberText(ws.regions[1].chiSquare));
+    EXPECT_EQ(port.chiTexts[2], "");
+    EXPECT_EQ(port.sumChiText, shortNumberText(ws.totalChiSquare));
+}
+
+TEST_F(RegionCurvesTest, DamagedRegionNeverReachesPastItsArrays) {
+    accept();
+    addPeak(ws, 0, 0, 285.0f, 1000.0f, 1.0f);
+    region().rangeCount = 4000;  // more than the arrays hold
+    updateRegionCurves(ws, port);
+    EXPECT_THROW(prepareSinglePeakFit(ws, 0), ComputationFault);
+    region().rangeCount = 101;
+    region().peakSlots[0] = 77;  // not a peak of the table
+    updateRegionCurves(ws, port);
+    EXPECT_THROW(allRegionStatistic(ws), ComputationFault);
+}
+
+}  // namespace
+}  // namespace vortlan
