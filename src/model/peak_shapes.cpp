@@ -9,10 +9,7 @@ namespace vortlan {
 
 namespace {
 
-// The decimal literals of the line shapes; ln2 is deliberately the ten-digit literal, not the
-// full-precision logarithm, so that saved fits evaluate exactly as they were fitted.
-constexpr double kLn2 = 0.6931471806;
-constexpr double kTailDecay = 6.9;
+// The decimal literals of the area factors.
 constexpr double kGaussianAreaFactor = 1.06446702;
 constexpr double kAreaFactorPerGl = 0.0050632931;
 constexpr double kSqrtPi = 1.77245385;
@@ -139,32 +136,6 @@ PeakEvaluator::PeakEvaluator(LineForm form, const PeakShape& shape) : form_(form
                               shape.fwhm, shape.gl, shape.ts, shape.tl);
         componentCount_ = 2;
     }
-}
-
-float PeakEvaluator::componentAt(const Component& c, float x) const {
-    if (form_ == LineForm::Sum) {
-        const double u = 2.0 * (x - c.position) / c.width;
-        const double u2 = u * u;
-        const double gaussian = std::exp(-kLn2 * u2);
-        double shape = c.m / (1.0 + u2) + (1.0 - c.m) * gaussian;
-        // The tail lies on the high-binding-energy side only and is zero at the peak position.
-        if (c.tail && x > c.position) shape += c.ts * (1.0 - gaussian) * std::exp(-kTailDecay * u2 / c.tl);
-        return static_cast<float>(c.height * shape);
-    }
-    const double v = (x - c.position) / c.width;
-    const double v2 = v * v;
-    if (c.gl == 0) return static_cast<float>(c.height * std::exp(-kLn2 * v2));
-    if (c.gl == kMaxGl) return static_cast<float>(c.height / (1.0 + v2));
-    return static_cast<float>(c.height * std::exp(-(1.0 - c.m) * kLn2 * v2) / (1.0 + c.m * v2));
-}
-
-float PeakEvaluator::operator()(float x) const {
-    if (componentCount_ == 1) return componentAt(main_, x);
-    if (componentCount_ == 2) {
-        const float shiftedValue = componentAt(shifted_, x);
-        return static_cast<float>(static_cast<double>(shiftedValue) + componentAt(main_, x));
-    }
-    return 0.0f;
 }
 
 float componentValue(LineForm form, float x, float position, float area, float fwhm, short gl, float ts,
