@@ -18,19 +18,16 @@ using testing::step;
 std::vector<float> literalTougaard(const Region& r) {
     const int n = r.rangeCount;
     const double delta = static_cast<float>(static_cast<double>(r.rangeEnergy[1]) - r.rangeEnergy[2]);
-    const double* y = nullptr;
-    std::vector<double> counts(n + 1);
-    for (int i = 1; i <= n; ++i) counts[i] = r.rangeCounts[i];
-    y = counts.data();
+    const PointArray& y = r.rangeCounts;
     std::vector<float> result(n + 1);
     for (int i = 1; i <= n; ++i) {
         double t = 0.0;
         for (int j = i + 1; j <= n; ++j) {
             const double loss = delta * (j - i);
             const double c = static_cast<float>(loss * loss + 1643.0);
-            t += delta * loss * (y[j] - y[n]) / c / c;
+            t += delta * loss * (static_cast<double>(y[j]) - y[n]) / c / c;
         }
-        result[i] = static_cast<float>(y[n] + r.backgroundParam * t);
+        result[i] = static_cast<float>(y[n] + static_cast<double>(r.backgroundParam) * t);
     }
     return result;
 }
