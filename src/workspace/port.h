@@ -56,6 +56,8 @@ class Port {
     virtual void setPeakButtonCaption(int button, std::string_view caption) = 0;
     virtual void setPeakButtonEnabled(int button, bool enabled) = 0;
     virtual void setRegionColour(int region, RegionColour colour) = 0;
+    // The main window's free-text description box, written when a project is opened.
+    virtual void setDescriptionText(std::string_view text) = 0;
 
     virtual void drawSpectrum(SpectrumDrawing drawing) = 0;
 };

@@ -37,6 +37,7 @@ class RecordingPort : public Port {
     void setPeakButtonCaption(int button, std::string_view caption) override;
     void setPeakButtonEnabled(int button, bool enabled) override;
     void setRegionColour(int region, RegionColour colour) override;
+    void setDescriptionText(std::string_view text) override;
 
     void drawSpectrum(SpectrumDrawing drawing) override;
 
@@ -55,6 +56,7 @@ class RecordingPort : public Port {
     std::array<std::string, kPeakButtonCount> peakButtonCaptions{};
     std::array<bool, kPeakButtonCount> peakButtonsEnabled{};
     std::array<RegionColour, kRegionCount> regionColours{};
+    std::string descriptionText;
     std::vector<SpectrumDrawing> drawings;
     // Runs at every yield: a test presses "Stop Fitting" here.
     std::function<void()> onYield;

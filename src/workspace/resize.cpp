@@ -2,8 +2,9 @@
 
 namespace vortlan {
 
-void resizeRegionArrays(Workspace& workspace, int region, int n) {
-    Region& r = workspace.regions.at(region);
+void resizeRegionArrays(Workspace& workspace, int region, int n) { allocateRegionArrays(workspace.regions.at(region), n); }
+
+void allocateRegionArrays(Region& r, int n) {
     for (PointArray* array : {&r.energy, &r.counts, &r.rangeEnergy, &r.rangeCounts, &r.baseLine,
                               &r.background, &r.envelope, &r.residual}) {
         array->allocate(n);

@@ -5,6 +5,9 @@
 
 namespace vortlan {
 
+// All eight point arrays of the region get storage for 0..n; contents are lost.
+void allocateRegionArrays(Region& region, int n);
+
 // All eight point arrays of the region (raw and fit range) get storage for 0..n; contents are lost.
 void resizeRegionArrays(Workspace& workspace, int region, int n);
 
