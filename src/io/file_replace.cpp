@@ -10,12 +10,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Whether the whole content reached the file; a file that was begun but not finished is removed.
 bool writeWhole(const fs::path& path, std::string_view content) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out) return false;
     out.write(content.data(), static_cast<std::streamsize>(content.size()));
     out.close();
-    return !out.fail();
+    if (!out.fail()) return true;
+    std::error_code ignored;
+    fs::remove(path, ignored);
+    return false;
 }
 
 // The new file keeps the permissions of the one it replaces.
@@ -32,11 +36,7 @@ bool replaceFile(const std::string& path, std::string_view content) {
     const fs::path target(path);
     fs::path temporary = target;
     temporary += ".vortlan-new";
-    if (!writeWhole(temporary, content)) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        return false;
-    }
+    if (!writeWhole(temporary, content)) return false;
     keepPermissions(target, temporary);
     std::error_code error;
     fs::rename(temporary, target, error);

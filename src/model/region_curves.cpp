@@ -140,11 +140,17 @@ void recomputeRegion(Workspace& workspace, Port& port) {
     if (r.peakCount >= 1) updateRegionCurves(workspace, port);
 }
 
+std::optional<float> updateCurvesQuietly(Workspace& workspace, int region) {
+    if (!curvesComputable(workspace.regions.at(region))) return std::nullopt;
+    return computeRegionCurves(workspace, region, OnFault::Skip);
+}
+
 void updateRegionCurves(Workspace& workspace, Port& port) {
     const int region = workspace.currentRegion;
     Region& r = currentRegionOf(workspace);
-    if (!curvesComputable(r)) return;
-    const float chi = computeRegionCurves(workspace, region, OnFault::Skip);
+    const auto statistic = updateCurvesQuietly(workspace, region);
+    if (!statistic) return;
+    const float chi = *statistic;
     port.setChiText(region, signedNumberText(chi));
     const double oldChi = isTrue(r.defined) ? r.chiSquare : 0.0;
     storeSingle(workspace.totalChiSquare, workspace.totalChiSquare - oldChi + chi);

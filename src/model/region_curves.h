@@ -3,6 +3,8 @@
 // envelope (background plus all peaks), the residual and the fit statistic
 //     chi = (1/N) sum (data - envelope)^2 / w,   w = |data|, or 1 where the data value is 0.
 
+#include <optional>
+
 #include "workspace/port.h"
 #include "workspace/records.h"
 
@@ -17,6 +19,10 @@ void recomputeRegion(Workspace& workspace, Port& port);
 // Curves, envelope, residual and statistic of the current region, shown in its chi box and in the
 // total.  Never stops on a fault: a faulting statement is skipped and its target keeps its value.
 void updateRegionCurves(Workspace& workspace, Port& port);
+
+// Curves, envelope, residual and statistic of a region with faulting statements skipped and nothing
+// shown; nothing when the region's arrays cannot hold its range or its slots name no peaks.
+std::optional<float> updateCurvesQuietly(Workspace& workspace, int region);
 
 // All curves of the current region, with the envelope and the residual left without the given peak,
 // so that singlePeakStatistic can try any number of parameter sets for it.

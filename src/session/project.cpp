@@ -1,0 +1,79 @@
+#include "session/project.h"
+
+#include <fstream>
+
+#include "base/checked_math.h"
+#include "base/number_text.h"
+#include "io/file_replace.h"
+#include "io/project_file.h"
+#include "model/region_curves.h"
+#include "session/region_operations.h"
+
+namespace vortlan {
+
+namespace {
+
+void clearMainWindowIndicators(Port& port) {
+    for (int button = 0; button < kPeakButtonCount; ++button) {
+        port.setPeakButtonCaption(button, "");
+        port.setPeakButtonEnabled(button, false);
+    }
+    for (int region = 0; region < kRegionCount; ++region) port.setChiText(region, "");
+}
+
+// The curves of every fitted region, and the total of their statistics.
+void recomputeFittedRegions(Session& session) {
+    Workspace& ws = session.workspace;
+    const short current = ws.currentRegion;
+    double total = 0.0;
+    for (int region = 0; region < kRegionCount; ++region) {
+        const Region& r = ws.regions[region];
+        if (!isTrue(r.defined) || !isTrue(r.backgroundSet) || r.peakCount <= 0) continue;
+        ws.currentRegion = static_cast<short>(region);
+        updateRegionCurves(ws, session.port);
+        total += r.chiSquare;
+    }
+    storeSingle(ws.totalChiSquare, total);
+    session.port.setSumChiText(shortNumberText(ws.totalChiSquare));
+    ws.currentRegion = current;
+}
+
+}  // namespace
+
+bool saveProject(Session& session) {
+    if (!replaceFile(session.workspace.fileName, encodeProject(session.workspace))) {
+        session.port.message("Error in writing file");
+        return false;
+    }
+    return true;
+}
+
+void openProject(Session& session) {
+    Port& port = session.port;
+    clearMainWindowIndicators(port);
+    resetWorkspace(session);
+    std::ifstream file(session.workspace.fileName, std::ios::binary);
+    if (!file) {
+        port.message("Error in reading file");
+        return;
+    }
+    const ProjectReadResult result = decodeProject(file, session.workspace);
+    if (result.status == ProjectRead::WrongFormat) {
+        port.message("Wrong file format");
+        return;
+    }
+    if (result.status == ProjectRead::Failed) {
+        port.message("Error in reading file");
+        return;
+    }
+    if (result.description) {
+        session.workspace.description = *result.description;
+        port.setDescriptionText(*result.description);
+    }
+    recomputeFittedRegions(session);
+    refreshRegionDisplays(session);
+    port.setSumChiText(shortNumberText(session.workspace.totalChiSquare));
+    showCurrentRegion(session);
+}
+
+}  // namespace vortlan

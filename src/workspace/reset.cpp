@@ -1,0 +1,49 @@
+#include "workspace/reset.h"
+
+namespace vortlan {
+
+namespace {
+
+// The values a free peak entry takes; "Add Peak" relies on the %GL and the tail values staying in
+// the entry.
+void resetPeak(Peak& p) {
+    p.defined = kFalse;
+    p.type = 0;
+    p.splitting = 0.0f;
+    p.position = 0.0f;
+    p.area = 100.0f;
+    p.height = 100.0f;
+    p.fwhm = 1.0f;
+    p.gl = 80;
+    p.fixPosition = 0;
+    p.fixFwhm = 0;
+    p.fixArea = 0;
+    p.fixGl = 1;
+}
+
+void unlink(ParamConstraint& c) {
+    c.linked = 0;
+    c.refPeak = 0;
+    c.isReference = 0;
+    c.tiedPeak = 0;
+    c.op = 0;
+    c.operand = 0.0f;
+}
+
+}  // namespace
+
+void resetWorkspaceRecords(Workspace& ws) {
+    ws.totalChiSquare = 0.0f;
+    for (Region& r : ws.regions) {
+        r.defined = kFalse;
+        r.backgroundSet = kFalse;
+        r.shift = 0.0f;
+    }
+    ws.peakTotal = 0;
+    for (int p = 0; p < kPeakCount; ++p) {
+        resetPeak(ws.peaks[p]);
+        for (PeakParam param : kPeakParams) unlink(ws.constraints[p].of(param));
+    }
+}
+
+}  // namespace vortlan
