@@ -74,24 +74,27 @@ NewtonLevel newtonLevel(float delta) {
 
 }  // namespace
 
+// Chosen for XPS regions of peaks 0.8-3 eV wide, sampled every 0.05-0.1 eV; docs/fit-options.md gives
+// the reasons.  The levels not in use hold finer settings, ready to be ticked.
 FitOptions defaultFitOptions() {
     FitOptions o;
     o.methodFlag = 1.0f;
-    o.searchTrials = 20;
-    o.newtonTrials = 20;
-    o.tolerance = 0.0001f;
-    o.searchPosition = {searchLevel(1.0f, 0.2f), searchLevel(0.2f, 0.05f), searchLevel(0.05f, 0.01f),
-                        SearchLevel{kFalse, 0.01f, 0.002f}};
-    o.searchArea = {searchLevel(20.0f, 4.0f), searchLevel(4.0f, 1.0f), searchLevel(1.0f, 0.2f),
-                    SearchLevel{kFalse, 0.2f, 0.05f}};
-    o.searchFwhm = {searchLevel(0.5f, 0.1f), searchLevel(0.1f, 0.025f), searchLevel(0.025f, 0.005f),
-                    SearchLevel{kFalse, 0.005f, 0.001f}};
-    o.newtonPosition = {newtonLevel(0.1f), newtonLevel(0.02f), NewtonLevel{kFalse, 0.005f},
-                        NewtonLevel{kFalse, 0.001f}};
-    o.newtonArea = {newtonLevel(0.05f), newtonLevel(0.01f), NewtonLevel{kFalse, 0.002f},
+    o.searchTrials = 30;
+    o.newtonTrials = 50;
+    o.tolerance = 0.0f;
+    // Each search level spans one step of the level before it, in five steps either side.
+    o.searchPosition = {searchLevel(1.0f, 0.2f), searchLevel(0.2f, 0.04f), searchLevel(0.04f, 0.01f),
+                        searchLevel(0.01f, 0.002f)};
+    o.searchArea = {searchLevel(50.0f, 10.0f), searchLevel(10.0f, 2.0f), searchLevel(2.0f, 0.4f),
+                    searchLevel(0.4f, 0.08f)};
+    o.searchFwhm = {searchLevel(0.5f, 0.1f), searchLevel(0.1f, 0.02f), searchLevel(0.02f, 0.005f),
+                    searchLevel(0.005f, 0.001f)};
+    o.newtonPosition = {newtonLevel(0.05f), newtonLevel(0.01f), NewtonLevel{kFalse, 0.005f},
+                        NewtonLevel{kFalse, 0.002f}};
+    o.newtonArea = {newtonLevel(0.02f), newtonLevel(0.005f), NewtonLevel{kFalse, 0.002f},
                     NewtonLevel{kFalse, 0.001f}};
-    o.newtonFwhm = {newtonLevel(0.1f), newtonLevel(0.02f), NewtonLevel{kFalse, 0.005f},
-                    NewtonLevel{kFalse, 0.001f}};
+    o.newtonFwhm = {newtonLevel(0.05f), newtonLevel(0.01f), NewtonLevel{kFalse, 0.005f},
+                    NewtonLevel{kFalse, 0.002f}};
     o.glSum = kTrue;
     return o;
 }

@@ -8,7 +8,9 @@ namespace vortlan {
 
 namespace {
 
-bool isPeakOf(const Peak& peak, int region) { return isTrue(peak.defined) && peak.region == region; }
+bool isPeakOf(const Peak& peak, int region) {
+    return isTrue(peak.defined) && peak.region == region;
+}
 
 double readTaggedValue(BinaryReader& in) {
     switch (static_cast<TaggedType>(in.readShort())) {
@@ -76,7 +78,8 @@ RegionParameterHeader readOlderHeader(BinaryReader& in) {
 }
 
 void checkHeader(const RegionParameterHeader& header) {
-    if (header.peakCount < 0 || header.peakCount > kPeaksPerRegion) throw ReadFailure("peak count out of range");
+    if (header.peakCount < 0 || header.peakCount > kPeaksPerRegion)
+        throw ReadFailure("peak count out of range");
     if (header.rangeCount < 0) throw ReadFailure("negative range count");
     if (header.backgroundType < 0 || header.backgroundType > 2) throw ReadFailure("unknown background type");
 }
@@ -117,7 +120,8 @@ RegionParameterEntry readRegionParameterEntry(BinaryReader& in, PeakLayout layou
     RegionParameterEntry entry;
     readPeakRecord(in, entry.peak, layout);
     const Peak& p = entry.peak;
-    if (p.type < 0 || p.type > 4 || p.gl < 0 || p.gl > 100) throw ReadFailure("peak type or %GL out of range");
+    if (p.type < 0 || p.type > 4 || p.gl < 0 || p.gl > 100)
+        throw ReadFailure("peak type or %GL out of range");
     readConstraints(in, entry.constraints);
     if (!constraintsAreSound(entry.constraints)) throw ReadFailure("constraint out of range");
     return entry;

@@ -23,7 +23,8 @@ std::optional<std::string_view> refusal(const Region& r, const RegionParameterHe
     // An empty slot has no spectrum to carry the model, and its peaks would belong to no region.
     if (!isTrue(r.defined) || header.rangeCount > r.pointCount) return "Incompatible region";
     // Negated so that a stored limit that is not a number is refused as well.
-    if (!(header.rangeHigh <= r.beHigh) || !(header.rangeLow >= r.beLow)) return "Binding energy out-of-range";
+    if (!(header.rangeHigh <= r.beHigh) || !(header.rangeLow >= r.beLow))
+        return "Binding energy out-of-range";
     return std::nullopt;
 }
 
@@ -111,11 +112,11 @@ void recomputeAndDraw(Session& session) {
 
 }  // namespace
 
-void saveRegionParameters(Session& session) {
+bool saveRegionParameters(Session& session) {
     const Workspace& ws = session.workspace;
-    if (!replaceFile(ws.fileName, encodeRegionParameters(ws, ws.currentRegion))) {
-        session.port.message("Error in writing file");
-    }
+    if (replaceFile(ws.fileName, encodeRegionParameters(ws, ws.currentRegion))) return true;
+    session.port.message("Error in writing file");
+    return false;
 }
 
 void loadRegionParameters(Session& session) {

@@ -7,8 +7,8 @@
 namespace vortlan {
 
 // Writes the current region's fit range, background choice and peaks.  A file that cannot be written
-// is reported with "Error in writing file" and the previous file, if any, stays as it was.
-void saveRegionParameters(Session& session);
+// is reported with "Error in writing file", gives false, and the previous file, if any, stays as it was.
+bool saveRegionParameters(Session& session);
 
 // Replaces the current region's peaks and fit settings by those of the file and recomputes the region.
 // A model whose range does not fit the region's data is refused before anything changes.  A file that
