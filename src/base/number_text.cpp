@@ -43,10 +43,8 @@ DecimalDigits sevenDigits(float magnitude) {
     return fromScientificText(std::string_view(buffer.data(), end - buffer.data()));
 }
 
-// The fewest digits that read back as the same value of the type, so that a single is rounded as it was
-// typed and not as its binary value.
-template <typename Real>
-DecimalDigits shortestDigits(Real magnitude) {
+// The fewest digits that read back as the same double.
+DecimalDigits shortestDigits(double magnitude) {
     std::array<char, 64> buffer;
     const auto end =
         std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude, std::chars_format::scientific)
@@ -126,13 +124,18 @@ void roundUp(std::string& integer, std::string& fraction) {
     fraction = all.substr(integer.size());
 }
 
+// A single is rounded as it reads, to the 7 digits it carries (0.01f is 0.01, and 0.0123 typed and
+// multiplied in single precision still shows 0.0123); a double to its shortest exact text.
+DecimalDigits significantDigits(float magnitude) { return sevenDigits(magnitude); }
+DecimalDigits significantDigits(double magnitude) { return shortestDigits(magnitude); }
+
 template <typename Real>
 std::string patternText(Real value, std::string_view format) {
     const Pattern pattern = parsePattern(format);
     if (std::isnan(value)) return "NaN";
     if (std::isinf(value)) return value < 0 ? "-Infinity" : "Infinity";
 
-    const DecimalDigits d = shortestDigits(std::fabs(value));
+    const DecimalDigits d = significantDigits(std::fabs(value));
     std::string integer;
     std::string fraction;
     if (d.exponent >= 0) {

@@ -8,9 +8,6 @@ namespace vortlan {
 
 namespace {
 
-inline constexpr short kMinTrials = 1;
-inline constexpr short kMaxTrials = 200;
-
 void writeSearchLevel(BinaryWriter& out, const SearchLevel& level) {
     out.writeShort(level.use);
     out.writeSingle(level.range);
@@ -80,13 +77,13 @@ FitOptions defaultFitOptions() {
     FitOptions o;
     o.methodFlag = 1.0f;
     o.searchTrials = 30;
-    o.newtonTrials = 50;
+    o.newtonTrials = 100;
     o.tolerance = 0.0f;
-    // Each search level spans one step of the level before it, in five steps either side.
+    // Each search level spans one step of the level before it either side.
     o.searchPosition = {searchLevel(1.0f, 0.2f), searchLevel(0.2f, 0.04f), searchLevel(0.04f, 0.01f),
                         searchLevel(0.01f, 0.002f)};
-    o.searchArea = {searchLevel(50.0f, 10.0f), searchLevel(10.0f, 2.0f), searchLevel(2.0f, 0.4f),
-                    searchLevel(0.4f, 0.08f)};
+    o.searchArea = {searchLevel(100.0f, 20.0f), searchLevel(20.0f, 4.0f), searchLevel(4.0f, 0.5f),
+                    searchLevel(0.5f, 0.1f)};
     o.searchFwhm = {searchLevel(0.5f, 0.1f), searchLevel(0.1f, 0.02f), searchLevel(0.02f, 0.005f),
                     searchLevel(0.005f, 0.001f)};
     o.newtonPosition = {newtonLevel(0.05f), newtonLevel(0.01f), NewtonLevel{kFalse, 0.005f},

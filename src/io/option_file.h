@@ -15,6 +15,10 @@ inline constexpr std::size_t kOptionFileSize = 206;
 inline constexpr std::size_t kOlderOptionFileSize = 204;  // without glSum
 inline constexpr const char* kDefaultOptionFileName = "default.opa";
 
+// The numbers of trials the optimisers accept, from the dialog and from files alike.
+inline constexpr short kMinTrials = 1;
+inline constexpr short kMaxTrials = 200;
+
 // The options the program falls back on when no "default.opa" is there; the shipped "default.opa"
 // holds exactly these.
 FitOptions defaultFitOptions();

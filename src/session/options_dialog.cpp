@@ -1,7 +1,6 @@
 #include "session/options_dialog.h"
 
 #include <array>
-#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -55,8 +54,6 @@ const std::array<NewtonColumn, 3> kNewtonColumns = {{
      "Delta value for FWHM of level"},
 }};
 
-constexpr short kMinTrials = 1;
-constexpr short kMaxTrials = 200;
 constexpr double kMaxTolerancePercent = 100.0;
 
 int checkValue(short use) {

@@ -13,8 +13,8 @@ namespace vortlan {
 void loadOptionsDialog(Session& session);
 
 // Checks the dialog's boxes and stores them into the options, in the dialog's order, stopping with a
-// message at the first value refused; what was stored before it stays stored.  Hides the dialog when
-// every value was accepted.
+// message at the first value refused; what was stored before it stays stored, and a level is stored
+// whole or not at all.  Hides the dialog when every value was accepted.
 bool applyOptionsDialog(Session& session);
 
 // The option buttons.  Each runs after the widget's new state has been copied into the dialog model,
