@@ -3,6 +3,7 @@
 #include "base/checked_math.h"
 #include "base/number_reading.h"
 #include "base/number_text.h"
+#include "model/region_display.h"
 
 namespace vortlan {
 
@@ -31,9 +32,7 @@ void acceptRegionCaption(Session& session) {
     Region& r = currentRegionOf(session.workspace);
     r.caption.assign(session.dialogs.regionCaption.Text);
     session.port.hideWindow(Window::RegionCaption);
-    if (!isTrue(r.defined)) return;
-    session.port.drawSpectrum(SpectrumDrawing::RegionFrame);
-    if (isTrue(r.backgroundSet)) session.port.drawSpectrum(SpectrumDrawing::FittedCurves);
+    redrawCurrentRegion(session.workspace, session.port);
 }
 
 }  // namespace vortlan

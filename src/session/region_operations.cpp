@@ -5,6 +5,7 @@
 #include "base/checked_math.h"
 #include "base/number_text.h"
 #include "model/region_curves.h"
+#include "model/region_display.h"
 #include "workspace/reset.h"
 
 namespace vortlan {
@@ -17,13 +18,6 @@ constexpr Window kBusyWindows[] = {Window::Spectrum, Window::Main, Window::Peak,
 void setRegionPeakButtonsEnabled(Session& session, int region, bool enabled) {
     const Region& r = session.workspace.regions[region];
     for (int s = 0; s < r.peakCount; ++s) session.port.setPeakButtonEnabled(peakButtonIndex(region, s), enabled);
-}
-
-void redrawRegion(Session& session) {
-    const Region& r = currentRegionOf(session.workspace);
-    if (!isTrue(r.defined)) return;
-    session.port.drawSpectrum(SpectrumDrawing::RegionFrame);
-    if (isTrue(r.backgroundSet)) session.port.drawSpectrum(SpectrumDrawing::FittedCurves);
 }
 
 // After deleting peak p, the group G of every constraint record still agrees with the links.
@@ -87,14 +81,7 @@ void selectRegion(Session& session, int region) {
     showCurrentRegion(session);
 }
 
-void showCurrentRegion(Session& session) {
-    Port& port = session.port;
-    port.showWindow(Window::Spectrum);
-    port.drawSpectrum(SpectrumDrawing::Clear);
-    port.setWindowCaption(Window::Spectrum, "Region " + std::to_string(session.workspace.currentRegion + 1));
-    redrawRegion(session);
-    port.yield();
-}
+void showCurrentRegion(Session& session) { vortlan::showCurrentRegion(session.workspace, session.port); }
 
 void paintRegionButtons(Session& session) {
     for (int r = 0; r < kRegionCount; ++r) {
@@ -143,7 +130,7 @@ void deletePeak(Session& session) {
     recomputeRegionCurves(session);
     storeSingle(ws.totalChiSquare, static_cast<double>(ws.totalChiSquare) + r.chiSquare);
     session.port.setSumChiText(shortNumberText(ws.totalChiSquare));
-    redrawRegion(session);
+    redrawCurrentRegion(session.workspace, session.port);
 }
 
 void clearParameters(Session& session) {

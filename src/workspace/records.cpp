@@ -20,6 +20,33 @@ const ParamConstraint& PeakConstraints::of(PeakParam param) const {
     return gl;
 }
 
+float& realParameter(Peak& peak, PeakParam param) {
+    switch (param) {
+        case PeakParam::Position:
+            return peak.position;
+        case PeakParam::Area:
+            return peak.area;
+        default:
+            return peak.fwhm;
+    }
+}
+
+float realParameter(const Peak& peak, PeakParam param) { return realParameter(const_cast<Peak&>(peak), param); }
+
+bool isFixed(const Peak& peak, PeakParam param) {
+    switch (param) {
+        case PeakParam::Position:
+            return peak.fixPosition != 0;
+        case PeakParam::Area:
+            return peak.fixArea != 0;
+        case PeakParam::Fwhm:
+            return peak.fixFwhm != 0;
+        case PeakParam::Gl:
+            break;
+    }
+    return peak.fixGl != 0;
+}
+
 Region& currentRegionOf(Workspace& workspace) {
     return workspace.regions.at(workspace.currentRegion);
 }

@@ -167,6 +167,13 @@ struct Workspace {
 
 inline constexpr std::size_t kDescriptionLength = 128;
 
+// The position, area or FWHM of a peak (the real-valued parameters; %GL is the 16-bit `gl`).
+float& realParameter(Peak& peak, PeakParam param);
+float realParameter(const Peak& peak, PeakParam param);
+
+// Whether the peak's fix flag keeps the optimisers off the parameter (a checked box, any non-zero flag).
+bool isFixed(const Peak& peak, PeakParam param);
+
 // The current region; an out-of-table index throws std::out_of_range instead of reaching past the table.
 Region& currentRegionOf(Workspace& workspace);
 const Region& currentRegionOf(const Workspace& workspace);

@@ -1,0 +1,116 @@
+// The optimisers must bring a fit back to the truth from a start a user would make by eye.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "fit/drivers.h"
+#include "io/option_file.h"
+#include "model/backgrounds.h"
+#include "model/peak_shapes.h"
+#include "model/region_curves.h"
+#include "support/synthetic_region.h"
+#include "workspace/recording_port.h"
+
+namespace vortlan {
+namespace {
+
+struct TruePeak {
+    float position;
+    float area;
+    float fwhm;
+    short gl;
+    short type;
+    float splitting;
+};
+
+// Peaks on the Shirley background of the data they make: starting from a step that rises with the
+// peak area on the low-binding-energy side, data and background are refined together until the data
+// are the program's own Shirley background plus the peaks.  The range is wide enough for the peaks'
+// tails to vanish at its ends, where a Shirley background meets the data.
+void synthesize(Workspace& ws, int region, const std::vector<TruePeak>& peaks, double low, double high) {
+    const int n = 301;
+    Region& r = testing::makeRegion(ws, region, n, 302.0f, 0.1f, [](double) { return 0.0; });
+    std::vector<double> signal(n + 1, 0.0);
+    for (int i = 1; i <= n; ++i) {
+        for (const TruePeak& t : peaks) {
+            signal[i] += peakValue(lineFormOf(ws.options), r.energy[i],
+                                   PeakShape{t.position, t.area, t.fwhm, t.gl, t.splitting, t.type, 0, 1});
+        }
+    }
+    std::vector<double> below(n + 2, 0.0);
+    for (int i = n - 1; i >= 1; --i) below[i] = below[i + 1] + signal[i];
+    for (int i = 1; i <= n; ++i) r.counts[i] = static_cast<float>(low + (high - low) * below[i] / below[1] + signal[i]);
+    r.backgroundType = static_cast<short>(BackgroundType::Shirley);
+    ws.currentRegion = static_cast<short>(region);
+    for (int pass = 0; pass < 20; ++pass) {
+        computeBackground(ws, region);
+        for (int i = 1; i <= n; ++i) r.counts[i] = static_cast<float>(r.background[i] + signal[i]);
+    }
+    r.countsHigh = *std::max_element(r.counts.data() + 1, r.counts.data() + n + 1);
+    r.countsLow = *std::min_element(r.counts.data() + 1, r.counts.data() + n + 1);
+}
+
+class FitQualityTest : public ::testing::Test {
+protected:
+    FitQualityTest() {
+        ws.options = defaultFitOptions();
+        synthesize(ws, 0, truth, 400.0, 900.0);
+        Region& r = ws.regions[0];
+        ws.acceptingBackground = kTrue;
+        recomputeRegion(ws, port);
+        ws.acceptingBackground = kFalse;
+        r.backgroundSet = kTrue;
+        // The start: positions 0.3 eV off, widths 20 % off, areas 30 % off.
+        const float shifts[] = {0.3f, -0.3f, 0.3f};
+        for (int k = 0; k < 3; ++k) {
+            const TruePeak& t = truth[k];
+            Peak& p = testing::addPeak(ws, 0, k, t.position + shifts[k], t.area * (k == 1 ? 0.7f : 1.3f),
+                                       t.fwhm * (k == 2 ? 0.8f : 1.2f), t.gl, t.type);
+            p.splitting = t.splitting;
+            p.fixGl = 1;
+        }
+        updateRegionCurves(ws, port);
+        start = r.chiSquare;
+    }
+    void expectTruth() {
+        for (int k = 0; k < 3; ++k) {
+            const Peak& p = ws.peaks[k];
+            EXPECT_NEAR(p.position, truth[k].position, 0.01) << "peak " << k;
+            EXPECT_NEAR(p.fwhm, truth[k].fwhm, 0.01 * truth[k].fwhm) << "peak " << k;
+            EXPECT_NEAR(p.area, truth[k].area, 0.01 * truth[k].area) << "peak " << k;
+        }
+    }
+    // C 1s-like: a main line, a shoulder 1.6 eV up, and a doublet further up.
+    std::vector<TruePeak> truth{{285.0f, 1500.0f, 1.2f, 10, 1, 0.0f},
+                                {286.6f, 600.0f, 1.3f, 15, 1, 0.0f},
+                                {289.0f, 800.0f, 1.1f, 10, 3, 1.5f}};
+    Workspace ws;
+    RecordingPort port;
+    float start = 0;
+};
+
+TEST_F(FitQualityTest, NewtonRegionFitFindsTheTruth) {
+    ASSERT_EQ(ws.options.methodFlag, 1.0f);
+    optimiseRegion(ws, port);
+    expectTruth();
+    EXPECT_LT(ws.regions[0].chiSquare, 1e-3 * start);
+}
+
+TEST_F(FitQualityTest, SearchRegionFitMovesEveryParameterTowardTheTruth) {
+    ws.options.methodFlag = 0.0f;
+    std::vector<Peak> before(ws.peaks.begin(), ws.peaks.begin() + 3);
+    optimiseRegion(ws, port);
+    EXPECT_LT(ws.regions[0].chiSquare, 0.5 * start);
+    for (int k = 0; k < 3; ++k) {
+        const Peak& p = ws.peaks[k];
+        EXPECT_LT(std::fabs(p.position - truth[k].position), std::fabs(before[k].position - truth[k].position)) << k;
+        EXPECT_LT(std::fabs(p.fwhm - truth[k].fwhm), std::fabs(before[k].fwhm - truth[k].fwhm)) << k;
+        EXPECT_LT(std::fabs(p.area - truth[k].area), std::fabs(before[k].area - truth[k].area)) << k;
+    }
+}
+
+}  // namespace
+}  // namespace vortlan

@@ -1,0 +1,232 @@
+#include "session/background_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "base/number_reading.h"
+#include "base/number_text.h"
+#include "support/fitted_session.h"
+
+namespace vortlan {
+namespace {
+
+using testing::gaussianOn;
+using testing::makeRegion;
+using testing::step;
+
+// The largest excess of the background over the nine-point mean of the data, away from the ends.
+double excessOverData(const Region& r) {
+    double excess = -1e30;
+    for (int i = 5; i <= r.rangeCount - 5; ++i) {
+        double sum = 0;
+        for (int j = i - 4; j <= i + 4; ++j) sum += r.rangeCounts[j];
+        excess = std::max(excess, r.background[i] - sum / 9);
+    }
+    return excess;
+}
+
+void expectIdle(const RecordingPort& port) {
+    EXPECT_FALSE(port.busy);
+    for (Window w : {Window::Main, Window::Spectrum, Window::Peak, Window::Constraint, Window::Background})
+        EXPECT_TRUE(port.window(w).enabled);
+}
+
+class BackgroundDialogTest : public ::testing::Test {
+  protected:
+    Region& peakOnLevel() {
+        Region& r =
+            makeRegion(session.workspace, 0, 121, 292.0f, 0.1f, gaussianOn(100.0, 286.0, 1000.0, 1.5));
+        openBackgroundDialog(session);
+        return r;
+    }
+    // A peak on a step and a ramp of 2 counts per point rising toward high binding energy: pure
+    // Shirley overshoots the data on the high-energy side.
+    Region& rampedStep() {
+        Region& r = makeRegion(session.workspace, 0, 151, 295.0f, 0.1f, [](double e) {
+            return step(284.0, 100.0, 150.0)(e) + 20.0 * (e - 280.0) + gaussianOn(0.0, 284.0, 1000.0, 1.5)(e);
+        });
+        openBackgroundDialog(session);
+        return r;
+    }
+    // A peak near the low end whose losses follow Tougaard's cross-section with the given B1 exactly.
+    Region& tougaardSpectrum(double b1) {
+        const int n = 121;
+        const double delta = 0.5;
+        Region& r = makeRegion(session.workspace, 0, n, 340.0f, 0.5f, [](double) { return 0.0; });
+        const auto peak = gaussianOn(200.0, 290.0, 5000.0, 2.0);
+        r.counts[n] = static_cast<float>(peak(r.energy[n]));
+        for (int i = n - 1; i >= 1; --i) {
+            double losses = 0;
+            for (int j = i + 1; j <= n; ++j) {
+                const double e = delta * (j - i);
+                losses += delta * e * (r.counts[j] - r.counts[n]) / ((e * e + 1643) * (e * e + 1643));
+            }
+            r.counts[i] = static_cast<float>(peak(r.energy[i]) + b1 * losses);
+        }
+        openBackgroundDialog(session);
+        return r;
+    }
+
+    RecordingPort port;
+    Session session{port};
+    BackgroundDialog& dialog = session.dialogs.background;
+};
+
+TEST_F(BackgroundDialogTest, RefusalsCorrectTheBoxAndBeep) {
+    Region& r = peakOnLevel();
+    EXPECT_EQ(dialog.caption, "Region 1");
+    EXPECT_TRUE(port.window(Window::Background).visible);
+    EXPECT_EQ(dialog.LBE, "280");
+    const Region before = r;
+    dialog.HBE = "300";
+    EXPECT_FALSE(acceptBackground(session));
+    EXPECT_EQ(dialog.HBE, "292");
+    dialog.LBE = "-1e39";  // beyond a single
+    acceptBackground(session);
+    EXPECT_EQ(dialog.LBE, "280");
+    dialog.LBE = dialog.HBE = "285";
+    acceptBackground(session);
+    EXPECT_EQ(dialog.LBE + " " + dialog.HBE, "280 292");
+    dialog.AverPt = "4";
+    acceptBackground(session);
+    EXPECT_EQ(dialog.AverPt, "None");
+    EXPECT_EQ(r, before);
+    dialog.AverPt = "5";
+    dialog.BG = "Shirly";
+    acceptBackground(session);
+    EXPECT_EQ(dialog.BG, "Shirley");
+    EXPECT_EQ(r.averagePoints, 5);
+    EXPECT_FALSE(isTrue(r.backgroundSet));
+    EXPECT_EQ(port.beeps, 5);
+}
+
+TEST_F(BackgroundDialogTest, ParameterBoxesDefaultedAndReadByTheirLeadingNumber) {
+    Region& r = peakOnLevel();
+    dialog.BG = "Tougaard";
+    dialog.TouB1 = "";
+    dialog.ShirleySlope = "slope";
+    EXPECT_TRUE(acceptBackground(session));
+    EXPECT_EQ(dialog.TouB1, "3000");
+    EXPECT_EQ(dialog.ShirleySlope, "0");
+    EXPECT_EQ(r.backgroundParam, 3000.0f);
+    EXPECT_EQ(r.backgroundType, 2);
+    EXPECT_EQ(port.beeps, 0);
+    dialog.TouB1 = "1500 eV^2";
+    acceptBackground(session);
+    EXPECT_EQ(r.backgroundParam, 1500.0f);
+    dialog.TouB1 = "1e39";
+    EXPECT_TRUE(acceptBackground(session));
+    EXPECT_EQ(dialog.TouB1, "3000");
+    EXPECT_EQ(r.backgroundParam, 3000.0f);
+    EXPECT_EQ(port.beeps, 1);
+}
+
+TEST_F(BackgroundDialogTest, AreaIsTheDataAboveTheBackgroundTimesTheStep) {
+    const Region& r = peakOnLevel();
+    dialog.BG = "Linear";
+    EXPECT_TRUE(acceptBackground(session));
+    EXPECT_NEAR(leadingNumber(dialog.Area), 1000.0 * 1.5 * 1.0644670,
+                0.5);  // Gaussian height x FWHM x 1.0645
+    EXPECT_TRUE(isTrue(r.backgroundSet));
+    EXPECT_FALSE(isTrue(session.workspace.acceptingBackground));
+    EXPECT_EQ(port.drawings.back(), SpectrumDrawing::FittedCurves);
+}
+
+class FittedBackgroundTest : public ::testing::Test, protected testing::FittedSession {};
+
+TEST_F(FittedBackgroundTest, ReacceptKeepsEveryAreaAndAFaultKeepsTheRegionAccepted) {
+    openBackgroundDialog(session);
+    EXPECT_EQ(session.dialogs.background.HBE, "292");
+    EXPECT_EQ(session.dialogs.background.BG, "Shirley");
+    const std::array<float, 3> areas = {session.workspace.peaks[0].area, session.workspace.peaks[1].area,
+                                        session.workspace.peaks[2].area};
+    EXPECT_TRUE(acceptBackground(session));
+    for (int p = 0; p < 3; ++p) EXPECT_FLOAT_EQ(session.workspace.peaks[p].area, areas[p]);
+
+    session.dialogs.background.LBE = "285";
+    session.dialogs.background.HBE = "285.02";  // a range of one point: its slope divides by zero
+    EXPECT_FALSE(acceptBackground(session));
+    EXPECT_EQ(port.messages.size(), 1u);
+    EXPECT_TRUE(isTrue(session.workspace.regions[0].backgroundSet));
+    EXPECT_FALSE(isTrue(session.workspace.acceptingBackground));
+}
+
+TEST_F(BackgroundDialogTest, ShirleyOptimiseStopsWhereTheBackgroundMeetsTheData) {
+    Region& r = rampedStep();
+    acceptBackground(session);
+    ASSERT_GT(excessOverData(r), 1.0);
+    port.yields = 0;
+    optimiseShirleySlope(session);
+    // The ramp is 2 counts per point; the last bisection step lands within its resolution of the edge.
+    EXPECT_GT(r.backgroundParam, 1.9f);
+    EXPECT_LT(r.backgroundParam, 2.0f);
+    EXPECT_LT(excessOverData(r), 1e-3);
+    EXPECT_EQ(dialog.ShirleySlope, shortNumberText(r.backgroundParam));
+    EXPECT_EQ(port.yields, 1 + 21);  // one doubling from 1 to 2, then the bisection
+}
+
+TEST_F(BackgroundDialogTest, ShirleyOptimiseLeavesAFittingBackgroundAndOtherTypesAlone) {
+    Region& r = rampedStep();
+    dialog.ShirleySlope = "2";
+    acceptBackground(session);
+    ASSERT_LT(excessOverData(r), 0.0);
+    Region before = r;
+    port.drawings.clear();
+    optimiseShirleySlope(session);
+    EXPECT_EQ(r, before);
+    EXPECT_TRUE(port.drawings.empty());
+
+    dialog.BG = "Tougaard";
+    acceptBackground(session);
+    before = r;
+    optimiseShirleySlope(session);
+    EXPECT_EQ(r, before);
+    EXPECT_EQ(dialog.TouB1, "3000");
+    EXPECT_EQ(port.beeps, 1);
+}
+
+TEST_F(BackgroundDialogTest, B1SearchFindsTheB1TheSpectrumWasBuiltWith) {
+    for (const double b1 : {1234.0, 3000.0}) {
+        Region& r = tougaardSpectrum(b1);
+        dialog.BG = "Tougaard";
+        dialog.TouB1 = "3000";
+        optimiseTougaard(session);
+        EXPECT_NEAR(r.backgroundParam, b1, b1 * 1e-3);
+        EXPECT_EQ(dialog.TouB1, shortNumberText(r.backgroundParam));
+        EXPECT_NEAR(leadingNumber(dialog.Area), 5000.0 * 2.0 * 1.0644670, 10.0);
+        EXPECT_TRUE(isTrue(r.backgroundSet));
+    }
+    // No other value is strictly better than the start.
+    EXPECT_EQ(session.workspace.regions[0].backgroundParam, 3000.0f);
+    EXPECT_EQ(dialog.TouB1, "3000");
+    EXPECT_EQ(port.beeps, 0);
+    expectIdle(port);
+}
+
+TEST_F(BackgroundDialogTest, TougaardOptimiseBeepsForOtherTypesAndAlwaysRestoresTheWindows) {
+    Region& r = peakOnLevel();
+    const Region before = r;
+    optimiseTougaard(session);  // BG shows "Shirley"
+    EXPECT_EQ(port.beeps, 1);
+    EXPECT_EQ(r, before);
+    expectIdle(port);
+
+    dialog.BG = "Tougaard";
+    dialog.LBE = "285";
+    dialog.HBE = "285.02";
+    optimiseTougaard(session);
+    EXPECT_EQ(port.messages.size(), 1u);
+    expectIdle(port);
+
+    dialog.HBE = "285.4";  // five points: too few for the search, enough to accept
+    optimiseTougaard(session);
+    EXPECT_EQ(r.rangeCount, 5);
+    EXPECT_TRUE(isTrue(r.backgroundSet));
+    EXPECT_EQ(r.backgroundParam, 3000.0f);
+    EXPECT_EQ(port.messages.size(), 1u);
+    expectIdle(port);
+}
+
+}  // namespace
+}  // namespace vortlan
