@@ -379,10 +379,18 @@ void optimiseTougaard(Session& session) {
     }
     try {
         if (!checkAndStoreSettings(session, r, ParameterBoxes::Ignored)) return;
-        recomputeRegion(session.workspace, session.port);
+        // The peaks keep their areas through every background tried, as they do through an accept: a
+        // transient background (the first one still has the old B1) must not rescale them.
+        {
+            const AcceptingBackground keepAreas(session.workspace);
+            recomputeRegion(session.workspace, session.port);
+        }
         r.backgroundSet = kTrue;
         if (!searchTougaardB1(session, r)) return;
-        recomputeRegion(session.workspace, session.port);
+        {
+            const AcceptingBackground keepAreas(session.workspace);
+            recomputeRegion(session.workspace, session.port);
+        }
         session.dialogs.background.Area = shortNumberText(backgroundArea(r));
         showCurrentRegion(session);
     } catch (const ComputationFault& fault) {
