@@ -11,11 +11,17 @@ namespace {
 constexpr Window kWaitingWindows[] = {Window::Spectrum, Window::Main, Window::Peak, Window::Constraint,
                                       Window::Background};
 
-bool stopped(const Workspace& ws) { return isTrue(ws.stopRequested); }
+bool stopped(const Workspace& ws) {
+    return isTrue(ws.stopRequested);
+}
 
 // The peak dialog's buttons use Newton's method only for exactly 1; the loops for anything but 0.
-bool newtonInDialog(const FitOptions& options) { return options.methodFlag == 1.0f; }
-bool newtonInLoops(const FitOptions& options) { return options.methodFlag != 0.0f; }
+bool newtonInDialog(const FitOptions& options) {
+    return options.methodFlag == 1.0f;
+}
+bool newtonInLoops(const FitOptions& options) {
+    return options.methodFlag != 0.0f;
+}
 
 // One Newton step per enabled level and parameter, then a %GL search; true when a stop ends it.
 bool newtonPass(Workspace& ws, Port& port, int peak) {
@@ -90,7 +96,9 @@ void searchRegionLoop(Workspace& ws, Port& port) {
     showCurrentRegion(ws, port);
 }
 
-bool fittedRegion(const Region& r) { return isTrue(r.defined) && isTrue(r.backgroundSet); }
+bool fittedRegion(const Region& r) {
+    return isTrue(r.defined) && isTrue(r.backgroundSet);
+}
 
 }  // namespace
 
@@ -107,7 +115,9 @@ void endFitting(Workspace& ws, Port& port) {
     for (Window w : kWaitingWindows) port.setWindowEnabled(w, true);
 }
 
-void requestStop(Workspace& ws) { ws.stopRequested = kTrue; }
+void requestStop(Workspace& ws) {
+    ws.stopRequested = kTrue;
+}
 
 void optimiseParameter(Workspace& ws, Port& port, int peak, PeakParam param) {
     if (param != PeakParam::Gl && newtonInDialog(ws.options)) {
@@ -149,7 +159,8 @@ void optimiseAllRegions(Workspace& ws, Port& port) {
             if (!fittedRegion(r)) continue;
             ws.currentRegion = static_cast<short>(region);
             for (int s = 0; s < r.peakCount; ++s) {
-                if (newton ? newtonPass(ws, port, r.peakSlots[s]) : searchPass(ws, port, r.peakSlots[s])) break;
+                if (newton ? newtonPass(ws, port, r.peakSlots[s]) : searchPass(ws, port, r.peakSlots[s]))
+                    break;
             }
             showCurrentRegion(ws, port);
             port.yield();

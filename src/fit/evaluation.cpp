@@ -15,7 +15,8 @@ namespace {
 bool tiedElsewhere(const Workspace& ws, int peak, PeakParam param) {
     for (int t = 0; t < kPeakCount; ++t) {
         const Peak& tied = ws.peaks[t];
-        if (ws.constraints[t].of(param).refPeak == peak && isTrue(tied.defined) && tied.region != ws.currentRegion) {
+        if (ws.constraints[t].of(param).refPeak == peak && isTrue(tied.defined) &&
+            tied.region != ws.currentRegion) {
             return true;
         }
     }
@@ -26,7 +27,8 @@ bool tiedElsewhere(const Workspace& ws, int peak, PeakParam param) {
 
 EvaluationMode evaluationModeOf(const Workspace& ws, int peak, PeakParam param) {
     if (!isTrue(ws.constraints.at(peak).of(param).isReference)) return EvaluationMode::SinglePeak;
-    return tiedElsewhere(ws, peak, param) ? EvaluationMode::TiedAcrossRegions : EvaluationMode::TiedWithinRegion;
+    return tiedElsewhere(ws, peak, param) ? EvaluationMode::TiedAcrossRegions
+                                          : EvaluationMode::TiedWithinRegion;
 }
 
 void setParameter(Peak& peak, PeakParam param, double value) {
@@ -41,7 +43,8 @@ double parameterOf(const Peak& peak, PeakParam param) {
     return param == PeakParam::Gl ? peak.gl : static_cast<double>(realParameter(peak, param));
 }
 
-std::optional<float> evaluateTrial(Workspace& ws, Port& port, int peak, PeakParam param, EvaluationMode mode) {
+std::optional<float> evaluateTrial(Workspace& ws, Port& port, int peak, PeakParam param,
+                                   EvaluationMode mode) {
     try {
         switch (mode) {
             case EvaluationMode::SinglePeak:

@@ -55,13 +55,13 @@ bool sample(Workspace& ws, Port& port, int peak, PeakParam param, EvaluationMode
 
 // -f'/f'' from the thirteen samples, or nothing when the curvature vanishes or the step is not finite.
 std::optional<double> newtonStepSize(const Samples& c, double delta) {
-    const double first = (45.0 * (c.at(1) - c.at(-1)) - 9.0 * (c.at(2) - c.at(-2)) + (c.at(3) - c.at(-3))) /
-                         (60.0 * delta);
-    const float second = static_cast<float>(
-        ((c.at(6) + c.at(-6)) - 18.0 * (c.at(5) + c.at(-5)) + 171.0 * (c.at(4) + c.at(-4)) -
-         810.0 * (c.at(3) + c.at(-3)) + 1935.0 * (c.at(2) + c.at(-2)) + 828.0 * (c.at(1) + c.at(-1)) -
-         4214.0 * c.at(0)) /
-        (3600.0 * delta * delta));
+    const double first =
+        (45.0 * (c.at(1) - c.at(-1)) - 9.0 * (c.at(2) - c.at(-2)) + (c.at(3) - c.at(-3))) / (60.0 * delta);
+    const float second =
+        static_cast<float>(((c.at(6) + c.at(-6)) - 18.0 * (c.at(5) + c.at(-5)) +
+                            171.0 * (c.at(4) + c.at(-4)) - 810.0 * (c.at(3) + c.at(-3)) +
+                            1935.0 * (c.at(2) + c.at(-2)) + 828.0 * (c.at(1) + c.at(-1)) - 4214.0 * c.at(0)) /
+                           (3600.0 * delta * delta));
     if (second == 0.0f) return std::nullopt;
     const double step = -first / second;
     if (!std::isfinite(step)) return std::nullopt;
@@ -73,6 +73,23 @@ double limitedStep(const ParamConstraint& c, PeakParam param, double s, double s
     if (isTrue(c.limited) && s + step > c.high) step = c.high - s;
     if (param == PeakParam::Area && s + step < kAreaFloor) step = kAreaFloor - s;
     return step;
+}
+
+// The sample with the lowest statistic, if lower than at the present value and a value the parameter
+// may take (within its limits, an area not below the floor).
+std::optional<int> bestSample(const Samples& samples, const ParamConstraint& c, PeakParam param, double s,
+                              float delta) {
+    std::optional<int> best;
+    double lowest = samples.at(0);
+    for (int k = -kSide; k <= kSide; ++k) {
+        const double value = static_cast<float>(s + k * static_cast<double>(delta));
+        if (k == 0 || !(samples.at(k) < lowest)) continue;
+        if (isTrue(c.limited) && (value < c.low || value > c.high)) continue;
+        if (param == PeakParam::Area && value < kAreaFloor) continue;
+        lowest = samples.at(k);
+        best = k;
+    }
+    return best;
 }
 
 std::optional<float> statisticBefore(Workspace& ws, int peak, EvaluationMode mode) {
@@ -93,7 +110,8 @@ std::optional<float> statisticBefore(Workspace& ws, int peak, EvaluationMode mod
 }
 
 // The statistic at the new value; the across-regions mode shows every region's while computing it.
-std::optional<float> statisticAfter(Workspace& ws, Port& port, int peak, PeakParam param, EvaluationMode mode) {
+std::optional<float> statisticAfter(Workspace& ws, Port& port, int peak, PeakParam param,
+                                    EvaluationMode mode) {
     if (mode != EvaluationMode::TiedAcrossRegions) return evaluateTrial(ws, port, peak, param, mode);
     settleParameter(ws, port, peak, param, mode);
     return ws.totalChiSquare;
@@ -110,20 +128,26 @@ void newtonStep(Workspace& ws, Port& port, int peak, PeakParam param, float delt
     const float s = realParameter(p, param);
 
     stepAccepted = false;
-    std::optional<double> step;
     const auto before = statisticBefore(ws, peak, mode);
     Samples samples;
-    if (before && canSample(param, s, delta) && sample(ws, port, peak, param, mode, s, delta, samples)) {
+    const bool sampled =
+        before && canSample(param, s, delta) && sample(ws, port, peak, param, mode, s, delta, samples);
+    const auto tryValue = [&](double value) {
+        // A width cannot reach zero; such a value is refused like one that makes the fit worse.
+        if (param == PeakParam::Fwhm && value <= 0.0) return false;
+        setParameter(p, param, value);
+        const auto after = statisticAfter(ws, port, peak, param, mode);
+        return after && *after <= *before;
+    };
+    if (sampled) {
         samples.c[kSide] = *before;
-        step = newtonStepSize(samples, delta);
-    }
-    if (step) {
-        const double kept = limitedStep(c, param, s, *step);
-        // A width cannot reach zero; such a step is refused like one that makes the fit worse.
-        if (param != PeakParam::Fwhm || s + kept > 0.0) {
-            setParameter(p, param, s + kept);
-            const auto after = statisticAfter(ws, port, peak, param, mode);
-            stepAccepted = after && *after <= *before;
+        if (const auto step = newtonStepSize(samples, delta))
+            stepAccepted = tryValue(s + limitedStep(c, param, s, *step));
+        // Far from the minimum the statistic is not a parabola over the sampled span and the step can
+        // overshoot; a sampled point that was already better is then taken rather than staying put.
+        if (!stepAccepted) {
+            if (const auto k = bestSample(samples, c, param, s, delta))
+                stepAccepted = tryValue(s + *k * double(delta));
         }
     }
     if (!stepAccepted) {
@@ -135,7 +159,8 @@ void newtonStep(Workspace& ws, Port& port, int peak, PeakParam param, float delt
 
 float newtonDelta(const Workspace& ws, int peak, PeakParam param, int level) {
     const float delta = levelsOf(ws.options, param)[static_cast<std::size_t>(level)].delta;
-    return param == PeakParam::Area ? static_cast<float>(static_cast<double>(delta) * ws.peaks[peak].area) : delta;
+    return param == PeakParam::Area ? static_cast<float>(static_cast<double>(delta) * ws.peaks[peak].area)
+                                    : delta;
 }
 
 void newtonOptimiseParameter(Workspace& ws, Port& port, int peak, PeakParam param) {
@@ -186,7 +211,8 @@ void newtonOptimisePeak(Workspace& ws, Port& port, int peak) {
             if (stopped()) break;
             if (isTrue(o.newtonArea[L].use) && !isFixed(p, PeakParam::Area)) {
                 if (p.area == 0.0f) p.area = 1.0f;
-                newtonStep(ws, port, peak, PeakParam::Area, newtonDelta(ws, peak, PeakParam::Area, level), accepted);
+                newtonStep(ws, port, peak, PeakParam::Area, newtonDelta(ws, peak, PeakParam::Area, level),
+                           accepted);
             }
             if (stopped()) break;
             if (isTrue(o.newtonFwhm[L].use) && !isFixed(p, PeakParam::Fwhm)) {

@@ -63,14 +63,15 @@ void positionOrWidthLevel(Search& search, const SearchLevel& level) {
         if (search.param == PeakParam::Fwhm && static_cast<double>(centre) + off <= 0.0) continue;
         const double offset = limitedOffset(search.constraint(), centre, off);
         setParameter(search.trialPeak(), search.param, centre + offset);
-        if (search.improves(search.param, search.mode)) bestValue = realParameter(search.trialPeak(), search.param);
+        if (search.improves(search.param, search.mode))
+            bestValue = realParameter(search.trialPeak(), search.param);
     }
     realParameter(scratch, search.param) = bestValue;
 }
 
 float areaOfHeight(const Workspace& ws, const Peak& shape, double height) {
-    return areaFromHeight(lineFormOf(ws.options), static_cast<float>(height), shape.fwhm, shape.gl, shape.type,
-                          shape.ts, shape.tl, currentRegionOf(ws).heightUnit);
+    return areaFromHeight(lineFormOf(ws.options), static_cast<float>(height), shape.fwhm, shape.gl,
+                          shape.type, shape.ts, shape.tl, currentRegionOf(ws).heightUnit);
 }
 
 // The area is scanned over the peak's height in height units, as the user sees it.

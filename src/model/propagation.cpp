@@ -25,7 +25,9 @@ double combine(double value, const ParamConstraint& c) {
     return value;
 }
 
-bool knownOp(short op) { return op >= 0 && op <= 3; }
+bool knownOp(short op) {
+    return op >= 0 && op <= 3;
+}
 
 float heldWithinShape(PeakParam param, float value) {
     if (param == PeakParam::Area) return std::max(value, 0.0f);
@@ -80,7 +82,8 @@ void propagate(Workspace& ws, PeakParam param, int changed) {
 }
 
 void applyAllRelations(Workspace& ws) {
-    constexpr PeakParam kVisitOrder[] = {PeakParam::Position, PeakParam::Fwhm, PeakParam::Area, PeakParam::Gl};
+    constexpr PeakParam kVisitOrder[] = {PeakParam::Position, PeakParam::Fwhm, PeakParam::Area,
+                                         PeakParam::Gl};
     for (int r = 0; r < kPeakCount; ++r) {
         for (PeakParam param : kVisitOrder) {
             if (!isTrue(ws.constraints[r].of(param).isReference)) continue;

@@ -10,6 +10,7 @@
 #include "io/option_file.h"
 #include "model/backgrounds.h"
 #include "model/peak_shapes.h"
+#include "model/propagation.h"
 #include "model/region_curves.h"
 #include "support/synthetic_region.h"
 #include "workspace/recording_port.h"
@@ -30,9 +31,10 @@ struct TruePeak {
 // peak area on the low-binding-energy side, data and background are refined together until the data
 // are the program's own Shirley background plus the peaks.  The range is wide enough for the peaks'
 // tails to vanish at its ends, where a Shirley background meets the data.
-void synthesize(Workspace& ws, int region, const std::vector<TruePeak>& peaks, double low, double high) {
+void synthesize(Workspace& ws, int region, const std::vector<TruePeak>& peaks, double low, double high,
+                float beHigh = 302.0f) {
     const int n = 301;
-    Region& r = testing::makeRegion(ws, region, n, 302.0f, 0.1f, [](double) { return 0.0; });
+    Region& r = testing::makeRegion(ws, region, n, beHigh, 0.1f, [](double) { return 0.0; });
     std::vector<double> signal(n + 1, 0.0);
     for (int i = 1; i <= n; ++i) {
         for (const TruePeak& t : peaks) {
@@ -42,7 +44,8 @@ void synthesize(Workspace& ws, int region, const std::vector<TruePeak>& peaks, d
     }
     std::vector<double> below(n + 2, 0.0);
     for (int i = n - 1; i >= 1; --i) below[i] = below[i + 1] + signal[i];
-    for (int i = 1; i <= n; ++i) r.counts[i] = static_cast<float>(low + (high - low) * below[i] / below[1] + signal[i]);
+    for (int i = 1; i <= n; ++i)
+        r.counts[i] = static_cast<float>(low + (high - low) * below[i] / below[1] + signal[i]);
     r.backgroundType = static_cast<short>(BackgroundType::Shirley);
     ws.currentRegion = static_cast<short>(region);
     for (int pass = 0; pass < 20; ++pass) {
@@ -54,7 +57,7 @@ void synthesize(Workspace& ws, int region, const std::vector<TruePeak>& peaks, d
 }
 
 class FitQualityTest : public ::testing::Test {
-protected:
+  protected:
     FitQualityTest() {
         ws.options = defaultFitOptions();
         synthesize(ws, 0, truth, 400.0, 900.0);
@@ -106,10 +109,86 @@ TEST_F(FitQualityTest, SearchRegionFitMovesEveryParameterTowardTheTruth) {
     EXPECT_LT(ws.regions[0].chiSquare, 0.5 * start);
     for (int k = 0; k < 3; ++k) {
         const Peak& p = ws.peaks[k];
-        EXPECT_LT(std::fabs(p.position - truth[k].position), std::fabs(before[k].position - truth[k].position)) << k;
+        EXPECT_LT(std::fabs(p.position - truth[k].position),
+                  std::fabs(before[k].position - truth[k].position))
+            << k;
         EXPECT_LT(std::fabs(p.fwhm - truth[k].fwhm), std::fabs(before[k].fwhm - truth[k].fwhm)) << k;
         EXPECT_LT(std::fabs(p.area - truth[k].area), std::fabs(before[k].area - truth[k].area)) << k;
     }
+}
+
+void tie(Workspace& ws, PeakParam param, int tied, int reference, ConstraintOp op, float operand) {
+    ParamConstraint& c = ws.constraints[tied].of(param);
+    c.linked = kTrue;
+    c.refPeak = static_cast<short>(reference);
+    c.op = static_cast<short>(op);
+    c.operand = operand;
+    ws.constraints[reference].of(param).isReference = kTrue;
+    ws.constraints[reference].of(param).tiedPeak = static_cast<short>(tied);
+}
+
+void acceptShirley(Workspace& ws, Port& port, int region) {
+    ws.currentRegion = static_cast<short>(region);
+    ws.regions[region].backgroundType = static_cast<short>(BackgroundType::Shirley);
+    ws.acceptingBackground = kTrue;
+    recomputeRegion(ws, port);
+    ws.acceptingBackground = kFalse;
+    ws.regions[region].backgroundSet = kTrue;
+}
+
+// A spin-orbit pair fitted as two singlets: the second one's position is the first one's plus the
+// splitting, and the two widths are equal.
+TEST(TiedFitQuality, PairKeepsItsSplittingAndCommonWidth) {
+    Workspace ws;
+    RecordingPort port;
+    ws.options = defaultFitOptions();
+    synthesize(ws, 0,
+               {{285.0f, 1200.0f, 1.2f, 10, 1, 0},
+                {289.0f, 480.0f, 1.1f, 10, 1, 0},
+                {290.5f, 320.0f, 1.1f, 10, 1, 0}},
+               300.0, 700.0);
+    acceptShirley(ws, port, 0);
+    testing::addPeak(ws, 0, 0, 285.3f, 1500.0f, 1.4f, 10).fixGl = 1;
+    testing::addPeak(ws, 0, 1, 288.7f, 350.0f, 1.3f, 10).fixGl = 1;
+    testing::addPeak(ws, 0, 2, 290.2f, 400.0f, 1.3f, 10).fixGl = 1;
+    tie(ws, PeakParam::Position, 2, 1, ConstraintOp::Add, 1.5f);
+    tie(ws, PeakParam::Fwhm, 2, 1, ConstraintOp::Multiply, 1.0f);
+    applyAllRelations(ws);
+    updateRegionCurves(ws, port);
+    const float start = ws.regions[0].chiSquare;
+    optimiseRegion(ws, port);
+    EXPECT_NEAR(ws.peaks[1].position, 289.0f, 0.01);
+    EXPECT_NEAR(ws.peaks[1].fwhm, 1.1f, 0.011);
+    EXPECT_NEAR(ws.peaks[1].area, 480.0f, 4.8f);
+    EXPECT_NEAR(ws.peaks[2].area, 320.0f, 3.2f);
+    EXPECT_EQ(ws.peaks[2].position, ws.peaks[1].position + 1.5f);
+    EXPECT_EQ(ws.peaks[2].fwhm, ws.peaks[1].fwhm);
+    EXPECT_LT(ws.regions[0].chiSquare, 1e-3 * start);
+}
+
+// The same chemical state in two regions: the second region's peak takes its width from the first's.
+TEST(TiedFitQuality, WidthSharedAcrossRegions) {
+    Workspace ws;
+    RecordingPort port;
+    ws.options = defaultFitOptions();
+    synthesize(ws, 0, {{285.0f, 1200.0f, 1.3f, 10, 1, 0}}, 300.0, 600.0);
+    synthesize(ws, 1, {{532.0f, 2400.0f, 1.3f, 10, 1, 0}}, 800.0, 1100.0, 547.0f);
+    acceptShirley(ws, port, 0);
+    acceptShirley(ws, port, 1);
+    testing::addPeak(ws, 0, 0, 285.2f, 900.0f, 1.6f, 10).fixGl = 1;
+    testing::addPeak(ws, 1, 1, 531.8f, 3000.0f, 1.6f, 10).fixGl = 1;
+    tie(ws, PeakParam::Fwhm, 1, 0, ConstraintOp::Multiply, 1.0f);
+    for (int region : {0, 1}) {
+        ws.currentRegion = static_cast<short>(region);
+        updateRegionCurves(ws, port);
+    }
+    ws.currentRegion = 0;
+    optimiseAllRegions(ws, port);
+    EXPECT_NEAR(ws.peaks[0].position, 285.0f, 0.01);
+    EXPECT_NEAR(ws.peaks[1].position, 532.0f, 0.01);
+    EXPECT_NEAR(ws.peaks[0].fwhm, 1.3f, 0.013);
+    EXPECT_EQ(ws.peaks[1].fwhm, ws.peaks[0].fwhm);
+    EXPECT_NEAR(ws.peaks[1].area, 2400.0f, 24.0f);
 }
 
 }  // namespace

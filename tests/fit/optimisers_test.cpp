@@ -2,12 +2,12 @@
 
 #include <cmath>
 
+#include "base/number_text.h"
 #include "fit/drivers.h"
 #include "fit/evaluation.h"
 #include "fit/newton.h"
 #include "fit/search.h"
 #include "io/option_file.h"
-#include "base/number_text.h"
 #include "model/region_curves.h"
 #include "support/fitted_session.h"
 
@@ -18,7 +18,7 @@ constexpr float kTrueArea = 1000.0f * 1.4f * 1.06446702f;
 
 // One Gaussian of 1000 counts at 285 eV on a flat 200 counts, fitted by peak 4 started off the truth.
 class OptimiserTest : public ::testing::Test {
-protected:
+  protected:
     OptimiserTest() {
         ws.options = defaultFitOptions();
         testing::makeRegion(ws, 0, 201, 295.0f, 0.1f, testing::gaussianOn(200.0, 285.0, 1000.0, 1.4));
@@ -62,7 +62,8 @@ TEST_F(OptimiserTest, NewtonStepIsHeldByLimitsAndTheAreaFloor) {
     EXPECT_EQ(peak().position, 285.15f);
 
     // Data far below the peak pull its area under the floor.
-    for (int i = 1; i <= ws.regions[0].rangeCount; ++i) ws.regions[0].rangeCounts[i] = ws.regions[0].background[i];
+    for (int i = 1; i <= ws.regions[0].rangeCount; ++i)
+        ws.regions[0].rangeCounts[i] = ws.regions[0].background[i];
     updateRegionCurves(ws, port);
     peak().area = 0.3f;
     newtonStep(ws, port, 4, PeakParam::Area, 0.05f, accepted);

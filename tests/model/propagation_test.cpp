@@ -8,7 +8,7 @@ namespace vortlan {
 namespace {
 
 class PropagationTest : public ::testing::Test {
-protected:
+  protected:
     PropagationTest() {
         for (Peak& p : ws.peaks) {
             p.defined = kTrue;
