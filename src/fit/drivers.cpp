@@ -104,6 +104,7 @@ bool fittedRegion(const Region& r) {
 
 void beginFitting(Workspace& ws, Port& port) {
     ws.stopRequested = kFalse;
+    ws.curveMemo = CurveMemo{true, {}};
     port.showWindow(Window::Fitting);
     for (Window w : kWaitingWindows) port.setWindowEnabled(w, false);
     port.yield();
@@ -111,6 +112,7 @@ void beginFitting(Workspace& ws, Port& port) {
 
 void endFitting(Workspace& ws, Port& port) {
     ws.stopRequested = kFalse;
+    ws.curveMemo = CurveMemo{};
     port.hideWindow(Window::Fitting);
     for (Window w : kWaitingWindows) port.setWindowEnabled(w, true);
 }

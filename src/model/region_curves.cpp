@@ -51,13 +51,40 @@ double weightOf(float data) {
     return data == 0.0f ? 1.0 : std::fabs(static_cast<double>(data));
 }
 
+CurveKey curveKeyOf(const Workspace& workspace, const Peak& p, float shift) {
+    const PeakShape shape = shapeOf(p, shift);
+    return CurveKey{shape.position, shape.area, shape.fwhm, shape.gl, shape.splitting, shape.type,
+                    shape.ts,       shape.tl,   workspace.options.glSum};
+}
+
+// Whether the peak's curve is known to hold its present shape already (inside a fitting run only).
+bool curveCurrent(const Workspace& workspace, int peak, const CurveKey& key) {
+    const CurveMemo& memo = workspace.curveMemo;
+    return memo.active && memo.keys[peak] == key;
+}
+
+void rememberCurve(Workspace& workspace, int peak, const CurveKey& key, bool complete) {
+    CurveMemo& memo = workspace.curveMemo;
+    if (memo.active) memo.keys[peak] = complete ? std::optional<CurveKey>(key) : std::nullopt;
+}
+
 void computePeakCurve(Workspace& workspace, const Region& r, int peak, OnFault onFault) {
-    ensureCurve(workspace, peak, r.rangeCount);
+    const int n = r.rangeCount;
     Peak& p = workspace.peaks[peak];
+    const CurveKey key = curveKeyOf(workspace, p, r.shift);
+    if (p.curve.holds(n) && curveCurrent(workspace, peak, key)) return;
+    ensureCurve(workspace, peak, n);
     const PeakEvaluator value(lineFormOf(workspace.options), shapeOf(p, r.shift));
-    for (int i = 1; i <= r.rangeCount; ++i) {
-        store(p.curve[i], static_cast<double>(value(r.rangeEnergy[i])) + r.background[i], onFault);
+    bool complete = true;
+    for (int i = 1; i <= n; ++i) {
+        const double v = static_cast<double>(value(r.rangeEnergy[i])) + r.background[i];
+        if (onFault == OnFault::Skip) {
+            complete = storeSingle(p.curve[i], v) && complete;
+        } else {
+            p.curve[i] = singleOrFault(v);
+        }
     }
+    rememberCurve(workspace, peak, key, complete);
 }
 
 // The envelope of every peak but the excluded one (-1 for none), and the residual under it.
@@ -93,6 +120,7 @@ float residualStatistic(const Region& r, OnFault onFault) {
 }
 
 float computeRegionCurves(Workspace& workspace, int region, OnFault onFault) {
+    ++workspace.statisticEvaluations;
     Region& r = workspace.regions[region];
     for (int s = 0; s < r.peakCount; ++s) computePeakCurve(workspace, r, r.peakSlots[s], onFault);
     sumEnvelope(workspace, r, -1, onFault);
@@ -170,15 +198,21 @@ float singlePeakStatistic(Workspace& workspace, int peak) {
     requireComputable(r);
     ensureCurve(workspace, peak, r.rangeCount);
     Peak& p = workspace.peaks.at(peak);
+    ++workspace.statisticEvaluations;
     const PeakEvaluator value(lineFormOf(workspace.options), shapeOf(p, r.shift));
+    const int n = r.rangeCount;
+    float* curve = p.curve.data();
+    for (int i = 1; i <= n; ++i) curve[i] = static_cast<float>(value(r.rangeEnergy[i]) + r.background[i]);
     float sum = 0.0f;
-    for (int i = 1; i <= r.rangeCount; ++i) {
+    for (int i = 1; i <= n; ++i) {
         const double background = r.background[i];
-        p.curve[i] = singleOrFault(value(r.rangeEnergy[i]) + background);
-        const double residual = r.residual[i] - (p.curve[i] - background);
-        sum = singleOrFault(sum + residual * residual / weightOf(r.rangeCounts[i]));
+        const double residual = r.residual[i] - (curve[i] - background);
+        sum = static_cast<float>(sum + residual * residual / weightOf(r.rangeCounts[i]));
     }
-    return singleOrFault(divideOrFault(sum, r.rangeCount));
+    // A value that cannot be evaluated, or a sum beyond the range of a single, shows in the sum; such a
+    // curve is not remembered.
+    rememberCurve(workspace, peak, curveKeyOf(workspace, p, r.shift), std::isfinite(sum));
+    return singleOrFault(divideOrFault(singleOrFault(sum), n));
 }
 
 void allRegionStatistic(Workspace& workspace) {

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "base/fixed_text.h"
@@ -146,6 +147,29 @@ struct FitOptions {
     friend bool operator==(const FitOptions&, const FitOptions&) = default;
 };
 
+// What a peak's curve was last computed from.
+struct CurveKey {
+    float position = 0;  // shift included
+    float area = 0;
+    float fwhm = 0;
+    short gl = 0;
+    float splitting = 0;
+    short type = 0;
+    float ts = 0;
+    float tl = 0;
+    short glSum = 0;
+
+    friend bool operator==(const CurveKey&, const CurveKey&) = default;
+};
+
+// Inside a fitting run nothing but the optimisers changes peaks, and the fit ranges and backgrounds
+// stay as they are: a curve already computed for a peak's present parameters need not be computed
+// again.  Outside a run the memo is off and every curve is always recomputed.
+struct CurveMemo {
+    bool active = false;
+    std::array<std::optional<CurveKey>, kPeakCount> keys{};
+};
+
 // The whole state of the program; one instance lives for the whole run.
 struct Workspace {
     std::array<Region, kRegionCount> regions;
@@ -163,6 +187,10 @@ struct Workspace {
     FitOptions options;
     short stopRequested = 0;
     short acceptingBackground = 0;
+    // How many fit statistics (of one peak against the others, or of a region) have been computed:
+    // the measure of an optimiser's work.  Not stored.
+    std::uint64_t statisticEvaluations = 0;
+    CurveMemo curveMemo;
 };
 
 inline constexpr std::size_t kDescriptionLength = 128;

@@ -13,6 +13,7 @@ void allocateRegionArrays(Region& r, int n) {
 
 void resizePeakCurve(Workspace& workspace, int peak, int n) {
     workspace.peaks.at(peak).curve.allocate(n);
+    workspace.curveMemo.keys[static_cast<std::size_t>(peak)].reset();
     workspace.peakBackup.at(peak).curve.allocate(n);
 }
 
