@@ -152,6 +152,16 @@ TEST_F(FittedBackgroundTest, ReacceptKeepsEveryAreaAndAFaultKeepsTheRegionAccept
     EXPECT_FALSE(isTrue(session.workspace.acceptingBackground));
 }
 
+TEST_F(FittedBackgroundTest, TougaardOptimiseKeepsEveryArea) {
+    openBackgroundDialog(session);
+    session.dialogs.background.BG = "Tougaard";
+    const std::array<float, 3> areas = {session.workspace.peaks[0].area, session.workspace.peaks[1].area,
+                                        session.workspace.peaks[2].area};
+    optimiseTougaard(session);
+    EXPECT_EQ(session.workspace.regions[0].backgroundType, static_cast<short>(BackgroundType::Tougaard));
+    for (int p = 0; p < 3; ++p) EXPECT_FLOAT_EQ(session.workspace.peaks[p].area, areas[p]);
+}
+
 TEST_F(BackgroundDialogTest, ShirleyOptimiseStopsWhereTheBackgroundMeetsTheData) {
     Region& r = rampedStep();
     dialog.ShirleySlope = "2";
