@@ -24,18 +24,6 @@ inline LineForm lineFormOf(const FitOptions& options) {
     return isTrue(options.glSum) ? LineForm::Sum : LineForm::Product;
 }
 
-// The parameters of one peak as the line shape sees them; position already includes any shift.
-struct PeakShape {
-    float position = 0;
-    float area = 0;
-    float fwhm = 0;
-    short gl = 0;
-    float splitting = 0;
-    short type = 0;
-    float ts = 0;
-    float tl = 0;
-};
-
 // The peak's shape with the region's energy shift added to its position.
 PeakShape shapeOf(const Peak& peak, float shift = 0.0f);
 

@@ -52,9 +52,7 @@ double weightOf(float data) {
 }
 
 CurveKey curveKeyOf(const Workspace& workspace, const Peak& p, float shift) {
-    const PeakShape shape = shapeOf(p, shift);
-    return CurveKey{shape.position, shape.area, shape.fwhm, shape.gl, shape.splitting, shape.type,
-                    shape.ts,       shape.tl,   workspace.options.glSum};
+    return CurveKey{shapeOf(p, shift), workspace.options.glSum};
 }
 
 // Whether the peak's curve is known to hold its present shape already (inside a fitting run only).

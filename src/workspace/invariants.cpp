@@ -9,13 +9,21 @@ namespace vortlan {
 
 namespace {
 
-bool boundWithinLimit(const PointArray& array) { return array.bound() <= kMaxPoints; }
+bool boundWithinLimit(const PointArray& array) {
+    return array.bound() <= kMaxPoints;
+}
 
-bool holdsWithinLimit(const PointArray& array, int count) { return array.holds(count) && boundWithinLimit(array); }
+bool holdsWithinLimit(const PointArray& array, int count) {
+    return array.holds(count) && boundWithinLimit(array);
+}
 
-bool validAveragePoints(short n) { return n == 1 || n == 3 || n == 5 || n == 7 || n == 9; }
+bool validAveragePoints(short n) {
+    return n == 1 || n == 3 || n == 5 || n == 7 || n == 9;
+}
 
-bool validPeakIndex(int index) { return index >= 0 && index < kPeakCount; }
+bool validPeakIndex(int index) {
+    return index >= 0 && index < kPeakCount;
+}
 
 bool slotsWithinTable(const Region& r) {
     if (r.peakCount < 0 || r.peakCount > kPeaksPerRegion) return false;
@@ -43,7 +51,8 @@ std::string regionRule(const Workspace& ws, int index) {
     for (int s = 0; s < r.peakCount; ++s) {
         const Peak& p = ws.peaks[r.peakSlots[s]];
         if (!isTrue(p.defined) || p.region != index) {
-            return "slot " + std::to_string(s) + " of region " + std::to_string(index) + " names no peak of it";
+            return "slot " + std::to_string(s) + " of region " + std::to_string(index) +
+                   " names no peak of it";
         }
     }
     return {};
@@ -54,8 +63,10 @@ std::string peakRule(const Workspace& ws, int index) {
     if (!peakIsSound(p)) return "peak " + std::to_string(index) + " has a field out of range";
     const Region& r = ws.regions[p.region];
     if (!isTrue(r.defined)) return "peak " + std::to_string(index) + " belongs to an empty region";
-    if (timesListed(ws, index) != 1) return "peak " + std::to_string(index) + " is not listed once in its region";
-    if (!p.curve.holds(r.rangeCount)) return "peak " + std::to_string(index) + " has a curve shorter than its range";
+    if (timesListed(ws, index) != 1)
+        return "peak " + std::to_string(index) + " is not listed once in its region";
+    if (!p.curve.holds(r.rangeCount))
+        return "peak " + std::to_string(index) + " has a curve shorter than its range";
     return {};
 }
 
@@ -73,25 +84,18 @@ void removeUnsoundSlots(Workspace& ws, int index) {
     r.peakCount = kept;
 }
 
-void unlink(ParamConstraint& c) {
-    c.linked = 0;
-    c.refPeak = 0;
-    c.isReference = 0;
-    c.tiedPeak = 0;
-    c.op = 0;
-}
-
 }  // namespace
 
 bool regionIsSound(const Region& r) {
     if (r.pointCount < 0 || r.pointCount > kMaxPoints) return false;
     if (!holdsWithinLimit(r.energy, r.pointCount) || !holdsWithinLimit(r.counts, r.pointCount)) return false;
     if (r.rangeCount < 0 || r.rangeCount > r.pointCount) return false;
-    for (const PointArray* array : {&r.rangeEnergy, &r.rangeCounts, &r.baseLine, &r.background, &r.envelope,
-                                    &r.residual}) {
+    for (const PointArray* array :
+         {&r.rangeEnergy, &r.rangeCounts, &r.baseLine, &r.background, &r.envelope, &r.residual}) {
         if (!holdsWithinLimit(*array, r.rangeCount)) return false;
     }
-    if (r.indexAtHigh < 0 || r.indexAtHigh > r.pointCount || r.indexAtLow < 0 || r.indexAtLow > r.pointCount) {
+    if (r.indexAtHigh < 0 || r.indexAtHigh > r.pointCount || r.indexAtLow < 0 ||
+        r.indexAtLow > r.pointCount) {
         return false;
     }
     return slotsWithinTable(r) && validAveragePoints(r.averagePoints) && r.backgroundType >= 0 &&
@@ -99,8 +103,8 @@ bool regionIsSound(const Region& r) {
 }
 
 bool peakIsSound(const Peak& p) {
-    return p.region >= 0 && p.region < kRegionCount && p.type >= 0 && p.type <= 4 && p.gl >= 0 && p.gl <= 100 &&
-           boundWithinLimit(p.curve);
+    return p.region >= 0 && p.region < kRegionCount && p.type >= 0 && p.type <= 4 && p.gl >= 0 &&
+           p.gl <= 100 && boundWithinLimit(p.curve);
 }
 
 bool constraintsAreSound(const PeakConstraints& c) {
@@ -118,7 +122,8 @@ std::string firstBrokenRule(const Workspace& ws) {
         if (std::string rule = regionRule(ws, r); !rule.empty()) return rule;
     }
     for (int p = 0; p < kPeakCount; ++p) {
-        if (!constraintsAreSound(ws.constraints[p])) return "peak " + std::to_string(p) + " has a constraint out of range";
+        if (!constraintsAreSound(ws.constraints[p]))
+            return "peak " + std::to_string(p) + " has a constraint out of range";
         if (!isTrue(ws.peaks[p].defined)) continue;
         if (std::string rule = peakRule(ws, p); !rule.empty()) return rule;
     }
@@ -134,7 +139,8 @@ void restoreInvariants(Workspace& ws) {
         if (isTrue(r.defined) && !regionIsSound(r)) r.defined = kFalse;
     }
     for (Peak& p : ws.peaks) {
-        if (isTrue(p.defined) && (!peakIsSound(p) || !isTrue(ws.regions[p.region].defined))) p.defined = kFalse;
+        if (isTrue(p.defined) && (!peakIsSound(p) || !isTrue(ws.regions[p.region].defined)))
+            p.defined = kFalse;
     }
     for (int r = 0; r < kRegionCount; ++r) {
         if (isTrue(ws.regions[r].defined)) removeUnsoundSlots(ws, r);
@@ -151,7 +157,7 @@ void restoreInvariants(Workspace& ws) {
     }
     for (PeakConstraints& constraints : ws.constraints) {
         for (PeakParam param : kPeakParams) {
-            if (!constraintIsSound(constraints.of(param))) unlink(constraints.of(param));
+            if (!constraintIsSound(constraints.of(param))) unlinkConstraint(constraints.of(param));
         }
     }
     if (!boundWithinLimit(ws.scratchPeak.curve)) ws.scratchPeak.curve.release();

@@ -63,7 +63,9 @@ void RecordingPort::setRegionColour(int region, RegionColour colour) {
     regionColours.at(static_cast<std::size_t>(region)) = colour;
 }
 
-void RecordingPort::setDescriptionText(std::string_view text) { descriptionText = text; }
+void RecordingPort::setDescriptionText(std::string_view text) {
+    descriptionText = text;
+}
 
 void RecordingPort::drawSpectrum(SpectrumDrawing drawing) {
     drawings.push_back(drawing);

@@ -2,6 +2,15 @@
 
 namespace vortlan {
 
+void unlinkConstraint(ParamConstraint& c) {
+    c.linked = 0;
+    c.refPeak = 0;
+    c.isReference = 0;
+    c.tiedPeak = 0;
+    c.op = 0;
+    c.operand = 0.0f;
+}
+
 ParamConstraint& PeakConstraints::of(PeakParam param) {
     return const_cast<ParamConstraint&>(static_cast<const PeakConstraints&>(*this).of(param));
 }
@@ -31,7 +40,9 @@ float& realParameter(Peak& peak, PeakParam param) {
     }
 }
 
-float realParameter(const Peak& peak, PeakParam param) { return realParameter(const_cast<Peak&>(peak), param); }
+float realParameter(const Peak& peak, PeakParam param) {
+    return realParameter(const_cast<Peak&>(peak), param);
+}
 
 bool isFixed(const Peak& peak, PeakParam param) {
     switch (param) {

@@ -100,6 +100,9 @@ enum class PeakParam { Position = 0, Area = 1, Fwhm = 2, Gl = 3 };
 inline constexpr std::array<PeakParam, 4> kPeakParams = {PeakParam::Position, PeakParam::Area,
                                                          PeakParam::Fwhm, PeakParam::Gl};
 
+// Drops the relation with another peak; the limits stay.
+void unlinkConstraint(ParamConstraint& constraint);
+
 struct PeakConstraints {
     ParamConstraint position;
     ParamConstraint area;
@@ -147,9 +150,9 @@ struct FitOptions {
     friend bool operator==(const FitOptions&, const FitOptions&) = default;
 };
 
-// What a peak's curve was last computed from.
-struct CurveKey {
-    float position = 0;  // shift included
+// The parameters of one peak as the line shape sees them; the position includes the region's shift.
+struct PeakShape {
+    float position = 0;
     float area = 0;
     float fwhm = 0;
     short gl = 0;
@@ -157,6 +160,13 @@ struct CurveKey {
     short type = 0;
     float ts = 0;
     float tl = 0;
+
+    friend bool operator==(const PeakShape&, const PeakShape&) = default;
+};
+
+// What a peak's curve was last computed from.
+struct CurveKey {
+    PeakShape shape;
     short glSum = 0;
 
     friend bool operator==(const CurveKey&, const CurveKey&) = default;

@@ -21,15 +21,6 @@ void resetPeak(Peak& p) {
     p.fixGl = 1;
 }
 
-void unlink(ParamConstraint& c) {
-    c.linked = 0;
-    c.refPeak = 0;
-    c.isReference = 0;
-    c.tiedPeak = 0;
-    c.op = 0;
-    c.operand = 0.0f;
-}
-
 }  // namespace
 
 void resetWorkspaceRecords(Workspace& ws) {
@@ -42,7 +33,7 @@ void resetWorkspaceRecords(Workspace& ws) {
     ws.peakTotal = 0;
     for (int p = 0; p < kPeakCount; ++p) {
         resetPeak(ws.peaks[p]);
-        for (PeakParam param : kPeakParams) unlink(ws.constraints[p].of(param));
+        for (PeakParam param : kPeakParams) unlinkConstraint(ws.constraints[p].of(param));
     }
 }
 

@@ -2,7 +2,9 @@
 
 namespace vortlan {
 
-void resizeRegionArrays(Workspace& workspace, int region, int n) { allocateRegionArrays(workspace.regions.at(region), n); }
+void resizeRegionArrays(Workspace& workspace, int region, int n) {
+    allocateRegionArrays(workspace.regions.at(region), n);
+}
 
 void allocateRegionArrays(Region& r, int n) {
     for (PointArray* array : {&r.energy, &r.counts, &r.rangeEnergy, &r.rangeCounts, &r.baseLine,
