@@ -1,0 +1,36 @@
+#pragma once
+// The binding-energy axis of a region's plot: its extents and its ticks.
+
+#include <optional>
+#include <vector>
+
+#include "workspace/records.h"
+
+namespace vortlan {
+
+// The extents of a region's raw data as the plot lays them out.  A zero or reversed span (all points
+// at one energy, or one intensity) is drawn over a span of 1 instead, so that no edge coincides.
+struct PlotExtents {
+    double xHigh = 0;
+    double xLow = 0;
+    double yHigh = 0;
+    double yLow = 0;
+    double width = 1;   // xHigh - xLow, or 1 when that is not positive
+    double height = 1;  // yHigh - yLow, or 1 when that is not positive
+    bool ticksPossible = false;  // a positive span and a positive highest energy
+};
+
+// Whether the region has raw points the plot can draw.
+bool plottable(const Region& region);
+
+PlotExtents plotExtents(const Region& region);
+
+// The first non-zero of span/5 truncated to 0, 1, 2, ... decimals (0.1 added before each truncation):
+// 20 gives 4, 4.4 gives 0.8, 0.4 gives 0.08.  Nothing for a span that is not positive.
+std::optional<double> tickStep(double span);
+
+// Tick positions from the first multiple of the step not below xLow while t / xHigh stays below
+// `limit` (1.01 on screen, 1.002 on paper), accumulated in single precision.
+std::vector<float> tickPositions(const PlotExtents& extents, double limit);
+
+}  // namespace vortlan

@@ -1,0 +1,15 @@
+#pragma once
+// The printed page of a region, also the clipboard picture: the plot in black inside a frame, under
+// the project description and the region caption, optionally with a table of the peaks.
+
+#include "plot/surface.h"
+#include "workspace/records.h"
+
+namespace vortlan {
+
+enum class PageLayout { PlotOnly, WithPeakTable };
+
+// Draws the current region on a cleared surface.  A region without points leaves the surface empty.
+void drawPrintedPage(Surface& surface, const Workspace& workspace, PageLayout layout);
+
+}  // namespace vortlan

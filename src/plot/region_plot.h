@@ -1,0 +1,33 @@
+#pragma once
+// The spectrum window's plot of the current region: frame, axis and raw spectrum; the fitted curves;
+// the peak being edited in red; and the pointer's position read out at the top.
+
+#include "plot/surface.h"
+#include "workspace/port.h"
+#include "workspace/records.h"
+
+namespace vortlan {
+
+// Where the pointer readout is printed; set by every drawRegionFrame.
+struct ReadoutPosition {
+    float x = 0;
+    float y = 0;
+};
+
+// Clears the surface, lays out the coordinates, prints the caption and the axis with its ticks and
+// draws the raw spectrum in blue.  A region without points leaves the surface empty.
+void drawRegionFrame(Surface& surface, const Workspace& workspace, ReadoutPosition& readout);
+
+// Background, every peak standing on it, and the envelope; a curve that cannot be drawn is passed over.
+void drawFittedCurves(Surface& surface, const Workspace& workspace);
+
+// The current peak's curve in red over what is drawn.
+void highlightPeak(Surface& surface, const Workspace& workspace);
+
+// "X:", the pointer's binding energy, "/ Y:" and its intensity, over the previous readout.
+void showPointerReadout(Surface& surface, const ReadoutPosition& readout, float x, float y);
+
+// What the core asks of the spectrum window, drawn on its surface.
+void drawSpectrum(Surface& surface, const Workspace& workspace, ReadoutPosition& readout, SpectrumDrawing drawing);
+
+}  // namespace vortlan

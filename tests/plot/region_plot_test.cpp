@@ -1,0 +1,178 @@
+#include "plot/region_plot.h"
+
+#include <gtest/gtest.h>
+
+#include "base/number_text.h"
+#include "plot/plot_scale.h"
+#include "plot/printed_page.h"
+#include "support/fitted_session.h"
+#include "support/recording_surface.h"
+
+namespace vortlan {
+namespace {
+
+using testing::Drawn;
+using testing::RecordingSurface;
+
+TEST(PlotScale, TickStepIsTheFirstNonZeroTruncationOfAFifth) {
+    const std::pair<double, double> cases[] = {{20, 4}, {100, 20}, {4.9, 1}, {4.4, 0.8}, {3, 0.6}, {0.4, 0.08}};
+    for (auto [span, step] : cases) EXPECT_NEAR(*tickStep(span), step, 1e-12) << span;
+    EXPECT_FALSE(tickStep(0));
+    EXPECT_FALSE(tickStep(-3));
+    EXPECT_TRUE(tickStep(1e-300));  // ends, however small
+}
+
+PlotExtents extents(double low, double high) {
+    PlotExtents e;
+    e.xLow = low;
+    e.xHigh = high;
+    e.width = high - low;
+    e.ticksPossible = true;
+    return e;
+}
+
+TEST(PlotScale, TicksRunFromTheLowEndToJustBeyondTheHighEnd) {
+    EXPECT_EQ(tickPositions(extents(280, 300), 1.01), (std::vector<float>{280, 284, 288, 292, 296, 300}));
+    const std::vector<float> narrow = tickPositions(extents(290, 293), 1.01);
+    EXPECT_NEAR(narrow.front(), 290.4, 1e-3);
+    EXPECT_LT(narrow.back() / 293.0, 1.01);
+    EXPECT_GT(narrow.back(), 295.0);  // several beyond the left edge
+    EXPECT_EQ(tickPositions(extents(-2, 3), 1.01).front(), -1.0f);  // counted down from 0
+}
+
+class RegionPlotTest : public ::testing::Test, protected testing::FittedSession {
+protected:
+    // The height of a text line and the width of "0000" in coordinate system k as it was set.
+    double lineHeight(std::size_t k) const {
+        const auto& c = surface.coordinateSystems.at(k);
+        return RecordingSurface::kCharHeight * std::fabs(c.bottom - c.top) / 231;
+    }
+    double digitsWidth(std::size_t k) const {
+        const auto& c = surface.coordinateSystems.at(k);
+        return 4 * RecordingSurface::kCharWidth * std::fabs(c.right - c.left) / 474;
+    }
+    RecordingSurface surface;
+    ReadoutPosition readout;
+    Workspace& ws = session.workspace;
+};
+
+TEST_F(RegionPlotTest, FrameLaysOutThreeCoordinateSystemsAndDrawsTheSpectrumInBlue) {
+    drawRegionFrame(surface, ws, readout);
+    const Region& r = ws.regions[0];  // 292 .. 280 eV
+    ASSERT_EQ(surface.coordinateSystems.size(), 3u);
+    const auto& first = surface.coordinateSystems[0];
+    EXPECT_DOUBLE_EQ(first.left, 292.0 + 12.0 / 20);
+    EXPECT_DOUBLE_EQ(first.right, 280.0 - 12.0 / 20);
+    const auto& final = surface.coordinateSystems[2];
+    const double h = lineHeight(1);
+    const double d = digitsWidth(1);
+    EXPECT_NEAR(final.top, r.countsHigh + 3 * h, 1e-9);
+    EXPECT_NEAR(final.left, 292.0 + 12.0 / 40 + d / 2, 1e-9);
+    EXPECT_NEAR(final.right, 280.0 - 12.0 / 40 - d / 2, 1e-9);
+
+    const Drawn* caption = surface.textStartingWith("C 1s");
+    ASSERT_TRUE(caption);
+    EXPECT_TRUE(caption->bold);
+    EXPECT_EQ(caption->text.size(), 20u);
+    EXPECT_TRUE(surface.textStartingWith("Binding Energy (eV)"));
+    std::vector<std::string> labels;
+    for (const Drawn& t : surface.texts()) {
+        if (t.text.find('.') != std::string::npos && t.text.size() <= 6) labels.push_back(t.text);
+    }
+    EXPECT_EQ(labels, (std::vector<std::string>{"280.0", "282.0", "284.0", "286.0", "288.0", "290.0", "292.0", "294.0"}));
+    int blue = 0;
+    for (const Drawn& d : surface.drawn) blue += d.kind == Drawn::Line && d.colour == kBlue && d.width == 2;
+    EXPECT_EQ(blue, r.pointCount - 1);
+    EXPECT_NEAR(readout.y, r.countsHigh + 3 * h, 1e-3);
+    EXPECT_NEAR(readout.x, 292.0 + 12.0 / 40 - 10 * d, 1e-3);
+}
+
+TEST_F(RegionPlotTest, FittedCurvesAndHighlight) {
+    drawRegionFrame(surface, ws, readout);
+    surface.drawn.clear();
+    drawFittedCurves(surface, ws);
+    const int n = ws.regions[0].rangeCount;
+    EXPECT_EQ(static_cast<int>(surface.drawn.size()), 5 * n);  // background, three peaks, envelope
+    EXPECT_EQ(surface.drawn.front().width, 2);
+    EXPECT_EQ(surface.drawn[n].width, 1);
+    EXPECT_EQ(surface.drawn.back().width, 2);
+    surface.drawn.clear();
+    ws.currentPeak = 1;
+    highlightPeak(surface, ws);
+    EXPECT_EQ(surface.drawn.back().colour, kRed);
+    EXPECT_FLOAT_EQ(surface.drawn.back().to.y, ws.peaks[1].curve[n]);
+    EXPECT_EQ(surface.width, 1);
+}
+
+TEST_F(RegionPlotTest, ReadoutClearsTheOldTextFirst) {
+    drawRegionFrame(surface, ws, readout);
+    surface.drawn.clear();
+    showPointerReadout(surface, readout, 284.5f, 1523.0f);
+    ASSERT_EQ(surface.drawn.size(), 2u);
+    EXPECT_EQ(surface.drawn[0].text, std::string(25, ' '));
+    EXPECT_EQ(surface.drawn[1].text, "X: 284.5 / Y: 1523 ");
+    EXPECT_TRUE(surface.drawn[1].opaque);
+    EXPECT_FLOAT_EQ(surface.drawn[1].from.x, readout.x);
+}
+
+TEST_F(RegionPlotTest, DegenerateRegionsDrawWithoutTicksOrHanging) {
+    Region& r = ws.regions[0];
+    r.beLow = r.beHigh;  // every point at one energy
+    drawRegionFrame(surface, ws, readout);
+    EXPECT_FALSE(surface.textStartingWith("280.0"));
+    EXPECT_TRUE(surface.textStartingWith("C 1s"));
+    r.beLow = -5.0f;
+    r.beHigh = 0.0f;
+    drawRegionFrame(surface, ws, readout);
+    ws.currentRegion = 6;  // never held data
+    surface.drawn.clear();
+    drawRegionFrame(surface, ws, readout);
+    drawFittedCurves(surface, ws);
+    ASSERT_EQ(surface.drawn.size(), 1u);
+    EXPECT_EQ(surface.drawn[0].kind, Drawn::Clear);
+}
+
+TEST_F(RegionPlotTest, PrintedPageWithTableReservesItsLinesAndFramesThePlot) {
+    ws.description = "Sample A";
+    drawPrintedPage(surface, ws, PageLayout::WithPeakTable);
+    const Region& r = ws.regions[0];
+    const double h = lineHeight(2);
+    const double d = digitsWidth(2);
+    const double G = r.beHigh + 12.0 / 40;
+    const double It = r.countsHigh + 7 * lineHeight(1);  // room for three peaks
+    const Drawn* description = surface.textStartingWith("Sample A");
+    ASSERT_TRUE(description);
+    EXPECT_NEAR(description->from.y, It, 1e-6);
+    EXPECT_NEAR(description->from.x, G, 1e-6);
+    const Drawn* frameTop = nullptr;
+    for (const Drawn& line : surface.drawn) {
+        if (line.kind == Drawn::Line && line.width == 5) {
+            frameTop = &line;
+            break;
+        }
+    }
+    ASSERT_TRUE(frameTop);
+    EXPECT_NEAR(frameTop->from.y, It + h, 1e-6);
+    EXPECT_NEAR(frameTop->to.x, G + d / 2, 1e-6);
+    const Drawn* heading = surface.textStartingWith("Position");
+    ASSERT_TRUE(heading);
+    EXPECT_TRUE(heading->bold);
+    EXPECT_NEAR(heading->from.y, It - 2 * h, 1e-6);
+    const Drawn* row = surface.textStartingWith(" 2 ");
+    ASSERT_TRUE(row);
+    EXPECT_NEAR(row->from.y, It - 5 * h, 1e-6);
+    EXPECT_FALSE(row->bold);
+    EXPECT_TRUE(surface.textStartingWith(patternNumberText(ws.peaks[2].position, "#0.000") + "eV"));
+}
+
+TEST_F(RegionPlotTest, PlainPageHasNoTableAndBlackCurves) {
+    drawPrintedPage(surface, ws, PageLayout::PlotOnly);
+    EXPECT_FALSE(surface.textStartingWith("Position"));
+    for (const Drawn& d : surface.drawn) EXPECT_FALSE(d.colour.has_value());
+    const std::vector<Drawn> texts = surface.texts();
+    ASSERT_FALSE(texts.empty());
+    EXPECT_NEAR(texts[0].from.y, ws.regions[0].countsHigh + 3 * lineHeight(1), 1e-6);
+}
+
+}  // namespace
+}  // namespace vortlan
