@@ -1,0 +1,366 @@
+#include "io/vamas_file.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cfloat>
+#include <cmath>
+#include <initializer_list>
+
+#include "io/imported_spectrum.h"
+#include "io/text_fields.h"
+
+namespace vortlan {
+
+VamasError::VamasError(Kind kind)
+    : std::runtime_error(std::string(kind == Kind::NotVamas ? kNotVamasMessage : kVamasReadErrorMessage)),
+      kind_(kind) {}
+
+namespace {
+
+// Every count of a VAMAS file is a 16-bit integer: nothing above this can be genuine.
+constexpr int kLargestCount = 32767;
+
+// The block parameters by the numbers that the header's inclusion or exclusion list uses.  Groups
+// of lines that belong together (a beam width x and y, a linescan's six coordinates) count as one.
+enum Parameter : int {
+    kBlockIdentifier = 1,
+    kSampleIdentifier,
+    kYear,
+    kMonth,
+    kDay,
+    kHours,
+    kMinutes,
+    kSeconds,
+    kHoursAheadOfGmt,
+    kBlockComment,
+    kTechnique,
+    kCoordinates,
+    kExperimentalValues,
+    kSourceLabel,
+    kSputteringIon,
+    kSourceEnergy,
+    kSourceStrength,
+    kBeamWidth,
+    kFieldOfView,
+    kLinescan,
+    kIncidenceAngle,
+    kSourceAzimuth,
+    kAnalyserMode,
+    kPassEnergy,
+    kDifferentialWidth,
+    kMagnification,
+    kWorkFunction,
+    kTargetBias,
+    kAnalysisWidth,
+    kTakeOffAngles,
+    kSpeciesLabel,
+    kTransition,
+    kAbscissa,
+    kCorrespondingVariables,
+    kSignalMode,
+    kCollectionTime,
+    kScanCount,
+    kTimeCorrection,
+    kSputteringSource,
+    kSampleTilt,
+    kSampleRotation,
+    kAdditionalParameters,
+    kParameterCount = kAdditionalParameters
+};
+
+[[noreturn]] void malformed() {
+    throw VamasError(VamasError::Kind::Malformed);
+}
+
+bool oneOf(std::string_view text, std::initializer_list<std::string_view> choices) {
+    return std::find(choices.begin(), choices.end(), text) != choices.end();
+}
+
+std::string trimmed(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    return std::string(text);
+}
+
+bool mentionsBindingEnergy(std::string_view label) {
+    std::string lower(label);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return std::tolower(c); });
+    return lower.find("binding") != std::string::npos;
+}
+
+// One field a line; a read past the end of the text is a malformed file.
+class Lines {
+  public:
+    explicit Lines(std::string text) : in_(std::move(text)) {}
+
+    std::string line() {
+        try {
+            return in_.readLine();
+        } catch (const FieldError&) {
+            malformed();
+        }
+    }
+    std::string label() { return trimmed(line()); }
+    void skip(int count) {
+        for (int i = 0; i < count; ++i) line();
+    }
+    double number() {
+        const auto value = wholeNumber(line());
+        if (!value || !std::isfinite(*value) || std::fabs(*value) > FLT_MAX) malformed();
+        return *value;
+    }
+    int count(int largest = kLargestCount) {
+        const double value = number();
+        if (value < 0.0 || value > largest || value != std::floor(value)) malformed();
+        return static_cast<int>(value);
+    }
+
+  private:
+    FieldReader in_;
+};
+
+struct Header {
+    std::string experimentMode;
+    std::string scanMode;
+    int experimentalVariables = 0;
+    std::vector<bool> included;  // by parameter number, for the blocks after the first
+    int blockUpgradeEntries = 0;
+    int blockCount = 0;
+
+    bool modeIn(std::initializer_list<std::string_view> modes) const { return oneOf(experimentMode, modes); }
+};
+
+void readFirstLine(Lines& in) {
+    std::string first;
+    do {
+        try {
+            first = in.line();
+        } catch (const VamasError&) {
+            throw VamasError(VamasError::Kind::NotVamas);
+        }
+    } while (trimmed(first).empty());
+    if (first.find("VAMAS") == std::string::npos) throw VamasError(VamasError::Kind::NotVamas);
+}
+
+// A positive count lists the parameters that the later blocks include, a negative one those they leave
+// out; a left-out parameter keeps the first block's value.
+std::vector<bool> readInclusionList(Lines& in) {
+    const double entries = in.number();
+    if (entries != std::floor(entries) || std::fabs(entries) > static_cast<int>(kParameterCount)) malformed();
+    const bool listed = entries > 0;
+    std::vector<bool> included(kParameterCount + 1, entries <= 0);
+    for (int i = 0; i < static_cast<int>(std::fabs(entries)); ++i) {
+        const int parameter = in.count(kParameterCount);
+        if (parameter < 1) malformed();
+        included[parameter] = listed;
+    }
+    return included;
+}
+
+Header readHeader(Lines& in) {
+    readFirstLine(in);
+    in.skip(4);           // institution, instrument model, operator, experiment
+    in.skip(in.count());  // comment lines
+    Header h;
+    h.experimentMode = in.label();
+    if (!h.modeIn({"MAP", "MAPDP", "MAPSV", "MAPSVDP", "NORM", "SDP", "SDPSV", "SEM"})) malformed();
+    h.scanMode = in.label();
+    // A map has no energy axis to put a spectrum on.
+    if (!oneOf(h.scanMode, {"REGULAR", "IRREGULAR"})) malformed();
+    if (h.modeIn({"MAP", "MAPDP", "NORM", "SDP"})) in.skip(1);  // number of spectral regions
+    if (h.modeIn({"MAP", "MAPDP"})) in.skip(3);  // analysis positions, discrete x and y coordinates
+    h.experimentalVariables = in.count();
+    in.skip(2 * h.experimentalVariables);  // label and units of each
+    h.included = readInclusionList(in);
+    in.skip(in.count());  // manually entered items
+    const int experimentUpgradeEntries = in.count();
+    h.blockUpgradeEntries = in.count();
+    in.skip(experimentUpgradeEntries);
+    h.blockCount = in.count();
+    return h;
+}
+
+class BlockReader {
+  public:
+    BlockReader(Lines& in, const Header& header, const VamasBlock* first)
+        : in_(in), header_(header), first_(first) {
+        if (first) inheritParameters(*first);
+    }
+
+    VamasBlock read() {
+        readIdentity();
+        readSource();
+        readAnalyser();
+        readSignal();
+        readValues();
+        return std::move(block_);
+    }
+
+  private:
+    // Everything but the points, which are the block's own.
+    void inheritParameters(const VamasBlock& first) {
+        block_.identifier = first.identifier;
+        block_.sample = first.sample;
+        block_.technique = first.technique;
+        block_.species = first.species;
+        block_.transition = first.transition;
+        block_.sourceEnergy = first.sourceEnergy;
+        block_.abscissaLabel = first.abscissaLabel;
+        block_.abscissaStart = first.abscissaStart;
+        block_.abscissaIncrement = first.abscissaIncrement;
+        block_.variableLabels = first.variableLabels;
+    }
+
+    bool has(Parameter p) const { return !first_ || header_.included[p]; }
+    bool modeIn(std::initializer_list<std::string_view> modes) const { return header_.modeIn(modes); }
+    bool techniqueIn(std::initializer_list<std::string_view> techniques) const {
+        return oneOf(block_.technique, techniques);
+    }
+
+    void readIdentity() {
+        if (has(kBlockIdentifier)) block_.identifier = in_.label();
+        if (has(kSampleIdentifier)) block_.sample = in_.label();
+        for (int p = kYear; p <= kHoursAheadOfGmt; ++p) {
+            if (has(static_cast<Parameter>(p))) in_.skip(1);
+        }
+        if (has(kBlockComment)) in_.skip(in_.count());
+        if (has(kTechnique)) block_.technique = in_.label();
+        if (has(kCoordinates) && modeIn({"MAP", "MAPDP"})) in_.skip(2);
+        if (has(kExperimentalValues)) in_.skip(header_.experimentalVariables);
+    }
+
+    void readSource() {
+        if (has(kSourceLabel)) in_.skip(1);
+        const bool sputteringMode = modeIn({"MAPDP", "MAPSVDP", "SDP", "SDPSV"});
+        if (has(kSputteringIon) &&
+            (sputteringMode || techniqueIn({"FABMS", "FABMS energy spec", "ISS", "SIMS", "SIMS energy spec",
+                                            "SNMS", "SNMS energy spec"}))) {
+            in_.skip(3);  // atomic number, atoms per particle, charge
+        }
+        if (has(kSourceEnergy)) block_.sourceEnergy = in_.number();
+        if (has(kSourceStrength)) in_.skip(1);
+        if (has(kBeamWidth)) in_.skip(2);
+        if (has(kFieldOfView) && modeIn({"MAP", "MAPDP", "MAPSV", "MAPSVDP", "SEM"})) in_.skip(2);
+        if (has(kLinescan) && modeIn({"MAPSV", "MAPSVDP", "SEM"})) in_.skip(6);
+        if (has(kIncidenceAngle)) in_.skip(1);
+        if (has(kSourceAzimuth)) in_.skip(1);
+    }
+
+    void readAnalyser() {
+        if (has(kAnalyserMode)) in_.skip(1);
+        if (has(kPassEnergy)) in_.skip(1);
+        if (has(kDifferentialWidth) && block_.technique == "AES diff") in_.skip(1);
+        if (has(kMagnification)) in_.skip(1);
+        if (has(kWorkFunction)) in_.skip(1);
+        if (has(kTargetBias)) in_.skip(1);
+        if (has(kAnalysisWidth)) in_.skip(2);
+        if (has(kTakeOffAngles)) in_.skip(2);
+        if (has(kSpeciesLabel)) block_.species = in_.label();
+        if (has(kTransition)) {
+            block_.transition = in_.label();
+            in_.skip(1);  // charge of the detected particle
+        }
+        if (header_.scanMode == "REGULAR" && has(kAbscissa)) {
+            block_.abscissaLabel = in_.label();
+            in_.skip(1);  // units
+            block_.abscissaStart = in_.number();
+            block_.abscissaIncrement = in_.number();
+        }
+        if (has(kCorrespondingVariables)) {
+            block_.variableLabels.assign(in_.count(), std::string());
+            for (std::string& label : block_.variableLabels) {
+                label = in_.label();
+                in_.skip(1);  // units
+            }
+        }
+    }
+
+    void readSignal() {
+        for (Parameter p : {kSignalMode, kCollectionTime, kScanCount, kTimeCorrection}) {
+            if (has(p)) in_.skip(1);
+        }
+        if (has(kSputteringSource) &&
+            techniqueIn({"AES diff", "AES dir", "EDX", "ELS", "UPS", "XPS", "XRF"}) &&
+            modeIn({"MAPDP", "MAPSVDP", "SDP", "SDPSV"})) {
+            in_.skip(7);  // energy, current, width x and y, incidence, azimuth, mode
+        }
+        if (has(kSampleTilt)) in_.skip(2);
+        if (has(kSampleRotation)) in_.skip(1);
+        if (has(kAdditionalParameters)) in_.skip(3 * in_.count());  // label, units, value
+        in_.skip(header_.blockUpgradeEntries);
+    }
+
+    void readValues() {
+        const int valueCount = in_.count();
+        const int variables = static_cast<int>(block_.variableLabels.size());
+        const bool regular = header_.scanMode == "REGULAR";
+        if (valueCount > 0 && (variables < (regular ? 1 : 2) || valueCount % variables != 0)) malformed();
+        in_.skip(2 * variables);  // least and greatest value of each
+        std::vector<double> values(static_cast<std::size_t>(valueCount));
+        for (double& v : values) v = in_.number();
+        if (!regular && variables > 0) block_.abscissaLabel = block_.variableLabels.front();
+        if (valueCount > 0) placePoints(values, variables, regular);
+    }
+
+    // The points as binding energies, with the block's own source energy for a kinetic-energy axis.
+    void placePoints(const std::vector<double>& values, int variables, bool regular) {
+        const bool binding = mentionsBindingEnergy(block_.abscissaLabel);
+        const std::size_t points = values.size() / static_cast<std::size_t>(variables);
+        for (std::size_t i = 0; i < points; ++i) {
+            const double* point = &values[i * static_cast<std::size_t>(variables)];
+            double energy = 0.0;
+            if (!regular) {
+                energy = binding ? point[0] : block_.sourceEnergy - point[0];
+            } else if (binding) {
+                energy = block_.abscissaStart + static_cast<double>(i) * block_.abscissaIncrement;
+            } else {
+                energy = (block_.sourceEnergy - block_.abscissaStart) +
+                         static_cast<double>(i) * -block_.abscissaIncrement;
+            }
+            if (!std::isfinite(static_cast<float>(energy))) malformed();
+            block_.energy.push_back(static_cast<float>(energy));
+            block_.counts.push_back(static_cast<float>(regular ? point[0] : point[1]));
+        }
+        const float firstEnergy = block_.energy.front();
+        orientHighEnergyFirst(block_.energy, block_.counts);
+        block_.reversed = block_.energy.front() != firstEnergy;
+    }
+
+    Lines& in_;
+    const Header& header_;
+    const VamasBlock* first_;
+    VamasBlock block_;
+};
+
+}  // namespace
+
+VamasFile parseVamas(std::string text) {
+    std::erase(text, '\0');
+    Lines in(std::move(text));
+    const Header header = readHeader(in);
+    VamasFile file;
+    for (int b = 0; b < header.blockCount; ++b) {
+        const VamasBlock* first = file.blocks.empty() ? nullptr : &file.blocks.front();
+        VamasBlock block = BlockReader(in, header, first).read();
+        file.blocks.push_back(std::move(block));
+    }
+    return file;
+}
+
+std::vector<VamasBlockSummary> summarizeBlocks(const VamasFile& file) {
+    std::vector<VamasBlockSummary> summaries;
+    for (const VamasBlock& b : file.blocks) {
+        VamasBlockSummary s{b.species, b.transition, b.technique, static_cast<int>(b.energy.size())};
+        if (!b.energy.empty()) {
+            const auto [low, high] = std::minmax_element(b.energy.begin(), b.energy.end());
+            s.energyHigh = *high;
+            s.energyLow = *low;
+        }
+        summaries.push_back(std::move(s));
+    }
+    return summaries;
+}
+
+}  // namespace vortlan

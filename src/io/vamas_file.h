@@ -1,0 +1,72 @@
+#pragma once
+// VAMAS surface-analysis transfer files (ISO 14976), read field by field in the order the standard
+// lays them out: the experiment header, then every block.  Scanning for landmarks instead goes wrong
+// on real files, whose comments and variable labels may say "XPS" and whose blocks may carry several
+// corresponding variables or extra parameters.
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vortlan {
+
+inline constexpr std::string_view kNotVamasMessage = "Not a VAMAS file";
+inline constexpr std::string_view kVamasReadErrorMessage = "Error in reading file";
+
+// Why a text could not be read as a VAMAS file; what() is the message shown to the user.
+class VamasError : public std::runtime_error {
+  public:
+    enum class Kind { NotVamas, Malformed };
+    explicit VamasError(Kind kind);
+    Kind kind() const { return kind_; }
+
+  private:
+    Kind kind_;
+};
+
+struct VamasBlock {
+    std::string identifier;
+    std::string sample;
+    std::string technique;      // "XPS", "AES diff", "UPS", ...
+    std::string species;        // "C"
+    std::string transition;     // "1s"
+    double sourceEnergy = 0.0;  // analysis source characteristic energy, eV
+    // Regular scans: the abscissa fields; irregular scans: the first corresponding variable's label.
+    std::string abscissaLabel;
+    double abscissaStart = 0.0;
+    double abscissaIncrement = 0.0;
+    std::vector<std::string> variableLabels;  // the corresponding variables
+
+    // The spectrum as binding energies, index 0 the highest, with the intensity of each point.
+    std::vector<float> energy;
+    std::vector<float> counts;
+    // The file lists the points from low to high binding energy, so energy and counts are its points
+    // in reverse order.
+    bool reversed = false;
+
+    bool isXps() const { return technique == "XPS"; }
+};
+
+struct VamasFile {
+    std::vector<VamasBlock> blocks;
+};
+
+// The blocks of a VAMAS file's text.  Throws VamasError: NotVamas when the first line that is not
+// blank lacks "VAMAS", Malformed when a field is missing, a count is out of range or the values do not
+// add up.  NUL bytes are dropped; lines may end in LF or CR LF.
+VamasFile parseVamas(std::string text);
+
+// One line of the block chooser.
+struct VamasBlockSummary {
+    std::string species;
+    std::string transition;
+    std::string technique;
+    int points = 0;
+    float energyHigh = 0.0f;  // binding energies; 0 for a block without points
+    float energyLow = 0.0f;
+};
+
+std::vector<VamasBlockSummary> summarizeBlocks(const VamasFile& file);
+
+}  // namespace vortlan

@@ -1,0 +1,14 @@
+#pragma once
+// The spectrum window's "Export (Spectrum)" and "Export (Peak Parameters)": the current region as text,
+// written to fileName after the save dialog has set it.
+
+#include "session/session.h"
+
+namespace vortlan {
+
+// Each replaces the file whole.  A file that cannot be written is reported with "Error in writing
+// file", gives false, and the previous file, if any, stays as it was.
+bool exportSpectrum(Session& session);
+bool exportPeakParameters(Session& session);
+
+}  // namespace vortlan

@@ -1,0 +1,128 @@
+#include "session/import_text.h"
+
+#include <string>
+
+#include "io/text_spectrum_files.h"
+#include "session/imports.h"
+#include "session/region_operations.h"
+#include "workspace/limits.h"
+
+namespace vortlan {
+
+namespace {
+
+// Far more than any spectrum needs; a larger file is not one and is not read.
+constexpr std::size_t kLargestFile = std::size_t{64} << 20;
+constexpr std::string_view kReadError = "Error Reading File";
+
+void emptyCurrentRegion(Session& session) {
+    if (isTrue(currentRegionOf(session.workspace).defined)) deleteRegion(session);
+}
+
+bool validAveraging(short n) {
+    return n == 1 || n == 3 || n == 5 || n == 7 || n == 9;
+}
+
+// A slot before its points are stored: emptied, the region's description shown, its count checked.
+void beginRegion(Session& session, const TextRegion& region) {
+    emptyCurrentRegion(session);
+    if (region.description) showDescription(session, *region.description);
+    if (region.announcedPoints && *region.announcedPoints > kMaxPoints) reportPointLimit(session);
+}
+
+// On to the next slot; false, after "Too many regions", when that is the slot the import started in.
+bool advanceSlot(Session& session, short start) {
+    Workspace& ws = session.workspace;
+    ws.currentRegion = static_cast<short>((ws.currentRegion + 1) % kRegionCount);
+    if (ws.currentRegion != start) return true;
+    session.port.message("Too many regions");
+    return false;
+}
+
+void importRegions(Session& session, const MultiRegionText& file) {
+    Workspace& ws = session.workspace;
+    const short start = ws.currentRegion;
+    bool wrapped = false;
+    for (const TextRegion& region : file.regions) {
+        beginRegion(session, region);
+        storeImportedRegion(session, region.spectrum);
+        wrapped = !advanceSlot(session, start);
+        if (wrapped) break;
+    }
+    // A file that holds no region at all is as useless as a damaged one, and the user is told so.
+    if (!wrapped && (file.failed || file.regions.empty())) {
+        if (file.unfinished) beginRegion(session, *file.unfinished);
+        session.port.message(kReadError);
+        return;
+    }
+    ws.currentRegion = start;
+    finishImport(session);
+}
+
+}  // namespace
+
+void storeImportedRegion(Session& session, const ImportedSpectrum& spectrum) {
+    Workspace& ws = session.workspace;
+    storeSpectrum(ws, ws.currentRegion, spectrum);
+    Region& r = currentRegionOf(ws);
+    // A fit range left from an earlier spectrum in the slot would point past the new arrays; the
+    // range is found again when a background is accepted.
+    r.rangeCount = 0;
+    r.indexAtHigh = 0;
+    r.indexAtLow = 0;
+    if (!validAveraging(r.averagePoints)) r.averagePoints = 1;
+    if (r.backgroundType < 0 || r.backgroundType > 2) r.backgroundType = static_cast<short>(BackgroundType::Shirley);
+}
+
+void showDescription(Session& session, std::string_view text) {
+    const std::string kept(text.substr(0, kDescriptionLength));
+    session.workspace.description = kept;
+    session.port.setDescriptionText(kept);
+}
+
+void reportPointLimit(Session& session) {
+    session.port.message("Too many points.  Only " + std::to_string(kMaxPoints) + " points have been read.");
+}
+
+void importLeybold(Session& session) {
+    clearParameters(session);
+    const auto text = readWholeFile(session.workspace.fileName, kLargestFile);
+    if (!text) {
+        session.port.message(kReadError);
+        return;
+    }
+    const MultiRegionText file = readLeyboldText(*text);
+    if (file.description) showDescription(session, *file.description);
+    importRegions(session, file);
+}
+
+void importPhi(Session& session) {
+    const auto text = readWholeFile(session.workspace.fileName, kLargestFile);
+    if (!text) {
+        session.port.message(kReadError);
+        return;
+    }
+    importRegions(session, readPhiText(*text));
+}
+
+void importAscii(Session& session) {
+    emptyCurrentRegion(session);
+    const auto text = readWholeFile(session.workspace.fileName, kLargestFile);
+    if (!text) {
+        session.port.message(kReadError);
+        return;
+    }
+    currentRegionOf(session.workspace).caption.assign("");
+    const AsciiText file = readAsciiText(*text);
+    if (file.reachedLimit) session.port.message("Only " + std::to_string(kMaxPoints) + " points have been read");
+    if (file.failed || file.spectrum.energy.empty()) {
+        session.port.message(kReadError);
+        return;
+    }
+    clearParameters(session);
+    storeImportedRegion(session, file.spectrum);
+    showCurrentRegion(session);
+    paintRegionButtons(session);
+}
+
+}  // namespace vortlan

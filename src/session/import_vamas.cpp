@@ -1,0 +1,111 @@
+#include "session/import_vamas.h"
+
+#include <algorithm>
+
+#include "io/imported_spectrum.h"
+#include "session/imports.h"
+#include "session/region_operations.h"
+#include "workspace/limits.h"
+
+namespace vortlan {
+
+namespace {
+
+constexpr std::size_t kLargestVamasFile = 64u << 20;
+constexpr std::string_view kNoSuchBlockMessage = "No such block in the file";
+constexpr std::string_view kNotXpsMessage = "Not an XPS file";
+
+void emptyCurrentRegion(Session& session) {
+    if (isTrue(session.workspace.regions[session.workspace.currentRegion].defined)) deleteRegion(session);
+}
+
+// The parsed file, or nothing after its message.  Only a file that is not VAMAS at all, or cannot be
+// read, leaves the current region alone.
+std::optional<VamasFile> openVamas(Session& session) {
+    const auto text = readWholeFile(session.workspace.fileName, kLargestVamasFile);
+    if (!text) {
+        session.port.message(kVamasReadErrorMessage);
+        return std::nullopt;
+    }
+    try {
+        return parseVamas(*text);
+    } catch (const VamasError& e) {
+        if (e.kind() == VamasError::Kind::Malformed) emptyCurrentRegion(session);
+        session.port.message(e.what());
+        return std::nullopt;
+    }
+}
+
+// The first 5000 points in the order of the file, turned high binding energy first.
+ImportedSpectrum keptPoints(Session& session, const VamasBlock& block) {
+    ImportedSpectrum spectrum{block.transition, block.energy, block.counts};
+    const std::size_t n = spectrum.energy.size();
+    if (n > static_cast<std::size_t>(kMaxPoints)) {
+        session.port.message("Too many points.  Only " + std::to_string(kMaxPoints) +
+                             " points have been read.");
+        const auto drop = static_cast<std::ptrdiff_t>(n - kMaxPoints);
+        if (block.reversed) {
+            spectrum.energy.erase(spectrum.energy.begin(), spectrum.energy.begin() + drop);
+            spectrum.counts.erase(spectrum.counts.begin(), spectrum.counts.begin() + drop);
+        } else {
+            spectrum.energy.resize(kMaxPoints);
+            spectrum.counts.resize(kMaxPoints);
+        }
+    }
+    return spectrum;
+}
+
+bool storeBlock(Session& session, const VamasBlock& block) {
+    if (block.energy.empty()) {
+        session.port.message(kVamasReadErrorMessage);
+        return false;
+    }
+    Workspace& ws = session.workspace;
+    storeSpectrum(ws, ws.currentRegion, keptPoints(session, block));
+    // A fit range left from an earlier spectrum in the slot would point past the new arrays; it is
+    // found again when a background is accepted.
+    Region& r = ws.regions[ws.currentRegion];
+    r.rangeCount = 0;
+    r.indexAtHigh = 0;
+    r.indexAtLow = 0;
+    finishImport(session);
+    return true;
+}
+
+}  // namespace
+
+void importVamas(Session& session) {
+    const auto file = openVamas(session);
+    if (!file) return;
+    emptyCurrentRegion(session);
+    const auto xps =
+        std::find_if(file->blocks.begin(), file->blocks.end(), [](const VamasBlock& b) { return b.isXps(); });
+    if (xps == file->blocks.end()) {
+        session.port.message(kNotXpsMessage);
+        return;
+    }
+    storeBlock(session, *xps);
+}
+
+bool importVamasBlock(Session& session, int block) {
+    const auto file = openVamas(session);
+    if (!file) return false;
+    if (block < 0 || block >= static_cast<int>(file->blocks.size())) {
+        session.port.message(kNoSuchBlockMessage);
+        return false;
+    }
+    emptyCurrentRegion(session);
+    return storeBlock(session, file->blocks[static_cast<std::size_t>(block)]);
+}
+
+std::optional<std::vector<VamasBlockSummary>> listVamasBlocks(const std::string& path) {
+    const auto text = readWholeFile(path, kLargestVamasFile);
+    if (!text) return std::nullopt;
+    try {
+        return summarizeBlocks(parseVamas(*text));
+    } catch (const VamasError&) {
+        return std::nullopt;
+    }
+}
+
+}  // namespace vortlan
