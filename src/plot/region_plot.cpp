@@ -69,8 +69,11 @@ void drawRegionFrame(Surface& s, const Workspace& ws, ReadoutPosition& readout) 
     s.line({xL, yL}, {xH, yL});
     s.setPosition({xL - g / 40 + g / 2 + 2 * t.d, yL - 1.5 * t.h});
     s.print(kAxisTitle);
+    const double leftEdge = xH + g / 40 + t.d / 2;
     for (float tick : tickPositions(e, kScreenTickLimit)) {
         s.line({tick, yL - w / 100}, {tick, yL + w / 100});
+        // A label that would begin beyond the left edge would show as a stray cut-off digit.
+        if (tick + t.d / 2 > leftEdge) continue;
         s.setPosition({tick + t.d / 2, yL - 0.5 * t.h});
         s.print(patternNumberText(tick, "#0.0"));
     }
