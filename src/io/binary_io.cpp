@@ -1,7 +1,7 @@
 #include "io/binary_io.h"
 
-#include <array>
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 
@@ -18,14 +18,16 @@ Unsigned fromLittleEndian(const unsigned char* bytes) {
 
 template <typename Unsigned>
 void appendLittleEndian(std::string& out, Unsigned value) {
-    for (std::size_t i = 0; i < sizeof(Unsigned); ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    for (std::size_t i = 0; i < sizeof(Unsigned); ++i)
+        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
 }
 
 }  // namespace
 
 void BinaryReader::readRaw(char* data, std::size_t count) {
     if (count == 0) return;
-    if (!in_.read(data, static_cast<std::streamsize>(count))) throw ReadFailure("read past the end of the file");
+    if (!in_.read(data, static_cast<std::streamsize>(count)))
+        throw ReadFailure("read past the end of the file");
 }
 
 std::int16_t BinaryReader::readShort() {
@@ -40,7 +42,9 @@ std::int32_t BinaryReader::readLong() {
     return static_cast<std::int32_t>(fromLittleEndian<std::uint32_t>(b.data()));
 }
 
-float BinaryReader::readSingle() { return std::bit_cast<float>(static_cast<std::uint32_t>(readLong())); }
+float BinaryReader::readSingle() {
+    return std::bit_cast<float>(static_cast<std::uint32_t>(readLong()));
+}
 
 double BinaryReader::readDouble() {
     std::array<unsigned char, 8> b;
@@ -89,13 +93,21 @@ void BinaryReader::skip(std::size_t count) {
     }
 }
 
-void BinaryWriter::writeShort(std::int16_t value) { appendLittleEndian(bytes_, static_cast<std::uint16_t>(value)); }
+void BinaryWriter::writeShort(std::int16_t value) {
+    appendLittleEndian(bytes_, static_cast<std::uint16_t>(value));
+}
 
-void BinaryWriter::writeLong(std::int32_t value) { appendLittleEndian(bytes_, static_cast<std::uint32_t>(value)); }
+void BinaryWriter::writeLong(std::int32_t value) {
+    appendLittleEndian(bytes_, static_cast<std::uint32_t>(value));
+}
 
-void BinaryWriter::writeSingle(float value) { appendLittleEndian(bytes_, std::bit_cast<std::uint32_t>(value)); }
+void BinaryWriter::writeSingle(float value) {
+    appendLittleEndian(bytes_, std::bit_cast<std::uint32_t>(value));
+}
 
-void BinaryWriter::writeBytes(std::string_view bytes) { bytes_.append(bytes); }
+void BinaryWriter::writeBytes(std::string_view bytes) {
+    bytes_.append(bytes);
+}
 
 void BinaryWriter::writeArrayBlock(const PointArray& array) {
     if (!array.hasStorage()) {

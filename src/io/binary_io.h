@@ -15,12 +15,12 @@ namespace vortlan {
 
 // A read past the end of the file, a failure of the stream, or data that break the records' rules.
 class ReadFailure : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 class BinaryReader {
-public:
+  public:
     explicit BinaryReader(std::istream& in) : in_(in) {}
 
     std::int16_t readShort();
@@ -44,13 +44,13 @@ public:
 
     void skip(std::size_t count);
 
-private:
+  private:
     void readRaw(char* data, std::size_t count);
     std::istream& in_;
 };
 
 class BinaryWriter {
-public:
+  public:
     void writeShort(std::int16_t value);
     void writeLong(std::int32_t value);
     void writeSingle(float value);
@@ -64,11 +64,13 @@ public:
 
     const std::string& bytes() const { return bytes_; }
 
-private:
+  private:
     std::string bytes_;
 };
 
 // Bytes an array block of an array with indexes 0..bound takes.
-inline constexpr std::size_t arrayBlockSize(int bound) { return 10 + 4 * static_cast<std::size_t>(bound + 1); }
+inline constexpr std::size_t arrayBlockSize(int bound) {
+    return 10 + 4 * static_cast<std::size_t>(bound + 1);
+}
 
 }  // namespace vortlan

@@ -34,6 +34,17 @@ void storeSpectrum(Workspace& ws, int region, const ImportedSpectrum& spectrum) 
     r.defined = kTrue;
     r.backgroundSet = kFalse;
     r.peakCount = 0;
+    // The fit range of an earlier spectrum means nothing for this one and may not fit its arrays.
+    r.rangeCount = 0;
+    r.indexAtHigh = 0;
+    r.indexAtLow = 0;
+    // A slot never used since start-up holds no background settings yet.
+    if (r.averagePoints != 1 && r.averagePoints != 3 && r.averagePoints != 5 && r.averagePoints != 7 &&
+        r.averagePoints != 9) {
+        r.averagePoints = 1;
+    }
+    if (r.backgroundType < 0 || r.backgroundType > 2)
+        r.backgroundType = static_cast<short>(BackgroundType::Shirley);
     computeRegionExtents(r);
 }
 

@@ -19,9 +19,13 @@ struct FormatError {
     KratosFault fault;
 };
 
-[[noreturn]] void malformed() { throw FormatError{KratosFault::Malformed}; }
+[[noreturn]] void malformed() {
+    throw FormatError{KratosFault::Malformed};
+}
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 // One position in the file that moves forward from landmark to landmark.
 class Scanner {

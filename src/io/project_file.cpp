@@ -19,13 +19,17 @@ constexpr std::string_view kAbsent = "DA";
 constexpr std::int16_t kTextTag = 8;
 constexpr int kOldestPeakCount = 21;
 
-void fail(const char* why) { throw ReadFailure(why); }
+void fail(const char* why) {
+    throw ReadFailure(why);
+}
 
 PeakLayout peakLayoutOf(Layout layout) {
     return layout == Layout::Version3 ? PeakLayout::Version3 : PeakLayout::Version4;
 }
 
-bool readPresence(BinaryReader& in) { return in.readBytes(2) == kPresent; }
+bool readPresence(BinaryReader& in) {
+    return in.readBytes(2) == kPresent;
+}
 
 short readCount(BinaryReader& in) {
     const short n = in.readShort();

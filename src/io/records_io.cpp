@@ -52,8 +52,8 @@ void writeRegionRecord(BinaryWriter& out, const Region& r) {
     for (float v : {r.rangeLow, r.rangeHigh, r.linearSlope}) out.writeSingle(v);
     for (short v : {r.indexAtHigh, r.indexAtLow, r.rangeCount}) out.writeShort(v);
     for (float v : {r.rangeCountsHigh, r.rangeCountsLow, r.heightUnit, r.chiSquare}) out.writeSingle(v);
-    for (const PointArray* a : {&r.rangeEnergy, &r.rangeCounts, &r.baseLine, &r.background, &r.envelope,
-                                &r.residual}) {
+    for (const PointArray* a :
+         {&r.rangeEnergy, &r.rangeCounts, &r.baseLine, &r.background, &r.envelope, &r.residual}) {
         out.writeArrayBlock(*a);
     }
     out.writeSingle(r.endAverageLast);
@@ -69,7 +69,8 @@ void readRegionRecord(BinaryReader& in, Region& r, RegionArrays arrays) {
     in.readText(r.caption);
     r.pointCount = in.readShort();
     if (arrays == RegionArrays::FixedBlocks) {
-        if (r.pointCount < 0 || r.pointCount >= kFixedBlockSize) throw ReadFailure("point count out of range");
+        if (r.pointCount < 0 || r.pointCount >= kFixedBlockSize)
+            throw ReadFailure("point count out of range");
         allocateRegionArrays(r, r.pointCount);
     }
     readArray(in, r, r.energy, arrays);
@@ -92,7 +93,8 @@ void readRegionRecord(BinaryReader& in, Region& r, RegionArrays arrays) {
     r.rangeCountsLow = in.readSingle();
     r.heightUnit = in.readSingle();
     r.chiSquare = in.readSingle();
-    for (PointArray* a : {&r.rangeEnergy, &r.rangeCounts, &r.baseLine, &r.background, &r.envelope, &r.residual}) {
+    for (PointArray* a :
+         {&r.rangeEnergy, &r.rangeCounts, &r.baseLine, &r.background, &r.envelope, &r.residual}) {
         readArray(in, r, *a, arrays);
     }
     r.endAverageLast = in.readSingle();

@@ -9,8 +9,12 @@ namespace vortlan {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isLineEnd(char c) { return c == '\n' || c == '\r'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool isLineEnd(char c) {
+    return c == '\n' || c == '\r';
+}
 
 bool beginsLikeNumber(std::string_view text) {
     if (text.empty()) return false;
@@ -38,13 +42,17 @@ std::optional<double> wholeNumber(std::string_view text) {
     return value;
 }
 
-void FieldReader::pastTheEnd() const { throw FieldError("read past the end of the file"); }
+void FieldReader::pastTheEnd() const {
+    throw FieldError("read past the end of the file");
+}
 
 void FieldReader::skipBlanks() {
     while (position_ < text_.size() && isBlank(text_[position_])) ++position_;
 }
 
-bool FieldReader::atLineEnd() const { return position_ >= text_.size() || isLineEnd(text_[position_]); }
+bool FieldReader::atLineEnd() const {
+    return position_ >= text_.size() || isLineEnd(text_[position_]);
+}
 
 void FieldReader::consumeLineEnd() {
     if (position_ < text_.size() && text_[position_] == '\r') ++position_;
@@ -79,7 +87,8 @@ std::string FieldReader::readText() {
         position_ = close + 1;
     } else {
         const std::size_t start = position_;
-        while (position_ < text_.size() && text_[position_] != ',' && !isLineEnd(text_[position_])) ++position_;
+        while (position_ < text_.size() && text_[position_] != ',' && !isLineEnd(text_[position_]))
+            ++position_;
         field = text_.substr(start, position_ - start);
         while (!field.empty() && isBlank(field.back())) field.pop_back();
     }
@@ -89,7 +98,8 @@ std::string FieldReader::readText() {
 
 double FieldReader::readNumber() {
     // An empty line ahead is passed over, as blanks are, on the way to the next number.
-    while (position_ < text_.size() && (isBlank(text_[position_]) || isLineEnd(text_[position_]))) ++position_;
+    while (position_ < text_.size() && (isBlank(text_[position_]) || isLineEnd(text_[position_])))
+        ++position_;
     if (position_ >= text_.size()) pastTheEnd();
     const std::size_t start = position_;
     while (position_ < text_.size() && !isBlank(text_[position_]) && text_[position_] != ',' &&
@@ -109,7 +119,8 @@ std::int16_t FieldReader::readShort() {
 }
 
 std::variant<double, std::string> FieldReader::readFree() {
-    while (position_ < text_.size() && (isBlank(text_[position_]) || isLineEnd(text_[position_]))) ++position_;
+    while (position_ < text_.size() && (isBlank(text_[position_]) || isLineEnd(text_[position_])))
+        ++position_;
     if (position_ >= text_.size()) pastTheEnd();
     if (beginsLikeNumber(std::string_view(text_).substr(position_))) return readNumber();
     return readText();

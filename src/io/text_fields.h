@@ -3,22 +3,22 @@
 // numbers also by blanks and tabs, text in double quotes taken whole.  Line ends may be LF or CR LF.
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <optional>
 #include <variant>
 
 namespace vortlan {
 
 // A read past the end of the text, or a field that should be a number but is not.
 class FieldError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 class FieldReader {
-public:
+  public:
     explicit FieldReader(std::string text) : text_(std::move(text)) {}
 
     // Nothing but blanks, tabs and line ends remains.
@@ -39,7 +39,7 @@ public:
     std::size_t position() const { return position_; }
     const std::string& text() const { return text_; }
 
-private:
+  private:
     void skipBlanks();
     bool atLineEnd() const;
     void consumeLineEnd();

@@ -163,7 +163,8 @@ MultiRegionText readLeyboldText(std::string_view text) {
     try {
         file.description = textOf(in.readFree());
         int count = countAfterEquals(in.readText());
-        readRegions(in, file, [&count] { return count-- > 0; }, readLeyboldRegion);
+        const auto more = [&count] { return count-- > 0; };
+        readRegions(in, file, more, readLeyboldRegion);
     } catch (const FieldError&) {
         file.failed = true;
     }
@@ -174,7 +175,8 @@ MultiRegionText readPhiText(std::string_view text) {
     MultiRegionText file;
     FieldReader in{std::string(text)};
     try {
-        readRegions(in, file, [&in] { return !in.atEnd(); }, readPhiRegion);
+        const auto more = [&in] { return !in.atEnd(); };
+        readRegions(in, file, more, readPhiRegion);
     } catch (const FieldError&) {
         file.failed = true;
     }

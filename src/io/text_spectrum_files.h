@@ -15,8 +15,8 @@ namespace vortlan {
 // One region as the file gives it.
 struct TextRegion {
     std::optional<std::string> description;  // PHI records carry one each
-    std::optional<int> announcedPoints;       // 1..32767; at most the first 5000 points are kept
-    ImportedSpectrum spectrum;                // highest binding energy first
+    std::optional<int> announcedPoints;      // 1..32767; at most the first 5000 points are kept
+    ImportedSpectrum spectrum;               // highest binding energy first
 };
 
 // The regions of a Leybold or PHI file, at most ten: a program with ten region slots never reads

@@ -1,11 +1,13 @@
 #include "session/import_kratos.h"
 
+#include <optional>
 #include <string>
 
 #include "base/checked_math.h"
+#include "io/imported_spectrum.h"
 #include "io/kratos_file.h"
 #include "model/region_curves.h"
-#include "session/import_text.h"
+#include "session/imports.h"
 #include "session/region_operations.h"
 #include "workspace/limits.h"
 
@@ -114,7 +116,7 @@ void importKratos(Session& session) {
         return;
     }
 
-    storeImportedRegion(session, file.spectrum);
+    storeSpectrum(ws, ws.currentRegion, file.spectrum);
     Region& r = currentRegionOf(ws);
     if (file.region) {
         applyRegionSettings(r, *file.region);

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "io/imported_spectrum.h"
 #include "io/text_spectrum_files.h"
 #include "session/imports.h"
 #include "session/region_operations.h"
@@ -17,10 +18,6 @@ constexpr std::string_view kReadError = "Error Reading File";
 
 void emptyCurrentRegion(Session& session) {
     if (isTrue(currentRegionOf(session.workspace).defined)) deleteRegion(session);
-}
-
-bool validAveraging(short n) {
-    return n == 1 || n == 3 || n == 5 || n == 7 || n == 9;
 }
 
 // A slot before its points are stored: emptied, the region's description shown, its count checked.
@@ -45,7 +42,7 @@ void importRegions(Session& session, const MultiRegionText& file) {
     bool wrapped = false;
     for (const TextRegion& region : file.regions) {
         beginRegion(session, region);
-        storeImportedRegion(session, region.spectrum);
+        storeSpectrum(ws, ws.currentRegion, region.spectrum);
         wrapped = !advanceSlot(session, start);
         if (wrapped) break;
     }
@@ -60,29 +57,6 @@ void importRegions(Session& session, const MultiRegionText& file) {
 }
 
 }  // namespace
-
-void storeImportedRegion(Session& session, const ImportedSpectrum& spectrum) {
-    Workspace& ws = session.workspace;
-    storeSpectrum(ws, ws.currentRegion, spectrum);
-    Region& r = currentRegionOf(ws);
-    // A fit range left from an earlier spectrum in the slot would point past the new arrays; the
-    // range is found again when a background is accepted.
-    r.rangeCount = 0;
-    r.indexAtHigh = 0;
-    r.indexAtLow = 0;
-    if (!validAveraging(r.averagePoints)) r.averagePoints = 1;
-    if (r.backgroundType < 0 || r.backgroundType > 2) r.backgroundType = static_cast<short>(BackgroundType::Shirley);
-}
-
-void showDescription(Session& session, std::string_view text) {
-    const std::string kept(text.substr(0, kDescriptionLength));
-    session.workspace.description = kept;
-    session.port.setDescriptionText(kept);
-}
-
-void reportPointLimit(Session& session) {
-    session.port.message("Too many points.  Only " + std::to_string(kMaxPoints) + " points have been read.");
-}
 
 void importLeybold(Session& session) {
     clearParameters(session);
@@ -114,13 +88,14 @@ void importAscii(Session& session) {
     }
     currentRegionOf(session.workspace).caption.assign("");
     const AsciiText file = readAsciiText(*text);
-    if (file.reachedLimit) session.port.message("Only " + std::to_string(kMaxPoints) + " points have been read");
+    if (file.reachedLimit)
+        session.port.message("Only " + std::to_string(kMaxPoints) + " points have been read");
     if (file.failed || file.spectrum.energy.empty()) {
         session.port.message(kReadError);
         return;
     }
     clearParameters(session);
-    storeImportedRegion(session, file.spectrum);
+    storeSpectrum(session.workspace, session.workspace.currentRegion, file.spectrum);
     showCurrentRegion(session);
     paintRegionButtons(session);
 }

@@ -41,8 +41,7 @@ ImportedSpectrum keptPoints(Session& session, const VamasBlock& block) {
     ImportedSpectrum spectrum{block.transition, block.energy, block.counts};
     const std::size_t n = spectrum.energy.size();
     if (n > static_cast<std::size_t>(kMaxPoints)) {
-        session.port.message("Too many points.  Only " + std::to_string(kMaxPoints) +
-                             " points have been read.");
+        reportPointLimit(session);
         const auto drop = static_cast<std::ptrdiff_t>(n - kMaxPoints);
         if (block.reversed) {
             spectrum.energy.erase(spectrum.energy.begin(), spectrum.energy.begin() + drop);
@@ -62,12 +61,6 @@ bool storeBlock(Session& session, const VamasBlock& block) {
     }
     Workspace& ws = session.workspace;
     storeSpectrum(ws, ws.currentRegion, keptPoints(session, block));
-    // A fit range left from an earlier spectrum in the slot would point past the new arrays; it is
-    // found again when a background is accepted.
-    Region& r = ws.regions[ws.currentRegion];
-    r.rangeCount = 0;
-    r.indexAtHigh = 0;
-    r.indexAtLow = 0;
     finishImport(session);
     return true;
 }

@@ -17,7 +17,8 @@ constexpr Window kBusyWindows[] = {Window::Spectrum, Window::Main, Window::Peak,
 
 void setRegionPeakButtonsEnabled(Session& session, int region, bool enabled) {
     const Region& r = session.workspace.regions[region];
-    for (int s = 0; s < r.peakCount; ++s) session.port.setPeakButtonEnabled(peakButtonIndex(region, s), enabled);
+    for (int s = 0; s < r.peakCount; ++s)
+        session.port.setPeakButtonEnabled(peakButtonIndex(region, s), enabled);
 }
 
 // After deleting peak p, the group G of every constraint record still agrees with the links.
@@ -67,21 +68,26 @@ void removeFromSlots(Session& session, int p) {
 
 void resetWorkspace(Session& session) {
     resetWorkspaceRecords(session.workspace);
-    for (int button = 0; button < kPeakButtonCount; ++button) session.port.setPeakButtonEnabled(button, false);
+    for (int button = 0; button < kPeakButtonCount; ++button)
+        session.port.setPeakButtonEnabled(button, false);
 }
 
 void selectRegion(Session& session, int region) {
     Workspace& ws = session.workspace;
     const Region& chosen = ws.regions.at(region);
-    if (isTrue(currentRegionOf(ws).backgroundSet)) setRegionPeakButtonsEnabled(session, ws.currentRegion, false);
+    if (isTrue(currentRegionOf(ws).backgroundSet))
+        setRegionPeakButtonsEnabled(session, ws.currentRegion, false);
     ws.currentRegion = static_cast<short>(region);
     paintRegionButtons(session);
-    if (isTrue(chosen.backgroundSet) && isTrue(chosen.defined)) setRegionPeakButtonsEnabled(session, region, true);
+    if (isTrue(chosen.backgroundSet) && isTrue(chosen.defined))
+        setRegionPeakButtonsEnabled(session, region, true);
     for (Window w : {Window::Peak, Window::Background, Window::Constraint}) session.port.hideWindow(w);
     showCurrentRegion(session);
 }
 
-void showCurrentRegion(Session& session) { vortlan::showCurrentRegion(session.workspace, session.port); }
+void showCurrentRegion(Session& session) {
+    vortlan::showCurrentRegion(session.workspace, session.port);
+}
 
 void paintRegionButtons(Session& session) {
     for (int r = 0; r < kRegionCount; ++r) {

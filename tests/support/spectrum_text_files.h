@@ -1,12 +1,16 @@
 #pragma once
-// The instrument text exports written by the tests: Kratos (landmarks and "=" values), Leybold,
-// PHI and two-column files, from a synthetic C 1s spectrum.
+// The instrument text exports written by the tests (Kratos, Leybold, PHI, two columns), holding a
+// synthetic C 1s spectrum sampled from 292 eV down in steps of 0.1 eV.
+
+#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "support/fitted_session.h"
 #include "support/synthetic_region.h"
+#include "support/temp_dir.h"
 
 namespace vortlan::testing {
 
@@ -16,24 +20,19 @@ inline std::string fixed(double value, int decimals) {
     return text;
 }
 
-// A C 1s line on a step, from 292 eV down in steps of 0.1 eV.
-inline double c1sCounts(double energy) {
-    return gaussianOn(0.0, 285.0, 2000.0, 1.4)(energy) + step(285.0, 300.0, 700.0)(energy);
-}
 inline double c1sEnergy(int i) {
     return 292.0 - 0.1 * i;
 }
+inline double c1sCounts(double energy) {
+    return gaussianOn(0.0, 285.0, 2000.0, 1.4)(energy) + step(285.0, 300.0, 700.0)(energy);
+}
 
 struct KratosTestComponent {
-    std::string label;
-    std::string shape;
-    double position = 285.0;
-    double height = 80.0;
-    double fwhm = 1.4;
+    std::string label, shape;
+    double position = 285.0, height = 80.0, fwhm = 1.4;
 };
 
-// Kinetic energies rise with the line, so binding energies fall; landmarks are written with values
-// that another landmark's search would land on if the reader lost its place.
+// The values a reader must skip are numbers it would show if it lost its place.
 struct KratosTestFile {
     int points = 121;
     std::vector<std::string> dataLines;  // instead of the C 1s points when given
@@ -45,53 +44,44 @@ struct KratosTestFile {
 
     std::string text() const {
         std::vector<std::string> lines = {"Dataset:\tsample12.des", "Object name:\tC 1s"};
-        const std::vector<std::string> data = dataLines.empty() ? c1sLines() : dataLines;
+        std::vector<std::string> data = dataLines;
+        for (int i = 0; dataLines.empty() && i < points; ++i) {
+            data.push_back("  " + fixed(1486.6 - c1sEnergy(i), 1) + " " + fixed(c1sCounts(c1sEnergy(i)), 0));
+        }
         lines.push_back("# ordinates = " + std::to_string(data.size()));
         if (comment) lines.push_back("Comment = Sample A, as received");
         lines.push_back("Excitation energy = 1486.6");
-        if (fitted) region(lines);
+        if (fitted) {
+            const std::vector<std::string> values = {"3",   " C 1s", "eV", "281",
+                                                     "291", "0",     "1",  background,
+                                                     "0",   "0",     "0",  std::to_string(components.size())};
+            lines.push_back("Regions = 1");
+            for (const std::string& value : values) lines.push_back("Region value =" + value);
+            lines.push_back("Components =");
+        }
+        for (const KratosTestComponent& c : components) {
+            for (int v = 1; v <= 27; ++v) {
+                const std::string value = v == 1    ? c.label
+                                          : v == 2  ? c.shape
+                                          : v == 13 ? fixed(c.position, 2)
+                                          : v == 19 ? fixed(c.height, 2)
+                                          : v == 25 ? fixed(c.fwhm, 2)
+                                                    : std::to_string(v * 1000);
+                lines.push_back("  parameter " + std::to_string(v) + " = " + value);
+            }
+        }
         lines.push_back("Intensity (Counts)");
         lines.insert(lines.end(), data.begin(), data.end());
         std::string out;
         for (const std::string& line : lines) out += line + lineEnd;
         return out;
     }
-
-    std::vector<std::string> c1sLines() const {
-        std::vector<std::string> out;
-        for (int i = 0; i < points; ++i) {
-            out.push_back("  " + fixed(1486.6 - c1sEnergy(i), 1) + " " + fixed(c1sCounts(c1sEnergy(i)), 0));
-        }
-        return out;
-    }
-
-    void region(std::vector<std::string>& lines) const {
-        const std::vector<std::string> values = {"3", " C 1s", "eV", "281", "291", "0", "1", background,
-                                                 "0", "0", "0", std::to_string(components.size())};
-        lines.push_back("Regions = 1");
-        for (std::size_t v = 0; v < values.size(); ++v) {
-            lines.push_back("Region value " + std::to_string(v + 1) + " =" + values[v]);
-        }
-        lines.push_back("Components =");
-        for (const KratosTestComponent& c : components) {
-            for (int v = 1; v <= 27; ++v) {
-                std::string value = std::to_string(v * 1000);
-                if (v == 1) value = c.label;
-                if (v == 2) value = c.shape;
-                if (v == 13) value = fixed(c.position, 2);
-                if (v == 19) value = fixed(c.height, 2);
-                if (v == 25) value = fixed(c.fwhm, 2);
-                lines.push_back("  parameter " + std::to_string(v) + " = " + value);
-            }
-        }
-    }
 };
 
-// Points i of the C 1s spectrum, from `first` in steps of `step`, as "energy,counts" fields.
+// Points first, first + step, ... of the C 1s spectrum as "energy<separator>counts" lines.
 inline std::string c1sPairs(int count, int first = 0, int step = 1, const std::string& separator = " ") {
     std::string out;
-    for (int k = 0; k < count; ++k) {
-        const int i = first + k * step;
+    for (int i = first, k = 0; k < count; ++k, i += step) {
         out += fixed(c1sEnergy(i), 1) + separator + fixed(c1sCounts(c1sEnergy(i)), 0) + "\n";
     }
     return out;
@@ -109,12 +99,28 @@ inline std::string leyboldFile(const std::vector<std::string>& regions) {
     return out;
 }
 
-// A PHI region record: E0, step and n intensities of the C 1s spectrum read from `first` on.
+// A PHI region record: start energy, step and n intensities.
 inline std::string phiRegion(const std::string& caption, double start, double step, int n) {
     std::string out = "Sample A,sputtered\n" + caption + "\n1\n" + fixed(start, 2) + "\n" + fixed(step, 2) +
                       "\n" + std::to_string(n) + "\n";
     for (int i = 0; i < n; ++i) out += fixed(c1sCounts(start + step * i), 0) + "\n";
     return out + "0\n";
 }
+
+// A session whose region 0, current, holds a fitted C 1s spectrum with peaks 0-2 and region 3 one with
+// peak 5, importing files written by the test.
+class ImportTest : public ::testing::Test, protected FittedSession {
+  protected:
+    void importText(const std::string& text, void (*import)(Session&), int region = 0) {
+        ws.fileName = dir.file("spectra.txt");
+        writeWholeFile(ws.fileName, text);
+        ws.currentRegion = static_cast<short>(region);
+        port.messages.clear();
+        import(session);
+    }
+
+    Workspace& ws = session.workspace;
+    TempDir dir;
+};
 
 }  // namespace vortlan::testing

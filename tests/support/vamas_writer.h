@@ -1,7 +1,7 @@
 #pragma once
 // VAMAS files written field by field in the standard's order, with the fields that some experiment
-// modes and techniques add.  The fields a reader skips carry numbers and labels that would show up
-// in its result ("XPS" in labels, energies in parameters) if it lost its place.
+// modes and techniques add.  The fields a reader skips hold "XPS" and 1486.6, which would show up in
+// its result if it lost its place.
 
 #include <algorithm>
 #include <optional>
@@ -27,9 +27,9 @@ struct VamasTestBlock {
 };
 
 struct VamasTestFile {
-    std::vector<VamasTestBlock> blocks;
     explicit VamasTestFile(std::vector<VamasTestBlock> list) : blocks(std::move(list)) {}
 
+    std::vector<VamasTestBlock> blocks;
     std::string experimentMode = "NORM";
     std::string scanMode = "REGULAR";
     std::vector<std::string> comments;
@@ -40,125 +40,107 @@ struct VamasTestFile {
 
 class VamasTextWriter {
   public:
-    explicit VamasTextWriter(const VamasTestFile& file) : f_(file) { out_.precision(12); }
+    explicit VamasTextWriter(const VamasTestFile& file) : f_(file) {}
 
     std::string text() {
-        header();
+        put({"VAMAS Surface Chemical Analysis Standard Data Transfer Format 1988 May 4", "Lab", "XPS", "Me",
+             "Test"});
+        put(counted(f_.comments));
+        put({f_.experimentMode, f_.scanMode});
+        if (modeIn({"MAP", "MAPDP", "NORM", "SDP"})) put({str(f_.blocks.size())});
+        if (modeIn({"MAP", "MAPDP"})) put({"4", "2", "2"});
+        put({str(f_.experimentalVariables.size())});
+        for (const std::string& label : f_.experimentalVariables) put({label, "XPS"});
+        put({str(-static_cast<int>(f_.excluded.size()))});
+        for (int p : f_.excluded) put({str(p)});
+        put({"0", "1", "2", e,
+             str(f_.blocks.size())});  // upgrade entries: one of the experiment, two a block
         for (std::size_t b = 0; b < f_.blocks.size(); ++b) block(f_.blocks[b], b == 0);
-        put("end of experiment");
+        put({"end of experiment"});
         return out_.str();
     }
 
   private:
-    template <typename... T>
-    void put(const T&... fields) {
-        ((out_ << fields << f_.lineEnd), ...);
-    }
+    using Lines = std::vector<std::string>;
+    static constexpr const char* e = "1486.6";
+
     template <typename T>
-    void list(const std::vector<T>& items) {
-        put(items.size());
-        for (const T& item : items) put(item);
+    static std::string str(const T& value) {
+        std::ostringstream s;
+        s.precision(12);
+        s << value;
+        return s.str();
+    }
+    static Lines counted(const Lines& lines) {
+        Lines all{str(lines.size())};
+        all.insert(all.end(), lines.begin(), lines.end());
+        return all;
+    }
+    static Lines when(bool present, Lines lines) { return present ? lines : Lines{}; }
+    void put(const Lines& lines) {
+        for (const std::string& line : lines) out_ << line << f_.lineEnd;
     }
     bool modeIn(std::initializer_list<std::string> modes) const {
         return std::find(modes.begin(), modes.end(), f_.experimentMode) != modes.end();
     }
 
-    void header() {
-        put("VAMAS Surface Chemical Analysis Standard Data Transfer Format 1988 May 4", "Test laboratory",
-            "XPS instrument", "Operator", "Experiment");
-        list(f_.comments);
-        put(f_.experimentMode, f_.scanMode);
-        if (modeIn({"MAP", "MAPDP", "NORM", "SDP"})) put(f_.blocks.size());
-        if (modeIn({"MAP", "MAPDP"})) put(4, 2, 2);
-        put(f_.experimentalVariables.size());
-        for (const std::string& label : f_.experimentalVariables) put(label, "XPS");
-        put(-static_cast<int>(f_.excluded.size()));
-        for (int p : f_.excluded) put(p);
-        put(0, 1, 2, 1486.6, f_.blocks.size());  // manual items; upgrade entries: 1 experiment, 2 block
+    // The block parameters by the inclusion list's numbers (from 1).
+    std::vector<Lines> parameters(const VamasTestBlock& b) const {
+        const bool ions = b.technique == "SIMS";
+        const bool sputtering = modeIn({"MAPDP", "MAPSVDP", "SDP", "SDPSV"});
+        Lines variables{str(b.variables.size())};
+        for (const std::string& label : b.variables) variables.insert(variables.end(), {label, "d"});
+        Lines extra{str(b.additionalParameters)};
+        for (int i = 0; i < b.additionalParameters; ++i) extra.insert(extra.end(), {"XPS", "eV", e});
+        // clang-format off
+        return {{},
+            {"Block"}, {"XPS"}, {"2024"}, {"5"}, {"17"}, {"10"}, {"30"}, {"0"}, {"1"},              // 1-9
+            counted(b.comments), {b.technique}, when(modeIn({"MAP", "MAPDP"}), {e, e}),                 // 10-12
+            Lines(f_.experimentalVariables.size(), e), {"Al XPS"},                                     // 13-14
+            when(ions || sputtering, {"18", "1", "+1"}), {str(b.sourceEnergy)}, {e}, {e, e},            // 15-18
+            when(modeIn({"MAP", "MAPDP", "MAPSV", "MAPSVDP", "SEM"}), {e, e}),                          // 19
+            when(modeIn({"MAPSV", "MAPSVDP", "SEM"}), {"0", "0", "1", "0", "1", "1"}),                  // 20
+            {e}, {e}, {"FAT"}, {e}, when(b.technique == "AES diff", {e}), {e}, {e}, {e}, {e, e}, {e, e},  // 21-30
+            {b.species}, {b.transition, "-1"},                                                         // 31-32
+            when(f_.scanMode == "REGULAR", {b.abscissaLabel, "eV", str(b.start), str(b.increment)}),   // 33
+            variables, {e}, {e}, {e}, {e}, when(!ions && sputtering, {e, e, e, e, e, e, "DC"}),         // 34-39
+            {e, e}, {e}, extra};                                                                       // 40-42
+        // clang-format on
     }
 
     void block(const VamasTestBlock& b, bool first) {
-        int p = 0;
-        // Each call is the next parameter by the inclusion list's numbers.
-        const auto keep = [&] {
-            ++p;
-            return first || std::count(f_.excluded.begin(), f_.excluded.end(), p) == 0;
-        };
-        if (keep()) put("Block");
-        if (keep()) put("Sample XPS 1486.6");
-        for (int v : {2024, 5, 17, 10, 30, 0, 1}) {
-            if (keep()) put(v);
+        const std::vector<Lines> all = parameters(b);
+        for (int p = 1; p < static_cast<int>(all.size()); ++p) {
+            if (first || std::count(f_.excluded.begin(), f_.excluded.end(), p) == 0) put(all[p]);
         }
-        if (keep()) list(b.comments);
-        if (keep()) put(b.technique);
-        if (keep() && modeIn({"MAP", "MAPDP"})) put(1486.6, 1486.6);
-        if (keep()) {
-            for (std::size_t i = 0; i < f_.experimentalVariables.size(); ++i) put(1486.6);
-        }
-        if (keep()) put("Al XPS");
-        const bool ions = b.technique == "SIMS" || b.technique == "ISS";
-        if (keep() && (ions || modeIn({"MAPDP", "MAPSVDP", "SDP", "SDPSV"}))) put(18, 1, "+1");
-        if (keep()) put(b.sourceEnergy);
-        if (keep()) put(1486.6);          // strength
-        if (keep()) put(1486.6, 1486.6);  // beam width
-        if (keep() && modeIn({"MAP", "MAPDP", "MAPSV", "MAPSVDP", "SEM"})) put(500, 500);
-        if (keep() && modeIn({"MAPSV", "MAPSVDP", "SEM"})) put(0, 0, 1, 0, 1, 1);
-        if (keep()) put(54.7);
-        if (keep()) put(0);
-        if (keep()) put("FAT");
-        if (keep()) put(20);
-        if (keep() && b.technique == "AES diff") put(2);
-        for (int i = 0; i < 3; ++i) {
-            if (keep()) put(1486.6);  // magnification, work function, target bias
-        }
-        if (keep()) put(300, 700);
-        if (keep()) put(0, 0);
-        if (keep()) put(b.species);
-        if (keep()) put(b.transition, -1);
-        if (keep() && f_.scanMode == "REGULAR") put(b.abscissaLabel, "eV", b.start, b.increment);
-        if (keep()) {
-            put(b.variables.size());
-            for (const std::string& label : b.variables) put(label, "d");
-        }
-        for (int i = 0; i < 4; ++i) {
-            if (keep()) put(1486.6);  // signal mode, collection time, scans, time correction
-        }
-        const bool sputtered = b.technique != "SIMS" && b.technique != "ISS";
-        if (keep() && sputtered && modeIn({"MAPDP", "MAPSVDP", "SDP", "SDPSV"}))
-            put(4000, 1, 2, 2, 45, 0, "DC");
-        if (keep()) put(0, 0);
-        if (keep()) put(0);
-        if (keep()) {
-            put(b.additionalParameters);
-            for (int i = 0; i < b.additionalParameters; ++i) put("XPS energy", "eV", 1486.6);
-        }
-        put(1486.6, 1486.6);  // the block upgrade entries
-        put(b.announcedValues.value_or(static_cast<int>(b.values.size())));
-        for (std::size_t i = 0; i < b.variables.size(); ++i) put(0, 1486.6);
-        for (double v : b.values) put(v);
+        put({e, e});  // the block upgrade entries
+        put({str(b.announcedValues.value_or(static_cast<int>(b.values.size())))});
+        for (std::size_t v = 0; v < b.variables.size(); ++v) put({"0", e});
+        for (double v : b.values) put({str(v)});
     }
 
     const VamasTestFile& f_;
     std::ostringstream out_;
 };
 
-// A file of these blocks with the header changed by `change`.
+inline std::string vamasText(const VamasTestFile& file) {
+    return VamasTextWriter(file).text();
+}
+
+// A block of the defaults with n values 1000 + 10 i.
+inline VamasTestBlock rampBlock(int n, std::string technique = "XPS") {
+    VamasTestBlock b;
+    b.technique = std::move(technique);
+    for (int i = 0; i < n; ++i) b.values.push_back(1000.0 + 10.0 * i);
+    return b;
+}
+
+// A file of these blocks with the rest changed by `change`.
 template <typename Change>
 VamasTestFile fileWith(std::vector<VamasTestBlock> blocks, Change change) {
     VamasTestFile file(std::move(blocks));
     change(file);
     return file;
-}
-
-inline std::string vamasText(const VamasTestFile& file) {
-    return VamasTextWriter(file).text();
-}
-
-// n points of one corresponding variable: 1000 + 10 i.
-inline std::vector<double> rampValues(int n) {
-    std::vector<double> values;
-    for (int i = 0; i < n; ++i) values.push_back(1000.0 + 10.0 * i);
-    return values;
 }
 
 }  // namespace vortlan::testing
