@@ -4,6 +4,9 @@
 
 #include <QFile>
 
+#include "session/background_dialog.h"
+#include "session/import_vamas.h"
+#include "session/startup.h"
 #include "support/fitted_session.h"
 #include "support/temp_dir.h"
 
@@ -70,6 +73,37 @@ TEST_F(RegionPicturesTest, FilesByExtension) {
     EXPECT_TRUE(testing::readWholeFile(dir.file("c1s.pdf")).rfind("%PDF", 0) == 0);
     EXPECT_NE(testing::readWholeFile(dir.file("c1s.svg")).find("<svg"), std::string::npos);
     EXPECT_FALSE(saveRegionPicture(ws, 0, QString::fromStdString(dir.file("missing/c1s.png")), PictureLayout::Page));
+}
+
+}  // namespace
+}  // namespace vortlan
+
+namespace vortlan {
+namespace {
+
+// The shipped examples as a new user first sees them: imported, with a background and a peak.
+TEST(ExamplePictures, ImportedExamplesDrawTheirSpectrumAndFit) {
+    for (const char* name : {"c1s.vms", "ti2p.vms"}) {
+        RecordingPort port;
+        Session session(port);
+        startUp(session);
+        session.workspace.fileName = std::string(VORTLAN_SOURCE_DIR) + "/examples/" + name;
+        importVamas(session);
+        openBackgroundDialog(session);
+        ASSERT_TRUE(acceptBackground(session)) << name;
+        Workspace& ws = session.workspace;
+        const Region& r = ws.regions[0];
+        testing::addPeak(ws, 0, 0, r.energy[r.pointCount / 2], 5000.0f, 1.5f);
+        updateRegionCurves(ws, port);
+        const QImage screen = regionImage(ws, 0, QSize(640, 400), PictureLayout::Screen, 1.0, true);
+        EXPECT_GT(pixelsOf(screen, Qt::blue), 300) << name;
+        EXPECT_GT(pixelsOf(screen, Qt::red), 100) << name;
+        EXPECT_GT(pixelsOf(screen, Qt::black), 150) << name;  // background, envelope, axis and text
+        EXPECT_EQ(screen.pixelColor(638, 398), QColor(Qt::white)) << name;
+        const QImage page = regionImage(ws, 0, QSize(800, 600), PictureLayout::Page);
+        EXPECT_EQ(page.pixelColor(4, 4), QColor(Qt::white)) << name;  // the page margin
+        EXPECT_EQ(pixelsOf(page, Qt::blue), 0) << name;
+    }
 }
 
 }  // namespace
