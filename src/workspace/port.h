@@ -38,8 +38,8 @@ class Port {
 
     // A modal message box with an OK button, titled with the program's name.
     virtual void message(std::string_view text) = 0;
-    // A modal Yes/No question; true for Yes.
-    virtual bool askYesNo(std::string_view text) = 0;
+    // A modal Yes/No question under its own title; true for Yes.
+    virtual bool askYesNo(std::string_view title, std::string_view text) = 0;
     virtual void beep() = 0;
     // Lets pending window events run (the fitting window's "Stop Fitting" among them).
     virtual void yield() = 0;

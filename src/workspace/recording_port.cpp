@@ -6,8 +6,8 @@ void RecordingPort::message(std::string_view text) {
     messages.emplace_back(text);
 }
 
-bool RecordingPort::askYesNo(std::string_view text) {
-    questions.emplace_back(text);
+bool RecordingPort::askYesNo(std::string_view title, std::string_view text) {
+    questions.emplace_back(std::string(title) + ": " + std::string(text));
     if (answers.empty()) return false;
     const bool answer = answers.front();
     answers.pop_front();

@@ -22,7 +22,7 @@ struct WindowState {
 class RecordingPort : public Port {
   public:
     void message(std::string_view text) override;
-    bool askYesNo(std::string_view text) override;
+    bool askYesNo(std::string_view title, std::string_view text) override;
     void beep() override;
     void yield() override;
     void setBusyPointer(bool busy) override;

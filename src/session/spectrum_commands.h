@@ -1,0 +1,37 @@
+#pragma once
+// The spectrum window's commands on the current region that are not a dialog of their own.  File
+// commands run after their file dialog has set fileName (or, on cancel, call the *Cancelled form).
+
+#include "session/session.h"
+
+namespace vortlan {
+
+// "Add Peak": a new peak at the centre of the fit range, 50 height units high, opened in the peak
+// dialog.  False (with a beep) when the region or the peak table is full, and when the region has no
+// data or no accepted background.
+bool addPeak(Session& session);
+
+// "ReDisplay".
+void redisplay(Session& session);
+
+// "Delete Region": asks first; true when the region was deleted.
+bool deleteRegionCommand(Session& session);
+
+// "Optimise Region".
+void optimiseRegionCommand(Session& session);
+
+// "Optimise All" of the main window.
+void optimiseAllCommand(Session& session);
+
+// The file commands with their messages: "Data file exported", "Parameter File saved",
+// "Error in saving file" for a cancelled save dialog, "Error in reading file" for a cancelled open.
+void exportSpectrumCommand(Session& session);
+void exportPeakParametersCommand(Session& session);
+void saveRegionParametersCommand(Session& session);
+void saveDialogCancelled(Session& session);
+void loadDialogCancelled(Session& session);
+
+// "Save XPS": the project, then "File saved".
+void saveProjectCommand(Session& session);
+
+}  // namespace vortlan

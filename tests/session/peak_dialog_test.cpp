@@ -1,0 +1,153 @@
+#include "session/peak_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include "base/number_text.h"
+#include "io/option_file.h"
+#include "session/spectrum_commands.h"
+#include "support/fitted_session.h"
+#include "support/temp_dir.h"
+#include "workspace/reset.h"
+
+namespace vortlan {
+namespace {
+
+class PeakDialogTest : public ::testing::Test, protected testing::FittedSession {
+  protected:
+    Workspace& ws = session.workspace;
+    PeakDialog& dialog = session.dialogs.peak;
+};
+
+TEST_F(PeakDialogTest, OpeningShowsTheValuesAsTheScrollBarsStandForThem) {
+    Peak& p = ws.peaks[2];  // slot 2 of region 0, whose range starts at 280 eV
+    p.position = 284.567f;
+    p.fwhm = 0.35f;
+    port.drawings.clear();
+    openPeakDialog(session, 2);
+    EXPECT_EQ(dialog.caption, "Peak 2");
+    EXPECT_EQ(dialog.ScPos.value, 457);
+    EXPECT_EQ(dialog.PosVal, "284.57");
+    EXPECT_EQ(dialog.FWHMVal, "0.5");
+    EXPECT_EQ(dialog.ScArea.value, 500);
+    EXPECT_EQ(dialog.GLVal, "30");
+    EXPECT_EQ(ws.currentPeak, 2);
+    EXPECT_TRUE(ws.peakBackup[2] == p);
+    EXPECT_TRUE(port.window(Window::Peak).visible);
+    EXPECT_EQ(port.drawings.back(), SpectrumDrawing::HighlightedPeak);
+    acceptPeakDialog(session);
+    EXPECT_FLOAT_EQ(p.position, 284.57f);
+    EXPECT_FLOAT_EQ(p.fwhm, 0.5f);
+    EXPECT_FALSE(port.window(Window::Peak).visible);
+}
+
+TEST_F(PeakDialogTest, APositionOutsideTheRangeKeepsItsExactText) {
+    ws.peaks[2].position = 300.123f;  // the range ends at 292 eV
+    openPeakDialog(session, 2);
+    EXPECT_EQ(dialog.PosVal, "300.123");
+}
+
+TEST_F(PeakDialogTest, StoringHoldsTheTailWithinItsRangesAndRefusesAZeroWidth) {
+    openPeakDialog(session, 0);
+    dialog.TSVal = "1.5";
+    dialog.TLVal = "0";
+    dialog.PeakType = "d";
+    dialog.ChkArea = 1;
+    ASSERT_TRUE(storePeakDialog(session));
+    const Peak& p = ws.peaks[0];
+    EXPECT_EQ(p.ts, 1.0f);
+    EXPECT_EQ(p.tl, 0.01f);
+    EXPECT_EQ(dialog.TSVal, "1");
+    EXPECT_EQ(dialog.TLVal, "0.01");
+    EXPECT_EQ(p.type, 3);
+    EXPECT_EQ(p.fixArea, 1);
+    dialog.TLVal = "500";
+    ASSERT_TRUE(storePeakDialog(session));
+    EXPECT_EQ(p.tl, 200.0f);
+    dialog.FWHMVal = "0";
+    EXPECT_FALSE(storePeakDialog(session));
+    EXPECT_EQ(port.messages.back(), "FWHM must be >0");
+    dialog.FWHMVal = "1.2";
+    dialog.GLVal = "140";
+    EXPECT_FALSE(storePeakDialog(session));
+    EXPECT_EQ(p.fwhm, 1.2f);  // from the accepted store before
+}
+
+TEST_F(PeakDialogTest, CancelRevertsEvenAnOptimisedParameter) {
+    ws.options = defaultFitOptions();
+    openPeakDialog(session, 0);
+    const Peak opened = ws.peaks[0];
+    dialog.PosVal = "285.4";
+    optimiseParameterFromDialog(session, PeakParam::Position);
+    EXPECT_NE(ws.peaks[0].position, 285.4f);
+    EXPECT_EQ(dialog.PosVal, shortNumberText(ws.peaks[0].position));
+    EXPECT_FALSE(port.window(Window::Fitting).visible);
+    cancelPeakDialog(session);
+    EXPECT_TRUE(ws.peaks[0] == opened);
+}
+
+TEST_F(PeakDialogTest, OnlyAMethodOfExactlyOneUsesNewtonInTheDialog) {
+    ws.options.methodFlag = 2.0f;
+    ws.options.searchPosition = {};  // a search with no level changes nothing
+    openPeakDialog(session, 0);
+    dialog.PosVal = "285.3";
+    optimiseParameterFromDialog(session, PeakParam::Position);
+    EXPECT_EQ(ws.peaks[0].position, 285.3f);
+}
+
+TEST_F(PeakDialogTest, AddPeakAfterAResetIsHalfTheRangeHighAtItsCentre) {
+    ws.peaks[4].gl = 30;  // an entry freed by a peak of 30 %GL keeps it
+    ASSERT_TRUE(addPeak(session));
+    const Peak& p = ws.peaks[3];
+    EXPECT_EQ(ws.regions[0].peakCount, 4);
+    EXPECT_EQ(ws.regions[0].peakSlots[3], 3);
+    EXPECT_FLOAT_EQ(p.position, 286.0f);
+    EXPECT_EQ(p.fwhm, 1.0f);
+    EXPECT_NEAR(p.height, 50.0f, 1e-3);
+    EXPECT_EQ(p.fixGl, 1);
+    EXPECT_EQ(p.fixArea, 0);
+    EXPECT_EQ(port.peakButtonCaptions[3], "3");
+    EXPECT_TRUE(port.peakButtonsEnabled[3]);
+    EXPECT_EQ(dialog.caption, "Peak 3");
+    ASSERT_TRUE(addPeak(session));
+    EXPECT_EQ(ws.peaks[4].gl, 30);
+}
+
+TEST_F(PeakDialogTest, AddPeakBeepsWhenNothingIsFree) {
+    for (int p = 6; p < kPeakCount; ++p) ws.peaks[p].defined = kTrue;
+    ws.peaks[3].defined = ws.peaks[4].defined = kTrue;
+    EXPECT_FALSE(addPeak(session));
+    EXPECT_EQ(port.beeps, 1);
+    EXPECT_EQ(ws.regions[0].peakCount, 3);
+    ws.regions[3].backgroundSet = kFalse;
+    ws.currentRegion = 3;
+    EXPECT_FALSE(addPeak(session));
+    EXPECT_EQ(port.beeps, 1);  // a region without background: nothing at all
+}
+
+TEST_F(PeakDialogTest, DeleteRegionAsksFirst) {
+    EXPECT_FALSE(deleteRegionCommand(session));
+    EXPECT_EQ(port.questions.back(),
+              "!! WARNING !!: All information in this region data will be deleted! Continue?");
+    EXPECT_TRUE(isTrue(ws.regions[0].defined));
+    port.answers.push_back(true);
+    EXPECT_TRUE(deleteRegionCommand(session));
+    EXPECT_FALSE(isTrue(ws.regions[0].defined));
+}
+
+TEST_F(PeakDialogTest, FileCommandsSayHowTheyEnded) {
+    testing::TempDir dir;
+    ws.fileName = dir.file("c1s.par");
+    exportPeakParametersCommand(session);
+    EXPECT_EQ(port.messages.back(), "Data file exported");
+    saveDialogCancelled(session);
+    EXPECT_EQ(port.messages.back(), "Error in saving file");
+    EXPECT_TRUE(ws.fileName.empty());
+    ws.regions[0].backgroundSet = kFalse;
+    const std::size_t messages = port.messages.size();
+    exportPeakParametersCommand(session);  // needs an accepted background
+    saveRegionParametersCommand(session);
+    EXPECT_EQ(port.messages.size(), messages);
+}
+
+}  // namespace
+}  // namespace vortlan
