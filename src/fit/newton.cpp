@@ -163,6 +163,25 @@ float newtonDelta(const Workspace& ws, int peak, PeakParam param, int level) {
                                     : delta;
 }
 
+namespace {
+
+enum class OnStop { End, GoOn };
+
+// Up to newtonTrials kept steps of one spacing, ending at the first refused one, with the plot shown
+// after each kept step.
+void repeatSteps(Workspace& ws, Port& port, int peak, PeakParam param, float delta, OnStop onStop) {
+    bool accepted = false;
+    for (int trial = 0; trial < ws.options.newtonTrials; ++trial) {
+        newtonStep(ws, port, peak, param, delta, accepted);
+        if (!accepted) break;
+        showCurrentRegion(ws, port);
+        port.yield();
+        if (onStop == OnStop::End && isTrue(ws.stopRequested)) break;
+    }
+}
+
+}  // namespace
+
 void newtonOptimiseParameter(Workspace& ws, Port& port, int peak, PeakParam param) {
     Peak& p = ws.peaks.at(peak);
     if (isFixed(p, param)) return;
@@ -170,28 +189,13 @@ void newtonOptimiseParameter(Workspace& ws, Port& port, int peak, PeakParam para
     if (param == PeakParam::Area && p.area == 0.0f) p.area = 1.0f;
     const NewtonLevels& levels = levelsOf(ws.options, param);
     for (int level = 0; level < kLevelCount && !isTrue(ws.stopRequested); ++level) {
-        if (!isTrue(levels[static_cast<std::size_t>(level)].use)) continue;
-        const float delta = newtonDelta(ws, peak, param, level);
-        bool accepted = false;
-        for (int trial = 0; trial < ws.options.newtonTrials; ++trial) {
-            newtonStep(ws, port, peak, param, delta, accepted);
-            if (!accepted) break;
-            showCurrentRegion(ws, port);
-            port.yield();
-            if (isTrue(ws.stopRequested)) break;
+        if (isTrue(levels[static_cast<std::size_t>(level)].use)) {
+            repeatSteps(ws, port, peak, param, newtonDelta(ws, peak, param, level), OnStop::End);
         }
     }
     if (param != PeakParam::Fwhm) return;
     // The fine passes run even after a stop: they are short and leave the width settled.
-    for (float delta : kFineFwhmDeltas) {
-        bool accepted = false;
-        for (int trial = 0; trial < ws.options.newtonTrials; ++trial) {
-            newtonStep(ws, port, peak, param, delta, accepted);
-            if (!accepted) break;
-            showCurrentRegion(ws, port);
-            port.yield();
-        }
-    }
+    for (float delta : kFineFwhmDeltas) repeatSteps(ws, port, peak, param, delta, OnStop::GoOn);
 }
 
 void newtonOptimisePeak(Workspace& ws, Port& port, int peak) {

@@ -100,12 +100,12 @@ bool setUpFittedRegion(Session& session) {
 
 }  // namespace
 
-void importKratos(Session& session) {
+bool importKratos(Session& session) {
     Workspace& ws = session.workspace;
     const auto text = readWholeFile(ws.fileName, kLargestFile);
     if (!text) {
         session.port.message(kReadError);
-        return;
+        return false;
     }
     deleteRegion(session);
     const KratosFile file = readKratosFile(*text);
@@ -113,7 +113,7 @@ void importKratos(Session& session) {
     if (file.comment && ws.description.empty()) showDescription(session, *file.comment);
     if (const auto reason = refusal(ws, file)) {
         session.port.message(*reason);
-        return;
+        return false;
     }
 
     storeSpectrum(ws, ws.currentRegion, file.spectrum);
@@ -124,11 +124,12 @@ void importKratos(Session& session) {
     }
     if (isTrue(r.backgroundSet) && !setUpFittedRegion(session)) {
         deleteRegion(session);
-        return;
+        return false;
     }
     r.defined = kTrue;
     showCurrentRegion(session);
     paintRegionButtons(session);
+    return true;
 }
 
 }  // namespace vortlan

@@ -10,6 +10,7 @@ namespace vortlan {
 // peaks, with the heights of the file kept and the areas derived from them.  A file that cannot be
 // read leaves the workspace as it was ("Error in reading file"); one that is damaged, or brings more
 // components than the region or the peak table can take ("Too many peaks"), leaves the region empty.
-void importKratos(Session& session);
+// True when the region was filled.
+bool importKratos(Session& session);
 
 }  // namespace vortlan

@@ -36,7 +36,7 @@ bool advanceSlot(Session& session, short start) {
     return false;
 }
 
-void importRegions(Session& session, const MultiRegionText& file) {
+bool importRegions(Session& session, const MultiRegionText& file) {
     Workspace& ws = session.workspace;
     const short start = ws.currentRegion;
     bool wrapped = false;
@@ -50,41 +50,42 @@ void importRegions(Session& session, const MultiRegionText& file) {
     if (!wrapped && (file.failed || file.regions.empty())) {
         if (file.unfinished) beginRegion(session, *file.unfinished);
         session.port.message(kReadError);
-        return;
+        return false;
     }
     ws.currentRegion = start;
     finishImport(session);
+    return !wrapped;
 }
 
 }  // namespace
 
-void importLeybold(Session& session) {
+bool importLeybold(Session& session) {
     clearParameters(session);
     const auto text = readWholeFile(session.workspace.fileName, kLargestFile);
     if (!text) {
         session.port.message(kReadError);
-        return;
+        return false;
     }
     const MultiRegionText file = readLeyboldText(*text);
     if (file.description) showDescription(session, *file.description);
-    importRegions(session, file);
+    return importRegions(session, file);
 }
 
-void importPhi(Session& session) {
+bool importPhi(Session& session) {
     const auto text = readWholeFile(session.workspace.fileName, kLargestFile);
     if (!text) {
         session.port.message(kReadError);
-        return;
+        return false;
     }
-    importRegions(session, readPhiText(*text));
+    return importRegions(session, readPhiText(*text));
 }
 
-void importAscii(Session& session) {
+bool importAscii(Session& session) {
     emptyCurrentRegion(session);
     const auto text = readWholeFile(session.workspace.fileName, kLargestFile);
     if (!text) {
         session.port.message(kReadError);
-        return;
+        return false;
     }
     currentRegionOf(session.workspace).caption.assign("");
     const AsciiText file = readAsciiText(*text);
@@ -92,12 +93,13 @@ void importAscii(Session& session) {
         session.port.message("Only " + std::to_string(kMaxPoints) + " points have been read");
     if (file.failed || file.spectrum.energy.empty()) {
         session.port.message(kReadError);
-        return;
+        return false;
     }
     clearParameters(session);
     storeSpectrum(session.workspace, session.workspace.currentRegion, file.spectrum);
     showCurrentRegion(session);
     paintRegionButtons(session);
+    return true;
 }
 
 }  // namespace vortlan

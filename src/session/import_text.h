@@ -9,12 +9,12 @@ namespace vortlan {
 // The regions of the file into consecutive slots from the current one, which is shown afterwards.
 // The slots wrap after the tenth; coming back to the first ends the import with "Too many regions".
 // A read error shows "Error Reading File" and keeps the regions completed before it; the slot being
-// filled is left empty and stays current.
-void importLeybold(Session& session);
-void importPhi(Session& session);
+// filled is left empty and stays current.  Each import is true when the whole file was taken in.
+bool importLeybold(Session& session);
+bool importPhi(Session& session);
 
 // The pairs of the file into the current region.  A file without a pair, or with an error among its
 // pairs, shows "Error Reading File" and leaves the region empty.
-void importAscii(Session& session);
+bool importAscii(Session& session);
 
 }  // namespace vortlan

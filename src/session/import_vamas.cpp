@@ -67,17 +67,17 @@ bool storeBlock(Session& session, const VamasBlock& block) {
 
 }  // namespace
 
-void importVamas(Session& session) {
+bool importVamas(Session& session) {
     const auto file = openVamas(session);
-    if (!file) return;
+    if (!file) return false;
     emptyCurrentRegion(session);
     const auto xps =
         std::find_if(file->blocks.begin(), file->blocks.end(), [](const VamasBlock& b) { return b.isXps(); });
     if (xps == file->blocks.end()) {
         session.port.message(kNotXpsMessage);
-        return;
+        return false;
     }
-    storeBlock(session, *xps);
+    return storeBlock(session, *xps);
 }
 
 bool importVamasBlock(Session& session, int block) {

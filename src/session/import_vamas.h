@@ -12,8 +12,8 @@
 namespace vortlan {
 
 // The first XPS block of the file.  A file that is not VAMAS leaves the workspace as it was; any later
-// failure leaves the current region empty.
-void importVamas(Session& session);
+// failure leaves the current region empty.  True when the region was filled.
+bool importVamas(Session& session);
 
 // Block `block` (from 0) of the file, whatever its technique; false, after a message, when the region
 // was not filled.  A block number the file does not have leaves the workspace as it was.

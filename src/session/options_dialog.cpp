@@ -225,11 +225,11 @@ void clickGLProduct(Session& session) {
     showLineForm(session, !session.dialogs.options.GLProduct);
 }
 
-void writeOptionFile(Session& session) {
+bool writeOptionFile(Session& session) {
     const Workspace& workspace = session.workspace;
-    if (!replaceFile(workspace.fileName, encodeOptionFile(workspace.options))) {
-        session.port.message("Error in writing file");
-    }
+    if (replaceFile(workspace.fileName, encodeOptionFile(workspace.options))) return true;
+    session.port.message("Error in writing file");
+    return false;
 }
 
 bool readOptionFile(Session& session) {

@@ -25,7 +25,7 @@ void clickGLSum(Session& session);
 void clickGLProduct(Session& session);
 
 // The options to workspace.fileName; "Error in writing file" when that fails, the old file kept.
-void writeOptionFile(Session& session);
+bool writeOptionFile(Session& session);
 
 // The options from workspace.fileName, then the dialog filled and shown.  "Error in reading file" and
 // the options untouched when the file cannot be read, is cut short or holds values the optimisers

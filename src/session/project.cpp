@@ -48,23 +48,23 @@ bool saveProject(Session& session) {
     return true;
 }
 
-void openProject(Session& session) {
+bool openProject(Session& session) {
     Port& port = session.port;
     clearMainWindowIndicators(port);
     resetWorkspace(session);
     std::ifstream file(session.workspace.fileName, std::ios::binary);
     if (!file) {
         port.message("Error in reading file");
-        return;
+        return false;
     }
     const ProjectReadResult result = decodeProject(file, session.workspace);
     if (result.status == ProjectRead::WrongFormat) {
         port.message("Wrong file format");
-        return;
+        return false;
     }
     if (result.status == ProjectRead::Failed) {
         port.message("Error in reading file");
-        return;
+        return false;
     }
     if (result.description) {
         session.workspace.description = *result.description;
@@ -74,6 +74,7 @@ void openProject(Session& session) {
     refreshRegionDisplays(session);
     port.setSumChiText(shortNumberText(session.workspace.totalChiSquare));
     showCurrentRegion(session);
+    return true;
 }
 
 }  // namespace vortlan

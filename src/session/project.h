@@ -10,6 +10,7 @@ namespace vortlan {
 bool saveProject(Session& session);
 
 // Replaces the workspace by the project in fileName, recomputes the fitted regions and shows them.
-void openProject(Session& session);
+// False, after its message, when the file could not be read whole.
+bool openProject(Session& session);
 
 }  // namespace vortlan

@@ -97,17 +97,18 @@ Placing placePeaks(Session& session, BinaryReader& in, PeakLayout layout, int co
     return Placing::Complete;
 }
 
-void recomputeAndDraw(Session& session) {
+bool recomputeAndDraw(Session& session) {
     Workspace& ws = session.workspace;
     try {
         recomputeRegion(ws, session.port);
         updateRegionCurves(ws, session.port);
     } catch (const ComputationFault& fault) {
         session.port.message(fault.what());
-        return;
+        return false;
     }
     session.port.drawSpectrum(SpectrumDrawing::RegionFrame);
     session.port.drawSpectrum(SpectrumDrawing::FittedCurves);
+    return true;
 }
 
 }  // namespace
@@ -119,24 +120,24 @@ bool saveRegionParameters(Session& session) {
     return false;
 }
 
-void loadRegionParameters(Session& session) {
+bool loadRegionParameters(Session& session) {
     Workspace& ws = session.workspace;
     std::ifstream file(ws.fileName, std::ios::binary);
     if (!file) {
         session.port.message(kReadError);
-        return;
+        return false;
     }
     RegionParameterHeader header;
     try {
         header = readRegionParameterHeader(file);
     } catch (const ReadFailure&) {
         session.port.message(kReadError);
-        return;
+        return false;
     }
     Region& r = currentRegionOf(ws);
     if (const auto reason = refusal(r, header)) {
         session.port.message(*reason);
-        return;
+        return false;
     }
 
     clearParameters(session);
@@ -150,16 +151,16 @@ void loadRegionParameters(Session& session) {
         r.peakCount = static_cast<short>(placed);
         file.close();
         session.port.message(kReadError);
-        return;
+        return false;
     }
     r.peakCount = static_cast<short>(placed);
     if (outcome == Placing::TableFull) {
         session.port.beep();
         file.close();
         session.port.message("Too many peaks");
-        return;
+        return false;
     }
-    recomputeAndDraw(session);
+    return recomputeAndDraw(session);
 }
 
 }  // namespace vortlan

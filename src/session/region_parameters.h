@@ -14,7 +14,8 @@ bool saveRegionParameters(Session& session);
 // A model whose range does not fit the region's data is refused before anything changes.  A file that
 // ends early or holds values out of range ends the load with "Error in reading file", and running out
 // of free peak entries ends it with "Too many peaks"; either way the peaks placed so far stay, the
-// region lists exactly those, and nothing is recomputed or redrawn.
-void loadRegionParameters(Session& session);
+// region lists exactly those, and nothing is recomputed or redrawn.  True when the whole model was
+// applied and the region recomputed.
+bool loadRegionParameters(Session& session);
 
 }  // namespace vortlan

@@ -95,19 +95,25 @@ void optimiseAllCommand(Session& session) {
     optimiseAllRegions(session.workspace, session.port);
 }
 
-void exportSpectrumCommand(Session& session) {
-    if (!holdsData(currentRegionOf(session.workspace))) return;
-    if (exportSpectrum(session)) session.port.message("Data file exported");
+bool exportSpectrumCommand(Session& session) {
+    if (!holdsData(currentRegionOf(session.workspace))) return false;
+    if (!exportSpectrum(session)) return false;
+    session.port.message("Data file exported");
+    return true;
 }
 
-void exportPeakParametersCommand(Session& session) {
-    if (!fitted(currentRegionOf(session.workspace))) return;
-    if (exportPeakParameters(session)) session.port.message("Data file exported");
+bool exportPeakParametersCommand(Session& session) {
+    if (!fitted(currentRegionOf(session.workspace))) return false;
+    if (!exportPeakParameters(session)) return false;
+    session.port.message("Data file exported");
+    return true;
 }
 
-void saveRegionParametersCommand(Session& session) {
-    if (!isTrue(currentRegionOf(session.workspace).backgroundSet)) return;
-    if (saveRegionParameters(session)) session.port.message("Parameter File saved");
+bool saveRegionParametersCommand(Session& session) {
+    if (!isTrue(currentRegionOf(session.workspace).backgroundSet)) return false;
+    if (!saveRegionParameters(session)) return false;
+    session.port.message("Parameter File saved");
+    return true;
 }
 
 void saveDialogCancelled(Session& session) {
@@ -120,8 +126,10 @@ void loadDialogCancelled(Session& session) {
     session.port.message("Error in reading file");
 }
 
-void saveProjectCommand(Session& session) {
-    if (saveProject(session)) session.port.message("File saved");
+bool saveProjectCommand(Session& session) {
+    if (!saveProject(session)) return false;
+    session.port.message("File saved");
+    return true;
 }
 
 }  // namespace vortlan

@@ -25,13 +25,14 @@ void optimiseAllCommand(Session& session);
 
 // The file commands with their messages: "Data file exported", "Parameter File saved",
 // "Error in saving file" for a cancelled save dialog, "Error in reading file" for a cancelled open.
-void exportSpectrumCommand(Session& session);
-void exportPeakParametersCommand(Session& session);
-void saveRegionParametersCommand(Session& session);
+// Each is true when the file was written.
+bool exportSpectrumCommand(Session& session);
+bool exportPeakParametersCommand(Session& session);
+bool saveRegionParametersCommand(Session& session);
 void saveDialogCancelled(Session& session);
 void loadDialogCancelled(Session& session);
 
-// "Save XPS": the project, then "File saved".
-void saveProjectCommand(Session& session);
+// "Save XPS": the project, then "File saved"; true when it was written.
+bool saveProjectCommand(Session& session);
 
 }  // namespace vortlan

@@ -17,7 +17,7 @@ namespace {
 
 struct Example {
     const char* name;
-    void (*import)(Session&);
+    bool (*import)(Session&);
     int points;
 };
 

@@ -13,7 +13,7 @@ using testing::c1sPairs;
 using testing::leyboldFile;
 using testing::leyboldRegion;
 using testing::phiRegion;
-using Import = void (*)(Session&);
+using Import = bool (*)(Session&);
 using Messages = std::vector<std::string>;
 
 const std::string kTooManyPoints = "Too many points.  Only 5000 points have been read.";

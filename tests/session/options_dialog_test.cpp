@@ -294,6 +294,8 @@ TEST(ProposedFileName, EverythingAfterTheFirstDotReplaced) {
     EXPECT_EQ(proposedFileName("fit.v2.xps", "opa"), "fit.opa");
     EXPECT_EQ(proposedFileName("trailing.", "opa"), "trailing.opa");
     EXPECT_EQ(proposedFileName("noextension", "opa"), "noextension");
+    EXPECT_EQ(proposedFileName("/data/my.dir/sample", "xps"), "/data/my.dir/sample");
+    EXPECT_EQ(proposedFileName("C:\\data\\sample.dat", "xps"), "C:\\data\\sample.xps");
 }
 
 }  // namespace

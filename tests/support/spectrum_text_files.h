@@ -111,7 +111,7 @@ inline std::string phiRegion(const std::string& caption, double start, double st
 // peak 5, importing files written by the test.
 class ImportTest : public ::testing::Test, protected FittedSession {
   protected:
-    void importText(const std::string& text, void (*import)(Session&), int region = 0) {
+    void importText(const std::string& text, bool (*import)(Session&), int region = 0) {
         ws.fileName = dir.file("spectra.txt");
         writeWholeFile(ws.fileName, text);
         ws.currentRegion = static_cast<short>(region);

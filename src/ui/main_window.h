@@ -1,0 +1,55 @@
+#pragma once
+// XPSForm, "Vortlan Processing": a row per region with its button, its ten peak buttons and its χ²;
+// the total; the description; the project, options and "Optimise All" commands.  Closing it ends the
+// program.
+
+#include <QWidget>
+#include <array>
+
+#include "workspace/limits.h"
+#include "workspace/port.h"
+
+class QCloseEvent;
+class QGridLayout;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace vortlan::ui {
+
+class Application;
+
+class MainWindow : public QWidget {
+    Q_OBJECT
+  public:
+    explicit MainWindow(Application& app);
+
+    void refresh();
+
+    // The indicators the core writes through the Port.
+    void setChiText(int region, const QString& text);
+    void setSumChiText(const QString& text);
+    void setPeakButtonCaption(int button, const QString& caption);
+    void setPeakButtonEnabled(int button, bool enabled);
+    void setRegionColour(int region, RegionColour colour);
+    void setDescription(const QString& text);
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void buildRegionGrid(QGridLayout* grid);
+    QWidget* buildCommands();
+    void openProjectFile();
+    void saveProjectFile();
+
+    Application& app_;
+    std::array<QPushButton*, kRegionCount> regionButtons_{};
+    std::array<QPushButton*, kPeakButtonCount> peakButtons_{};
+    std::array<QLineEdit*, kRegionCount> chiBoxes_{};
+    QLabel* sumChi_ = nullptr;
+    QPlainTextEdit* description_ = nullptr;
+};
+
+}  // namespace vortlan::ui

@@ -1,0 +1,31 @@
+#include "ui/prompter.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace vortlan::ui {
+
+void MessageBoxPrompter::message(const QString& text) {
+    QMessageBox::information(QApplication::activeWindow(), kApplicationTitle, text);
+}
+
+bool MessageBoxPrompter::askYesNo(const QString& title, const QString& text) {
+    return QMessageBox::question(QApplication::activeWindow(), title, text,
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void MessageBoxPrompter::beep() {
+    QApplication::beep();
+}
+
+std::optional<int> MessageBoxPrompter::chooseItem(const QString& title, const QString& label,
+                                                  const QStringList& items, int preselected) {
+    bool chosen = false;
+    const QString item =
+        QInputDialog::getItem(QApplication::activeWindow(), title, label, items, preselected, false, &chosen);
+    if (!chosen) return std::nullopt;
+    return static_cast<int>(items.indexOf(item));
+}
+
+}  // namespace vortlan::ui

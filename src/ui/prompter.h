@@ -1,0 +1,35 @@
+#pragma once
+// The modal questions and messages of the program, and the system beep.  The desktop program shows
+// message boxes titled "Vortlan"; the tests answer them from a script.
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class QWidget;
+
+namespace vortlan::ui {
+
+inline const QString kApplicationTitle = QStringLiteral("Vortlan");
+
+class Prompter {
+  public:
+    virtual ~Prompter() = default;
+    virtual void message(const QString& text) = 0;
+    virtual bool askYesNo(const QString& title, const QString& text) = 0;
+    virtual void beep() = 0;
+    // One of the items, or nothing when the user cancels.
+    virtual std::optional<int> chooseItem(const QString& title, const QString& label,
+                                          const QStringList& items, int preselected) = 0;
+};
+
+class MessageBoxPrompter : public Prompter {
+  public:
+    void message(const QString& text) override;
+    bool askYesNo(const QString& title, const QString& text) override;
+    void beep() override;
+    std::optional<int> chooseItem(const QString& title, const QString& label, const QStringList& items,
+                                  int preselected) override;
+};
+
+}  // namespace vortlan::ui

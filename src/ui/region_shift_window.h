@@ -1,0 +1,2 @@
+#pragma once
+#include "ui/small_windows.h"

@@ -1,0 +1,309 @@
+#include "ui/spectrum_window.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QKeySequence>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QScreen>
+#include <functional>
+
+#include "plot/painter_surface.h"
+#include "plot/region_pictures.h"
+#include "session/background_dialog.h"
+#include "session/import_kratos.h"
+#include "session/import_text.h"
+#include "session/import_vamas.h"
+#include "session/region_dialogs.h"
+#include "session/region_operations.h"
+#include "session/region_parameters.h"
+#include "session/spectrum_commands.h"
+#include "session/startup.h"
+#include "ui/application.h"
+#include "ui/peak_window.h"
+#include "ui/printing_window.h"
+#include "ui/text.h"
+
+namespace vortlan::ui {
+
+namespace {
+
+// A painter surface that reports the coordinates the plot lays out, so that the window can turn the
+// pointer's pixels into binding energy and intensity.
+class CanvasSurface : public PainterSurface {
+  public:
+    using PainterSurface::PainterSurface;
+    std::function<void(double, double, double, double)> onCoordinates;
+    void setCoordinates(double left, double top, double right, double bottom) override {
+        PainterSurface::setCoordinates(left, top, right, bottom);
+        if (onCoordinates) onCoordinates(left, top, right, bottom);
+    }
+};
+
+const FileFilter kKratosFilter{QStringLiteral("Kratos Files (*.des) "), QStringLiteral("*.des")};
+const FileFilter kLeyboldFilter{QStringLiteral("ASCII Files (*.dat) "), QStringLiteral("*.dat")};
+const FileFilter kPhiFilter{QStringLiteral("ASCII Files (*.asc) "), QStringLiteral("*.asc")};
+const FileFilter kVamasFilter{QStringLiteral("VAMAS Files (*.*) "), QStringLiteral("*.*")};
+const FileFilter kAsciiFilter{QStringLiteral("ASCII Files (*.*) "), QStringLiteral("*.*")};
+const FileFilter kRegionParameterFilter{QStringLiteral("Region Parameter Files (*.rpa) "),
+                                        QStringLiteral("*.rpa")};
+const FileFilter kSpectrumExportFilter{QStringLiteral("Data Files (*.dat) "), QStringLiteral("*.dat")};
+const FileFilter kPeakExportFilter{QStringLiteral("Data Files (*.par) "), QStringLiteral("*.par")};
+
+// The spectrum window's initial client area: 7104 x 3468 twips.
+constexpr int kInitialWidth = 7104 / 15;
+constexpr int kInitialHeight = 3468 / 15;
+
+}  // namespace
+
+PlotCanvas::PlotCanvas(Application& app) : app_(app) {
+    setObjectName(QStringLiteral("Plot"));
+    setMouseTracking(true);
+    setMinimumSize(kInitialWidth, kInitialHeight);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setToolTip(QString());
+}
+
+void PlotCanvas::ensureImage() {
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = size() * ratio;
+    if (image_.size() == pixels && image_.devicePixelRatio() == ratio) return;
+    image_ = QImage(pixels, QImage::Format_RGB32);
+    image_.setDevicePixelRatio(ratio);
+    image_.fill(Qt::white);
+}
+
+void PlotCanvas::draw(SpectrumDrawing drawing) {
+    ensureImage();
+    QPainter painter(&image_);
+    CanvasSurface surface(painter, QRectF(QPointF(0, 0), QSizeF(size())));
+    surface.setCoordinates(coordinates_.left, coordinates_.top, coordinates_.right, coordinates_.bottom);
+    surface.onCoordinates = [this](double l, double t, double r, double b) { coordinates_ = {l, t, r, b}; };
+    vortlan::drawSpectrum(surface, app_.workspace(), readout_, drawing);
+    if (drawing == SpectrumDrawing::RegionFrame) framed_ = isTrue(currentRegionOf(app_.workspace()).defined);
+    if (drawing == SpectrumDrawing::Clear) framed_ = false;
+    update();
+}
+
+UserPoint PlotCanvas::userPoint(QPointF p) const {
+    return {coordinates_.left + p.x() / width() * (coordinates_.right - coordinates_.left),
+            coordinates_.top + p.y() / height() * (coordinates_.bottom - coordinates_.top)};
+}
+
+void PlotCanvas::redrawAll() {
+    const Workspace& ws = app_.workspace();
+    const Region& r = currentRegionOf(ws);
+    draw(SpectrumDrawing::Clear);
+    if (!isTrue(r.defined)) return;
+    draw(SpectrumDrawing::RegionFrame);
+    if (isTrue(r.backgroundSet)) draw(SpectrumDrawing::FittedCurves);
+    if (app_.peakWindow().isVisible()) draw(SpectrumDrawing::HighlightedPeak);
+}
+
+void PlotCanvas::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.drawImage(QPointF(0, 0), image_);
+}
+
+void PlotCanvas::resizeEvent(QResizeEvent*) {
+    redrawAll();
+}
+
+void PlotCanvas::mouseMoveEvent(QMouseEvent* event) {
+    if (!framed_) return;
+    const UserPoint p = userPoint(event->position());
+    ensureImage();
+    QPainter painter(&image_);
+    CanvasSurface surface(painter, QRectF(QPointF(0, 0), QSizeF(size())));
+    surface.setCoordinates(coordinates_.left, coordinates_.top, coordinates_.right, coordinates_.bottom);
+    showPointerReadout(surface, readout_, static_cast<float>(p.x), static_cast<float>(p.y));
+    update();
+}
+
+SpectrumWindow::SpectrumWindow(Application& app) : app_(app) {
+    setObjectName(QStringLiteral("SpecForm"));
+    setWindowTitle(QString::fromLatin1(kSpectrumWindowCaption));
+    canvas_ = new PlotCanvas(app);
+    setCentralWidget(canvas_);
+    buildMenus();
+    resize(kInitialWidth * 2, kInitialHeight * 2);
+}
+
+void SpectrumWindow::placeBeside(const QWidget& mainWindow) {
+    move(mainWindow.frameGeometry().topRight() + QPoint(8, 0));
+    show();
+}
+
+bool SpectrumWindow::regionHoldsData() const {
+    return isTrue(currentRegionOf(app_.workspace()).defined);
+}
+
+bool SpectrumWindow::regionFitted() const {
+    const Region& r = currentRegionOf(app_.workspace());
+    return isTrue(r.defined) && isTrue(r.backgroundSet);
+}
+
+void SpectrumWindow::buildMenus() {
+    QMenuBar* bar = menuBar();
+    const auto action = [this](QMenu* menu, const char* name, const QString& text, auto handler) {
+        QAction* a = menu ? menu->addAction(text) : menuBar()->addAction(text);
+        a->setObjectName(QString::fromLatin1(name));
+        connect(a, &QAction::triggered, this, handler);
+        return a;
+    };
+    QMenu* data = bar->addMenu(tr("Data"));
+    data->setObjectName(QStringLiteral("Data"));
+    action(data, "Import_Kratos", tr("Import (Kratos)"), [this] {
+        importWith(tr("Import Kratos Ascii format"), kKratosFilter, [](Session& s) { importKratos(s); });
+    });
+    action(data, "Import_Leybold", tr("Import (Leybold)"), [this] {
+        importWith(tr("Import Leybold Ascii format"), kLeyboldFilter, [](Session& s) { importLeybold(s); });
+    });
+    action(data, "Import_Phi", tr("Import (Phi)"), [this] {
+        importWith(tr("Import Phi Ascii format"), kPhiFilter, [](Session& s) { importPhi(s); });
+    });
+    action(data, "Import_VAMAS", tr("Import (VAMAS)"), [this] {
+        importVamasFile();
+    })->setShortcut(QKeySequence::Open);
+    action(data, "ImportAsc", tr("Import (ASCII)"), [this] {
+        importWith(tr("Import Ascii format (BE  Intensity)"), kAsciiFilter,
+                   [](Session& s) { importAscii(s); });
+    });
+    data->addSeparator();
+    action(data, "Export", tr("Export (Spectrum)"), [this] {
+        if (regionHoldsData())
+            saveWith(tr("Export Spectral and Fitted data in Ascii format"), kSpectrumExportFilter, "dat",
+                     exportSpectrumCommand);
+    });
+    action(data, "ExportPeakParameters", tr("Export (Peak Parameters)"), [this] {
+        if (regionFitted())
+            saveWith(tr("Export peak parameters"), kPeakExportFilter, "par",
+                     [](Session& s) { exportPeakParametersCommand(s); });
+    });
+    action(data, "ExportClip", tr("Export to clipboard"), [this] {
+        copyPicture();
+    })->setShortcut(QKeySequence::Copy);
+    data->addSeparator();
+    action(data, "PrintG", tr("Print Spectrum"), [this] { print(false); })->setShortcut(QKeySequence::Print);
+    action(data, "Printwithpeakparameters", tr("Print with peak parameters"), [this] { print(true); });
+
+    action(nullptr, "Background", tr("Background"), [this] {
+        if (regionHoldsData()) app_.run(openBackgroundDialog);
+    });
+    action(nullptr, "AddPeak", tr("Add Peak"), [this] { app_.run([](Session& s) { addPeak(s); }); });
+
+    QMenu* parameters = bar->addMenu(tr("Parameters"));
+    parameters->setObjectName(QStringLiteral("RegionParameters"));
+    action(parameters, "RegionCaption", tr("Region Caption"), [this] { app_.run(openRegionCaptionDialog); });
+    action(parameters, "LoadRegionParameters", tr("Load Region Parameters"),
+           [this] { loadRegionParametersFile(); });
+    action(parameters, "SaveRegionParameters", tr("Save Region Parameters"), [this] {
+        if (isTrue(currentRegionOf(app_.workspace()).backgroundSet))
+            saveWith(tr("Save region parameters"), kRegionParameterFilter, "rpa",
+                     [](Session& s) { saveRegionParametersCommand(s); });
+    });
+    action(parameters, "ClearParameters", tr("Clear Parameters"), [this] { app_.run(clearParameters); });
+    action(parameters, "Delete_Region", tr("Delete Region"),
+           [this] { app_.run([](Session& s) { deleteRegionCommand(s); }); });
+    action(parameters, "RegionShift", tr("Region Shift"), [this] { app_.run(openRegionShiftDialog); });
+
+    action(nullptr, "OptimiseRegion", tr("Optimise Region"), [this] { app_.run(optimiseRegionCommand); });
+    action(nullptr, "ReDisplay", tr("ReDisplay"), [this] {
+        if (regionHoldsData()) app_.run(redisplay);
+    })->setShortcut(QKeySequence::Refresh);
+}
+
+void SpectrumWindow::importWith(const QString& title, const FileFilter& filter,
+                                const std::function<void(Session&)>& import) {
+    Workspace& ws = app_.workspace();
+    ws.fileName.clear();
+    const auto path = app_.files().openFile(title, filter);
+    if (!path) return;
+    ws.fileName = path->toStdString();
+    app_.run(import);
+}
+
+void SpectrumWindow::importVamasFile() {
+    Workspace& ws = app_.workspace();
+    ws.fileName.clear();
+    const auto path = app_.files().openFile(tr("Import VAMAS format"), kVamasFilter);
+    if (!path) return;
+    ws.fileName = path->toStdString();
+    // A file of several blocks lets the user choose one; the first XPS block is offered first.
+    const auto blocks = listVamasBlocks(ws.fileName);
+    if (!blocks || blocks->size() < 2) {
+        app_.run([](Session& s) { importVamas(s); });
+        return;
+    }
+    QStringList items;
+    int firstXps = -1;
+    for (std::size_t k = 0; k < blocks->size(); ++k) {
+        const VamasBlockSummary& b = (*blocks)[k];
+        items << tr("%1 %2 (%3): %4 points, %5 to %6 eV")
+                     .arg(toQt(b.species), toQt(b.transition), toQt(b.technique))
+                     .arg(b.points)
+                     .arg(b.energyHigh, 0, 'f', 2)
+                     .arg(b.energyLow, 0, 'f', 2);
+        if (firstXps < 0 && b.technique.find("XPS") != std::string::npos) firstXps = static_cast<int>(k);
+    }
+    const auto block = app_.prompter().chooseItem(tr("Import VAMAS format"), tr("Block to import:"), items,
+                                                  std::max(firstXps, 0));
+    if (!block) return;
+    app_.run([block](Session& s) { importVamasBlock(s, *block); });
+}
+
+void SpectrumWindow::saveWith(const QString& title, const FileFilter& filter, const QString& extension,
+                              const std::function<void(Session&)>& write) {
+    Workspace& ws = app_.workspace();
+    const QString proposed = app_.files().proposedName(extension);
+    ws.fileName.clear();
+    const auto path = app_.files().saveFile(title, filter, proposed);
+    if (!path) {
+        app_.run(saveDialogCancelled);
+        return;
+    }
+    ws.fileName = path->toStdString();
+    app_.run(write);
+}
+
+void SpectrumWindow::loadRegionParametersFile() {
+    Workspace& ws = app_.workspace();
+    ws.fileName.clear();
+    const auto path = app_.files().openFile(tr("Load Region Parameters"), kRegionParameterFilter);
+    if (!path) {
+        app_.run(loadDialogCancelled);
+        return;
+    }
+    ws.fileName = path->toStdString();
+    app_.run([](Session& s) { loadRegionParameters(s); });
+}
+
+void SpectrumWindow::print(bool withTable) {
+    if (!regionHoldsData()) return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    app_.printingWindow().show();
+    QCoreApplication::processEvents();
+    QPainter painter;
+    if (painter.begin(&printer)) {
+        const QRectF area = printer.pageLayout().paintRectPixels(printer.resolution());
+        const double pixelScale = printer.resolution() / 96.0;
+        renderRegion(painter, QRectF(QPointF(0, 0), area.size()), pixelScale, app_.workspace(),
+                     app_.workspace().currentRegion,
+                     withTable ? PictureLayout::PageWithTable : PictureLayout::Page);
+        painter.end();
+    }
+    app_.printingWindow().hide();
+}
+
+void SpectrumWindow::copyPicture() {
+    QGuiApplication::clipboard()->setImage(clipboardPicture(app_.workspace()));
+}
+
+}  // namespace vortlan::ui

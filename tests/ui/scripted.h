@@ -1,0 +1,92 @@
+#pragma once
+// The desktop program's windows driven in the tests: message boxes, questions, choices and file
+// dialogs answered from a script instead of a person.
+
+#include <QApplication>
+#include <QStringList>
+#include <deque>
+#include <optional>
+
+#include "ui/application.h"
+#include "ui/file_dialogs.h"
+#include "ui/prompter.h"
+
+namespace vortlan::testing {
+
+class ScriptedPrompter : public ui::Prompter {
+  public:
+    void message(const QString& text) override { messages << text; }
+    bool askYesNo(const QString& title, const QString& text) override {
+        questions << title + ": " + text;
+        if (answers.empty()) return false;
+        const bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    void beep() override { ++beeps; }
+    std::optional<int> chooseItem(const QString&, const QString&, const QStringList& items,
+                                  int preselected) override {
+        offered = items;
+        offeredPreselection = preselected;
+        if (choices.empty()) return std::nullopt;
+        const auto choice = choices.front();
+        choices.pop_front();
+        return choice;
+    }
+
+    QStringList messages;
+    QStringList questions;
+    std::deque<bool> answers;
+    int beeps = 0;
+    QStringList offered;
+    int offeredPreselection = -1;
+    std::deque<std::optional<int>> choices;  // nothing: the user cancels
+};
+
+class ScriptedFileDialogs : public ui::FileDialogs {
+  public:
+    struct Asked {
+        QString title;
+        QString filter;
+        QString proposed;
+    };
+    std::optional<QString> openFile(const QString& title, const ui::FileFilter& filter) override {
+        asked.push_back({title, filter.description, {}});
+        return next();
+    }
+    std::optional<QString> saveFile(const QString& title, const ui::FileFilter& filter,
+                                    const QString& proposedName) override {
+        asked.push_back({title, filter.description, proposedName});
+        return next();
+    }
+    std::deque<std::optional<QString>> answers;  // nothing: the user cancels
+    std::vector<Asked> asked;
+
+  private:
+    std::optional<QString> next() {
+        if (answers.empty()) return std::nullopt;
+        auto answer = answers.front();
+        answers.pop_front();
+        if (answer) lastName = *answer;
+        return answer;
+    }
+};
+
+// A started desktop program on the offscreen platform, driven by its widgets' object names.
+class DesktopProgram {
+  public:
+    DesktopProgram() : app(prompter, files) { app.start(); }
+    template <typename Widget = QWidget>
+    Widget* find(const char* objectName) {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top->objectName() == QLatin1String(objectName)) return qobject_cast<Widget*>(top);
+            if (auto* w = top->findChild<Widget*>(QString::fromLatin1(objectName))) return w;
+        }
+        return nullptr;
+    }
+    ScriptedPrompter prompter;
+    ScriptedFileDialogs files;
+    ui::Application app;
+};
+
+}  // namespace vortlan::testing
