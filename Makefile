@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test run bench clean
+.PHONY: all deps configure build test run cli-example bench clean
 
 all: build
 
@@ -19,12 +19,36 @@ build: configure
 test: build
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
+# `make run` starts the desktop program; without a display it shows vortlan-cli fitting the C 1s example.
+CLI := $(BUILD_DIR)/cli/vortlan-cli
+EXAMPLE := $(BUILD_DIR)/c1s-example
+PROJECT := $(EXAMPLE)/c1s.xps
+
 run: build
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+		$(BUILD_DIR)/app/vortlan; \
+	else \
+		echo "There is no display here to open Vortlan's windows on."; \
+		echo "vortlan-cli runs every command without a window; here it fits the C 1s example:"; \
+		echo; \
+		$(MAKE) --no-print-directory cli-example; \
+	fi
+
+cli-example: build
+	@rm -rf $(EXAMPLE) && mkdir -p $(EXAMPLE)
+	$(CLI) import vamas examples/c1s.vms -o $(PROJECT)
+	$(CLI) background $(PROJECT) --region 1 --type shirley -o $(PROJECT)
+	$(CLI) add-peak $(PROJECT) --region 1 --position 284.7 --area 20000 --fwhm 1.2 --gl 30 -o $(PROJECT)
+	$(CLI) add-peak $(PROJECT) --region 1 --position 286.4 --area 5000 --fwhm 1.2 --gl 30 -o $(PROJECT)
+	$(CLI) add-peak $(PROJECT) --region 1 --position 287.7 --area 2000 --fwhm 1.2 --gl 30 -o $(PROJECT)
+	$(CLI) add-peak $(PROJECT) --region 1 --position 289.1 --area 3000 --fwhm 1.2 --gl 30 -o $(PROJECT)
+	$(CLI) fit $(PROJECT) --region 1 -o $(PROJECT)
+	$(CLI) export peaks $(PROJECT) --region 1 -o $(EXAMPLE)/c1s.par
+	$(CLI) render $(PROJECT) --region 1 -o $(EXAMPLE)/c1s.png
+	$(CLI) info $(PROJECT)
 	@echo
-	@echo "Vortlan's core library, its tests and its benchmarks are built in $(BUILD_DIR)/."
-	@echo "The desktop program is not part of the build yet. What can be run so far:"
-	@echo "  make test      every unit test"
-	@echo "  make bench     the speed benchmarks"
+	@echo "The fitted project, its peak table and a picture of the fit are in $(EXAMPLE)/."
+	@echo "'$(CLI) --help' lists every command; 'make test' runs every test."
 
 bench: build
 	@for b in $(BUILD_DIR)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done

@@ -171,11 +171,26 @@ std::optional<float> updateCurvesQuietly(Workspace& workspace, int region) {
     return computeRegionCurves(workspace, region, OnFault::Skip);
 }
 
+namespace {
+
+// A peak's height is derived from its area: kept so whenever the curves are, so that an area an
+// optimiser found survives a later recomputation that keeps heights (and a region-parameter file).
+void deriveHeights(Workspace& workspace, const Region& r) {
+    const LineForm form = lineFormOf(workspace.options);
+    for (int s = 0; s < r.peakCount; ++s) {
+        Peak& p = workspace.peaks[r.peakSlots[s]];
+        storeSingle(p.height, heightFromArea(form, p.area, p.fwhm, p.gl, p.type, p.ts, p.tl, r.heightUnit));
+    }
+}
+
+}  // namespace
+
 void updateRegionCurves(Workspace& workspace, Port& port) {
     const int region = workspace.currentRegion;
     Region& r = currentRegionOf(workspace);
     const auto statistic = updateCurvesQuietly(workspace, region);
     if (!statistic) return;
+    deriveHeights(workspace, r);
     const float chi = *statistic;
     port.setChiText(region, signedNumberText(chi));
     const double oldChi = isTrue(r.defined) ? r.chiSquare : 0.0;

@@ -62,6 +62,16 @@ TEST_F(RegionCurvesTest, AcceptingTheBackgroundKeepsAreasOtherwiseHeightsAreKept
     EXPECT_NEAR(p.area, 2 * 1277.0f, 0.01);
 }
 
+TEST_F(RegionCurvesTest, AnAreaChangedByAFitSurvivesARecomputationThatKeepsHeights) {
+    accept();
+    Peak& p = addPeak(ws, 0, 4, 285.0f, 1000.0f, 1.2f);
+    updateRegionCurves(ws, port);
+    p.area = 1234.0f;  // as an optimiser leaves it
+    updateRegionCurves(ws, port);
+    recomputeRegion(ws, port);
+    EXPECT_NEAR(p.area, 1234.0f, 0.01);
+}
+
 TEST_F(RegionCurvesTest, CurveUpdateBuildsEnvelopeResidualAndStatistic) {
     accept();
     addPeak(ws, 0, 0, 285.0f, 1200.0f, 1.2f, 0);

@@ -137,6 +137,8 @@ TEST_F(RegionParametersTest, RoundTripPlacesThePeaksInTheLowestFreeEntriesWithou
         expected.region = 1;
         expected.area = loaded.area;
         expected.curve = loaded.curve;
+        EXPECT_FLOAT_EQ(loaded.height, expected.height);  // derived again from the area: to rounding
+        expected.height = loaded.height;
         EXPECT_EQ(loaded, expected);
         // The height stays a share of the new intensity range; the area follows it.
         EXPECT_NEAR(loaded.area / ws.peaks[from[k]].area, target.heightUnit / source.heightUnit, 1e-5);

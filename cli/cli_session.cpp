@@ -1,0 +1,82 @@
+#include "cli/cli_session.h"
+
+#include "cli/json_writer.h"
+#include "session/options_dialog.h"
+#include "session/peak_dialog.h"
+#include "session/project.h"
+#include "session/region_operations.h"
+#include "session/spectrum_commands.h"
+#include "session/startup.h"
+
+namespace vortlan::cli {
+
+CliSession::CliSession() {
+    port.attach(session.workspace);
+    startUp(session);
+}
+
+void openProjectFile(CliSession& cli, const std::string& path) {
+    cli.workspace().fileName = path;
+    if (!openProject(cli.session)) throw CommandFailed();
+}
+
+void saveProjectFile(CliSession& cli, const std::string& path) {
+    cli.workspace().fileName = path;
+    if (!saveProjectCommand(cli.session)) throw CommandFailed();
+}
+
+void readOptionsFile(CliSession& cli, const std::string& path) {
+    cli.workspace().fileName = path;
+    if (!readOptionFile(cli.session)) throw CommandFailed();
+}
+
+int regionLoopTrials(const FitOptions& options) {
+    return options.methodFlag != 0.0f ? options.newtonTrials : options.searchTrials;
+}
+
+std::string regionName(int region) {
+    return "region " + std::to_string(region + 1);
+}
+
+void selectRegionButton(CliSession& cli, int region) {
+    selectRegion(cli.session, region);
+}
+
+void requireData(CliSession& cli, int region) {
+    if (!isTrue(cli.workspace().regions[region].defined))
+        throw CommandFailed(regionName(region) + " holds no data");
+}
+
+void requireBackground(CliSession& cli, int region) {
+    requireData(cli, region);
+    if (!isTrue(cli.workspace().regions[region].backgroundSet))
+        throw CommandFailed(regionName(region) + " has no accepted background");
+}
+
+void openPeakButton(CliSession& cli, int peak) {
+    Workspace& ws = cli.workspace();
+    const Peak& p = ws.peaks[peak];
+    const Region* r = isTrue(p.defined) ? &ws.regions.at(p.region) : nullptr;
+    int slot = -1;
+    for (int s = 0; r && s < r->peakCount; ++s) {
+        if (r->peakSlots[s] == peak) slot = s;
+    }
+    if (slot < 0) throw CommandFailed("peak " + std::to_string(peak) + " is not defined");
+    selectRegion(cli.session, p.region);
+    openPeakDialog(cli.session, peakButtonIndex(p.region, slot));
+    typePeakValues(cli);
+}
+
+void typePeakValues(CliSession& cli) {
+    // The dialog shows the values on its scroll bars' grid; typed in full they are kept as they are.
+    const Peak& p = cli.workspace().peaks[cli.workspace().currentPeak];
+    PeakDialog& d = cli.session.dialogs.peak;
+    d.PosVal = exactNumberText(p.position);
+    d.FWHMVal = exactNumberText(p.fwhm);
+    d.AreaVal = exactNumberText(p.area);
+    d.SplittingVal = exactNumberText(p.splitting);
+    d.TSVal = exactNumberText(p.ts);
+    d.TLVal = exactNumberText(p.tl);
+}
+
+}  // namespace vortlan::cli

@@ -1,0 +1,57 @@
+#pragma once
+// A session of the program without windows, started as the desktop program starts, and the steps
+// every command shares: opening the project, choosing the region or the peak, writing the result.
+
+#include <stdexcept>
+#include <string>
+
+#include "cli/terminal_port.h"
+#include "session/session.h"
+
+namespace vortlan::cli {
+
+// A command that was refused or failed: the tool ends with status 1.  An empty reason means the
+// program has already said why in its own words.
+class CommandFailed : public std::runtime_error {
+  public:
+    explicit CommandFailed(const std::string& reason = {}) : std::runtime_error(reason) {}
+};
+
+class CliSession {
+  public:
+    // Starts up: an empty workspace and the options of "default.opa" in the working directory.
+    CliSession();
+    CliSession(const CliSession&) = delete;
+    CliSession& operator=(const CliSession&) = delete;
+
+    TerminalPort port;
+    Session session{port};
+    Workspace& workspace() { return session.workspace; }
+};
+
+// "Open XPS" of the file.
+void openProjectFile(CliSession& cli, const std::string& path);
+// "Save XPS" to the file.
+void saveProjectFile(CliSession& cli, const std::string& path);
+// The fit options of an option file, as "Load Parameters" of the options dialog reads them.
+void readOptionsFile(CliSession& cli, const std::string& path);
+
+// A click on the region's button: it becomes the current region.
+void selectRegionButton(CliSession& cli, int region);
+// The commands of the spectrum window that need data, or data and an accepted background.
+void requireData(CliSession& cli, int region);
+void requireBackground(CliSession& cli, int region);
+
+// A click on the peak's button: the peak dialog opens on it.  The boxes then hold the peak's values
+// exactly, as a user would type them, so that accepting the dialog keeps what it does not change.
+void openPeakButton(CliSession& cli, int peak);
+// The open peak's values typed into the peak dialog's boxes in full.
+void typePeakValues(CliSession& cli);
+
+// The trials of a region or all-region fit: Newton's method's for any methodFlag but 0.
+int regionLoopTrials(const FitOptions& options);
+
+// The region numbered as the user numbers them.
+std::string regionName(int region);
+
+}  // namespace vortlan::cli

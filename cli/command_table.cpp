@@ -1,0 +1,307 @@
+// The commands with their options and help texts.  docs/cli.md says the same at more length.
+
+#include "cli/commands.h"
+
+namespace vortlan::cli {
+
+namespace {
+
+const OptionSyntax kOutput{"-o"};
+const OptionSyntax kRegion{"--region"};
+
+Command infoEntry() {
+    return {{"info",
+             "what a project holds, as text or JSON",
+             "Usage: vortlan-cli info PROJECT.xps [--json]\n"
+             "\n"
+             "Every region holding data with its settings, peaks and constraints, and the total chi-square.\n"
+             "  --json   one JSON object instead of text (keys in docs/cli.md)\n",
+             {{"--json", false}},
+             1,
+             1},
+            runInfo};
+}
+
+Command newEntry() {
+    return {{"new", "an empty project", "Usage: vortlan-cli new -o PROJECT.xps\n", {kOutput}, 0, 0}, runNew};
+}
+
+Command importEntry() {
+    return {
+        {"import",
+         "a spectrum into a region",
+         "Usage: vortlan-cli import FORMAT DATAFILE [--into PROJECT.xps] [--region N] -o OUT.xps\n"
+         "\n"
+         "FORMAT is vamas, kratos, leybold, phi, ascii or auto (guessed from the file).  The spectrum goes\n"
+         "into region N (default 1) of PROJECT.xps, or of an empty project without --into.  Leybold and\n"
+         "PHI files with several regions fill the regions from N on.\n",
+         {{"--into"}, kRegion, kOutput},
+         2,
+         2},
+        runImport};
+}
+
+Command backgroundEntry() {
+    return {
+        {"background",
+         "the fit range and background of a region (the background dialog's Accept)",
+         "Usage: vortlan-cli background PROJECT.xps --region N [--type shirley|linear|tougaard]\n"
+         "           [--low BE] [--high BE] [--average 1|3|5|7|9] [--slope S] [--b1 B] [--optimise]\n"
+         "           -o OUT.xps\n"
+         "\n"
+         "Boxes not given keep what the dialog shows for the region: its accepted settings, or the whole\n"
+         "data range with a Shirley background.\n"
+         "  --slope S    the Shirley linear term (0 for a plain Shirley background)\n"
+         "  --b1 B       the Tougaard B1\n"
+         "  --optimise   then the Shirley or Tougaard \"Optimise\", and the result accepted\n",
+         {kRegion,
+          {"--type"},
+          {"--low"},
+          {"--high"},
+          {"--average"},
+          {"--slope"},
+          {"--b1"},
+          {"--optimise", false},
+          kOutput},
+         1,
+         1},
+        runBackground};
+}
+
+Command addPeakEntry() {
+    return {
+        {"add-peak",
+         "a new peak in a region (\"Add Peak\", then the peak dialog's Accept)",
+         "Usage: vortlan-cli add-peak PROJECT.xps --region N [--position BE] [--fwhm W]\n"
+         "           [--area A | --height H] [--gl G] [--type s|p|d|f] [--splitting S] [--ts T] [--tl L]\n"
+         "           [--fix position,area,fwhm,gl|none] -o OUT.xps\n"
+         "\n"
+         "The peak starts at the centre of the fit range, 50 height units high, 1 eV wide, with %GL fixed;\n"
+         "the options given replace those values.  --height is in height units (100 = the intensity\n"
+         "spread above the background).  --fix names the parameters to fix; the others are free.\n"
+         "Prints the number of the new peak.\n",
+         {kRegion,
+          {"--position"},
+          {"--fwhm"},
+          {"--area"},
+          {"--height"},
+          {"--gl"},
+          {"--type"},
+          {"--splitting"},
+          {"--ts"},
+          {"--tl"},
+          {"--fix"},
+          kOutput},
+         1,
+         1},
+        runAddPeak};
+}
+
+Command constrainEntry() {
+    return {{"constrain",
+             "tie a peak parameter to another peak, or limit it (the constraint dialog)",
+             "Usage: vortlan-cli constrain PROJECT.xps --peak P --param position|area|fwhm|gl\n"
+             "           [--ref R] [--op +|-|*|/] [--value V] [--unlink]\n"
+             "           [--low L --high H | --no-limits] -o OUT.xps\n"
+             "\n"
+             "  --ref R      the parameter of peak P = that of peak R, --op --value (default + 0)\n"
+             "  --unlink     drop the relation with another peak\n"
+             "  --low, --high  limits of the search range; --no-limits drops them\n"
+             "Entries not given keep what the dialog shows for the stored constraint.\n",
+             {{"--peak"},
+              {"--param"},
+              {"--ref"},
+              {"--op"},
+              {"--value"},
+              {"--unlink", false},
+              {"--low"},
+              {"--high"},
+              {"--no-limits", false},
+              kOutput},
+             1,
+             1},
+            runConstrain};
+}
+
+Command deletePeakEntry() {
+    return {{"delete-peak",
+             "delete a peak (the peak dialog's \"Delete Peak\")",
+             "Usage: vortlan-cli delete-peak PROJECT.xps --peak P -o OUT.xps\n",
+             {{"--peak"}, kOutput},
+             1,
+             1},
+            runDeletePeak};
+}
+
+Command shiftEntry() {
+    return {{"shift",
+             "the energy shift of a region (\"Region Shift\")",
+             "Usage: vortlan-cli shift PROJECT.xps --region N --ev S -o OUT.xps\n",
+             {kRegion, {"--ev"}, kOutput},
+             1,
+             1},
+            runShift};
+}
+
+Command captionEntry() {
+    return {{"caption",
+             "the caption of a region (\"Region Caption\")",
+             "Usage: vortlan-cli caption PROJECT.xps --region N --text T -o OUT.xps\n",
+             {kRegion, {"--text"}, kOutput},
+             1,
+             1},
+            runCaption};
+}
+
+Command clearEntry() {
+    return {{"clear",
+             "delete the peaks and fit settings of a region (\"Clear Parameters\")",
+             "Usage: vortlan-cli clear PROJECT.xps --region N -o OUT.xps\n",
+             {kRegion, kOutput},
+             1,
+             1},
+            runClear};
+}
+
+Command deleteRegionEntry() {
+    return {{"delete-region",
+             "empty a region (\"Delete Region\")",
+             "Usage: vortlan-cli delete-region PROJECT.xps --region N -o OUT.xps\n",
+             {kRegion, kOutput},
+             1,
+             1},
+            runDeleteRegion};
+}
+
+Command paramsSaveEntry() {
+    return {{"params save",
+             "the fit model of a region to a region parameter file",
+             "Usage: vortlan-cli params save PROJECT.xps --region N -o MODEL.rpa\n",
+             {kRegion, kOutput},
+             1,
+             1},
+            runParamsSave};
+}
+
+Command paramsLoadEntry() {
+    return {{"params load",
+             "a region parameter file applied to a region",
+             "Usage: vortlan-cli params load PROJECT.xps --region N MODEL.rpa -o OUT.xps\n",
+             {kRegion, kOutput},
+             2,
+             2},
+            runParamsLoad};
+}
+
+Command fitEntry() {
+    return {{"fit",
+             "optimise a region, every region, or one peak",
+             "Usage: vortlan-cli fit PROJECT.xps (--region N | --all | --peak P [--param "
+             "position|area|fwhm|gl])\n"
+             "           [--options FILE.opa] [--method newton|search] -o OUT.xps\n"
+             "\n"
+             "\"Optimise Region\", \"Optimise All\", or the peak dialog's \"Optimise Peak\" (or the "
+             "\"Optimise\"\n"
+             "of one parameter with --param).  The options are those of default.opa in the working\n"
+             "directory, or of --options; --method switches the method.  On a terminal a progress line\n"
+             "shows the trial and the total chi-square; Ctrl+C stops the fit as \"Stop Fitting\" does and\n"
+             "the result so far is written.\n",
+             {kRegion, {"--all", false}, {"--peak"}, {"--param"}, {"--options"}, {"--method"}, kOutput},
+             1,
+             1},
+            runFit};
+}
+
+Command exportSpectrumEntry() {
+    return {{"export spectrum",
+             "a region's spectrum and fitted curves as a text table (.dat)",
+             "Usage: vortlan-cli export spectrum PROJECT.xps --region N -o FILE.dat\n",
+             {kRegion, kOutput},
+             1,
+             1},
+            runExportSpectrum};
+}
+
+Command exportPeaksEntry() {
+    return {{"export peaks",
+             "a region's peak table as text (.par)",
+             "Usage: vortlan-cli export peaks PROJECT.xps --region N -o FILE.par\n",
+             {kRegion, kOutput},
+             1,
+             1},
+            runExportPeaks};
+}
+
+Command renderEntry() {
+    return {
+        {"render",
+         "a picture of a region: the plot, or the printed page",
+         "Usage: vortlan-cli render PROJECT.xps --region N -o FILE.png|FILE.pdf|FILE.svg [--page] [--table]\n"
+         "           [--size WxH]\n"
+         "\n"
+         "The spectrum window's plot; --page the printed page, --table the page with the peak table.\n"
+         "--size sets the pixels of a PNG or SVG (default 800x500); a PDF is one A4 landscape page.\n",
+         {kRegion, kOutput, {"--page", false}, {"--table", false}, {"--size"}},
+         1,
+         1},
+        runRender};
+}
+
+Command optionsShowEntry() {
+    return {{"options show",
+             "the fit options, as the options dialog shows them",
+             "Usage: vortlan-cli options show [FILE.opa]\n"
+             "\n"
+             "The options of FILE.opa, or those in effect: default.opa of the working directory, or the\n"
+             "built-in defaults when there is none.\n",
+             {},
+             0,
+             1},
+            runOptionsShow};
+}
+
+Command optionsWriteEntry() {
+    return {
+        {"options write",
+         "an option file from the options in effect and the changes given",
+         "Usage: vortlan-cli options write FILE.opa [--from FILE.opa] [--method newton|search] [--trials N]\n"
+         "           [--tolerance PERCENT] [--gl sum|product]\n"
+         "\n"
+         "Starts from --from, or from the options in effect.  --trials sets the number of trials of the\n"
+         "method chosen; --tolerance is in percent, as in the options dialog.\n",
+         {{"--from"}, {"--method"}, {"--trials"}, {"--tolerance"}, {"--gl"}},
+         1,
+         1},
+        runOptionsWrite};
+}
+
+Command batchEntry() {
+    return {{"batch",
+             "fit one model to many spectra",
+             "Usage: vortlan-cli batch --model MODEL.rpa [--options FILE.opa] [--format FORMAT] --out DIR\n"
+             "           DATAFILE...\n"
+             "\n"
+             "For each data file: import it into region 1 (FORMAT as for import, default auto), load the\n"
+             "model, accept its background over the model's range, optimise the region, and write\n"
+             "DIR/NAME.xps, NAME.par, NAME.dat and NAME.png (NAME: the data file's name without its\n"
+             "extension).  Then DIR/summary.csv, one row per file fitted.  A file that fails is reported\n"
+             "and skipped; the status is then 1.\n",
+             {{"--model"}, {"--options"}, {"--format"}, {"--out"}},
+             1,
+             -1},
+            runBatch};
+}
+
+}  // namespace
+
+const std::vector<Command>& commands() {
+    static const std::vector<Command> all = {
+        infoEntry(),       newEntry(),         importEntry(),         backgroundEntry(),
+        addPeakEntry(),    constrainEntry(),   deletePeakEntry(),     shiftEntry(),
+        captionEntry(),    clearEntry(),       deleteRegionEntry(),   paramsSaveEntry(),
+        paramsLoadEntry(), fitEntry(),         exportSpectrumEntry(), exportPeaksEntry(),
+        renderEntry(),     optionsShowEntry(), optionsWriteEntry(),   batchEntry()};
+    return all;
+}
+
+}  // namespace vortlan::cli

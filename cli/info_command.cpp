@@ -1,0 +1,223 @@
+// `info`: what a project holds, as text for people or as one JSON object for programs.  The key
+// names of the JSON form are documented in docs/cli.md and kept stable.
+
+#include <array>
+#include <cstdio>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include "base/number_text.h"
+#include "cli/cli_session.h"
+#include "cli/commands.h"
+#include "cli/json_writer.h"
+
+namespace vortlan::cli {
+
+namespace {
+
+constexpr std::array<const char*, 3> kBackgroundNames = {"shirley", "linear", "tougaard"};
+constexpr std::array<const char*, 4> kOperators = {"+", "-", "*", "/"};
+constexpr std::array<const char*, 4> kParamNames = {"position", "area", "fwhm", "gl"};
+
+const char* backgroundName(const Region& r) {
+    const auto type = static_cast<std::size_t>(r.backgroundType);
+    return type < kBackgroundNames.size() ? kBackgroundNames[type] : "unknown";
+}
+
+const char* operatorText(short op) {
+    return op >= 0 && op < 4 ? kOperators[static_cast<std::size_t>(op)] : "?";
+}
+
+std::string typeLetter(short type) {
+    switch (type) {
+        case 2:
+            return "p";
+        case 3:
+            return "d";
+        case 4:
+            return "f";
+        default:
+            return "s";
+    }
+}
+
+// Stored captions are padded with blanks to 20 characters.
+std::string trimmedCaption(const Region& r) {
+    std::string caption = r.caption.str();
+    caption.erase(caption.find_last_not_of(' ') + 1);
+    return caption;
+}
+
+bool fitted(const Region& r) {
+    return isTrue(r.backgroundSet);
+}
+
+void writeConstraint(JsonWriter& json, const ParamConstraint& c) {
+    json.beginObject().key("link");
+    if (isTrue(c.linked)) {
+        json.beginObject().key("peak").value(static_cast<int>(c.refPeak));
+        json.key("op").value(operatorText(c.op)).key("value").value(c.operand).endObject();
+    } else {
+        json.null();
+    }
+    json.key("limits");
+    if (isTrue(c.limited)) {
+        json.beginObject().key("low").value(c.low).key("high").value(c.high).endObject();
+    } else {
+        json.null();
+    }
+    json.endObject();
+}
+
+void writePeak(JsonWriter& json, const Workspace& ws, int slot, int peak) {
+    const Peak& p = ws.peaks[peak];
+    json.beginObject();
+    json.key("peak").value(peak).key("slot").value(slot + 1).key("type").value(typeLetter(p.type));
+    json.key("position").value(p.position).key("area").value(p.area).key("height").value(p.height);
+    json.key("fwhm").value(p.fwhm).key("gl").value(static_cast<int>(p.gl));
+    json.key("splitting").value(p.splitting).key("ts").value(p.ts).key("tl").value(p.tl);
+    json.key("fixed").beginObject();
+    for (PeakParam param : kPeakParams) {
+        json.key(kParamNames[static_cast<std::size_t>(param)]).value(isFixed(p, param));
+    }
+    json.endObject();
+    json.key("constraints").beginObject();
+    for (PeakParam param : kPeakParams) {
+        json.key(kParamNames[static_cast<std::size_t>(param)]);
+        writeConstraint(json, ws.constraints[peak].of(param));
+    }
+    json.endObject();
+    json.endObject();
+}
+
+void writeRegion(JsonWriter& json, const Workspace& ws, int region) {
+    const Region& r = ws.regions[region];
+    json.beginObject();
+    json.key("region").value(region + 1).key("caption").value(trimmedCaption(r));
+    json.key("points").value(static_cast<int>(r.pointCount));
+    json.key("bindingEnergyHigh").value(r.beHigh).key("bindingEnergyLow").value(r.beLow);
+    json.key("intensityHigh").value(r.countsHigh).key("intensityLow").value(r.countsLow);
+    json.key("background");
+    if (fitted(r)) {
+        json.value(backgroundName(r));
+    } else {
+        json.null();
+    }
+    json.key("rangeLow").value(r.rangeLow).key("rangeHigh").value(r.rangeHigh);
+    json.key("averagePoints").value(static_cast<int>(r.averagePoints));
+    json.key("backgroundParameter").value(r.backgroundParam).key("shift").value(r.shift);
+    json.key("chiSquare").value(r.chiSquare);
+    json.key("peaks").beginArray();
+    for (int s = 0; fitted(r) && s < r.peakCount; ++s) writePeak(json, ws, s, r.peakSlots[s]);
+    json.endArray();
+    json.endObject();
+}
+
+std::string infoJson(const Workspace& ws) {
+    JsonWriter json;
+    json.beginObject();
+    json.key("description").value(ws.description);
+    json.key("totalChiSquare").value(ws.totalChiSquare);
+    json.key("regions").beginArray();
+    for (int region = 0; region < kRegionCount; ++region) {
+        if (isTrue(ws.regions[region].defined)) writeRegion(json, ws, region);
+    }
+    json.endArray();
+    json.endObject();
+    return json.text();
+}
+
+std::string number(float value) {
+    return shortNumberText(value);
+}
+
+std::string fixedText(const Peak& p) {
+    std::string text;
+    for (PeakParam param : kPeakParams) {
+        if (isFixed(p, param))
+            text += (text.empty() ? "" : ",") + std::string(kParamNames[static_cast<int>(param)]);
+    }
+    return text.empty() ? "-" : text;
+}
+
+std::string constraintText(const Workspace& ws, int peak) {
+    std::string text;
+    for (PeakParam param : kPeakParams) {
+        const ParamConstraint& c = ws.constraints[peak].of(param);
+        const std::string name = kParamNames[static_cast<std::size_t>(param)];
+        if (isTrue(c.linked)) {
+            text += (text.empty() ? "" : "; ") + name + " = peak " + std::to_string(c.refPeak) + " " +
+                    operatorText(c.op) + " " + number(c.operand);
+        }
+        if (isTrue(c.limited)) {
+            text += (text.empty() ? "" : "; ") + name + " within " + number(c.low) + ".." + number(c.high);
+        }
+    }
+    return text;
+}
+
+std::string padded(const std::string& text, std::size_t width) {
+    return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
+}
+
+void printPeakTable(std::ostream& out, const Workspace& ws, const Region& r) {
+    out << "  peak slot type   position       area     height     FWHM  %GL   S.O.S.       TS       TL  "
+           "fixed\n";
+    for (int s = 0; s < r.peakCount; ++s) {
+        const int peak = r.peakSlots[s];
+        const Peak& p = ws.peaks[peak];
+        out << padded(std::to_string(peak), 6) << padded(std::to_string(s + 1), 5)
+            << padded(typeLetter(p.type), 5) << padded(number(p.position), 11) << padded(number(p.area), 11)
+            << padded(number(p.height), 11) << padded(number(p.fwhm), 9) << padded(std::to_string(p.gl), 5)
+            << padded(number(p.splitting), 9) << padded(number(p.ts), 9) << padded(number(p.tl), 9) << "  "
+            << fixedText(p) << '\n';
+        const std::string constraints = constraintText(ws, peak);
+        if (!constraints.empty()) out << "        " << constraints << '\n';
+    }
+}
+
+void printRegion(std::ostream& out, const Workspace& ws, int region) {
+    const Region& r = ws.regions[region];
+    out << "Region " << region + 1 << " \"" << trimmedCaption(r) << "\": " << r.pointCount << " points, "
+        << number(r.beHigh) << " to " << number(r.beLow) << " eV, intensity " << number(r.countsLow) << " to "
+        << number(r.countsHigh) << '\n';
+    if (!fitted(r)) {
+        out << "  no background accepted; shift " << number(r.shift) << '\n';
+        return;
+    }
+    const std::string averaging = r.averagePoints > 1
+                                      ? "ends averaged over " + std::to_string(r.averagePoints) + " points"
+                                      : "no averaging";
+    out << "  background " << backgroundName(r) << " from " << number(r.rangeHigh) << " to "
+        << number(r.rangeLow) << " eV, " << averaging << ", parameter " << number(r.backgroundParam)
+        << ", shift " << number(r.shift) << ", χ² " << number(r.chiSquare) << '\n';
+    if (r.peakCount > 0) printPeakTable(out, ws, r);
+}
+
+void printInfo(std::ostream& out, const Workspace& ws) {
+    if (!ws.description.empty()) out << ws.description << '\n';
+    bool any = false;
+    for (int region = 0; region < kRegionCount; ++region) {
+        if (!isTrue(ws.regions[region].defined)) continue;
+        any = true;
+        printRegion(out, ws, region);
+    }
+    if (!any) out << "No region holds data.\n";
+    out << "Total χ² " << number(ws.totalChiSquare) << '\n';
+}
+
+}  // namespace
+
+int runInfo(const Arguments& args) {
+    CliSession cli;
+    openProjectFile(cli, args.positional(0));
+    if (args.has("--json")) {
+        std::cout << infoJson(cli.workspace());
+    } else {
+        printInfo(std::cout, cli.workspace());
+    }
+    return 0;
+}
+
+}  // namespace vortlan::cli

@@ -1,0 +1,35 @@
+// `render`: the spectrum window's plot, or the printed page with or without its peak table, as a
+// PNG, PDF or SVG file.
+
+#include "cli/cli_session.h"
+#include "cli/commands.h"
+#include "cli/pictures.h"
+
+namespace vortlan::cli {
+
+int runRender(const Arguments& args) {
+    const int region = args.region();
+    const std::string output = args.required("-o");
+    if (!isPictureFile(output)) throw UsageError("render: -o must name a .png, .pdf or .svg file");
+    QSize size(800, 500);
+    if (const auto text = args.value("--size")) {
+        const auto parsed = parsePictureSize(*text);
+        if (!parsed) throw UsageError("render: --size is WIDTHxHEIGHT, each from 16 to 10000 pixels");
+        size = *parsed;
+    }
+    PictureLayout layout = PictureLayout::Screen;
+    if (args.has("--page")) layout = PictureLayout::Page;
+    if (args.has("--table")) layout = PictureLayout::PageWithTable;
+
+    CliSession cli;
+    openProjectFile(cli, args.positional(0));
+    selectRegionButton(cli, region);
+    // A slot without data has no energy range to draw, and printing is not offered for it.
+    requireData(cli, region);
+    const GuiApplication application;
+    if (!saveRegionPicture(cli.workspace(), region, QString::fromStdString(output), layout, size))
+        throw CommandFailed("cannot write " + output);
+    return 0;
+}
+
+}  // namespace vortlan::cli

@@ -1,0 +1,71 @@
+#pragma once
+// The Port of the command-line tool: the program's messages go to standard error one to a line, a
+// question is answered Yes (the user asked for the command), and during a fitting run a progress
+// line is kept up to date on a terminal.  Ctrl+C plays the fitting window's "Stop Fitting".
+
+#include <array>
+#include <iosfwd>
+#include <string>
+
+#include "workspace/port.h"
+#include "workspace/records.h"
+
+namespace vortlan::cli {
+
+// The first Ctrl+C only raises a flag, which the next fitting run's check turns into a stop request;
+// the handler then falls back to the default, so a second Ctrl+C ends the tool at once.
+void installInterruptHandler();
+bool interruptRequested();
+
+class TerminalPort : public Port {
+  public:
+    TerminalPort();
+
+    // The workspace whose fitting runs Ctrl+C stops.
+    void attach(Workspace& workspace) { workspace_ = &workspace; }
+
+    // What the progress line says about the next fitting run: a label (a file name in a batch), the
+    // number of trials, and how many region passes one trial makes (0 when a run has no trials to count).
+    void describeRun(std::string label, int trials, int passesPerTrial);
+
+    // Whether a dialog is open: a refused OK leaves its dialog open.
+    bool isShown(Window window) const { return shown_[static_cast<std::size_t>(window)]; }
+
+    void message(std::string_view text) override;
+    bool askYesNo(std::string_view title, std::string_view text) override;
+    void beep() override {}
+    void yield() override;
+    void setBusyPointer(bool) override {}
+
+    void showWindow(Window window) override;
+    void hideWindow(Window window) override;
+    void setWindowEnabled(Window, bool) override {}
+    void setWindowCaption(Window, std::string_view) override {}
+
+    void setChiText(int, std::string_view) override {}
+    void setSumChiText(std::string_view text) override { sumChi_ = text; }
+    void setPeakButtonCaption(int, std::string_view) override {}
+    void setPeakButtonEnabled(int, bool) override {}
+    void setRegionColour(int, RegionColour) override {}
+    void setDescriptionText(std::string_view) override {}
+
+    void drawSpectrum(SpectrumDrawing) override {}
+
+  private:
+    bool fitting() const { return isShown(Window::Fitting); }
+    void showProgress();
+    void clearProgress();
+
+    Workspace* workspace_ = nullptr;
+    std::array<bool, kWindowCount> shown_{};
+    bool onTerminal_ = false;
+    std::string label_;
+    int trials_ = 0;
+    int passesPerTrial_ = 0;
+    int passes_ = 0;
+    std::string sumChi_;
+    std::string progressLine_;  // what the terminal shows now; empty when nothing
+    bool stopAnnounced_ = false;
+};
+
+}  // namespace vortlan::cli

@@ -1,0 +1,441 @@
+// vortlan-cli run as a user runs it, in a fresh directory, on the shipped example spectra.
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+
+namespace {
+
+using vortlan::testing::readWholeFile;
+using vortlan::testing::TempDir;
+
+std::string example(const std::string& name) {
+    return std::string(VORTLAN_SOURCE_DIR) + "/examples/" + name;
+}
+
+std::string quoted(const std::string& word) {
+    std::string out = "'";
+    for (char c : word) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// ---- a small JSON reader, enough for `info --json` ----
+
+struct Json {
+    enum Kind { Null, Bool, Number, String, Array, Object } kind = Null;
+    bool flag = false;
+    double number = 0;
+    std::string text;
+    std::vector<Json> items;
+    std::map<std::string, Json> members;
+
+    const Json& operator[](const std::string& key) const { return members.at(key); }
+    const Json& operator[](std::size_t index) const { return items.at(index); }
+};
+
+class JsonReader {
+  public:
+    explicit JsonReader(std::string text) : s_(std::move(text)) {}
+    Json document() {
+        Json value = read();
+        skipBlanks();
+        if (i_ != s_.size()) throw std::runtime_error("text after the document");
+        return value;
+    }
+
+  private:
+    void skipBlanks() {
+        while (i_ < s_.size() && std::isspace(static_cast<unsigned char>(s_[i_]))) ++i_;
+    }
+    void expect(char c) {
+        skipBlanks();
+        if (i_ >= s_.size() || s_[i_] != c) throw std::runtime_error(std::string("expected ") + c);
+        ++i_;
+    }
+    bool take(const std::string& word) {
+        if (s_.compare(i_, word.size(), word) != 0) return false;
+        i_ += word.size();
+        return true;
+    }
+    std::string string() {
+        expect('"');
+        std::string out;
+        while (s_.at(i_) != '"') {
+            char c = s_[i_++];
+            if (c == '\\') {
+                c = s_.at(i_++);
+                if (c == 'n') c = '\n';
+                if (c == 't') c = '\t';
+                if (c == 'u') {
+                    c = static_cast<char>(std::stoi(s_.substr(i_, 4), nullptr, 16));
+                    i_ += 4;
+                }
+            }
+            out += c;
+        }
+        ++i_;
+        return out;
+    }
+    Json read() {
+        skipBlanks();
+        Json value;
+        const char c = s_.at(i_);
+        if (c == '{') {
+            value.kind = Json::Object;
+            ++i_;
+            skipBlanks();
+            if (s_.at(i_) == '}') return ++i_, value;
+            do {
+                const std::string key = string();
+                expect(':');
+                value.members[key] = read();
+                skipBlanks();
+            } while (s_.at(i_++) == ',');
+            if (s_[i_ - 1] != '}') throw std::runtime_error("expected }");
+        } else if (c == '[') {
+            value.kind = Json::Array;
+            ++i_;
+            skipBlanks();
+            if (s_.at(i_) == ']') return ++i_, value;
+            do {
+                value.items.push_back(read());
+                skipBlanks();
+            } while (s_.at(i_++) == ',');
+            if (s_[i_ - 1] != ']') throw std::runtime_error("expected ]");
+        } else if (c == '"') {
+            value.kind = Json::String;
+            value.text = string();
+        } else if (take("null")) {
+        } else if (take("true") || take("false")) {
+            value.kind = Json::Bool;
+            value.flag = s_[i_ - 1] == 'e' && s_[i_ - 2] == 'u';
+        } else {
+            value.kind = Json::Number;
+            std::size_t used = 0;
+            value.number = std::stod(s_.substr(i_), &used);
+            i_ += used;
+        }
+        return value;
+    }
+
+    std::string s_;
+    std::size_t i_ = 0;
+};
+
+// Each test works in a directory of its own, without a default.opa: the built-in options apply.
+class CliTest : public ::testing::Test {
+  protected:
+    Outcome run(const std::vector<std::string>& words) {
+        std::string command = "cd " + quoted(dir.path().string()) + " && " + quoted(VORTLAN_CLI);
+        for (const std::string& w : words) command += " " + quoted(w);
+        command += " >" + quoted(file("stdout")) + " 2>" + quoted(file("stderr")) + " </dev/null";
+        const int status = std::system(command.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readWholeFile(file("stdout")),
+                readWholeFile(file("stderr"))};
+    }
+    // A command that must succeed; its output.
+    std::string ok(const std::vector<std::string>& words) {
+        const Outcome r = run(words);
+        EXPECT_EQ(r.status, 0) << words.front() << ": " << r.err;
+        return r.out;
+    }
+    Json info(const std::string& project) { return JsonReader(ok({"info", project, "--json"})).document(); }
+    std::string file(const std::string& name) const { return dir.file(name); }
+    bool exists(const std::string& name) const { return std::ifstream(file(name)).good(); }
+
+    // C 1s with a Shirley background over the whole range and the four components near their places.
+    void fourPeakProject(const std::string& project) {
+        ok({"import", "vamas", example("c1s.vms"), "-o", project});
+        ok({"background", project, "--region", "1", "--type", "shirley", "-o", project});
+        for (const auto& [position, area] : {std::pair{"284.7", "20000"}, std::pair{"286.4", "5000"},
+                                             std::pair{"287.7", "2000"}, std::pair{"289.1", "3000"}}) {
+            ok({"add-peak", project, "--region", "1", "--position", position, "--area", area, "--fwhm", "1.2",
+                "--gl", "30", "-o", project});
+        }
+    }
+
+    TempDir dir;
+};
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        out.push_back(line);
+    }
+    return out;
+}
+
+std::vector<double> numbers(const std::string& line) {
+    std::vector<double> out;
+    std::istringstream in(line);
+    for (double v; in >> v;) out.push_back(v);
+    return out;
+}
+
+// Width and height from the PNG's IHDR chunk.
+std::pair<int, int> pngSize(const std::string& bytes) {
+    const auto at = [&](std::size_t i) {
+        return (static_cast<unsigned char>(bytes.at(i)) << 24) |
+               (static_cast<unsigned char>(bytes.at(i + 1)) << 16) |
+               (static_cast<unsigned char>(bytes.at(i + 2)) << 8) |
+               static_cast<unsigned char>(bytes.at(i + 3));
+    };
+    EXPECT_EQ(bytes.substr(1, 3), "PNG");
+    return {at(16), at(20)};
+}
+
+TEST_F(CliTest, ImportBackgroundPeaksConstraintFitExportAndRender) {
+    fourPeakProject("c1s.xps");
+    EXPECT_EQ(run({"add-peak", "c1s.xps", "--region", "1", "-o", "five.xps"}).out, "4\n");
+    ok({"constrain", "c1s.xps", "--peak", "1", "--param", "position", "--ref", "0", "--value", "1.5", "-o",
+        "c1s.xps"});
+    const double before = info("c1s.xps")["regions"][0]["chiSquare"].number;
+    ok({"fit", "c1s.xps", "--region", "1", "-o", "fitted.xps"});
+
+    const Json fitted = info("fitted.xps");
+    const Json& region = fitted["regions"][0];
+    EXPECT_LT(region["chiSquare"].number, before / 10);
+    EXPECT_LT(region["chiSquare"].number, 2.0);  // the counting noise of the example
+    EXPECT_NEAR(region["peaks"][1]["position"].number, region["peaks"][0]["position"].number + 1.5, 1e-4);
+    EXPECT_NEAR(region["peaks"][0]["position"].number, 284.8, 0.05);
+
+    const Outcome spectrum = run({"export", "spectrum", "fitted.xps", "--region", "1", "-o", "c1s.dat"});
+    EXPECT_EQ(spectrum.err, "Data file exported\n");
+    const auto table = lines(readWholeFile(file("c1s.dat")));
+    ASSERT_EQ(table.size(), 362u);
+    EXPECT_EQ(table[0].substr(0, 8), "B.E.(eV)");
+    EXPECT_NE(table[0].find("difference"), std::string::npos);
+    // Energy, raw, envelope, background, four peaks and the residual; the envelope sums the peaks.
+    const auto row = numbers(table[181]);
+    ASSERT_EQ(row.size(), 9u);
+    EXPECT_NEAR(row[0], 287.0, 1e-3);
+    EXPECT_NEAR(row[2] - row[3], (row[4] + row[5] + row[6] + row[7]) - 4 * row[3], 0.5);
+
+    ok({"export", "peaks", "fitted.xps", "--region", "1", "-o", "c1s.par"});
+    const auto peaks = lines(readWholeFile(file("c1s.par")));
+    ASSERT_EQ(peaks.size(), 5u);
+    for (std::size_t k = 0; k < 4; ++k) {
+        const auto values = numbers(peaks[k + 1]);
+        ASSERT_EQ(values.size(), 5u);
+        EXPECT_EQ(values[0], region["peaks"][k]["peak"].number);
+        EXPECT_NEAR(values[1], region["peaks"][k]["position"].number, 5e-4);
+    }
+
+    ok({"render", "fitted.xps", "--region", "1", "-o", "plot.png", "--size", "640x400"});
+    EXPECT_EQ(pngSize(readWholeFile(file("plot.png"))), std::make_pair(640, 400));
+    ok({"render", "fitted.xps", "--region", "1", "--table", "-o", "page.pdf"});
+    EXPECT_EQ(readWholeFile(file("page.pdf")).substr(0, 4), "%PDF");
+}
+
+TEST_F(CliTest, InfoJsonHoldsWhatTheCommandsSet) {
+    ok({"import", "auto", example("c1s.txt"), "--region", "3", "-o", "p.xps"});
+    ok({"caption", "p.xps", "--region", "3", "--text", "C 1s \"sputtered\"", "-o", "p.xps"});
+    ok({"background", "p.xps", "--region", "3", "--type", "linear", "--low", "280", "--high", "294",
+        "--average", "5", "-o", "p.xps"});
+    ok({"add-peak", "p.xps", "--region", "3",       "--position",  "285",  "--fwhm", "1.5",
+        "--gl",     "20",    "--type",   "p",       "--splitting", "1.2",  "--ts",   "0.2",
+        "--tl",     "5",     "--fix",    "fwhm,gl", "-o",          "p.xps"});
+    ok({"add-peak", "p.xps", "--region", "3", "--height", "25", "-o", "p.xps"});
+    ok({"constrain", "p.xps", "--peak", "1", "--param", "area", "--ref", "0", "--op", "*", "--value", "0.5",
+        "--low", "10", "--high", "900000", "-o", "p.xps"});
+    ok({"shift", "p.xps", "--region", "3", "--ev", "0.25", "-o", "p.xps"});
+
+    const Json doc = info("p.xps");
+    ASSERT_EQ(doc["regions"].items.size(), 1u);
+    const Json& r = doc["regions"][0];
+    EXPECT_EQ(r["region"].number, 3);
+    EXPECT_EQ(r["caption"].text, "C 1s \"sputtered\"");
+    EXPECT_EQ(r["points"].number, 361);
+    EXPECT_EQ(r["bindingEnergyHigh"].number, 296);
+    EXPECT_EQ(r["bindingEnergyLow"].number, 278);
+    EXPECT_EQ(r["background"].text, "linear");
+    EXPECT_EQ(r["rangeLow"].number, 280);
+    EXPECT_EQ(r["rangeHigh"].number, 294);
+    EXPECT_EQ(r["averagePoints"].number, 5);
+    EXPECT_EQ(r["shift"].number, 0.25);
+    EXPECT_NEAR(doc["totalChiSquare"].number, r["chiSquare"].number, 1e-6 * r["chiSquare"].number);
+
+    const Json& first = r["peaks"][0];
+    EXPECT_EQ(first["peak"].number, 0);
+    EXPECT_EQ(first["slot"].number, 1);
+    EXPECT_EQ(first["type"].text, "p");
+    EXPECT_EQ(first["position"].number, 285);
+    EXPECT_EQ(first["fwhm"].number, 1.5);
+    EXPECT_EQ(first["gl"].number, 20);
+    EXPECT_NEAR(first["splitting"].number, 1.2, 1e-6);
+    EXPECT_NEAR(first["ts"].number, 0.2, 1e-6);
+    EXPECT_EQ(first["tl"].number, 5);
+    EXPECT_FALSE(first["fixed"]["position"].flag);
+    EXPECT_TRUE(first["fixed"]["fwhm"].flag);
+    EXPECT_TRUE(first["fixed"]["gl"].flag);
+
+    const Json& second = r["peaks"][1];
+    EXPECT_EQ(second["position"].number, 287);  // the centre of the fit range
+    EXPECT_NEAR(second["height"].number, 25, 1e-3);
+    const Json& area = second["constraints"]["area"];
+    EXPECT_EQ(area["link"]["peak"].number, 0);
+    EXPECT_EQ(area["link"]["op"].text, "*");
+    EXPECT_EQ(area["link"]["value"].number, 0.5);
+    EXPECT_EQ(area["limits"]["low"].number, 10);
+    EXPECT_NEAR(second["area"].number, first["area"].number * 0.5, 1e-3 * first["area"].number);
+    EXPECT_EQ(second["constraints"]["position"]["link"].kind, Json::Null);
+}
+
+TEST_F(CliTest, BatchFitsEachFileAndSkipsOneThatTheModelDoesNotFit) {
+    fourPeakProject("model.xps");
+    ok({"fit", "model.xps", "--region", "1", "-o", "model.xps"});
+    ok({"params", "save", "model.xps", "--region", "1", "-o", "c1s.rpa"});
+
+    const Outcome batch = run({"batch", "--model", "c1s.rpa", "--out", "results", example("c1s.vms"),
+                               example("c1s.des"), example("ti2p.vms"), example("c1s.txt")});
+    EXPECT_EQ(batch.status, 1);
+    EXPECT_EQ(batch.err, "Incompatible region\nvortlan-cli: " + example("ti2p.vms") + ": skipped\n");
+
+    const auto summary = lines(readWholeFile(file("results/summary.csv")));
+    ASSERT_EQ(summary.size(), 4u);
+    EXPECT_EQ(summary[0].substr(0, 80),
+              "file,chi_square,peak1_position,peak1_area,peak1_fwhm,peak1_gl,peak1_share,peak2_");
+    for (const std::string name : {"c1s.vms", "c1s.des", "c1s.txt"}) {
+        for (const char* extension : {".xps", ".par", ".dat", ".png"}) {
+            EXPECT_TRUE(exists("results/" + name + extension)) << name << extension;
+        }
+    }
+    for (std::size_t k = 1; k < summary.size(); ++k) {
+        std::vector<std::string> cells;
+        std::istringstream row(summary[k]);
+        for (std::string cell; std::getline(row, cell, ',');) cells.push_back(cell);
+        ASSERT_EQ(cells.size(), 22u) << summary[k];
+        EXPECT_EQ(cells[0].substr(cells[0].size() - 7, 3), "c1s");
+        EXPECT_LT(std::stod(cells[1]), 5.0);
+        double shares = 0;
+        for (std::size_t p = 0; p < 4; ++p) shares += std::stod(cells[6 + 5 * p]);
+        EXPECT_NEAR(shares, 1.0, 1e-5);
+        EXPECT_NEAR(std::stod(cells[2]), 284.8, 0.05);
+    }
+    EXPECT_EQ(info("results/c1s.vms.xps")["regions"][0]["peaks"].items.size(), 4u);
+}
+
+struct Refusal {
+    std::vector<std::string> words;
+    int status;
+    std::string err;  // what standard error begins with
+};
+
+TEST_F(CliTest, RefusalsSayWhyAndEndWithTheirStatus) {
+    fourPeakProject("c1s.xps");
+    ok({"import", "vamas", example("ti2p.vms"), "-o", "ti.xps"});
+    ok({"constrain", "c1s.xps", "--peak", "1", "--param", "position", "--ref", "0", "-o", "tied.xps"});
+    ok({"import", "vamas", example("c1s.vms"), "-o", "bare.xps"});
+    std::ofstream(file("short.opa")) << "too short";
+    const std::vector<std::string> c1s = {"c1s.xps"};
+    const auto on = [](std::vector<std::string> words) {
+        words.insert(words.end(), {"-o", "out.xps"});
+        return words;
+    };
+    const std::vector<Refusal> refusals = {
+        {{"info", example("c1s.vms")}, 1, "Wrong file format\n"},
+        {{"info", "missing.xps"}, 1, "Error in reading file\n"},
+        {on({"import", "vamas", example("c1s.txt")}), 1, "Not a VAMAS file\n"},
+        {on({"import", "ascii", example("c1s.vms")}), 1, "Error Reading File\n"},
+        {on({"background", "c1s.xps", "--region", "1", "--high", "300"}), 1,
+         "vortlan-cli: the background dialog refused --high 300\n"},
+        {on({"background", "c1s.xps", "--region", "2"}), 1, "vortlan-cli: region 2 holds no data\n"},
+        {on({"add-peak", "bare.xps", "--region", "1"}), 1,
+         "vortlan-cli: region 1 has no accepted background\n"},
+        {on({"add-peak", "c1s.xps", "--region", "1", "--fwhm", "0"}), 1, "FWHM must be >0\n"},
+        {on({"constrain", "c1s.xps", "--peak", "1", "--param", "gl", "--ref", "1"}), 1,
+         "Wrong Reference Peak\n"},
+        {on({"constrain", "c1s.xps", "--peak", "1", "--param", "gl", "--ref", "7"}), 1,
+         "Wrong Reference Peak\n"},
+        {on({"constrain", "tied.xps", "--peak", "0", "--param", "position", "--ref", "1"}), 1,
+         "Circular Reference\n"},
+        {on({"constrain", "c1s.xps", "--peak", "1", "--param", "area", "--ref", "0", "--op", "/", "--value",
+             "0"}),
+         1, "*0 or /0 not allowed\n"},
+        {on({"constrain", "c1s.xps", "--peak", "1", "--param", "position", "--low", "285", "--high", "280"}),
+         1, "Range Invalid\n"},
+        {on({"constrain", "c1s.xps", "--peak", "1", "--param", "position", "--low", "280", "--high",
+             "296.002"}),
+         1, "High BE value out of range\n"},
+        {on({"constrain", "c1s.xps", "--peak", "1", "--param", "position", "--low", "277", "--high", "290"}),
+         1, "Low BE value out of range\n"},
+        {on({"constrain", "c1s.xps", "--peak", "1", "--param", "area", "--low", "-1", "--high", "10"}), 1,
+         "Negative range value\n"},
+        {on({"constrain", "c1s.xps", "--peak", "1", "--param", "gl", "--low", "0", "--high", "101"}), 1,
+         "Out of Range\n"},
+        {on({"constrain", "c1s.xps", "--peak", "9", "--param", "gl"}), 1,
+         "vortlan-cli: peak 9 is not defined\n"},
+        {on({"shift", "c1s.xps", "--region", "1", "--ev", "1e40"}), 1, "Overflow"},
+        {{"params", "save", "c1s.xps", "--region", "1", "-o", "c1s.rpa"}, 0, "Parameter File saved\n"},
+        {on({"params", "load", "ti.xps", "--region", "1", "c1s.rpa"}), 1, "Incompatible region\n"},
+        {on({"fit", "bare.xps", "--region", "1"}), 1, "vortlan-cli: region 1 has no accepted background\n"},
+        {on({"fit", "c1s.xps", "--region", "1", "--options", "short.opa"}), 1, "Error in reading file\n"},
+        {{"options", "write", "o.opa", "--trials", "201"},
+         1,
+         "No. of trials for Newton's method must be in the range 1-200\n"},
+        {{"options", "write", "o.opa", "--tolerance", "101"}, 1, "% Tolerence must be in the range 0-100\n"},
+        {on({"render", "bare.xps", "--region", "4"}), 2, "vortlan-cli: render: -o must name"},
+        {{"render", "bare.xps", "--region", "4", "-o", "x.png"}, 1, "vortlan-cli: region 4 holds no data\n"},
+        {on({"frobnicate"}), 2, "vortlan-cli: unknown command frobnicate\n"},
+        {on({"fit", "c1s.xps"}), 2, "vortlan-cli: fit: give one of --region, --all and --peak\n"},
+        {on({"fit", "c1s.xps", "--region", "11"}), 2,
+         "vortlan-cli: fit: --region must be a whole number from 1 to 10\n"},
+        {{"fit", "c1s.xps", "--region", "1"}, 2, "vortlan-cli: fit: -o is required\n"},
+        {on({"import", "jpeg", example("c1s.vms")}), 2, "vortlan-cli: import: unknown format jpeg\n"},
+        {on({"add-peak", "c1s.xps", "--region", "1", "--area", "1", "--height", "1"}), 2,
+         "vortlan-cli: add-peak: give --area or --height, not both\n"},
+        {on({"background", "c1s.xps", "--region", "1", "--average", "4"}), 2,
+         "vortlan-cli: background: --average must be one of 1, 3, 5, 7, 9\n"},
+        {on({"clear", "c1s.xps", "--region", "1", "--colour", "red"}), 2,
+         "vortlan-cli: clear: unknown option --colour\n"},
+    };
+    for (const Refusal& refusal : refusals) {
+        std::filesystem::remove(file("out.xps"));
+        const Outcome r = run(refusal.words);
+        std::string command;
+        for (const std::string& w : refusal.words) command += w + " ";
+        EXPECT_EQ(r.status, refusal.status) << command;
+        EXPECT_EQ(r.err.substr(0, refusal.err.size()), refusal.err) << command;
+        if (refusal.status != 0) {
+            EXPECT_FALSE(exists("out.xps")) << command;
+        }
+    }
+}
+
+TEST_F(CliTest, EveryCommandHasItsHelp) {
+    const Outcome overview = run({"--help"});
+    ASSERT_EQ(overview.status, 0);
+    int commands = 0;
+    for (const std::string& line : lines(overview.out)) {
+        if (line.rfind("  ", 0) != 0) continue;
+        const std::size_t end = line.find("  ", 2);
+        const std::string name = line.substr(2, end - 2);
+        std::vector<std::string> words;
+        std::istringstream in(name);
+        for (std::string w; in >> w;) words.push_back(w);
+        words.push_back("--help");
+        const Outcome help = run(words);
+        EXPECT_EQ(help.status, 0) << name;
+        EXPECT_EQ(help.out.rfind("Usage: vortlan-cli " + name + " ", 0), 0u) << name;
+        ++commands;
+    }
+    EXPECT_EQ(commands, 20);
+}
+
+}  // namespace
