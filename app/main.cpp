@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QIcon>
 #include <cstdio>
 
 #include "ui/application.h"
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vortlan"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/vortlan.svg")));
     QApplication::setQuitOnLastWindowClosed(false);  // closing the main window ends the program, nothing else
     vortlan::ui::MessageBoxPrompter prompter;
     vortlan::ui::QtFileDialogs files;

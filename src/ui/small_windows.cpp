@@ -24,6 +24,7 @@ FittingWindow::FittingWindow(Application& app) {
     connect(stop, &QPushButton::clicked, this, [&app] { requestStop(app.workspace()); });
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(stop);
+    setMinimumWidth(stop->sizeHint().width() * 2);  // wide enough for its title bar to read "Fitting"
 }
 
 PrintingWindow::PrintingWindow() {
