@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test run cli-example bench clean
+.PHONY: all deps configure build test test-sanitized run cli-example bench clean
 
 all: build
 
@@ -23,6 +23,15 @@ test: build
 CLI := $(BUILD_DIR)/cli/vortlan-cli
 EXAMPLE := $(BUILD_DIR)/c1s-example
 PROJECT := $(EXAMPLE)/c1s.xps
+
+# The core and its tests under AddressSanitizer and UndefinedBehaviorSanitizer.
+SANITIZED_DIR ?= build-sanitized
+
+test-sanitized: deps
+	@cmake -S . -B $(SANITIZED_DIR) -DCMAKE_BUILD_TYPE=Debug -DVORTLAN_SANITIZE=ON -DVORTLAN_WITH_QT=OFF \
+		-DVORTLAN_BUILD_BENCHMARKS=OFF
+	@cmake --build $(SANITIZED_DIR) -j $(JOBS)
+	@ctest --test-dir $(SANITIZED_DIR) --output-on-failure -j $(JOBS)
 
 run: build
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
@@ -54,4 +63,4 @@ bench: build
 	@for b in $(BUILD_DIR)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
 
 clean:
-	@rm -rf $(BUILD_DIR)
+	@rm -rf $(BUILD_DIR) $(SANITIZED_DIR)
