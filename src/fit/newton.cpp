@@ -68,10 +68,11 @@ std::optional<double> newtonStepSize(const Samples& c, double delta) {
     return step;
 }
 
+// The area's floor comes before the limits, so that limits set below the floor still hold.
 double limitedStep(const ParamConstraint& c, PeakParam param, double s, double step) {
+    if (param == PeakParam::Area && s + step < kAreaFloor) step = kAreaFloor - s;
     if (isTrue(c.limited) && s + step < c.low) step = c.low - s;
     if (isTrue(c.limited) && s + step > c.high) step = c.high - s;
-    if (param == PeakParam::Area && s + step < kAreaFloor) step = kAreaFloor - s;
     return step;
 }
 
