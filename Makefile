@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test test-sanitized run cli-example bench clean
+.PHONY: all deps configure build test test-sanitized test-leaks run cli-example bench clean
 
 all: build
 
@@ -32,6 +32,15 @@ test-sanitized: deps
 		-DVORTLAN_BUILD_BENCHMARKS=OFF
 	@cmake --build $(SANITIZED_DIR) -j $(JOBS)
 	@ctest --test-dir $(SANITIZED_DIR) --output-on-failure -j $(JOBS)
+
+# The desktop program's typical road under AddressSanitizer and its leak checker, on the offscreen
+# platform.
+LEAKS_DIR ?= build-leaks
+
+test-leaks: deps
+	@cmake -S . -B $(LEAKS_DIR) -DCMAKE_BUILD_TYPE=Debug -DVORTLAN_SANITIZE=ON -DVORTLAN_BUILD_BENCHMARKS=OFF
+	@cmake --build $(LEAKS_DIR) -j $(JOBS) --target ui_tests
+	@QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 $(LEAKS_DIR)/tests/ui/ui_tests --gtest_brief=1
 
 run: build
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
@@ -63,4 +72,4 @@ bench: build
 	@for b in $(BUILD_DIR)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
 
 clean:
-	@rm -rf $(BUILD_DIR) $(SANITIZED_DIR)
+	@rm -rf $(BUILD_DIR) $(SANITIZED_DIR) $(LEAKS_DIR)
