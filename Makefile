@@ -69,7 +69,7 @@ cli-example: build
 	@echo "'$(CLI) --help' lists every command; 'make test' runs every test."
 
 bench: build
-	@for b in $(BUILD_DIR)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+	@BUILD_DIR=$(BUILD_DIR) tools/bench-report
 
 clean:
 	@rm -rf $(BUILD_DIR) $(SANITIZED_DIR) $(LEAKS_DIR)
