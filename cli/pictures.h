@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "plot/region_pictures.h"
+#include "plot/painter_surface/region_pictures.h"
 
 namespace vortlan::cli {
 

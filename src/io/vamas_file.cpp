@@ -17,6 +17,15 @@ VamasError::VamasError(Kind kind)
 
 namespace {
 
+// The techniques whose blocks name a sputtering ion, as ISO 14976 spells them.
+// clang-format off
+const std::initializer_list<std::string_view> kTechniquesWithSputteringIon = {
+    "FABMS", "FABMS energy spec",  // ISO 14976
+    "ISS",
+    "SIMS", "SIMS energy spec",  // ISO 14976
+    "SNMS", "SNMS energy spec"};  // ISO 14976
+// clang-format on
+
 // Every count of a VAMAS file is a 16-bit integer: nothing above this can be genuine.
 constexpr int kLargestCount = 32767;
 
@@ -234,9 +243,7 @@ class BlockReader {
     void readSource() {
         if (has(kSourceLabel)) in_.skip(1);
         const bool sputteringMode = modeIn({"MAPDP", "MAPSVDP", "SDP", "SDPSV"});
-        if (has(kSputteringIon) &&
-            (sputteringMode || techniqueIn({"FABMS", "FABMS energy spec", "ISS", "SIMS", "SIMS energy spec",
-                                            "SNMS", "SNMS energy spec"}))) {
+        if (has(kSputteringIon) && (sputteringMode || techniqueIn(kTechniquesWithSputteringIon))) {
             in_.skip(3);  // atomic number, atoms per particle, charge
         }
         if (has(kSourceEnergy)) block_.sourceEnergy = in_.number();

@@ -12,8 +12,8 @@
 #include <QScreen>
 #include <functional>
 
-#include "plot/painter_surface.h"
-#include "plot/region_pictures.h"
+#include "plot/painter_surface/painter_surface.h"
+#include "plot/painter_surface/region_pictures.h"
 #include "session/background_dialog.h"
 #include "session/import_kratos.h"
 #include "session/import_text.h"

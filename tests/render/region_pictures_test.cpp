@@ -1,4 +1,4 @@
-#include "plot/region_pictures.h"
+#include "plot/painter_surface/region_pictures.h"
 
 #include <gtest/gtest.h>
 

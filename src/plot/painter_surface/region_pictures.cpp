@@ -1,4 +1,4 @@
-#include "plot/region_pictures.h"
+#include "plot/painter_surface/region_pictures.h"
 
 #include <QFileInfo>
 #include <QPageLayout>
@@ -6,7 +6,7 @@
 #include <QPdfWriter>
 #include <QSvgGenerator>
 
-#include "plot/painter_surface.h"
+#include "plot/painter_surface/painter_surface.h"
 #include "plot/printed_page.h"
 #include "plot/region_plot.h"
 

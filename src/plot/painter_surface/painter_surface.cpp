@@ -1,4 +1,4 @@
-#include "plot/painter_surface.h"
+#include "plot/painter_surface/painter_surface.h"
 
 #include <QFontMetricsF>
 #include <QPen>
