@@ -75,7 +75,9 @@ void resetWorkspace(Session& session) {
 void selectRegion(Session& session, int region) {
     Workspace& ws = session.workspace;
     const Region& chosen = ws.regions.at(region);
-    if (isTrue(currentRegionOf(ws).backgroundSet))
+    // An empty slot has no peak buttons: its counts mean nothing, and a failed read may leave any.
+    const Region& left = currentRegionOf(ws);
+    if (isTrue(left.backgroundSet) && isTrue(left.defined))
         setRegionPeakButtonsEnabled(session, ws.currentRegion, false);
     ws.currentRegion = static_cast<short>(region);
     paintRegionButtons(session);

@@ -90,6 +90,8 @@ void MainWindow::buildRegionGrid(QGridLayout* grid) {
         for (int s = 0; s < kPeaksPerRegion; ++s) {
             const int button = peakButtonIndex(r, s);
             QPushButton* pp = smallButton(QStringLiteral("pp%1").arg(button), QString());
+            // Every peak button as wide as the widest caption ("50"), so the grid stays even.
+            pp->setFixedWidth(pp->fontMetrics().horizontalAdvance(QStringLiteral("00")) + 24);
             pp->setEnabled(false);
             pp->setToolTip(tr("Open this peak in the peak dialog"));
             connect(pp, &QPushButton::clicked, this, [this, button] {

@@ -4,6 +4,8 @@
 
 #include "base/number_text.h"
 #include "io/project_file.h"
+#include "session/region_operations.h"
+#include "support/byte_builder.h"
 #include "support/fitted_session.h"
 #include "support/temp_dir.h"
 #include "workspace/invariants.h"
@@ -73,6 +75,23 @@ TEST_F(ProjectCommandsTest, ReadErrorKeepsWhatWasReadWithoutRedrawing) {
     EXPECT_EQ(firstBrokenRule(ws), "");
     EXPECT_TRUE(port.drawings.empty());
     EXPECT_EQ(port.descriptionText, "kept");
+}
+
+// Found by fuzzing: a region entry cut off after its peak count leaves the dropped region holding
+// that count, and leaving the region for another one enabled a peak button for each of its slots.
+TEST_F(ProjectCommandsTest, ARegionDroppedByAReadErrorHasNoPeakButtons) {
+    testing::Bytes b;
+    b.text("VORTLAN 4.0").text("DP").i16(0);
+    b.i16(-1).i16(0).text("", 20).i16(0).i16(0).i16(0);  // defined, no points, no arrays
+    b.f32(0).f32(0).f32(0).f32(0).i16(-1).i16(20000);    // a background set over 20000 peaks; then the end
+    ws.fileName = dir.file("cut.xps");
+    writeWholeFile(ws.fileName, b.str());
+    ASSERT_EQ(ws.currentRegion, 0);
+    EXPECT_FALSE(openProject(session));
+    EXPECT_FALSE(isTrue(ws.regions[0].defined));
+    EXPECT_NO_THROW(selectRegion(session, 1));
+    EXPECT_EQ(ws.currentRegion, 1);
+    for (bool enabled : port.peakButtonsEnabled) EXPECT_FALSE(enabled);
 }
 
 TEST_F(ProjectCommandsTest, MissingFileIsAReadError) {
