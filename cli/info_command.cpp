@@ -11,6 +11,7 @@
 #include "cli/cli_session.h"
 #include "cli/commands.h"
 #include "cli/json_writer.h"
+#include "session/peak_dialog.h"
 
 namespace vortlan::cli {
 
@@ -27,19 +28,6 @@ const char* backgroundName(const Region& r) {
 
 const char* operatorText(short op) {
     return op >= 0 && op < 4 ? kOperators[static_cast<std::size_t>(op)] : "?";
-}
-
-std::string typeLetter(short type) {
-    switch (type) {
-        case 2:
-            return "p";
-        case 3:
-            return "d";
-        case 4:
-            return "f";
-        default:
-            return "s";
-    }
 }
 
 // Stored captions are padded with blanks to 20 characters.
@@ -73,7 +61,7 @@ void writeConstraint(JsonWriter& json, const ParamConstraint& c) {
 void writePeak(JsonWriter& json, const Workspace& ws, int slot, int peak) {
     const Peak& p = ws.peaks[peak];
     json.beginObject();
-    json.key("peak").value(peak).key("slot").value(slot + 1).key("type").value(typeLetter(p.type));
+    json.key("peak").value(peak).key("slot").value(slot + 1).key("type").value(peakTypeText(p.type));
     json.key("position").value(p.position).key("area").value(p.area).key("height").value(p.height);
     json.key("fwhm").value(p.fwhm).key("gl").value(static_cast<int>(p.gl));
     json.key("splitting").value(p.splitting).key("ts").value(p.ts).key("tl").value(p.tl);
@@ -168,7 +156,7 @@ void printPeakTable(std::ostream& out, const Workspace& ws, const Region& r) {
         const int peak = r.peakSlots[s];
         const Peak& p = ws.peaks[peak];
         out << padded(std::to_string(peak), 6) << padded(std::to_string(s + 1), 5)
-            << padded(typeLetter(p.type), 5) << padded(number(p.position), 11) << padded(number(p.area), 11)
+            << padded(peakTypeText(p.type), 5) << padded(number(p.position), 11) << padded(number(p.area), 11)
             << padded(number(p.height), 11) << padded(number(p.fwhm), 9) << padded(std::to_string(p.gl), 5)
             << padded(number(p.splitting), 9) << padded(number(p.ts), 9) << padded(number(p.tl), 9) << "  "
             << fixedText(p) << '\n';

@@ -36,19 +36,6 @@ int roundedPosition(double value) {
     return rounded ? *rounded : -1;  // beyond every scroll bar: the position cannot be set
 }
 
-std::string typeText(short type) {
-    switch (type) {
-        case 2:
-            return "p";
-        case 3:
-            return "d";
-        case 4:
-            return "f";
-        default:
-            return "s";
-    }
-}
-
 // A text box holding the value a scroll bar at `position` stands for.
 void scrollText(Session& session, PeakParam param) {
     PeakDialog& d = session.dialogs.peak;
@@ -178,6 +165,19 @@ bool applyPeakDialog(Session& session) {
 
 }  // namespace
 
+std::string peakTypeText(short type) {
+    switch (type) {
+        case 2:
+            return "p";
+        case 3:
+            return "d";
+        case 4:
+            return "f";
+        default:
+            return "s";
+    }
+}
+
 void openPeakDialog(Session& session, int button) {
     Workspace& ws = session.workspace;
     const int region = button / kPeaksPerRegion;
@@ -206,7 +206,7 @@ void fillPeakDialog(Session& session, int peak, bool opening) {
     d.SplittingVal = shortNumberText(p.splitting);
     d.TSVal = shortNumberText(p.ts);
     d.TLVal = shortNumberText(p.tl);
-    d.PeakType = typeText(p.type);
+    d.PeakType = peakTypeText(p.type);
     if (opening) d.ActFWHM = actualFwhmText(lineFormOf(ws.options), shapeOf(p));
 
     d.ScPos.min = 0;

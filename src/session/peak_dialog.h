@@ -2,9 +2,15 @@
 // The peak dialog: one peak of the current region edited in its text boxes, scroll bars and check
 // boxes, optimised, accepted, cancelled or deleted.
 
+#include <string>
+
 #include "session/session.h"
 
 namespace vortlan {
+
+// The letter the peak dialog's type list shows for a peak type: "s", "p", "d" or "f" ("s" for any
+// other value).
+std::string peakTypeText(short type);
 
 // Opens slot (button mod 10) of region (button div 10): the peak is copied for Cancel, the dialog is
 // filled, the plot redrawn and the peak drawn in red.
