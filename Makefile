@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test test-sanitized test-leaks run cli-example bench clean
+.PHONY: all deps configure build test test-sanitized test-leaks fuzz run cli-example bench clean
 
 all: build
 
@@ -42,6 +42,17 @@ test-leaks: deps
 	@cmake --build $(LEAKS_DIR) -j $(JOBS) --target ui_tests
 	@QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 $(LEAKS_DIR)/tests/ui/ui_tests --gtest_brief=1
 
+# Every reader of a user's file under libFuzzer (clang, with the sanitizers), each target for
+# FUZZ_SECONDS on a copy of its seeds in fuzz/corpus/; fails when one of them finds anything.
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
+		-DVORTLAN_FUZZ=ON -DVORTLAN_WITH_QT=OFF -DVORTLAN_BUILD_TESTS=OFF -DVORTLAN_BUILD_BENCHMARKS=OFF
+	@cmake --build $(FUZZ_DIR) -j $(JOBS)
+	@fuzz/run $(FUZZ_DIR) $(FUZZ_SECONDS)
+
 run: build
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
 		$(BUILD_DIR)/app/vortlan; \
@@ -72,4 +83,4 @@ bench: build
 	@BUILD_DIR=$(BUILD_DIR) tools/bench-report
 
 clean:
-	@rm -rf $(BUILD_DIR) $(SANITIZED_DIR) $(LEAKS_DIR)
+	@rm -rf $(BUILD_DIR) $(SANITIZED_DIR) $(LEAKS_DIR) $(FUZZ_DIR)

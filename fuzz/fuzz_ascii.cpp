@@ -1,0 +1,16 @@
+// The import of a two-column text file, of any content, and the regions it filled used as a user goes on
+// from an import.
+
+#include "fuzz_session.h"
+#include "session/import_text.h"
+
+using namespace vortlan;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    fuzz::FreshSession fresh;
+    fresh.workspace().fileName = fuzz::writeInputFile(data, size);
+    importAscii(fresh.session);
+    fuzz::requireSoundWorkspace(fresh.workspace(), "importing a two-column text file");
+    fuzz::useLoadedRegions(fresh);
+    return 0;
+}

@@ -1,0 +1,16 @@
+// "Open XPS" of any file: the project reader in its three layouts, then the regions it brought shown,
+// recomputed and accepted again, as a user goes on from an opened project.
+
+#include "fuzz_session.h"
+#include "session/project.h"
+
+using namespace vortlan;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    fuzz::FreshSession fresh;
+    fresh.workspace().fileName = fuzz::writeInputFile(data, size);
+    openProject(fresh.session);
+    fuzz::requireSoundWorkspace(fresh.workspace(), "opening a project");
+    fuzz::useLoadedRegions(fresh);
+    return 0;
+}

@@ -1,0 +1,58 @@
+#pragma once
+// What every fuzzing target shares: a freshly started session whose spectrum window draws what it is
+// asked to, the input written to a file for the readers that open workspace.fileName, and the checks
+// that end the run when a reader leaves the workspace broken.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "plot/region_plot.h"
+#include "session/session.h"
+#include "workspace/recording_port.h"
+
+namespace vortlan::fuzz {
+
+// A recording port whose spectrum window draws at once, as the desktop program's does, on a surface
+// that measures texts as a 474 x 231 pixel window would.
+class DrawingPort : public RecordingPort {
+  public:
+    void drawSpectrum(SpectrumDrawing drawing) override;
+    const Workspace* workspace = nullptr;
+
+  private:
+    ReadoutPosition readout_;
+};
+
+// The program as it is just after start-up.
+struct FreshSession {
+    FreshSession();
+    FreshSession(const FreshSession&) = delete;
+    FreshSession& operator=(const FreshSession&) = delete;
+
+    DrawingPort port;
+    Session session{port};
+    Workspace& workspace() { return session.workspace; }
+};
+
+// Writes the input to this process's input file and returns its path.
+const std::string& writeInputFile(const std::uint8_t* data, std::size_t size);
+
+// Ends the run, with the rule on standard error, when the workspace breaks one of its rules.
+void requireSoundWorkspace(const Workspace& workspace, std::string_view after);
+
+// What a user does next with a region a file brought: made current and redrawn with its curves, and,
+// when it is fitted, its background accepted again from the dialog filled with its settings, its
+// peaks accepted in the peak dialog and its last peak's constraints in the constraint dialog.  Faults
+// end those commands as they would end a user's; the workspace must keep its rules throughout.
+void useRegion(FreshSession& fresh, int region);
+
+// The statistic of every fitted region as the file left them, useRegion for every region that holds
+// data, the statistic again, and the current region shown again.
+void useLoadedRegions(FreshSession& fresh);
+
+// The path of a file in the source tree (the examples).
+std::string sourceFile(std::string_view relative);
+
+}  // namespace vortlan::fuzz
