@@ -7,10 +7,7 @@
 using namespace vortlan;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::FreshSession fresh;
-    fresh.workspace().fileName = fuzz::writeInputFile(data, size);
-    importAscii(fresh.session);
-    fuzz::requireSoundWorkspace(fresh.workspace(), "importing a two-column text file");
-    fuzz::useLoadedRegions(fresh);
+    fuzz::readInputThenUseRegions(
+        data, size, [](Session& session) { importAscii(session); }, "importing a two-column text file");
     return 0;
 }

@@ -7,10 +7,7 @@
 using namespace vortlan;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::FreshSession fresh;
-    fresh.workspace().fileName = fuzz::writeInputFile(data, size);
-    importLeybold(fresh.session);
-    fuzz::requireSoundWorkspace(fresh.workspace(), "importing a Leybold file");
-    fuzz::useLoadedRegions(fresh);
+    fuzz::readInputThenUseRegions(
+        data, size, [](Session& session) { importLeybold(session); }, "importing a Leybold file");
     return 0;
 }

@@ -7,10 +7,7 @@
 using namespace vortlan;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::FreshSession fresh;
-    fresh.workspace().fileName = fuzz::writeInputFile(data, size);
-    importPhi(fresh.session);
-    fuzz::requireSoundWorkspace(fresh.workspace(), "importing a PHI file");
-    fuzz::useLoadedRegions(fresh);
+    fuzz::readInputThenUseRegions(
+        data, size, [](Session& session) { importPhi(session); }, "importing a PHI file");
     return 0;
 }

@@ -7,10 +7,7 @@
 using namespace vortlan;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::FreshSession fresh;
-    fresh.workspace().fileName = fuzz::writeInputFile(data, size);
-    openProject(fresh.session);
-    fuzz::requireSoundWorkspace(fresh.workspace(), "opening a project");
-    fuzz::useLoadedRegions(fresh);
+    fuzz::readInputThenUseRegions(
+        data, size, [](Session& session) { openProject(session); }, "opening a project");
     return 0;
 }

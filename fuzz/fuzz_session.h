@@ -52,6 +52,18 @@ void useRegion(FreshSession& fresh, int region);
 // data, the statistic again, and the current region shown again.
 void useLoadedRegions(FreshSession& fresh);
 
+// The road every reader of a named file takes here: a fresh session given the input as its file name,
+// the reader run, the workspace checked (`what` names the reader in the report) and every region the
+// reader brought used.
+template <typename Reader>
+void readInputThenUseRegions(const std::uint8_t* data, std::size_t size, Reader read, std::string_view what) {
+    FreshSession fresh;
+    fresh.workspace().fileName = writeInputFile(data, size);
+    read(fresh.session);
+    requireSoundWorkspace(fresh.workspace(), what);
+    useLoadedRegions(fresh);
+}
+
 // The path of a file in the source tree (the examples).
 std::string sourceFile(std::string_view relative);
 
