@@ -33,14 +33,17 @@ test-sanitized: deps
 	@cmake --build $(SANITIZED_DIR) -j $(JOBS)
 	@ctest --test-dir $(SANITIZED_DIR) --output-on-failure -j $(JOBS)
 
-# The desktop program's typical road under AddressSanitizer and its leak checker, on the offscreen
-# platform.
+# The desktop program's typical road, the pictures and vortlan-cli's commands under AddressSanitizer
+# and its leak checker, on the offscreen platform.
 LEAKS_DIR ?= build-leaks
+LEAKS_RUN := QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1
 
 test-leaks: deps
 	@cmake -S . -B $(LEAKS_DIR) -DCMAKE_BUILD_TYPE=Debug -DVORTLAN_SANITIZE=ON -DVORTLAN_BUILD_BENCHMARKS=OFF
-	@cmake --build $(LEAKS_DIR) -j $(JOBS) --target ui_tests
-	@QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 $(LEAKS_DIR)/tests/ui/ui_tests --gtest_brief=1
+	@cmake --build $(LEAKS_DIR) -j $(JOBS) --target ui_tests render_tests cli_tests
+	@$(LEAKS_RUN) $(LEAKS_DIR)/tests/ui/ui_tests --gtest_brief=1
+	@$(LEAKS_RUN) $(LEAKS_DIR)/tests/render/render_tests --gtest_brief=1
+	@$(LEAKS_RUN) $(LEAKS_DIR)/tests/cli/cli_tests --gtest_brief=1
 
 # Every reader of a user's file under libFuzzer (clang, with the sanitizers), each target for
 # FUZZ_SECONDS on a copy of its seeds in fuzz/corpus/; fails when one of them finds anything.
