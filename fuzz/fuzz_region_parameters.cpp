@@ -62,5 +62,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     loadRegionParameters(session);
     fuzz::requireSoundWorkspace(session.workspace, "loading region parameters");
     fuzz::useRegion(fresh, session.workspace.currentRegion);
+    fuzz::optimiseBriefly(fresh, fuzz::methodFor(size), fuzz::FitScope::CurrentRegion);
     return 0;
 }

@@ -14,6 +14,7 @@
 #include "session/constraint_dialog.h"
 #include "session/peak_dialog.h"
 #include "session/region_operations.h"
+#include "session/spectrum_commands.h"
 #include "session/startup.h"
 #include "workspace/invariants.h"
 
@@ -150,7 +151,7 @@ void computeAllStatistics(Workspace& ws) {
 
 }  // namespace
 
-void useLoadedRegions(FreshSession& fresh) {
+void useLoadedRegions(FreshSession& fresh, FitMethod method) {
     Workspace& ws = fresh.session.workspace;
     const int current = ws.currentRegion;
     computeAllStatistics(ws);
@@ -159,6 +160,21 @@ void useLoadedRegions(FreshSession& fresh) {
     }
     computeAllStatistics(ws);
     selectRegion(fresh.session, current);
+    optimiseBriefly(fresh, method, FitScope::AllRegions);
+}
+
+void optimiseBriefly(FreshSession& fresh, FitMethod method, FitScope scope) {
+    FitOptions& options = fresh.session.workspace.options;
+    options.methodFlag = method == FitMethod::Newton ? 1.0f : 0.0f;
+    options.newtonTrials = 1;
+    options.searchTrials = 1;
+    if (scope == FitScope::AllRegions) {
+        optimiseAllCommand(fresh.session);
+        requireSoundWorkspace(fresh.session.workspace, "Optimise All");
+    } else {
+        optimiseRegionCommand(fresh.session);
+        requireSoundWorkspace(fresh.session.workspace, "Optimise Region");
+    }
 }
 
 std::string sourceFile(std::string_view relative) {

@@ -48,9 +48,23 @@ void requireSoundWorkspace(const Workspace& workspace, std::string_view after);
 // end those commands as they would end a user's; the workspace must keep its rules throughout.
 void useRegion(FreshSession& fresh, int region);
 
+enum class FitMethod { Newton, Search };
+
+enum class FitScope { CurrentRegion, AllRegions };
+
+// "Optimise Region" or "Optimise All" with one trial of the given method, as a user fits what a file
+// brought (one trial reaches every step of a run; more only repeat them).  A fault escaping the
+// command would end the desktop program, so here it ends the run too.
+void optimiseBriefly(FreshSession& fresh, FitMethod method, FitScope scope);
+
 // The statistic of every fitted region as the file left them, useRegion for every region that holds
-// data, the statistic again, and the current region shown again.
-void useLoadedRegions(FreshSession& fresh);
+// data, the statistic again, the current region shown again, and "Optimise All" briefly.
+void useLoadedRegions(FreshSession& fresh, FitMethod method);
+
+// The method an input is fitted with: both are reached, each by half of the inputs.
+inline FitMethod methodFor(std::size_t inputSize) {
+    return inputSize % 2 == 0 ? FitMethod::Newton : FitMethod::Search;
+}
 
 // The road every reader of a named file takes here: a fresh session given the input as its file name,
 // the reader run, the workspace checked (`what` names the reader in the report) and every region the
@@ -61,7 +75,7 @@ void readInputThenUseRegions(const std::uint8_t* data, std::size_t size, Reader 
     fresh.workspace().fileName = writeInputFile(data, size);
     read(fresh.session);
     requireSoundWorkspace(fresh.workspace(), what);
-    useLoadedRegions(fresh);
+    useLoadedRegions(fresh, methodFor(size));
 }
 
 // The path of a file in the source tree (the examples).

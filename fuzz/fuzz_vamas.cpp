@@ -17,6 +17,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         importVamasBlock(session, static_cast<int>(blocks->size()) - 1);
         fuzz::requireSoundWorkspace(session.workspace, "importing a VAMAS file's last block");
     }
-    fuzz::useLoadedRegions(fresh);
+    fuzz::useLoadedRegions(fresh, fuzz::methodFor(size));
     return 0;
 }
