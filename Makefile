@@ -50,7 +50,8 @@ test-leaks: deps
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-fuzz: deps
+fuzz:
+	@tools/install-deps fuzz
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
 		-DVORTLAN_FUZZ=ON -DVORTLAN_WITH_QT=OFF -DVORTLAN_BUILD_TESTS=OFF -DVORTLAN_BUILD_BENCHMARKS=OFF
 	@cmake --build $(FUZZ_DIR) -j $(JOBS)
