@@ -61,10 +61,6 @@ void writePeakHead(BinaryWriter& out, const Peak& p) {
     out.writeBytes(std::string_view(whole.bytes()).substr(0, kHeadSize));
 }
 
-void writeFixedBlock(BinaryWriter& out, const PointArray& array) {
-    for (int i = 0; i < kFixedBlockSize; ++i) out.writeSingle(i <= array.bound() ? array[i] : 0.0f);
-}
-
 void writeTail(BinaryWriter& out, const Workspace& ws, bool description) {
     out.writeShort(ws.peakTotal);
     out.writeSingle(ws.totalChiSquare);
@@ -117,29 +113,7 @@ std::string oldestProject(const Workspace& ws) {
         }
         out.writeBytes(kPresent);
         // The fields are those of the current record; only the arrays are stored otherwise.
-        out.writeShort(r.defined);
-        out.writeShort(r.sourceNumber);
-        out.writeText(r.caption);
-        out.writeShort(r.pointCount);
-        writeFixedBlock(out, r.energy);
-        writeFixedBlock(out, r.counts);
-        for (float v : {r.beHigh, r.beLow, r.countsHigh, r.countsLow}) out.writeSingle(v);
-        out.writeShort(r.backgroundSet);
-        out.writeShort(r.peakCount);
-        for (short slot : r.peakSlots) out.writeShort(slot);
-        out.writeShort(r.backgroundType);
-        for (float v : {r.rangeLow, r.rangeHigh, r.linearSlope}) out.writeSingle(v);
-        for (short v : {r.indexAtHigh, r.indexAtLow, r.rangeCount}) out.writeShort(v);
-        for (float v : {r.rangeCountsHigh, r.rangeCountsLow, r.heightUnit, r.chiSquare}) out.writeSingle(v);
-        for (const PointArray* a :
-             {&r.rangeEnergy, &r.rangeCounts, &r.baseLine, &r.background, &r.envelope, &r.residual}) {
-            writeFixedBlock(out, *a);
-        }
-        out.writeSingle(r.endAverageLast);
-        out.writeSingle(r.endAverageFirst);
-        out.writeShort(r.averagePoints);
-        out.writeSingle(r.backgroundParam);
-        out.writeSingle(r.shift);
+        writeRegionRecord(out, r, RegionArrays::FixedBlocks);
     }
     for (int p = 0; p < kOldestPeakCount; ++p) {
         const Peak& peak = ws.peaks[p];
@@ -149,7 +123,7 @@ std::string oldestProject(const Workspace& ws) {
         }
         out.writeBytes(kPresent);
         writePeakHead(out, peak);
-        writeFixedBlock(out, peak.curve);
+        out.writeFixedBlock(peak.curve, kFixedBlockSize);
         for (PeakParam param : kPeakParams) {
             const ParamConstraint& c = ws.constraints[p].of(param);
             for (short v : {c.linked, c.refPeak, c.isReference, c.tiedPeak, c.op}) out.writeShort(v);
@@ -158,7 +132,7 @@ std::string oldestProject(const Workspace& ws) {
     }
     out.writeShort(ws.currentPeak);
     writePeakHead(out, ws.scratchPeak);
-    writeFixedBlock(out, PointArray());
+    out.writeFixedBlock(PointArray(), kFixedBlockSize);
     out.writeArrayBlock(ws.scratchPeak.curve);
     writeTail(out, ws, false);
     return out.bytes();

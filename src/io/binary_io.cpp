@@ -120,4 +120,8 @@ void BinaryWriter::writeArrayBlock(const PointArray& array) {
     for (int i = 0; i <= array.bound(); ++i) writeSingle(array[i]);
 }
 
+void BinaryWriter::writeFixedBlock(const PointArray& array, int blockSize) {
+    for (int i = 0; i < blockSize; ++i) writeSingle(i <= array.bound() ? array[i] : 0.0f);
+}
+
 }  // namespace vortlan

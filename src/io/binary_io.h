@@ -61,6 +61,8 @@ class BinaryWriter {
     }
     // The array with its full allocated bound, or a dimension count of 0 for an array without storage.
     void writeArrayBlock(const PointArray& array);
+    // `blockSize` singles: the array's elements from index 0, zeros where it has none.
+    void writeFixedBlock(const PointArray& array, int blockSize);
 
     const std::string& bytes() const { return bytes_; }
 

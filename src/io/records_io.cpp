@@ -14,6 +14,14 @@ void readArray(BinaryReader& in, const Region& r, PointArray& array, RegionArray
     }
 }
 
+void writeArray(BinaryWriter& out, const PointArray& array, RegionArrays arrays) {
+    if (arrays == RegionArrays::Blocks) {
+        out.writeArrayBlock(array);
+    } else {
+        out.writeFixedBlock(array, kFixedBlockSize);
+    }
+}
+
 void writeGroup(BinaryWriter& out, const ParamConstraint& c) {
     out.writeShort(c.linked);
     out.writeShort(c.refPeak);
@@ -37,13 +45,13 @@ void readLinkFields(BinaryReader& in, ParamConstraint& c) {
 
 }  // namespace
 
-void writeRegionRecord(BinaryWriter& out, const Region& r) {
+void writeRegionRecord(BinaryWriter& out, const Region& r, RegionArrays arrays) {
     out.writeShort(r.defined);
     out.writeShort(r.sourceNumber);
     out.writeText(r.caption);
     out.writeShort(r.pointCount);
-    out.writeArrayBlock(r.energy);
-    out.writeArrayBlock(r.counts);
+    writeArray(out, r.energy, arrays);
+    writeArray(out, r.counts, arrays);
     for (float v : {r.beHigh, r.beLow, r.countsHigh, r.countsLow}) out.writeSingle(v);
     out.writeShort(r.backgroundSet);
     out.writeShort(r.peakCount);
@@ -54,7 +62,7 @@ void writeRegionRecord(BinaryWriter& out, const Region& r) {
     for (float v : {r.rangeCountsHigh, r.rangeCountsLow, r.heightUnit, r.chiSquare}) out.writeSingle(v);
     for (const PointArray* a :
          {&r.rangeEnergy, &r.rangeCounts, &r.baseLine, &r.background, &r.envelope, &r.residual}) {
-        out.writeArrayBlock(*a);
+        writeArray(out, *a, arrays);
     }
     out.writeSingle(r.endAverageLast);
     out.writeSingle(r.endAverageFirst);

@@ -12,7 +12,7 @@ enum class RegionArrays { Blocks, FixedBlocks };
 
 inline constexpr int kFixedBlockSize = 2001;
 
-void writeRegionRecord(BinaryWriter& out, const Region& region);
+void writeRegionRecord(BinaryWriter& out, const Region& region, RegionArrays arrays = RegionArrays::Blocks);
 // Reads the fields in stored order.  With fixed blocks the arrays are allocated for pointCount first,
 // which must then be within the block.
 void readRegionRecord(BinaryReader& in, Region& region, RegionArrays arrays);
