@@ -6,6 +6,7 @@
 
 #include "io/option_file.h"
 #include "io/project_file.h"
+#include "io/records_io.h"
 #include "session/region_parameters.h"
 #include "support/random_workspace.h"
 #include "support/temp_dir.h"
@@ -109,6 +110,24 @@ TEST(RoundTripProperty, RegionParameterFiles) {
                 expected.isReference = kFalse;
                 EXPECT_TRUE(ws.constraints[r.peakSlots[s]].of(param) == expected) << seed;
             }
+        }
+    }
+}
+
+// The oldest layout's fixed blocks hold every region of up to 2000 points whole.
+TEST(RoundTripProperty, RegionRecordsInFixedBlocks) {
+    for (unsigned seed = 1; seed <= kWorkspaces; ++seed) {
+        testing::RandomWorkspace random(seed);
+        const Workspace written = random.make();
+        for (const Region& region : written.regions) {
+            if (!isTrue(region.defined)) continue;
+            BinaryWriter out;
+            writeRegionRecord(out, region, RegionArrays::FixedBlocks);
+            std::istringstream in(out.bytes());
+            BinaryReader reader(in);
+            Region read;
+            readRegionRecord(reader, read, RegionArrays::FixedBlocks);
+            EXPECT_TRUE(read == region) << "seed " << seed;
         }
     }
 }
