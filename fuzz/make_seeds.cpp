@@ -28,7 +28,6 @@ namespace {
 constexpr int kOldestPeakCount = 21;
 constexpr std::string_view kPresent = "DP";
 constexpr std::string_view kAbsent = "DA";
-constexpr std::int16_t kTextTag = 8;
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -46,59 +45,12 @@ void writeFile(const std::filesystem::path& path, const std::string& bytes) {
     std::cout << path.string() << ": " << bytes.size() << " bytes\n";
 }
 
-// The version-3 peak record: the current one without the tail parameters.
-void writeVersion3Peak(BinaryWriter& out, const Peak& p) {
-    BinaryWriter whole;
-    writePeakRecord(whole, p);
-    out.writeBytes(std::string_view(whole.bytes()).substr(0, whole.bytes().size() - 8));
-}
-
-// The fields from `defined` to `region`: what precedes the curve in every layout.
-void writePeakHead(BinaryWriter& out, const Peak& p) {
-    constexpr std::size_t kHeadSize = 2 + 20 + 2 + 5 * 4 + 6 * 2;
-    BinaryWriter whole;
-    writePeakRecord(whole, p);
-    out.writeBytes(std::string_view(whole.bytes()).substr(0, kHeadSize));
-}
-
-void writeTail(BinaryWriter& out, const Workspace& ws, bool description) {
+// What follows the scratch peak in the oldest layout, which holds no description.
+void writeTail(BinaryWriter& out, const Workspace& ws) {
     out.writeShort(ws.peakTotal);
     out.writeSingle(ws.totalChiSquare);
     out.writeSingle(ws.areaScrollUnit);
     out.writeShort(ws.currentRegion);
-    if (!description) return;
-    out.writeShort(kTextTag);
-    out.writeShort(static_cast<std::int16_t>(ws.description.size()));
-    out.writeBytes(ws.description);
-}
-
-std::string version3Project(const Workspace& ws) {
-    BinaryWriter out;
-    out.writeBytes(kProjectVersion3);
-    for (const Region& r : ws.regions) {
-        if (!isTrue(r.defined)) {
-            out.writeBytes(kAbsent);
-            continue;
-        }
-        out.writeBytes(kPresent);
-        out.writeShort(r.pointCount);
-        writeRegionRecord(out, r);
-    }
-    for (int p = 0; p < kPeakCount; ++p) {
-        const Peak& peak = ws.peaks[p];
-        if (!isTrue(peak.defined)) {
-            out.writeBytes(kAbsent);
-            continue;
-        }
-        out.writeBytes(kPresent);
-        out.writeShort(ws.regions[peak.region].rangeCount);
-        writeVersion3Peak(out, peak);
-        writeConstraints(out, ws.constraints[p]);
-    }
-    out.writeShort(ws.currentPeak);
-    writeVersion3Peak(out, ws.scratchPeak);
-    writeTail(out, ws, true);
-    return out.bytes();
 }
 
 // The oldest layout: fixed blocks of 2001 singles for every array, 21 peak entries, constraint groups
@@ -134,7 +86,7 @@ std::string oldestProject(const Workspace& ws) {
     writePeakHead(out, ws.scratchPeak);
     out.writeFixedBlock(PointArray(), kFixedBlockSize);
     out.writeArrayBlock(ws.scratchPeak.curve);
-    writeTail(out, ws, false);
+    writeTail(out, ws);
     return out.bytes();
 }
 
@@ -155,7 +107,7 @@ std::string olderRegionParameters(const std::string& current) {
     out.writeSingle(header.rangeLow);
     for (int k = 0; k < header.peakCount; ++k) {
         const RegionParameterEntry entry = readRegionParameterEntry(reader, PeakLayout::Version4);
-        writeVersion3Peak(out, entry.peak);
+        writePeakRecord(out, entry.peak, PeakLayout::Version3);
         writeConstraints(out, entry.constraints);
     }
     return out.bytes();
@@ -220,7 +172,7 @@ int main(int argc, char** argv) {
         Workspace& ws = session.workspace;
         if (read.description) ws.description = *read.description;
 
-        writeFile(corpus / "project" / "c1s-version3.xps", version3Project(ws));
+        writeFile(corpus / "project" / "c1s-version3.xps", encodeProject(ws, PeakLayout::Version3));
         writeFile(corpus / "kratos" / "c1s-fitted.des", fittedKratos(readFile(argv[3]), ws));
         // Three peaks keep the oldest layout's fixed blocks under 100 kB.
         while (currentRegionOf(ws).peakCount > 3) {

@@ -146,9 +146,9 @@ Layout readLayout(BinaryReader& in) {
 
 }  // namespace
 
-std::string encodeProject(const Workspace& ws) {
+std::string encodeProject(const Workspace& ws, PeakLayout layout) {
     BinaryWriter out;
-    out.writeBytes(kProjectVersion4);
+    out.writeBytes(layout == PeakLayout::Version4 ? kProjectVersion4 : kProjectVersion3);
     for (const Region& region : ws.regions) {
         if (!isTrue(region.defined)) {
             out.writeBytes(kAbsent);
@@ -167,11 +167,11 @@ std::string encodeProject(const Workspace& ws) {
         out.writeBytes(kPresent);
         const bool ownRegion = peak.region >= 0 && peak.region < kRegionCount;
         out.writeShort(ownRegion ? ws.regions[peak.region].rangeCount : 0);
-        writePeakRecord(out, peak);
+        writePeakRecord(out, peak, layout);
         writeConstraints(out, ws.constraints[p]);
     }
     out.writeShort(ws.currentPeak);
-    writePeakRecord(out, ws.scratchPeak);
+    writePeakRecord(out, ws.scratchPeak, layout);
     out.writeShort(ws.peakTotal);
     out.writeSingle(ws.totalChiSquare);
     out.writeSingle(ws.areaScrollUnit);

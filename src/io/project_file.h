@@ -1,11 +1,13 @@
 #pragma once
-// The project file: the whole workspace.  Written in the current version; read in the current
-// version, the previous one and the oldest layout, all upgraded to the current records.
+// The project file: the whole workspace.  Written in the current version (the previous one for tests
+// and seed files); read in the current version, the previous one and the oldest layout, all upgraded
+// to the current records.
 
 #include <istream>
 #include <optional>
 #include <string>
 
+#include "io/records_io.h"
 #include "workspace/records.h"
 
 namespace vortlan {
@@ -15,8 +17,9 @@ inline constexpr std::string_view kProjectVersion3 = "VORTLAN 3.0";
 inline constexpr std::string_view kOldestProjectMark = "SF";
 inline constexpr std::size_t kStoredDescriptionLength = 128;
 
-// The bytes of the workspace in the current version, with the first 128 characters of the description.
-std::string encodeProject(const Workspace& workspace);
+// The bytes of the workspace, with the first 128 characters of the description: in the current
+// version, or in version 3, which differs only in its version text and its peak records.
+std::string encodeProject(const Workspace& workspace, PeakLayout layout = PeakLayout::Version4);
 
 enum class ProjectRead {
     Complete,     // everything read and every rule of the workspace kept

@@ -112,13 +112,18 @@ void readRegionRecord(BinaryReader& in, Region& r, RegionArrays arrays) {
     r.shift = in.readSingle();
 }
 
-void writePeakRecord(BinaryWriter& out, const Peak& p) {
+void writePeakHead(BinaryWriter& out, const Peak& p) {
     out.writeShort(p.defined);
     out.writeText(p.label);
     out.writeShort(p.type);
     for (float v : {p.splitting, p.position, p.area, p.height, p.fwhm}) out.writeSingle(v);
     for (short v : {p.gl, p.fixPosition, p.fixFwhm, p.fixArea, p.fixGl, p.region}) out.writeShort(v);
+}
+
+void writePeakRecord(BinaryWriter& out, const Peak& p, PeakLayout layout) {
+    writePeakHead(out, p);
     out.writeArrayBlock(p.curve);
+    if (layout == PeakLayout::Version3) return;
     out.writeSingle(p.ts);
     out.writeSingle(p.tl);
 }

@@ -19,11 +19,13 @@ void readRegionRecord(BinaryReader& in, Region& region, RegionArrays arrays);
 
 enum class PeakLayout { Version3, Version4 };
 
-void writePeakRecord(BinaryWriter& out, const Peak& peak);
+// A version-3 record leaves out the tail parameters.
+void writePeakRecord(BinaryWriter& out, const Peak& peak, PeakLayout layout = PeakLayout::Version4);
 // A version-3 record has no tail parameters and an unused FWHM fix flag: it is read as a symmetric
 // peak whose FWHM is fixed as its area is.
 void readPeakRecord(BinaryReader& in, Peak& peak, PeakLayout layout);
 // The fields from `defined` to `region`, which every layout stores alike.
+void writePeakHead(BinaryWriter& out, const Peak& peak);
 void readPeakHead(BinaryReader& in, Peak& peak);
 
 void writeConstraints(BinaryWriter& out, const PeakConstraints& constraints);

@@ -46,6 +46,31 @@ TEST(RoundTripProperty, ProjectFiles) {
     }
 }
 
+// The previous version keeps every field but the tail parameters and the FWHM fix flag of its peaks.
+TEST(RoundTripProperty, Version3ProjectFiles) {
+    for (unsigned seed = 1; seed <= kWorkspaces; ++seed) {
+        testing::RandomWorkspace random(seed);
+        const Workspace written = random.make();
+        std::istringstream in(encodeProject(written, PeakLayout::Version3));
+        Workspace read;
+        resetWorkspaceRecords(read);
+        ASSERT_EQ(decodeProject(in, read).status, ProjectRead::Complete) << "seed " << seed;
+        for (int r = 0; r < kRegionCount; ++r) {
+            if (isTrue(written.regions[r].defined))
+                EXPECT_TRUE(read.regions[r] == written.regions[r]) << seed;
+        }
+        for (int p = 0; p < kPeakCount; ++p) {
+            if (!isTrue(written.peaks[p].defined)) continue;
+            Peak expected = written.peaks[p];
+            expected.ts = 0.0f;
+            expected.tl = 1.0f;
+            expected.fixFwhm = expected.fixArea;
+            EXPECT_TRUE(read.peaks[p] == expected) << "seed " << seed << " peak " << p;
+            EXPECT_TRUE(read.constraints[p] == written.constraints[p]) << "seed " << seed << " peak " << p;
+        }
+    }
+}
+
 TEST(RoundTripProperty, OptionFiles) {
     for (unsigned seed = 1; seed <= kWorkspaces; ++seed) {
         testing::RandomWorkspace random(seed);
