@@ -56,8 +56,8 @@ TEST(RoundTripProperty, Version3ProjectFiles) {
         resetWorkspaceRecords(read);
         ASSERT_EQ(decodeProject(in, read).status, ProjectRead::Complete) << "seed " << seed;
         for (int r = 0; r < kRegionCount; ++r) {
-            if (isTrue(written.regions[r].defined))
-                EXPECT_TRUE(read.regions[r] == written.regions[r]) << seed;
+            if (!isTrue(written.regions[r].defined)) continue;
+            EXPECT_TRUE(read.regions[r] == written.regions[r]) << "seed " << seed << " region " << r;
         }
         for (int p = 0; p < kPeakCount; ++p) {
             if (!isTrue(written.peaks[p].defined)) continue;
