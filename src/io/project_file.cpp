@@ -61,12 +61,14 @@ void readRegions(BinaryReader& in, Workspace& ws, Layout layout) {
                 readRegionRecord(in, region, RegionArrays::Blocks);
             }
             if (region.averagePoints == 0) region.averagePoints = 1;
+            resetUnusedFitRange(region);
             if (isTrue(region.defined) && !regionIsSound(region)) fail("a region out of range");
         });
     }
 }
 
-void checkPeak(const Workspace& ws, int p) {
+void mendAndCheckPeak(Workspace& ws, int p) {
+    clampStoredGl(ws.peaks[p]);
     if (!constraintsAreSound(ws.constraints[p])) fail("a constraint out of range");
     if (isTrue(ws.peaks[p].defined) && !peakIsSound(ws.peaks[p])) fail("a peak out of range");
 }
@@ -78,7 +80,7 @@ void readPeaks(BinaryReader& in, Workspace& ws, Layout layout) {
             resizePeakCurve(ws, p, readCount(in));
             readPeakRecord(in, ws.peaks[p], peakLayoutOf(layout));
             readConstraints(in, ws.constraints[p]);
-            checkPeak(ws, p);
+            mendAndCheckPeak(ws, p);
         });
     }
 }
@@ -97,7 +99,7 @@ void readOldestPeaks(BinaryReader& in, Workspace& ws) {
             peak.ts = 0.0f;
             peak.tl = 1.0f;
             readOldestConstraints(in, ws.constraints[p]);
-            checkPeak(ws, p);
+            mendAndCheckPeak(ws, p);
         });
     }
 }

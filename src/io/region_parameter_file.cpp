@@ -119,9 +119,8 @@ RegionParameterHeader readRegionParameterHeader(std::istream& in) {
 RegionParameterEntry readRegionParameterEntry(BinaryReader& in, PeakLayout layout) {
     RegionParameterEntry entry;
     readPeakRecord(in, entry.peak, layout);
-    const Peak& p = entry.peak;
-    if (p.type < 0 || p.type > 4 || p.gl < 0 || p.gl > 100)
-        throw ReadFailure("peak type or %GL out of range");
+    clampStoredGl(entry.peak);
+    if (entry.peak.type < 0 || entry.peak.type > 4) throw ReadFailure("peak type out of range");
     readConstraints(in, entry.constraints);
     if (!constraintsAreSound(entry.constraints)) throw ReadFailure("constraint out of range");
     return entry;

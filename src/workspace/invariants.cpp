@@ -86,6 +86,17 @@ void removeUnsoundSlots(Workspace& ws, int index) {
 
 }  // namespace
 
+void resetUnusedFitRange(Region& r) {
+    if (isTrue(r.backgroundSet)) return;
+    r.rangeCount = 0;
+    r.indexAtHigh = 0;
+    r.indexAtLow = 0;
+}
+
+void clampStoredGl(Peak& p) {
+    p.gl = std::clamp<short>(p.gl, 0, 100);
+}
+
 bool regionIsSound(const Region& r) {
     if (r.pointCount < 0 || r.pointCount > kMaxPoints) return false;
     if (!holdsWithinLimit(r.energy, r.pointCount) || !holdsWithinLimit(r.counts, r.pointCount)) return false;

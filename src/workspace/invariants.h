@@ -22,6 +22,15 @@ bool constraintsAreSound(const PeakConstraints& constraints);
 // The first rule the workspace breaks, in words, or an empty text when it keeps them all.
 std::string firstBrokenRule(const Workspace& workspace);
 
+// Stored values a reader mends rather than refuses, because they arise in normal use and their right
+// value is known.  A region without an accepted background has no fit range yet: whatever range
+// fields it carries are left over from an earlier spectrum in its slot, so they are reset as an
+// import resets them.
+void resetUnusedFitRange(Region& region);
+// Values computed through a constraint's relation are stored as computed; a %GL outside 0-100 is
+// read as the nearest bound.
+void clampStoredGl(Peak& peak);
+
 // Drops what breaks the rules: unsound regions and peaks become undefined, slots that do not name a
 // defined peak of their region are removed, unlisted peaks are freed, out-of-table constraint indexes
 // are unlinked, and a peak curve too short for its region's range is renewed.

@@ -183,11 +183,47 @@ TEST_F(ProjectFileTest, StoredAveragePointsOfZeroReadsAsNone) {
     EXPECT_EQ(decode(encodeProject(session.workspace), read).status, ProjectRead::Failed);
 }
 
-TEST_F(ProjectFileTest, PeakFieldsOutOfRangeAreRefused) {
+TEST_F(ProjectFileTest, StaleRangeOfARegionWithoutBackgroundIsReset) {
+    // A slot re-used by an import keeps the range fields of its earlier spectrum until a background
+    // is accepted: a 41-point spectrum in a slot that once held a 121-point range.
+    Workspace& ws = session.workspace;
+    testing::makeRegion(ws, 6, 41, 540.0f, 0.1f, testing::gaussianOn(100.0, 538.0, 500.0, 1.0));
+    Region& stale = ws.regions[6];
+    stale.backgroundSet = kFalse;
+    stale.rangeCount = 121;
+    stale.indexAtHigh = 3;
+    stale.indexAtLow = 118;
+    stale.rangeLow = 531.0f;
+    stale.rangeHigh = 539.0f;
+    ASSERT_EQ(decode(encodeProject(ws), read).status, ProjectRead::Complete);
+    const Region& region = read.regions[6];
+    ASSERT_TRUE(isTrue(region.defined));
+    EXPECT_EQ(region.pointCount, 41);
+    EXPECT_EQ(region.rangeCount, 0);
+    EXPECT_EQ(region.indexAtHigh, 0);
+    EXPECT_EQ(region.indexAtLow, 0);
+    // The range the user chose is a setting, not derived data: the background dialog shows it again.
+    EXPECT_EQ(region.rangeLow, 531.0f);
+    EXPECT_EQ(region.rangeHigh, 539.0f);
+    EXPECT_TRUE(read.regions[0] == ws.regions[0]);
+    EXPECT_EQ(firstBrokenRule(read), "");
+}
+
+TEST_F(ProjectFileTest, StoredGlOutsideItsRangeIsClamped) {
     Workspace& ws = session.workspace;
     ws.peaks[1].gl = 101;
+    ws.peaks[5].gl = -7;
+    ASSERT_EQ(decode(encodeProject(ws), read).status, ProjectRead::Complete);
+    EXPECT_EQ(read.peaks[1].gl, 100);
+    EXPECT_EQ(read.peaks[5].gl, 0);
+    EXPECT_EQ(read.peaks[0].gl, ws.peaks[0].gl);
+}
+
+TEST_F(ProjectFileTest, PeakFieldsOutOfRangeAreRefused) {
+    Workspace& ws = session.workspace;
+    ws.peaks[1].type = 5;
     EXPECT_EQ(decode(encodeProject(ws), read).status, ProjectRead::Failed);
-    ws.peaks[1].gl = 20;
+    ws.peaks[1].type = 1;
     ws.constraints[2].area.refPeak = 60;
     EXPECT_EQ(decode(encodeProject(ws), read).status, ProjectRead::Failed);
     ws.constraints[2].area.refPeak = 0;

@@ -218,12 +218,17 @@ TEST_F(RegionParameterFileTest, EntriesWithValuesOutOfRangeAreReadFailures) {
     };
     damaged([](Peak& p, PeakConstraints&) { p.type = 5; });
     damaged([](Peak& p, PeakConstraints&) { p.type = -1; });
-    damaged([](Peak& p, PeakConstraints&) { p.gl = 101; });
-    damaged([](Peak& p, PeakConstraints&) { p.gl = -1; });
     damaged([](Peak& p, PeakConstraints&) { p.curve.allocate(5001); });
     damaged([](Peak&, PeakConstraints& c) { c.position.refPeak = 51; });
     damaged([](Peak&, PeakConstraints& c) { c.area.tiedPeak = -1; });
     damaged([](Peak&, PeakConstraints& c) { c.fwhm.op = 4; });
+
+    // A %GL computed through a relation may lie outside 0-100: it is read as the nearest bound.
+    for (const auto& [stored, read] : {std::pair<short, short>{101, 100}, {-1, 0}, {400, 100}}) {
+        ws = original;
+        ws.peaks[1].gl = stored;
+        EXPECT_EQ(firstEntry().peak.gl, read) << stored;
+    }
 
     ws = original;
     ws.peaks[1].type = 4;

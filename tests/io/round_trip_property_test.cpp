@@ -10,6 +10,7 @@
 #include "session/region_parameters.h"
 #include "support/random_workspace.h"
 #include "support/temp_dir.h"
+#include "workspace/invariants.h"
 #include "workspace/recording_port.h"
 #include "workspace/reset.h"
 
@@ -17,6 +18,12 @@ namespace vortlan {
 namespace {
 
 constexpr int kWorkspaces = 40;
+
+// A region without an accepted background has no fit range: the reader resets its range fields.
+Region asRead(Region region) {
+    resetUnusedFitRange(region);
+    return region;
+}
 
 TEST(RoundTripProperty, ProjectFiles) {
     for (unsigned seed = 1; seed <= kWorkspaces; ++seed) {
@@ -31,7 +38,7 @@ TEST(RoundTripProperty, ProjectFiles) {
         EXPECT_EQ(result.description, written.description) << "seed " << seed;
         for (int r = 0; r < kRegionCount; ++r) {
             if (!isTrue(written.regions[r].defined)) continue;
-            EXPECT_TRUE(read.regions[r] == written.regions[r]) << "seed " << seed << " region " << r;
+            EXPECT_TRUE(read.regions[r] == asRead(written.regions[r])) << "seed " << seed << " region " << r;
         }
         // Only the peaks in use are stored, each with its constraints.
         for (int p = 0; p < kPeakCount; ++p) {
@@ -57,7 +64,7 @@ TEST(RoundTripProperty, Version3ProjectFiles) {
         ASSERT_EQ(decodeProject(in, read).status, ProjectRead::Complete) << "seed " << seed;
         for (int r = 0; r < kRegionCount; ++r) {
             if (!isTrue(written.regions[r].defined)) continue;
-            EXPECT_TRUE(read.regions[r] == written.regions[r]) << "seed " << seed << " region " << r;
+            EXPECT_TRUE(read.regions[r] == asRead(written.regions[r])) << "seed " << seed << " region " << r;
         }
         for (int p = 0; p < kPeakCount; ++p) {
             if (!isTrue(written.peaks[p].defined)) continue;

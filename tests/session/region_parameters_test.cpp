@@ -325,9 +325,9 @@ TEST_F(RegionParametersTest, AFileCutAnywhereKeepsTheEntriesReadWhole) {
             << cut;  // nothing drawn after the clear
     }
 
-    // A value out of range ends the load the same way: %GL 101 in the second entry.
+    // A value out of range ends the load the same way: type 9 in the second entry.
     std::string damaged = whole;
-    damaged[kHeaderSize + kEntrySize + 44] = 101;
+    damaged[kHeaderSize + kEntrySize + 22] = 9;
     testing::writeWholeFile(file, damaged);
     load(1);
     EXPECT_EQ(port.messages, Strings{"Error in reading file"});
