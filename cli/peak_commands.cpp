@@ -137,7 +137,8 @@ int runBackground(const Arguments& args) {
     acceptTypedBackground(session);
     if (optimise) {
         if (d.BG == "Shirley") {
-            optimiseShirleySlope(session);
+            if (!optimiseShirleySlope(session))
+                throw CommandFailed("the Shirley optimisation found no slope that keeps the background below the data");
             // The slope found is in the box; accepting it carries it into the curves.
             acceptTypedBackground(session);
         } else if (d.BG == "Tougaard") {

@@ -203,8 +203,24 @@ void tryShirleySlope(Session& session, Region& r, float slope) {
     session.port.yield();
 }
 
-void searchShirleySlope(Session& session, Region& r) {
+// What the Shirley search changes, kept so that a refused search can put it back.
+struct ShirleyState {
+    float slope;
+    std::string slopeText;
+    PointArray background;
+};
+
+void restoreShirleyState(Session& session, Region& r, const ShirleyState& state) {
+    r.backgroundParam = state.slope;
+    r.background = state.background;
+    session.dialogs.background.ShirleySlope = state.slopeText;
+    redraw(session.port);
+    session.port.beep();
+}
+
+bool searchShirleySlope(Session& session, Region& r) {
     BackgroundDialog& d = session.dialogs.background;
+    const ShirleyState before{r.backgroundParam, d.ShirleySlope, r.background};
     const double typed = leadingNumber(d.ShirleySlope);
     float slope = 0.0f;
     if (fitsSingle(typed)) {
@@ -224,6 +240,10 @@ void searchShirleySlope(Session& session, Region& r) {
         tryShirleySlope(session, r, slope);
         above = backgroundAboveData(r);
     }
+    if (above) {
+        restoreShirleyState(session, r, before);
+        return false;
+    }
     float low = slope / 2.0f;
     float high = slope;
     for (int step = 0; step < kBisectionSteps; ++step) {
@@ -236,6 +256,7 @@ void searchShirleySlope(Session& session, Region& r) {
         }
     }
     redraw(session.port);
+    return true;
 }
 
 // The search's measure of fit: the data against the background over the head of the range.
@@ -337,19 +358,20 @@ bool acceptBackground(Session& session) {
     }
 }
 
-void optimiseShirleySlope(Session& session) {
+bool optimiseShirleySlope(Session& session) {
     Region& r = currentRegionOf(session.workspace);
-    if (!isTrue(r.defined)) return;
+    if (!isTrue(r.defined)) return true;
     // The slope is stored in backgroundParam, which any other type reads as its own parameter.
     if (r.backgroundType != static_cast<short>(BackgroundType::Shirley)) {
         session.port.beep();
-        return;
+        return false;
     }
-    if (r.rangeCount < kShirleyMinRange || !backgroundAboveData(r)) return;
+    if (r.rangeCount < kShirleyMinRange || !backgroundAboveData(r)) return true;
     try {
-        searchShirleySlope(session, r);
+        return searchShirleySlope(session, r);
     } catch (const ComputationFault& fault) {
         session.port.message(fault.what());
+        return false;
     }
 }
 

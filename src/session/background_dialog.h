@@ -22,8 +22,10 @@ bool acceptBackground(Session& session);
 
 // "Optimise" of the Shirley frame: when the Shirley background rises above the smoothed data, the
 // linear term is doubled and then bisected until it just stops doing so.  Only the background
-// changes, not the curves or the statistic.
-void optimiseShirleySlope(Session& session);
+// changes, not the curves or the statistic.  When twenty doublings still leave the background above
+// the data (noise on a flat end can do that for every slope), the search is refused: the slope, its
+// box and the background are put back as they were and the beep sounds.  False after a refusal.
+bool optimiseShirleySlope(Session& session);
 
 // The B1 search of a Tougaard region: accepts the settings, then looks for the B1 that makes the
 // background meet the data over the first ten range points.  False when the accept was refused or

@@ -6,6 +6,7 @@
 
 #include "base/number_reading.h"
 #include "base/number_text.h"
+#include "session/import_vamas.h"
 #include "support/fitted_session.h"
 
 namespace vortlan {
@@ -168,14 +169,14 @@ TEST_F(BackgroundDialogTest, ShirleyOptimiseStopsWhereTheBackgroundMeetsTheData)
     acceptBackground(session);
     ASSERT_LT(excessOverData(r), 0.0);
     Region before = r;
-    optimiseShirleySlope(session);
+    EXPECT_TRUE(optimiseShirleySlope(session));
     EXPECT_EQ(r, before);  // nowhere above: nothing to do
 
     dialog.ShirleySlope = "0";
     acceptBackground(session);
     ASSERT_GT(excessOverData(r), 1.0);
     port.yields = 0;
-    optimiseShirleySlope(session);
+    EXPECT_TRUE(optimiseShirleySlope(session));
     // The ramp is 2 counts per point; the last bisection step lands within its resolution of the edge.
     EXPECT_GT(r.backgroundParam, 1.9f);
     EXPECT_LT(r.backgroundParam, 2.0f);
@@ -189,6 +190,30 @@ TEST_F(BackgroundDialogTest, ShirleyOptimiseStopsWhereTheBackgroundMeetsTheData)
     optimiseShirleySlope(session);
     EXPECT_EQ(r, before);
     EXPECT_EQ(port.beeps, 1);
+}
+
+TEST_F(BackgroundDialogTest, ShirleyOptimiseThatFindsNoSlopeBelowTheDataPutsEverythingBack) {
+    // The shipped C 1s spectrum over 294-281 eV: noise on the flat high-energy tail stays above its
+    // nine-point mean for every slope, so the doublings never end below the data.
+    session.workspace.fileName = std::string(VORTLAN_SOURCE_DIR) + "/examples/c1s.vms";
+    ASSERT_TRUE(importVamas(session));
+    const Region& r = session.workspace.regions[0];
+    for (const char* averaging : {"None", "3", "5", "7", "9"}) {
+        openBackgroundDialog(session);
+        dialog.LBE = "281";
+        dialog.HBE = "294";
+        dialog.AverPt = averaging;
+        dialog.ShirleySlope = "0.5";
+        ASSERT_TRUE(acceptBackground(session));
+        const Region before = r;
+        const int beeps = port.beeps;
+        EXPECT_FALSE(optimiseShirleySlope(session)) << averaging;
+        EXPECT_EQ(r, before) << averaging;
+        EXPECT_EQ(dialog.ShirleySlope, "0.5") << averaging;
+        EXPECT_EQ(port.beeps, beeps + 1) << averaging;
+        EXPECT_EQ(port.drawings.back(), SpectrumDrawing::FittedCurves);
+    }
+    EXPECT_TRUE(port.messages.empty());
 }
 
 TEST_F(BackgroundDialogTest, B1SearchFindsTheB1TheSpectrumWasBuiltWith) {
