@@ -401,18 +401,12 @@ void optimiseTougaard(Session& session) {
     }
     try {
         if (!checkAndStoreSettings(session, r, ParameterBoxes::Ignored)) return;
-        // The peaks keep their areas through every background tried, as they do through an accept: a
-        // transient background (the first one still has the old B1) must not rescale them.
-        {
-            const AcceptingBackground keepAreas(session.workspace);
-            recomputeRegion(session.workspace, session.port);
-        }
+        // Unlike an accept, the optimisation keeps every peak's height as a share of the region's
+        // intensity range, so areas follow the height unit of the background found.
+        recomputeRegion(session.workspace, session.port);
         r.backgroundSet = kTrue;
         if (!searchTougaardB1(session, r)) return;
-        {
-            const AcceptingBackground keepAreas(session.workspace);
-            recomputeRegion(session.workspace, session.port);
-        }
+        recomputeRegion(session.workspace, session.port);
         session.dialogs.background.Area = shortNumberText(backgroundArea(r));
         showCurrentRegion(session);
     } catch (const ComputationFault& fault) {

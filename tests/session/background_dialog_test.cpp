@@ -153,14 +153,27 @@ TEST_F(FittedBackgroundTest, ReacceptKeepsEveryAreaAndAFaultKeepsTheRegionAccept
     EXPECT_FALSE(isTrue(session.workspace.acceptingBackground));
 }
 
-TEST_F(FittedBackgroundTest, TougaardOptimiseKeepsEveryArea) {
-    openBackgroundDialog(session);
-    session.dialogs.background.BG = "Tougaard";
-    const std::array<float, 3> areas = {session.workspace.peaks[0].area, session.workspace.peaks[1].area,
-                                        session.workspace.peaks[2].area};
+TEST_F(BackgroundDialogTest, TougaardOptimiseKeepsHeightsSoAreasFollowTheHeightUnit) {
+    Region& r = tougaardSpectrum(1234.0);
+    dialog.BG = "Tougaard";
+    dialog.TouB1 = "3000";
+    ASSERT_TRUE(acceptBackground(session));
+    Workspace& ws = session.workspace;
+    testing::addPeak(ws, 0, 0, 290.0f, 20000.0f, 2.0f);
+    testing::addPeak(ws, 0, 1, 300.0f, 500.0f, 1.5f);
+    ASSERT_TRUE(acceptBackground(session));  // areas kept, heights in the unit of B1 3000
+    const float unitBefore = r.heightUnit;
+    const std::array<float, 2> areas = {ws.peaks[0].area, ws.peaks[1].area};
+    const std::array<float, 2> heights = {ws.peaks[0].height, ws.peaks[1].height};
+
     optimiseTougaard(session);
-    EXPECT_EQ(session.workspace.regions[0].backgroundType, static_cast<short>(BackgroundType::Tougaard));
-    for (int p = 0; p < 3; ++p) EXPECT_FLOAT_EQ(session.workspace.peaks[p].area, areas[p]);
+    ASSERT_NEAR(r.backgroundParam, 1234.0, 2.0);
+    ASSERT_GT(std::fabs(r.heightUnit / unitBefore - 1.0f), 1e-3f);  // the background found moved the unit
+    for (int p = 0; p < 2; ++p) {
+        EXPECT_FLOAT_EQ(ws.peaks[p].height, heights[p]) << p;
+        EXPECT_NEAR(ws.peaks[p].area, areas[p] * r.heightUnit / unitBefore, areas[p] * 1e-5) << p;
+    }
+    EXPECT_EQ(port.beeps, 0);
 }
 
 TEST_F(BackgroundDialogTest, ShirleyOptimiseStopsWhereTheBackgroundMeetsTheData) {
