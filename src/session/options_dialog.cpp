@@ -242,15 +242,26 @@ bool readOptionFile(Session& session) {
     return true;
 }
 
+namespace {
+
+void useDefaultOptions(Session& session) {
+    session.workspace.options = defaultFitOptions();
+    loadOptionsDialog(session);
+}
+
+}  // namespace
+
 bool readDefaultOptionFile(Session& session, const std::string& path) {
     session.workspace.fileName = path;
     std::error_code error;
     if (!std::filesystem::exists(path, error) && !error) {
-        session.workspace.options = defaultFitOptions();
-        loadOptionsDialog(session);
+        useDefaultOptions(session);
         return true;
     }
-    return readOptionFile(session);
+    if (readOptionFile(session)) return true;
+    // A damaged file must not leave the options of an empty workspace (no method, no trials) in force.
+    useDefaultOptions(session);
+    return false;
 }
 
 void saveOptionsCommand(Session& session) {

@@ -34,7 +34,8 @@ bool readOptionFile(Session& session);
 
 // Start-up: the options from "default.opa" (or the given path, which becomes fileName).  Without that
 // file the built-in defaults apply and the dialog is filled, with no message: a missing file is the
-// normal state of a fresh working directory, not a fault.
+// normal state of a fresh working directory, not a fault.  A file that cannot be read says so and the
+// built-in defaults apply too; false then.
 bool readDefaultOptionFile(Session& session, const std::string& path = kDefaultOptionFileName);
 
 // "Save Parameters" once fileName holds the chosen path: the dialog's values stored as far as they

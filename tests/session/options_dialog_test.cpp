@@ -261,7 +261,7 @@ TEST_F(OptionsDialogTest, WriteFailureIsReportedAndTheOldFileKept) {
     EXPECT_EQ(testing::readWholeFile(existing), "previous");
 }
 
-TEST_F(OptionsDialogTest, StartUpWithoutDefaultFileTakesTheBuiltInDefaultsSilently) {
+TEST_F(OptionsDialogTest, StartUpWithoutAReadableDefaultFileTakesTheBuiltInDefaults) {
     options() = FitOptions{};
     const std::string path = directory.file("default.opa");
     EXPECT_TRUE(readDefaultOptionFile(session, path));
@@ -271,9 +271,18 @@ TEST_F(OptionsDialogTest, StartUpWithoutDefaultFileTakesTheBuiltInDefaultsSilent
     EXPECT_TRUE(shown());
     EXPECT_FALSE(std::filesystem::exists(path));
 
-    testing::writeWholeFile(path, "short");
-    EXPECT_FALSE(readDefaultOptionFile(session, path));
-    EXPECT_EQ(port.messages, Messages{"Error in reading file"});
+    // A damaged file says so, and the defaults apply rather than the empty options it found.
+    FitOptions damaged = defaultFitOptions();
+    damaged.newtonTrials = 0;
+    for (const std::string& bytes : {std::string("short"), encodeOptionFile(damaged)}) {
+        options() = FitOptions{};
+        port.messages.clear();
+        testing::writeWholeFile(path, bytes);
+        EXPECT_FALSE(readDefaultOptionFile(session, path));
+        EXPECT_EQ(port.messages, Messages{"Error in reading file"});
+        EXPECT_EQ(options(), defaultFitOptions());
+        EXPECT_EQ(dialog().NewtonTrial, std::to_string(defaultFitOptions().newtonTrials));
+    }
 }
 
 TEST_F(OptionsDialogTest, SaveWritesTheOptionsAsTheyStandAfterARefusal) {
