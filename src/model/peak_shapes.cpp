@@ -29,7 +29,23 @@ bool isDoublet(short type) {
     return type >= 2 && type <= 4;
 }
 
-// The area of the component at the peak position, the main one.
+// The share of a peak's area in the component at the peak position, the main one.
+double mainShare(short type) {
+    switch (type) {
+        case 1:
+            return 1.0;
+        case 2:
+            return 2.0 / 3.0;
+        case 3:
+            return 0.6;
+        case 4:
+            return 4.0 / 7.0;
+        default:
+            return 0.0;
+    }
+}
+
+// The main component's area as its curve is drawn: rounded to single like every stored area.
 double mainArea(float area, short type) {
     switch (type) {
         case 1:
@@ -149,7 +165,8 @@ float peakValue(LineForm form, float x, const PeakShape& shape) {
 
 float heightFromArea(LineForm form, float area, float fwhm, short gl, short type, float ts, float tl,
                      float heightUnit) {
-    const double main = mainArea(area, type);
+    // The height is taken from the unrounded share, so that it does not depend on how a curve is drawn.
+    const double main = area * mainShare(type);
     if (form == LineForm::Sum)
         return static_cast<float>(main / (sumAreaFactor(gl, ts, tl) * fwhm * heightUnit));
     const int k = productIndex(gl);

@@ -143,6 +143,13 @@ TEST(PeakShapes, HeightOfTheMainComponentInHeightUnits) {
     }
 }
 
+TEST(PeakShapes, HeightTakesTheMainShareOfTheAreaUnrounded) {
+    // An "f" doublet of area 1000, FWHM 1.5, %GL 80 in the product form, height unit 10:
+    // (1000 x 4/7) / (((1.5 / 2) / 0.97134) x 2.322648 x 10) in double precision, then rounded to
+    // single, is 31.86313819885254.  Rounding 1000 x 4/7 to single first would give 31.863140106201172.
+    EXPECT_EQ(heightFromArea(LineForm::Product, 1000.0f, 1.5f, 80, 4, 0, 1, 10.0f), 31.86313819885254f);
+}
+
 TEST(PeakShapes, HeightAndAreaConvertBothWays) {
     for (LineForm form : kForms) {
         for (short type : {1, 2, 3, 4}) {
