@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "base/number_text.h"
 #include "cli/cli_session.h"
 #include "cli/commands.h"
-#include "cli/json_writer.h"
 #include "cli/pictures.h"
 #include "cli/spectrum_import.h"
 #include "io/file_replace.h"

@@ -1,6 +1,5 @@
 #include "cli/cli_session.h"
 
-#include "cli/json_writer.h"
 #include "session/options_dialog.h"
 #include "session/peak_dialog.h"
 #include "session/project.h"
@@ -64,19 +63,6 @@ void openPeakButton(CliSession& cli, int peak) {
     if (slot < 0) throw CommandFailed("peak " + std::to_string(peak) + " is not defined");
     selectRegion(cli.session, p.region);
     openPeakDialog(cli.session, peakButtonIndex(p.region, slot));
-    typePeakValues(cli);
-}
-
-void typePeakValues(CliSession& cli) {
-    // The dialog shows the values on its scroll bars' grid; typed in full they are kept as they are.
-    const Peak& p = cli.workspace().peaks[cli.workspace().currentPeak];
-    PeakDialog& d = cli.session.dialogs.peak;
-    d.PosVal = exactNumberText(p.position);
-    d.FWHMVal = exactNumberText(p.fwhm);
-    d.AreaVal = exactNumberText(p.area);
-    d.SplittingVal = exactNumberText(p.splitting);
-    d.TSVal = exactNumberText(p.ts);
-    d.TLVal = exactNumberText(p.tl);
 }
 
 }  // namespace vortlan::cli

@@ -42,11 +42,8 @@ void selectRegionButton(CliSession& cli, int region);
 void requireData(CliSession& cli, int region);
 void requireBackground(CliSession& cli, int region);
 
-// A click on the peak's button: the peak dialog opens on it.  The boxes then hold the peak's values
-// exactly, as a user would type them, so that accepting the dialog keeps what it does not change.
+// A click on the peak's button: the peak dialog opens on it, its boxes showing the peak's values.
 void openPeakButton(CliSession& cli, int peak);
-// The open peak's values typed into the peak dialog's boxes in full.
-void typePeakValues(CliSession& cli);
 
 // The trials of a region or all-region fit: Newton's method's for any methodFlag but 0.
 int regionLoopTrials(const FitOptions& options);

@@ -39,6 +39,14 @@ void appendUnicodeEscape(std::string& out, unsigned code) {
     out += kHex[code & 0xF];
 }
 
+// The shortest decimal form that reads back as the same single, as JSON writes numbers ("284.8",
+// "1e-05").
+std::string jsonNumberText(float number) {
+    std::array<char, 32> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), number);
+    return std::string(buffer.data(), result.ptr);
+}
+
 }  // namespace
 
 std::string jsonString(std::string_view text) {
@@ -90,11 +98,6 @@ std::string jsonString(std::string_view text) {
     return out;
 }
 
-std::string exactNumberText(float number) {
-    std::array<char, 32> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), number);
-    return std::string(buffer.data(), result.ptr);
-}
 
 JsonWriter& JsonWriter::beginObject() {
     beforeValue();
@@ -157,7 +160,7 @@ JsonWriter& JsonWriter::value(int number) {
 JsonWriter& JsonWriter::value(float number) {
     if (!std::isfinite(number)) return null();
     beforeValue();
-    out_ += exactNumberText(number);
+    out_ += jsonNumberText(number);
     return *this;
 }
 

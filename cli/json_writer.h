@@ -45,7 +45,4 @@ class JsonWriter {
 // are not UTF-8 (captions of old files are 8-bit ANSI) are taken as Latin-1.
 std::string jsonString(std::string_view text);
 
-// The shortest decimal form that reads back as the same single ("284.8", "1e-05").
-std::string exactNumberText(float number);
-
 }  // namespace vortlan::cli

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "base/number_reading.h"
+#include "base/number_text.h"
 #include "cli/cli_session.h"
 #include "cli/commands.h"
-#include "cli/json_writer.h"
 #include "model/peak_shapes.h"
 #include "session/background_dialog.h"
 #include "session/constraint_dialog.h"
@@ -171,7 +171,6 @@ int runAddPeak(const Arguments& args) {
                                        : "all 51 peaks are in use");
     }
     const int peak = cli.workspace().currentPeak;
-    typePeakValues(cli);
     PeakDialog& d = session.dialogs.peak;
     if (const auto v = args.value("--position")) d.PosVal = *v;
     if (const auto v = args.value("--fwhm")) d.FWHMVal = *v;

@@ -43,6 +43,15 @@ DecimalDigits sevenDigits(float magnitude) {
     return fromScientificText(std::string_view(buffer.data(), end - buffer.data()));
 }
 
+// The fewest digits that read back as the same single.
+DecimalDigits shortestSingleDigits(float magnitude) {
+    std::array<char, 64> buffer;
+    const auto end =
+        std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude, std::chars_format::scientific)
+            .ptr;
+    return fromScientificText(std::string_view(buffer.data(), end - buffer.data()));
+}
+
 // The fewest digits that read back as the same double.
 DecimalDigits shortestDigits(double magnitude) {
     std::array<char, 64> buffer;
@@ -75,10 +84,13 @@ struct SignedText {
     std::string body;
 };
 
-SignedText singleText(float value, bool zeroBeforePoint) {
+enum class Digits { Seven, Exact };
+
+SignedText singleText(float value, bool zeroBeforePoint, Digits digits = Digits::Seven) {
     if (std::isnan(value)) return {false, "NaN"};
     if (std::isinf(value)) return {value < 0, "Infinity"};
-    const DecimalDigits d = sevenDigits(std::fabs(value));
+    const float magnitude = std::fabs(value);
+    const DecimalDigits d = digits == Digits::Seven ? sevenDigits(magnitude) : shortestSingleDigits(magnitude);
     std::string body = (d.exponent >= 7 || d.exponent < -4) ? exponentForm(d) : pointForm(d);
     if (zeroBeforePoint && body.front() == '.') body.insert(0, 1, '0');
     return {value < 0, std::move(body)};
@@ -189,6 +201,11 @@ std::string signedNumberText(float value) {
 
 std::string shortNumberText(float value) {
     const SignedText text = singleText(value, true);
+    return (text.negative ? "-" : "") + text.body;
+}
+
+std::string exactNumberText(float value) {
+    const SignedText text = singleText(value, true, Digits::Exact);
     return (text.negative ? "-" : "") + text.body;
 }
 

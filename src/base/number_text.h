@@ -29,6 +29,11 @@ std::string signedNumberText(float value);
 // The form of text boxes: the same digits, no blanks, a zero before the point ("0.5", "-0.5").
 std::string shortNumberText(float value);
 
+// The form of text boxes with every digit the single needs: the shortest text that reads back as the
+// same single ("284.79962", "0.35", "1.2345678E+07").  Boxes that show a stored value use it, so that
+// taking the box back changes nothing.
+std::string exactNumberText(float value);
+
 // The value formatted with a pattern of '#' (optional digit), '0' (required digit) and at most one '.',
 // as "#0.000" or "##0.##############".  Rounds half away from zero on the shortest decimal text of the
 // value, so a float is rounded as it reads (0.01f is 0.01, not 0.0099999997...).  Never uses the

@@ -17,6 +17,17 @@ struct ScrollBar {
     int value = 0;
 };
 
+// The texts of the peak dialog's value boxes.
+struct PeakValueTexts {
+    std::string PosVal;
+    std::string FWHMVal;
+    std::string AreaVal;
+    std::string GLVal;
+    std::string SplittingVal;
+    std::string TSVal;
+    std::string TLVal;
+};
+
 // PeakForm: one peak of the current region.
 struct PeakDialog {
     std::string caption = "Peak";
@@ -39,6 +50,9 @@ struct PeakDialog {
     std::string TLVal = "1";
     bool AsyFrameEnabled = true;  // the asymmetry frame, usable in the sum form only
     std::string ActFWHM = "---";
+    // What the value boxes showed when the dialog last wrote them from the peak.  A box that still
+    // shows it stands for the stored value exactly, so merely looking at a peak never changes it.
+    PeakValueTexts written;
 };
 
 // BGForm: fit range and background of the current region.

@@ -21,7 +21,6 @@ namespace {
 
 constexpr int kFwhmScrollMin = 30;
 constexpr int kFwhmScrollMax = 500;
-constexpr int kFwhmScrollOpening = 50;  // an opened peak narrower than 0.5 eV
 constexpr int kAreaScrollMax = 1000;
 constexpr double kAreaScrollMiddle = 500.0;
 constexpr float kTsMin = 0.0f, kTsMax = 1.0f;
@@ -33,16 +32,42 @@ Peak& currentPeakOf(Session& session) {
 
 int roundedPosition(double value) {
     const auto rounded = roundHalfEvenToShort(value);
-    return rounded ? *rounded : -1;  // beyond every scroll bar: the position cannot be set
+    return rounded ? *rounded : -1;  // beyond every scroll bar: it rests at its lower end
 }
 
-// A text box holding the value a scroll bar at `position` stands for.
+// The controls of one parameter's frame, and the peak's fix flag that its check box stands for.
+struct ParamControls {
+    std::string PeakDialog::*box;
+    std::string PeakValueTexts::*written;
+    ScrollBar PeakDialog::*bar;
+    int PeakDialog::*check;
+    short Peak::*fix;
+};
+
+ParamControls controlsOf(PeakParam param) {
+    switch (param) {
+        case PeakParam::Position:
+            return {&PeakDialog::PosVal, &PeakValueTexts::PosVal, &PeakDialog::ScPos, &PeakDialog::ChkPos,
+                    &Peak::fixPosition};
+        case PeakParam::Area:
+            return {&PeakDialog::AreaVal, &PeakValueTexts::AreaVal, &PeakDialog::ScArea, &PeakDialog::ChkArea,
+                    &Peak::fixArea};
+        case PeakParam::Fwhm:
+            return {&PeakDialog::FWHMVal, &PeakValueTexts::FWHMVal, &PeakDialog::ScFWHM, &PeakDialog::ChkFWHM,
+                    &Peak::fixFwhm};
+        case PeakParam::Gl:
+            break;
+    }
+    return {&PeakDialog::GLVal, &PeakValueTexts::GLVal, &PeakDialog::ScGL, &PeakDialog::ChkGL, &Peak::fixGl};
+}
+
+// A text box holding the value its scroll bar's position stands for: what a user's move of the bar
+// shows, and what Accept then stores.
 void scrollText(Session& session, PeakParam param) {
     PeakDialog& d = session.dialogs.peak;
     const Region& r = currentRegionOf(session.workspace);
     switch (param) {
         case PeakParam::Position:
-            // Shown with the digits a single carries, which is what Accept then stores.
             d.PosVal = shortNumberText(static_cast<float>(r.rangeLow + d.ScPos.value / 100.0));
             break;
         case PeakParam::Fwhm:
@@ -58,73 +83,41 @@ void scrollText(Session& session, PeakParam param) {
     }
 }
 
-ScrollBar& scrollBarOf(PeakDialog& d, PeakParam param) {
-    switch (param) {
-        case PeakParam::Position:
-            return d.ScPos;
-        case PeakParam::Area:
-            return d.ScArea;
-        case PeakParam::Fwhm:
-            return d.ScFWHM;
-        case PeakParam::Gl:
-            break;
-    }
-    return d.ScGL;
+// A scroll bar shows its value to the nearest step, or rests at the end nearest to it; placing it
+// leaves the text box, which shows the value exactly, alone.
+void placeScroll(PeakDialog& d, PeakParam param, int position) {
+    ScrollBar& bar = d.*controlsOf(param).bar;
+    bar.value = std::clamp(position, bar.min, bar.max);
 }
 
-// Setting a position outside the bar's range is refused and leaves the bar and its box as they are;
-// setting a different position runs the bar's change handler.
-void setScroll(Session& session, PeakParam param, int position) {
-    ScrollBar& bar = scrollBarOf(session.dialogs.peak, param);
-    if (position < bar.min || position > bar.max || position == bar.value) return;
-    bar.value = position;
-    scrollText(session, param);
-}
-
-std::string& textBoxOf(PeakDialog& d, PeakParam param) {
-    switch (param) {
-        case PeakParam::Position:
-            return d.PosVal;
-        case PeakParam::Area:
-            return d.AreaVal;
-        case PeakParam::Fwhm:
-            return d.FWHMVal;
-        case PeakParam::Gl:
-            break;
-    }
-    return d.GLVal;
-}
-
-int& checkBoxOf(PeakDialog& d, PeakParam param) {
-    switch (param) {
-        case PeakParam::Position:
-            return d.ChkPos;
-        case PeakParam::Area:
-            return d.ChkArea;
-        case PeakParam::Fwhm:
-            return d.ChkFWHM;
-        case PeakParam::Gl:
-            break;
-    }
-    return d.ChkGL;
-}
-
-short& fixFlagOf(Peak& p, PeakParam param) {
-    switch (param) {
-        case PeakParam::Position:
-            return p.fixPosition;
-        case PeakParam::Area:
-            return p.fixArea;
-        case PeakParam::Fwhm:
-            return p.fixFwhm;
-        case PeakParam::Gl:
-            break;
-    }
-    return p.fixGl;
+// A value box written from the peak, remembered as written.
+void writeBox(PeakDialog& d, std::string PeakDialog::*box, std::string PeakValueTexts::*written,
+              std::string text) {
+    d.written.*written = text;
+    d.*box = std::move(text);
 }
 
 std::string parameterText(const Peak& p, PeakParam param) {
-    return param == PeakParam::Gl ? std::to_string(p.gl) : shortNumberText(realParameter(p, param));
+    return param == PeakParam::Gl ? std::to_string(p.gl) : exactNumberText(realParameter(p, param));
+}
+
+void writeParameterBox(PeakDialog& d, const Peak& p, PeakParam param) {
+    const ParamControls c = controlsOf(param);
+    writeBox(d, c.box, c.written, parameterText(p, param));
+}
+
+// A box as the dialog stores it: the stored value while the box shows what was written from it,
+// otherwise the box's leading number as a single (nothing when that lies beyond a single).
+std::optional<float> boxValue(const PeakDialog& d, std::string PeakDialog::*box,
+                              std::string PeakValueTexts::*written, float stored) {
+    if (d.*box == d.written.*written) return stored;
+    return toSingle(leadingNumber(d.*box));
+}
+
+// The %GL box the same way; nothing for a text that does not round to a 16-bit whole number.
+std::optional<short> glValue(const PeakDialog& d, short stored) {
+    if (d.GLVal == d.written.GLVal) return stored;
+    return roundHalfEvenToShort(leadingNumber(d.GLVal));
 }
 
 void showActualFwhm(Session& session) {
@@ -135,11 +128,6 @@ void showActualFwhm(Session& session) {
 void redrawWithCurves(Session& session) {
     session.port.drawSpectrum(SpectrumDrawing::RegionFrame);
     session.port.drawSpectrum(SpectrumDrawing::FittedCurves);
-}
-
-// The number of a text box as the dialog stores it: its leading number as a single.
-std::optional<float> boxNumber(const std::string& text) {
-    return toSingle(leadingNumber(text));
 }
 
 float clampedTs(float ts) {
@@ -198,14 +186,14 @@ void fillPeakDialog(Session& session, int peak, bool opening) {
     const Peak& p = ws.peaks.at(peak);
     const Region& r = currentRegionOf(ws);
     d.caption = "Peak " + std::to_string(peak);
-    for (PeakParam param : kPeakParams) textBoxOf(d, param) = parameterText(p, param);
+    for (PeakParam param : kPeakParams) writeParameterBox(d, p, param);
     d.ChkPos = p.fixPosition;
     d.ChkFWHM = p.fixFwhm;
     d.ChkArea = p.fixArea;
     d.ChkGL = p.fixGl;
-    d.SplittingVal = shortNumberText(p.splitting);
-    d.TSVal = shortNumberText(p.ts);
-    d.TLVal = shortNumberText(p.tl);
+    writeBox(d, &PeakDialog::SplittingVal, &PeakValueTexts::SplittingVal, exactNumberText(p.splitting));
+    writeBox(d, &PeakDialog::TSVal, &PeakValueTexts::TSVal, exactNumberText(p.ts));
+    writeBox(d, &PeakDialog::TLVal, &PeakValueTexts::TLVal, exactNumberText(p.tl));
     d.PeakType = peakTypeText(p.type);
     if (opening) d.ActFWHM = actualFwhmText(lineFormOf(ws.options), shapeOf(p));
 
@@ -218,23 +206,25 @@ void fillPeakDialog(Session& session, int peak, bool opening) {
     d.ScGL.min = 0;
     d.ScGL.max = 100;
 
-    setScroll(session, PeakParam::Position,
-              roundedPosition((static_cast<double>(p.position) - r.rangeLow) * 100.0));
-    const bool narrow = opening && p.fwhm < 0.5f;
-    setScroll(session, PeakParam::Fwhm, narrow ? kFwhmScrollOpening : roundedPosition(p.fwhm * 100.0));
+    placeScroll(d, PeakParam::Position, roundedPosition((static_cast<double>(p.position) - r.rangeLow) * 100.0));
+    placeScroll(d, PeakParam::Fwhm, roundedPosition(p.fwhm * 100.0));
     ws.areaScrollUnit = static_cast<float>(p.area / kAreaScrollMiddle);
     if (ws.areaScrollUnit == 0.0f || !std::isfinite(ws.areaScrollUnit)) ws.areaScrollUnit = 1.0f;
-    const int areaPosition = roundedPosition(p.area / static_cast<double>(ws.areaScrollUnit));
-    setScroll(session, PeakParam::Area, areaPosition == 0 ? 1 : areaPosition);
-    setScroll(session, PeakParam::Gl, p.gl);
+    placeScroll(d, PeakParam::Area, roundedPosition(p.area / static_cast<double>(ws.areaScrollUnit)));
+    placeScroll(d, PeakParam::Gl, p.gl);
 }
 
 bool storePeakDialog(Session& session) {
     Workspace& ws = session.workspace;
     PeakDialog& d = session.dialogs.peak;
-    const auto position = boxNumber(d.PosVal), fwhm = boxNumber(d.FWHMVal), area = boxNumber(d.AreaVal);
-    const auto splitting = boxNumber(d.SplittingVal), ts = boxNumber(d.TSVal), tl = boxNumber(d.TLVal);
-    const auto gl = roundHalfEvenToShort(leadingNumber(d.GLVal));
+    Peak& p = currentPeakOf(session);
+    const auto position = boxValue(d, &PeakDialog::PosVal, &PeakValueTexts::PosVal, p.position);
+    const auto fwhm = boxValue(d, &PeakDialog::FWHMVal, &PeakValueTexts::FWHMVal, p.fwhm);
+    const auto area = boxValue(d, &PeakDialog::AreaVal, &PeakValueTexts::AreaVal, p.area);
+    const auto splitting = boxValue(d, &PeakDialog::SplittingVal, &PeakValueTexts::SplittingVal, p.splitting);
+    const auto ts = boxValue(d, &PeakDialog::TSVal, &PeakValueTexts::TSVal, p.ts);
+    const auto tl = boxValue(d, &PeakDialog::TLVal, &PeakValueTexts::TLVal, p.tl);
+    const auto gl = glValue(d, p.gl);
     if (!position || !fwhm || !area || !splitting || !ts || !tl) {
         session.port.message(faultMessage(FaultKind::Overflow));
         return false;
@@ -248,7 +238,6 @@ bool storePeakDialog(Session& session) {
         session.port.message("%GL must be in the range 0-100");
         return false;
     }
-    Peak& p = currentPeakOf(session);
     p.position = *position;
     p.fwhm = *fwhm;
     p.area = *area;
@@ -256,8 +245,8 @@ bool storePeakDialog(Session& session) {
     p.gl = *gl;
     p.ts = clampedTs(*ts);
     p.tl = clampedTl(*tl);
-    d.TSVal = shortNumberText(p.ts);
-    d.TLVal = shortNumberText(p.tl);
+    if (p.ts != *ts) writeBox(d, &PeakDialog::TSVal, &PeakValueTexts::TSVal, exactNumberText(p.ts));
+    if (p.tl != *tl) writeBox(d, &PeakDialog::TLVal, &PeakValueTexts::TLVal, exactNumberText(p.tl));
     if (d.PeakType == "s") p.type = 1;
     if (d.PeakType == "p") p.type = 2;
     if (d.PeakType == "d") p.type = 3;
@@ -265,7 +254,10 @@ bool storePeakDialog(Session& session) {
     const float height = heightFromArea(lineFormOf(ws.options), p.area, p.fwhm, p.gl, p.type, p.ts, p.tl,
                                         currentRegionOf(ws).heightUnit);
     p.height = std::isfinite(height) ? height : 0.0f;
-    for (PeakParam param : kPeakParams) fixFlagOf(p, param) = static_cast<short>(checkBoxOf(d, param));
+    for (PeakParam param : kPeakParams) {
+        const ParamControls c = controlsOf(param);
+        p.*c.fix = static_cast<short>(d.*c.check);
+    }
     return true;
 }
 
@@ -298,7 +290,8 @@ void deletePeakFromDialog(Session& session) {
 }
 
 void fixChanged(Session& session, PeakParam param) {
-    fixFlagOf(currentPeakOf(session), param) = static_cast<short>(checkBoxOf(session.dialogs.peak, param));
+    const ParamControls c = controlsOf(param);
+    currentPeakOf(session).*c.fix = static_cast<short>(session.dialogs.peak.*c.check);
 }
 
 void scrollChanged(Session& session, PeakParam param) {
@@ -310,15 +303,18 @@ void optimiseParameterFromDialog(Session& session, PeakParam param) {
     PeakDialog& d = session.dialogs.peak;
     Peak& p = currentPeakOf(session);
     beginFitting(ws, session.port);
-    // Only the parameter's own box is taken into the peak.
+    // Only the parameter's own box is taken into the peak, and only when it was changed.
     if (param == PeakParam::Gl) {
-        const auto gl = roundHalfEvenToShort(leadingNumber(d.GLVal));
+        const auto gl = glValue(d, p.gl);
         if (gl && *gl >= 0 && *gl <= 100) p.gl = *gl;
-    } else if (const auto value = boxNumber(textBoxOf(d, param))) {
-        realParameter(p, param) = *value;
+    } else {
+        const ParamControls c = controlsOf(param);
+        if (const auto value = boxValue(d, c.box, c.written, realParameter(p, param))) {
+            realParameter(p, param) = *value;
+        }
     }
     optimiseParameter(ws, session.port, ws.currentPeak, param);
-    textBoxOf(d, param) = parameterText(p, param);
+    writeParameterBox(d, p, param);
     endFitting(ws, session.port);
 }
 
@@ -328,9 +324,7 @@ void optimisePeakFromDialog(Session& session) {
     beginFitting(ws, session.port);
     optimisePeak(ws, session.port, ws.currentPeak);
     const Peak& p = currentPeakOf(session);
-    for (PeakParam param : {PeakParam::Position, PeakParam::Fwhm, PeakParam::Area, PeakParam::Gl}) {
-        textBoxOf(session.dialogs.peak, param) = parameterText(p, param);
-    }
+    for (PeakParam param : kPeakParams) writeParameterBox(session.dialogs.peak, p, param);
     showActualFwhm(session);
     endFitting(ws, session.port);
 }

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 #include <stdexcept>
 #include <string>
+
+#include "base/number_reading.h"
 
 namespace vortlan {
 namespace {
@@ -64,6 +67,25 @@ TEST(SignedAndShortNumberText, SameDigitsOtherBlanks) {
     for (const auto& c : cases) {
         EXPECT_EQ(signedNumberText(c.value), c.signedText) << c.value;
         EXPECT_EQ(shortNumberText(c.value), c.shortText) << c.value;
+    }
+}
+
+TEST(ExactNumberText, ShortestTextThatReadsBackAsTheSameSingle) {
+    const SingleCase cases[] = {{0.35f, "0.35"},
+                                {284.79962f, "284.79962"},
+                                {-0.5f, "-0.5"},
+                                {12345678.0f, "1.2345678E+07"},
+                                {1.5e-5f, "1.5E-05"},
+                                {2.0f / 3.0f, "0.6666667"},
+                                {0.1f + 0.2f, "0.3"},
+                                {std::nextafter(284.8f, 300.0f), "284.80002"}};
+    for (const auto& c : cases) EXPECT_EQ(exactNumberText(c.value), c.expected) << c.value;
+    // Read as a box is read, every single comes back, including those between two texts of seven digits.
+    for (float v = 1.0f; v < 1.0001f; v = std::nextafter(v, 2.0f)) {
+        EXPECT_EQ(static_cast<float>(leadingNumber(exactNumberText(v))), v) << exactNumberText(v);
+    }
+    for (float v = 284.0f; v < 284.01f; v = std::nextafter(v, 300.0f)) {
+        EXPECT_EQ(static_cast<float>(leadingNumber(exactNumberText(v))), v) << exactNumberText(v);
     }
 }
 

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "base/number_text.h"
 #include "io/option_file.h"
+#include "model/propagation.h"
 #include "session/spectrum_commands.h"
 #include "support/fitted_session.h"
 #include "support/temp_dir.h"
@@ -18,26 +21,73 @@ class PeakDialogTest : public ::testing::Test, protected testing::FittedSession 
     PeakDialog& dialog = session.dialogs.peak;
 };
 
-TEST_F(PeakDialogTest, OpeningShowsTheValuesAsTheScrollBarsStandForThem) {
+TEST_F(PeakDialogTest, OpeningShowsEachStoredValueExactlyWithTheScrollBarsRounded) {
     Peak& p = ws.peaks[2];  // slot 2 of region 0, whose range starts at 280 eV
     p.position = 284.567f;
     p.fwhm = 0.35f;
+    p.area = 51.234567f;
     port.drawings.clear();
     openPeakDialog(session, 2);
     EXPECT_EQ(dialog.caption, "Peak 2");
     EXPECT_EQ(dialog.ScPos.value, 457);
-    EXPECT_EQ(dialog.PosVal, "284.57");
-    EXPECT_EQ(dialog.FWHMVal, "0.5");
+    EXPECT_EQ(dialog.PosVal, "284.567");
+    EXPECT_EQ(dialog.ScFWHM.value, 35);
+    EXPECT_EQ(dialog.FWHMVal, "0.35");
     EXPECT_EQ(dialog.ScArea.value, 500);
+    EXPECT_EQ(dialog.AreaVal, "51.234566");  // every digit the single holds
     EXPECT_EQ(dialog.GLVal, "30");
     EXPECT_EQ(ws.currentPeak, 2);
     EXPECT_TRUE(ws.peakBackup[2] == p);
     EXPECT_TRUE(port.window(Window::Peak).visible);
     EXPECT_EQ(port.drawings.back(), SpectrumDrawing::HighlightedPeak);
+
+    // A value beyond its scroll bar rests the bar at its nearest end; the box still shows it.
+    p.fwhm = 0.12f;
+    openPeakDialog(session, 2);
+    EXPECT_EQ(dialog.ScFWHM.value, 30);
+    EXPECT_EQ(dialog.FWHMVal, "0.12");
+}
+
+TEST_F(PeakDialogTest, LookingAtAFittedPeakAndAcceptingChangesNothing) {
+    ws.peaks[0].position = 284.98763f;
+    ws.peaks[0].area = 1093.4417f;
+    ws.peaks[0].fwhm = 1.1934872f;
+    ws.peaks[2].ts = 1.0f;
+    applyAllRelations(ws);  // peak 1 follows peak 0, as after a fit
+    updateRegionCurves(ws, port);
+    for (int slot = 0; slot < 3; ++slot) {
+        const std::array<Peak, 3> before = {ws.peaks[0], ws.peaks[1], ws.peaks[2]};
+        const float chi = ws.regions[0].chiSquare;
+        const float total = ws.totalChiSquare;
+        openPeakDialog(session, slot);
+        acceptPeakDialog(session);
+        for (int q = 0; q < 3; ++q) EXPECT_TRUE(ws.peaks[q] == before[q]) << "slot " << slot << " peak " << q;
+        EXPECT_EQ(ws.regions[0].chiSquare, chi) << slot;
+        EXPECT_EQ(ws.totalChiSquare, total) << slot;
+    }
+}
+
+TEST_F(PeakDialogTest, AMovedScrollBarOrATypedValueIsWhatAcceptStores) {
+    openPeakDialog(session, 0);
+    dialog.ScPos.value = 300;
+    scrollChanged(session, PeakParam::Position);
+    EXPECT_EQ(dialog.PosVal, "283");
+    dialog.FWHMVal = "1.25";
+    dialog.SplittingVal = "0.7";
     acceptPeakDialog(session);
-    EXPECT_FLOAT_EQ(p.position, 284.57f);
-    EXPECT_FLOAT_EQ(p.fwhm, 0.5f);
+    EXPECT_EQ(ws.peaks[0].position, 283.0f);
+    EXPECT_EQ(ws.peaks[0].fwhm, 1.25f);
+    EXPECT_EQ(ws.peaks[0].splitting, 0.7f);
     EXPECT_FALSE(port.window(Window::Peak).visible);
+
+    // A box typed back to the text it was written with stands for the stored value again.
+    openPeakDialog(session, 1);
+    const float area = ws.peaks[1].area;
+    const std::string shown = dialog.AreaVal;
+    dialog.AreaVal = "1";
+    dialog.AreaVal = shown;
+    acceptPeakDialog(session);
+    EXPECT_EQ(ws.peaks[1].area, area);
 }
 
 TEST_F(PeakDialogTest, APositionOutsideTheRangeKeepsItsExactText) {
@@ -79,7 +129,7 @@ TEST_F(PeakDialogTest, CancelRevertsEvenAnOptimisedParameter) {
     dialog.PosVal = "285.4";
     optimiseParameterFromDialog(session, PeakParam::Position);
     EXPECT_NE(ws.peaks[0].position, 285.4f);
-    EXPECT_EQ(dialog.PosVal, shortNumberText(ws.peaks[0].position));
+    EXPECT_EQ(dialog.PosVal, exactNumberText(ws.peaks[0].position));
     EXPECT_FALSE(port.window(Window::Fitting).visible);
     cancelPeakDialog(session);
     EXPECT_TRUE(ws.peaks[0] == opened);

@@ -67,7 +67,7 @@ class DialogsTest : public ::testing::Test {
     testing::DesktopProgram program;
 };
 
-TEST_F(DialogsTest, OpenedPeakShowsItsValuesOnTheScrollBarsGridAndAcceptStoresThem) {
+TEST_F(DialogsTest, OpenedPeakShowsItsValuesExactlyAndAcceptKeepsThem) {
     makeRegion(true);
     click("XPSForm", "pp0");
     ASSERT_TRUE(visible("PeakForm"));
@@ -75,9 +75,9 @@ TEST_F(DialogsTest, OpenedPeakShowsItsValuesOnTheScrollBarsGridAndAcceptStoresTh
     auto* position = control<QScrollBar>("PeakForm", "ScPos");
     EXPECT_EQ(position->maximum(), 1000);
     EXPECT_EQ(position->value(), 457);
-    EXPECT_EQ(text("PeakForm", "PosVal"), "284.57");
-    EXPECT_EQ(control<QScrollBar>("PeakForm", "ScFWHM")->value(), 50);
-    EXPECT_EQ(text("PeakForm", "FWHMVal"), "0.5");
+    EXPECT_EQ(text("PeakForm", "PosVal"), "284.567");
+    EXPECT_EQ(control<QScrollBar>("PeakForm", "ScFWHM")->value(), 35);
+    EXPECT_EQ(text("PeakForm", "FWHMVal"), "0.35");
     EXPECT_EQ(control<QScrollBar>("PeakForm", "ScArea")->value(), 500);
 
     // A fix flag goes into the peak at once, before any Accept.
@@ -86,8 +86,8 @@ TEST_F(DialogsTest, OpenedPeakShowsItsValuesOnTheScrollBarsGridAndAcceptStoresTh
 
     click("PeakForm", "PeakAccept");
     EXPECT_FALSE(visible("PeakForm"));
-    EXPECT_FLOAT_EQ(peak(0).position, 284.57f);
-    EXPECT_FLOAT_EQ(peak(0).fwhm, 0.5f);
+    EXPECT_EQ(peak(0).position, 284.567f);
+    EXPECT_EQ(peak(0).fwhm, 0.35f);
 }
 
 TEST_F(DialogsTest, ScrollBarRewritesItsBoxAndReDrawStoresTheBoxesClamped) {
