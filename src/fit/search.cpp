@@ -155,9 +155,9 @@ void finishSinglePeakSearch(Search& search) {
     updateCurvesQuietly(ws, ws.currentRegion);
     showCurrentRegion(ws, search.port);
     search.port.setChiText(ws.currentRegion, shortNumberText(search.best));
-    storeSingle(ws.totalChiSquare, static_cast<double>(ws.totalChiSquare) - r.chiSquare + search.best);
-    search.port.setSumChiText(shortNumberText(ws.totalChiSquare));
     r.chiSquare = search.best;
+    sumTotalChiSquare(ws);
+    search.port.setSumChiText(shortNumberText(ws.totalChiSquare));
 }
 
 float statisticAtStart(Workspace& ws, EvaluationMode mode) {

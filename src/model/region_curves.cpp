@@ -193,9 +193,8 @@ void updateRegionCurves(Workspace& workspace, Port& port) {
     deriveHeights(workspace, r);
     const float chi = *statistic;
     port.setChiText(region, signedNumberText(chi));
-    const double oldChi = isTrue(r.defined) ? r.chiSquare : 0.0;
-    storeSingle(workspace.totalChiSquare, workspace.totalChiSquare - oldChi + chi);
     r.chiSquare = chi;
+    sumTotalChiSquare(workspace);
     port.setSumChiText(signedNumberText(workspace.totalChiSquare));
 }
 
@@ -226,6 +225,14 @@ float singlePeakStatistic(Workspace& workspace, int peak) {
     // curve is not remembered.
     rememberCurve(workspace, peak, curveKeyOf(workspace, p, r.shift), std::isfinite(sum));
     return singleOrFault(divideOrFault(singleOrFault(sum), n));
+}
+
+void sumTotalChiSquare(Workspace& workspace) {
+    float total = 0.0f;
+    for (const Region& r : workspace.regions) {
+        if (takesPartInTotal(r)) total = static_cast<float>(static_cast<double>(total) + r.chiSquare);
+    }
+    workspace.totalChiSquare = total;
 }
 
 void allRegionStatistic(Workspace& workspace) {

@@ -32,6 +32,12 @@ void prepareSinglePeakFit(Workspace& workspace, int peak);
 // by prepareSinglePeakFit; refreshes the peak's curve.  A fault ends the command.
 float singlePeakStatistic(Workspace& workspace, int peak);
 
+// The total statistic made again the sum of the statistics of every region with an accepted
+// background, accumulated in single precision in region order, as the all-region statistic sums them.
+// Every command that changes a region's statistic ends with it, so the total never drifts from what
+// the regions' chi boxes show.
+void sumTotalChiSquare(Workspace& workspace);
+
 // Curves and statistic of every region with an accepted background, and their sum as the total.
 void allRegionStatistic(Workspace& workspace);
 

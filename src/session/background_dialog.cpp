@@ -172,6 +172,7 @@ bool acceptSettings(Session& session, Region& r) {
     recomputeRegion(session.workspace, session.port);
     session.dialogs.background.Area = shortNumberText(backgroundArea(r));
     r.backgroundSet = kTrue;
+    showTotalChiSquare(session);
     showCurrentRegion(session);
     return true;
 }

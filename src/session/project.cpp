@@ -25,16 +25,12 @@ void clearMainWindowIndicators(Port& port) {
 void recomputeFittedRegions(Session& session) {
     Workspace& ws = session.workspace;
     const short current = ws.currentRegion;
-    double total = 0.0;
     for (int region = 0; region < kRegionCount; ++region) {
         const Region& r = ws.regions[region];
         if (!isTrue(r.defined) || !isTrue(r.backgroundSet) || r.peakCount <= 0) continue;
         ws.currentRegion = static_cast<short>(region);
         updateRegionCurves(ws, session.port);
-        total += r.chiSquare;
     }
-    storeSingle(ws.totalChiSquare, total);
-    session.port.setSumChiText(shortNumberText(ws.totalChiSquare));
     ws.currentRegion = current;
 }
 
@@ -72,7 +68,6 @@ bool openProject(Session& session) {
     }
     recomputeFittedRegions(session);
     refreshRegionDisplays(session);
-    port.setSumChiText(shortNumberText(session.workspace.totalChiSquare));
     showCurrentRegion(session);
     return true;
 }

@@ -113,15 +113,22 @@ void refreshRegionDisplays(Session& session) {
             if (region == ws.currentRegion) session.port.setPeakButtonEnabled(button, true);
         }
     }
+    showTotalChiSquare(session);
     paintRegionButtons(session);
+}
+
+void showTotalChiSquare(Session& session) {
+    sumTotalChiSquare(session.workspace);
+    session.port.setSumChiText(shortNumberText(session.workspace.totalChiSquare));
 }
 
 void recomputeRegionCurves(Session& session) {
     Workspace& ws = session.workspace;
-    const auto chi = updateCurvesQuietly(ws, ws.currentRegion);
-    if (!chi) return;
-    currentRegionOf(ws).chiSquare = *chi;
-    session.port.setChiText(ws.currentRegion, shortNumberText(*chi));
+    if (const auto chi = updateCurvesQuietly(ws, ws.currentRegion)) {
+        currentRegionOf(ws).chiSquare = *chi;
+        session.port.setChiText(ws.currentRegion, shortNumberText(*chi));
+    }
+    showTotalChiSquare(session);
 }
 
 void deletePeak(Session& session) {
@@ -133,11 +140,7 @@ void deletePeak(Session& session) {
     for (PeakParam param : kPeakParams) ws.constraints[p].of(param).limited = kFalse;
     session.port.hideWindow(Window::Peak);
 
-    Region& r = currentRegionOf(ws);
-    storeSingle(ws.totalChiSquare, static_cast<double>(ws.totalChiSquare) - r.chiSquare);
     recomputeRegionCurves(session);
-    storeSingle(ws.totalChiSquare, static_cast<double>(ws.totalChiSquare) + r.chiSquare);
-    session.port.setSumChiText(shortNumberText(ws.totalChiSquare));
     redrawCurrentRegion(session.workspace, session.port);
 }
 

@@ -18,11 +18,14 @@ void showCurrentRegion(Session& session);
 // Light green for regions holding data, button face for empty ones, light yellow for the current one.
 void paintRegionButtons(Session& session);
 
-// Rewrites every chi box and peak-button caption, enables the current region's peak buttons, and
-// recolours the region buttons.
+// Rewrites every chi box and peak-button caption, the total of the chi boxes, enables the current
+// region's peak buttons, and recolours the region buttons.
 void refreshRegionDisplays(Session& session);
 
-// Curves, envelope, residual and statistic of the current region, shown in its chi box.
+// The total statistic summed again over the regions with an accepted background, and shown.
+void showTotalChiSquare(Session& session);
+
+// Curves, envelope, residual and statistic of the current region, shown in its chi box and the total.
 void recomputeRegionCurves(Session& session);
 
 // Deletes the current peak from the current region and unlinks the constraints that refer to it.

@@ -93,13 +93,18 @@ TEST_F(RegionCurvesTest, CurveUpdateBuildsEnvelopeResidualAndStatistic) {
     EXPECT_EQ(port.sumChiText, signedNumberText(ws.totalChiSquare));
 }
 
-TEST_F(RegionCurvesTest, TotalReplacesTheRegionsOldStatistic) {
+TEST_F(RegionCurvesTest, TotalIsTheSumOverRegionsWithAnAcceptedBackground) {
     accept();
     addPeak(ws, 0, 0, 285.0f, 1200.0f, 1.2f, 0);
-    ws.totalChiSquare = 100.0f;
-    region().chiSquare = 40.0f;
+    makeRegion(ws, 4, 11, 540.0f, 0.1f, [](double) { return 10.0; });
+    ws.regions[4].backgroundSet = kTrue;
+    ws.regions[4].chiSquare = 2.5f;
+    makeRegion(ws, 6, 11, 540.0f, 0.1f, [](double) { return 10.0; });
+    ws.regions[6].chiSquare = 40.0f;  // no background accepted: not part of the total
+    ws.totalChiSquare = 1750.6f;      // whatever it held before
     updateRegionCurves(ws, port);
-    EXPECT_FLOAT_EQ(ws.totalChiSquare, 60.0f + region().chiSquare);
+    EXPECT_EQ(ws.totalChiSquare, region().chiSquare + 2.5f);
+    EXPECT_EQ(port.sumChiText, signedNumberText(ws.totalChiSquare));
 }
 
 TEST_F(RegionCurvesTest, ShiftMovesEveryPeakOfTheRegion) {
