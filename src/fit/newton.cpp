@@ -76,23 +76,6 @@ double limitedStep(const ParamConstraint& c, PeakParam param, double s, double s
     return step;
 }
 
-// The sample with the lowest statistic, if lower than at the present value and a value the parameter
-// may take (within its limits, an area not below the floor).
-std::optional<int> bestSample(const Samples& samples, const ParamConstraint& c, PeakParam param, double s,
-                              float delta) {
-    std::optional<int> best;
-    double lowest = samples.at(0);
-    for (int k = -kSide; k <= kSide; ++k) {
-        const double value = static_cast<float>(s + k * static_cast<double>(delta));
-        if (k == 0 || !(samples.at(k) < lowest)) continue;
-        if (isTrue(c.limited) && (value < c.low || value > c.high)) continue;
-        if (param == PeakParam::Area && value < kAreaFloor) continue;
-        lowest = samples.at(k);
-        best = k;
-    }
-    return best;
-}
-
 std::optional<float> statisticBefore(Workspace& ws, int peak, EvaluationMode mode) {
     switch (mode) {
         case EvaluationMode::SinglePeak:
@@ -142,14 +125,10 @@ void newtonStep(Workspace& ws, Port& port, int peak, PeakParam param, float delt
     };
     if (sampled) {
         samples.c[kSide] = *before;
+        // A step that makes the fit worse is refused, even where a sampled point was better: the
+        // parameter stays where it was.
         if (const auto step = newtonStepSize(samples, delta))
             stepAccepted = tryValue(s + limitedStep(c, param, s, *step));
-        // Far from the minimum the statistic is not a parabola over the sampled span and the step can
-        // overshoot; a sampled point that was already better is then taken rather than staying put.
-        if (!stepAccepted) {
-            if (const auto k = bestSample(samples, c, param, s, delta))
-                stepAccepted = tryValue(s + *k * double(delta));
-        }
     }
     if (!stepAccepted) {
         setParameter(p, param, s);

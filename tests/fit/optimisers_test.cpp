@@ -44,6 +44,45 @@ TEST_F(OptimiserTest, NewtonStepMovesTowardTheMinimumAndIsKept) {
     EXPECT_EQ(ws.scratchPeak.position, 285.2f);  // the step's saved copy
 }
 
+TEST_F(OptimiserTest, NewtonStepOnAParabolaLandsOnItsMinimumAtOnce) {
+    // The statistic is a quadratic in the area (the peak's curve is linear in it): one step from 70 %
+    // of the true area lands on the truth, up to the rounding of the sums.
+    peak().position = 285.0f;
+    peak().fwhm = 1.4f;
+    peak().area = 0.7f * kTrueArea;
+    updateRegionCurves(ws, port);
+    bool accepted = false;
+    newtonStep(ws, port, 4, PeakParam::Area, 0.01f * peak().area, accepted);
+    EXPECT_TRUE(accepted);
+    EXPECT_NEAR(peak().area, kTrueArea, 1e-4 * kTrueArea);
+}
+
+TEST_F(OptimiserTest, NewtonStepThatLeavesTheStatisticEqualIsKept) {
+    // Limits on both sides of the present value hold the step to nothing: the statistic is unchanged.
+    ParamConstraint& fwhm = ws.constraints[4].fwhm;
+    fwhm.limited = kTrue;
+    fwhm.low = fwhm.high = 1.5f;
+    bool accepted = false;
+    newtonStep(ws, port, 4, PeakParam::Fwhm, 0.02f, accepted);
+    EXPECT_TRUE(accepted);
+    EXPECT_EQ(peak().fwhm, 1.5f);
+}
+
+TEST_F(OptimiserTest, NewtonStepThatMakesTheFitWorseIsRefusedEvenBesideABetterPoint) {
+    // 2 eV from the peak the statistic bends the wrong way: the step overshoots, while the sampled
+    // point 0.12 eV nearer the peak would have been better.  The step is refused and nothing moves.
+    peak().position = 283.0f;
+    peak().fwhm = 1.4f;
+    peak().area = kTrueArea;
+    updateRegionCurves(ws, port);
+    const float before = chi();
+    bool accepted = true;
+    newtonStep(ws, port, 4, PeakParam::Position, 0.02f, accepted);
+    EXPECT_FALSE(accepted);
+    EXPECT_EQ(peak().position, 283.0f);
+    EXPECT_EQ(chi(), before);
+}
+
 TEST_F(OptimiserTest, NewtonStepWithoutCurvatureKeepsTheValue) {
     peak().area = 0.0f;  // the position then makes no difference
     bool accepted = true;
