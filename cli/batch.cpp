@@ -87,7 +87,7 @@ FittedFile fitFile(const BatchSettings& settings, const std::string& file, const
     CliSession cli;
     Session& session = cli.session;
     if (!settings.options.empty()) readOptionsFile(cli, settings.options);
-    cli.port.describeRun(label, regionLoopTrials(cli.workspace().options), 1);
+    cli.port.describeRun(label);
     selectRegionButton(cli, kRegion);
     importSpectrum(cli, settings.format, file);
     // A multi-region file fills the regions after the first as well; the model goes on the first.

@@ -29,10 +29,6 @@ void readOptionsFile(CliSession& cli, const std::string& path) {
     if (!readOptionFile(cli.session)) throw CommandFailed();
 }
 
-int regionLoopTrials(const FitOptions& options) {
-    return options.methodFlag != 0.0f ? options.newtonTrials : options.searchTrials;
-}
-
 std::string regionName(int region) {
     return "region " + std::to_string(region + 1);
 }

@@ -45,9 +45,6 @@ void requireBackground(CliSession& cli, int region);
 // A click on the peak's button: the peak dialog opens on it, its boxes showing the peak's values.
 void openPeakButton(CliSession& cli, int peak);
 
-// The trials of a region or all-region fit: Newton's method's for any methodFlag but 0.
-int regionLoopTrials(const FitOptions& options);
-
 // The region numbered as the user numbers them.
 std::string regionName(int region);
 

@@ -261,11 +261,9 @@ int runFit(const Arguments& args) {
     Session& session = cli.session;
     if (method) setMethod(session, *method);
     installInterruptHandler();
-    const int trials = regionLoopTrials(cli.workspace().options);
     if (region) {
         selectRegionButton(cli, *region);
         requireBackground(cli, *region);
-        cli.port.describeRun({}, trials, 1);
         optimiseRegionCommand(session);
     } else if (peak >= 0) {
         openPeakButton(cli, peak);
@@ -277,9 +275,7 @@ int runFit(const Arguments& args) {
             optimisePeakFromDialog(session);
         }
     } else {
-        const int fitted = fittedRegionCount(cli.workspace());
-        if (fitted == 0) throw CommandFailed("no region has an accepted background");
-        cli.port.describeRun({}, trials, fitted);
+        if (fittedRegionCount(cli.workspace()) == 0) throw CommandFailed("no region has an accepted background");
         optimiseAllCommand(session);
     }
     saveProjectFile(cli, output);

@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <csignal>
 #include <iostream>
 
@@ -32,17 +31,13 @@ bool interruptRequested() {
     return interrupted != 0;
 }
 
-TerminalPort::TerminalPort() : onTerminal_(isatty(STDERR_FILENO) != 0) {}
+TerminalPort::TerminalPort() : TerminalPort(std::cerr, isatty(STDERR_FILENO) != 0) {}
 
-void TerminalPort::describeRun(std::string label, int trials, int passesPerTrial) {
-    label_ = std::move(label);
-    trials_ = trials;
-    passesPerTrial_ = passesPerTrial;
-}
+TerminalPort::TerminalPort(std::ostream& out, bool onTerminal) : out_(out), onTerminal_(onTerminal) {}
 
 void TerminalPort::message(std::string_view text) {
     clearProgress();
-    std::cerr << text << '\n';
+    out_ << text << '\n';
 }
 
 bool TerminalPort::askYesNo(std::string_view, std::string_view) {
@@ -58,17 +53,28 @@ void TerminalPort::yield() {
         if (!stopAnnounced_) {
             stopAnnounced_ = true;
             clearProgress();
-            std::cerr << "vortlan-cli: stopping the fit; the result so far is kept\n";
+            out_ << "vortlan-cli: stopping the fit; the result so far is kept\n";
         }
     }
     showProgress();
 }
 
 void TerminalPort::showWindow(Window window) {
-    if (window == Window::Fitting && !fitting()) passes_ = 0;
-    // Every pass over a region ends with the spectrum window shown again.
-    if (window == Window::Spectrum && fitting()) ++passes_;
+    if (window == Window::Fitting && !fitting()) trial_ = trials_ = 0;
     shown_[static_cast<std::size_t>(window)] = true;
+}
+
+void TerminalPort::setSumChiText(std::string_view text) {
+    // The total comes with or without a leading blank, as the main window's label shows it.
+    const auto first = text.find_first_not_of(' ');
+    const auto last = text.find_last_not_of(' ');
+    sumChi_ = first == std::string_view::npos ? std::string() : std::string(text.substr(first, last - first + 1));
+}
+
+void TerminalPort::showFitTrial(int trial, int trials) {
+    trial_ = trial;
+    trials_ = trials;
+    if (fitting()) showProgress();
 }
 
 void TerminalPort::hideWindow(Window window) {
@@ -79,20 +85,17 @@ void TerminalPort::hideWindow(Window window) {
 void TerminalPort::showProgress() {
     if (!onTerminal_) return;
     std::string line = label_.empty() ? "" : label_ + "  ";
-    if (trials_ > 0 && passesPerTrial_ > 0) {
-        const int trial = std::min(trials_, passes_ / passesPerTrial_ + 1);
-        line += "trial " + std::to_string(trial) + "/" + std::to_string(trials_) + "  ";
-    }
+    if (trial_ > 0) line += "trial " + std::to_string(trial_) + "/" + std::to_string(trials_) + "  ";
     line += "χ² " + (sumChi_.empty() ? std::string("-") : sumChi_);
     if (line == progressLine_) return;
     progressLine_ = line;
-    std::cerr << "\r\033[K" << line << std::flush;
+    out_ << "\r\033[K" << line << std::flush;
 }
 
 void TerminalPort::clearProgress() {
     if (progressLine_.empty()) return;
     progressLine_.clear();
-    std::cerr << "\r\033[K" << std::flush;
+    out_ << "\r\033[K" << std::flush;
 }
 
 }  // namespace vortlan::cli

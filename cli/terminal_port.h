@@ -6,6 +6,7 @@
 #include <array>
 #include <iosfwd>
 #include <string>
+#include <utility>
 
 #include "workspace/port.h"
 #include "workspace/records.h"
@@ -19,14 +20,15 @@ bool interruptRequested();
 
 class TerminalPort : public Port {
   public:
+    // Messages and the progress line go to standard error; the progress line only on a terminal.
     TerminalPort();
+    TerminalPort(std::ostream& out, bool onTerminal);
 
     // The workspace whose fitting runs Ctrl+C stops.
     void attach(Workspace& workspace) { workspace_ = &workspace; }
 
-    // What the progress line says about the next fitting run: a label (a file name in a batch), the
-    // number of trials, and how many region passes one trial makes (0 when a run has no trials to count).
-    void describeRun(std::string label, int trials, int passesPerTrial);
+    // The label the progress line gives the next fitting runs (a file name in a batch).
+    void describeRun(std::string label) { label_ = std::move(label); }
 
     // Whether a dialog is open: a refused OK leaves its dialog open.
     bool isShown(Window window) const { return shown_[static_cast<std::size_t>(window)]; }
@@ -43,13 +45,14 @@ class TerminalPort : public Port {
     void setWindowCaption(Window, std::string_view) override {}
 
     void setChiText(int, std::string_view) override {}
-    void setSumChiText(std::string_view text) override { sumChi_ = text; }
+    void setSumChiText(std::string_view text) override;
     void setPeakButtonCaption(int, std::string_view) override {}
     void setPeakButtonEnabled(int, bool) override {}
     void setRegionColour(int, RegionColour) override {}
     void setDescriptionText(std::string_view) override {}
 
     void drawSpectrum(SpectrumDrawing) override {}
+    void showFitTrial(int trial, int trials) override;
 
   private:
     bool fitting() const { return isShown(Window::Fitting); }
@@ -58,11 +61,11 @@ class TerminalPort : public Port {
 
     Workspace* workspace_ = nullptr;
     std::array<bool, kWindowCount> shown_{};
+    std::ostream& out_;
     bool onTerminal_ = false;
     std::string label_;
+    int trial_ = 0;  // 0 before the run's loops have begun a trial
     int trials_ = 0;
-    int passesPerTrial_ = 0;
-    int passes_ = 0;
     std::string sumChi_;
     std::string progressLine_;  // what the terminal shows now; empty when nothing
     bool stopAnnounced_ = false;

@@ -61,6 +61,7 @@ bool searchPass(Workspace& ws, Port& port, int peak) {
 void newtonRegionLoop(Workspace& ws, Port& port) {
     const Region& r = currentRegionOf(ws);
     for (int trial = 0; trial < ws.options.newtonTrials; ++trial) {
+        port.showFitTrial(trial + 1, ws.options.newtonTrials);
         for (int s = 0; s < r.peakCount && !stopped(ws); ++s) newtonPass(ws, port, r.peakSlots[s]);
         if (!stopped(ws)) {
             showCurrentRegion(ws, port);
@@ -79,6 +80,7 @@ void searchRegionLoop(Workspace& ws, Port& port) {
     const Region& r = currentRegionOf(ws);
     float previous = ws.totalChiSquare;
     for (int trial = 0; trial < ws.options.searchTrials; ++trial) {
+        port.showFitTrial(trial + 1, ws.options.searchTrials);
         for (int s = 0; s < r.peakCount; ++s) {
             if (searchPass(ws, port, r.peakSlots[s])) break;
             const float ratio =
@@ -156,6 +158,7 @@ void optimiseAllRegions(Workspace& ws, Port& port) {
     const bool newton = newtonInLoops(ws.options);
     const int trials = newton ? ws.options.newtonTrials : ws.options.searchTrials;
     for (int trial = 0; trial < trials && !stopped(ws); ++trial) {
+        port.showFitTrial(trial + 1, trials);
         for (int region = 0; region < kRegionCount && !stopped(ws); ++region) {
             const Region& r = ws.regions[region];
             if (!fittedRegion(r)) continue;

@@ -186,6 +186,7 @@ void newtonOptimisePeak(Workspace& ws, Port& port, int peak) {
         return isTrue(ws.stopRequested);
     };
     for (int trial = 0; trial < o.newtonTrials; ++trial) {
+        port.showFitTrial(trial + 1, o.newtonTrials);
         for (int level = 0; level < kLevelCount; ++level) {
             const auto L = static_cast<std::size_t>(level);
             bool accepted = false;

@@ -210,6 +210,7 @@ void searchWholePeak(Workspace& ws, Port& port, int peak) {
     float previous = currentRegionOf(ws).chiSquare;
     constexpr PeakParam kOrder[] = {PeakParam::Position, PeakParam::Fwhm, PeakParam::Area, PeakParam::Gl};
     for (int trial = 0; trial < ws.options.searchTrials; ++trial) {
+        port.showFitTrial(trial + 1, ws.options.searchTrials);
         for (PeakParam param : kOrder) {
             if (isFixed(p, param)) continue;
             searchParameter(ws, port, peak, param);

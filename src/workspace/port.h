@@ -60,6 +60,13 @@ class Port {
     virtual void setDescriptionText(std::string_view text) = 0;
 
     virtual void drawSpectrum(SpectrumDrawing drawing) = 0;
+
+    // A fitting loop begins trial `trial` (from 1) of its `trials`.  The desktop's fitting window does
+    // not show it; the command-line tool's progress line does.
+    virtual void showFitTrial(int trial, int trials) {
+        static_cast<void>(trial);
+        static_cast<void>(trials);
+    }
 };
 
 }  // namespace vortlan

@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "workspace/limits.h"
@@ -40,6 +41,7 @@ class RecordingPort : public Port {
     void setDescriptionText(std::string_view text) override;
 
     void drawSpectrum(SpectrumDrawing drawing) override;
+    void showFitTrial(int trial, int trials) override { fitTrials.push_back({trial, trials}); }
 
     const WindowState& window(Window w) const { return windows[static_cast<std::size_t>(w)]; }
 
@@ -58,6 +60,8 @@ class RecordingPort : public Port {
     std::array<RegionColour, kRegionCount> regionColours{};
     std::string descriptionText;
     std::vector<SpectrumDrawing> drawings;
+    // Every trial the fitting loops began, as (trial, trials).
+    std::vector<std::pair<int, int>> fitTrials;
     // Runs at every yield: a test presses "Stop Fitting" here.
     std::function<void()> onYield;
 };

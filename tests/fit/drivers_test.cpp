@@ -41,6 +41,35 @@ TEST_F(DriversTest, FittingRunDisablesTheOtherWindowsAndClearsTheStop) {
     EXPECT_TRUE(port.window(Window::Main).enabled);
 }
 
+TEST_F(DriversTest, EveryTrialOfTheLoopsIsReportedOnceAsItBegins) {
+    using Trials = std::vector<std::pair<int, int>>;
+    ws.options.newtonTrials = 3;
+    ws.options.searchTrials = 2;
+    ws.options.tolerance = 0.0f;
+    optimiseRegion(ws, port);
+    EXPECT_EQ(port.fitTrials, (Trials{{1, 3}, {2, 3}, {3, 3}}));
+
+    port.fitTrials.clear();
+    optimiseAllRegions(ws, port);  // two fitted regions: still one report a trial
+    EXPECT_EQ(port.fitTrials, (Trials{{1, 3}, {2, 3}, {3, 3}}));
+
+    port.fitTrials.clear();
+    newtonOptimisePeak(ws, port, 0);
+    EXPECT_EQ(port.fitTrials, (Trials{{1, 3}, {2, 3}, {3, 3}}));
+
+    // A stop ends the reports with the trial it ended.
+    port.fitTrials.clear();
+    int yields = 0;
+    port.onYield = [&] {
+        if (++yields == 40) requestStop(ws);
+    };
+    ws.options.methodFlag = 0.0f;
+    optimiseRegion(ws, port);
+    ASSERT_FALSE(port.fitTrials.empty());
+    EXPECT_EQ(port.fitTrials.front(), (std::pair<int, int>{1, 2}));
+    EXPECT_LE(port.fitTrials.size(), 2u);
+}
+
 TEST_F(DriversTest, StopEndsARegionSearchAfterTheCurrentParameterSearch) {
     ws.options.methodFlag = 0.0f;
     int searches = 0;
