@@ -145,8 +145,10 @@ std::string constraintText(const Workspace& ws, int peak) {
     return text;
 }
 
-std::string padded(const std::string& text, std::size_t width) {
-    return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
+// A column of the table: right-aligned in its width, and always at least one blank from the one before,
+// however long its text.
+std::string column(const std::string& text, std::size_t width) {
+    return text.size() + 1 >= width ? " " + text : std::string(width - text.size(), ' ') + text;
 }
 
 void printPeakTable(std::ostream& out, const Workspace& ws, const Region& r) {
@@ -155,10 +157,10 @@ void printPeakTable(std::ostream& out, const Workspace& ws, const Region& r) {
     for (int s = 0; s < r.peakCount; ++s) {
         const int peak = r.peakSlots[s];
         const Peak& p = ws.peaks[peak];
-        out << padded(std::to_string(peak), 6) << padded(std::to_string(s + 1), 5)
-            << padded(peakTypeText(p.type), 5) << padded(number(p.position), 11) << padded(number(p.area), 11)
-            << padded(number(p.height), 11) << padded(number(p.fwhm), 9) << padded(std::to_string(p.gl), 5)
-            << padded(number(p.splitting), 9) << padded(number(p.ts), 9) << padded(number(p.tl), 9) << "  "
+        out << column(std::to_string(peak), 6) << column(std::to_string(s + 1), 5)
+            << column(peakTypeText(p.type), 5) << column(number(p.position), 11) << column(number(p.area), 11)
+            << column(number(p.height), 11) << column(number(p.fwhm), 9) << column(std::to_string(p.gl), 5)
+            << column(number(p.splitting), 9) << column(number(p.ts), 9) << column(number(p.tl), 9) << "  "
             << fixedText(p) << '\n';
         const std::string constraints = constraintText(ws, peak);
         if (!constraints.empty()) out << "        " << constraints << '\n';

@@ -243,6 +243,23 @@ TEST_F(CliTest, ImportBackgroundPeaksConstraintFitExportAndRender) {
     EXPECT_EQ(readWholeFile(file("page.pdf")).substr(0, 4), "%PDF");
 }
 
+TEST_F(CliTest, InfoKeepsEveryColumnOfThePeakTableApart) {
+    ok({"import", "vamas", example("c1s.vms"), "-o", "wide.xps"});
+    ok({"background", "wide.xps", "--region", "1", "-o", "wide.xps"});
+    ok({"add-peak", "wide.xps", "--region", "1", "--position", "-1284.7123", "--area", "-1234567.8", "--fwhm",
+        "0.7828957", "--gl", "30", "--type", "d", "--splitting", "-12.345678", "-o", "wide.xps"});
+    const auto table = lines(ok({"info", "wide.xps"}));
+    ASSERT_GE(table.size(), 4u);
+    std::istringstream row(table[3]);
+    std::vector<std::string> columns;
+    for (std::string word; row >> word;) columns.push_back(word);
+    ASSERT_EQ(columns.size(), 12u) << table[3];
+    EXPECT_EQ(columns[3], "-1284.712");
+    EXPECT_EQ(columns[4], "-1234568");
+    EXPECT_EQ(columns[6], "0.7828957");
+    EXPECT_EQ(columns[8], "-12.34568");
+}
+
 TEST_F(CliTest, InfoJsonHoldsWhatTheCommandsSet) {
     ok({"import", "auto", example("c1s.txt"), "--region", "3", "-o", "p.xps"});
     ok({"caption", "p.xps", "--region", "3", "--text", "C 1s \"sputtered\"", "-o", "p.xps"});
