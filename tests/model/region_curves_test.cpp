@@ -93,6 +93,45 @@ TEST_F(RegionCurvesTest, CurveUpdateBuildsEnvelopeResidualAndStatistic) {
     EXPECT_EQ(port.sumChiText, signedNumberText(ws.totalChiSquare));
 }
 
+// A small region whose Shirley background and statistic were computed apart from the program, from the
+// written formulas alone (a short script emulating single and double precision step by step): 13
+// points from 290 eV down in steps of 0.5 eV, the ends averaged over 3 points, a Shirley linear term of
+// 0.5, and one sum-form peak at 287 eV of area 400, FWHM 1.2 eV and 30 %GL.
+TEST(RegionCurvesByHand, ShirleyBackgroundCurveAndStatisticValueForValue) {
+    Workspace ws;
+    RecordingPort port;
+    ws.options.glSum = kTrue;
+    const float counts[] = {310, 305, 302, 330, 420, 610, 720, 560, 380, 260, 215, 204, 200};
+    Region& r = makeRegion(ws, 0, 13, 290.0f, 0.5f, [](double) { return 0.0; });
+    for (int i = 1; i <= 13; ++i) r.counts[i] = counts[i - 1];
+    r.averagePoints = 3;
+    r.backgroundType = static_cast<short>(BackgroundType::Shirley);
+    r.backgroundParam = 0.5f;
+    ws.acceptingBackground = kTrue;
+    recomputeRegion(ws, port);
+    ws.acceptingBackground = kFalse;
+    r.backgroundSet = kTrue;
+    addPeak(ws, 0, 0, 287.0f, 400.0f, 1.2f, 30);
+    updateRegionCurves(ws, port);
+
+    EXPECT_EQ(r.endAverageFirst, 308.3333435058594f);
+    EXPECT_EQ(r.endAverageLast, 201.3333282470703f);
+    const float background[] = {307.8333435058594f,  307.2983703613281f,  306.9591064453125f, 306.8059387207031f,
+                                304.6838684082031f,  296.1192932128906f,  273.66827392578125f, 241.95436096191406f,
+                                219.21205139160156f, 207.4674530029297f,  203.2936248779297f,  201.97494506835938f,
+                                201.3333282470703f};
+    const float curve[] = {310.995361328125f,   311.7770080566406f,  313.833984375f,      320.6659851074219f,
+                           354.41754150390625f, 463.17767333984375f, 547.7086181640625f,  409.0127258300781f,
+                           268.94573974609375f, 221.32748413085938f, 210.1685028076172f,  206.45359802246094f,
+                           204.49533081054688f};
+    ASSERT_EQ(r.rangeCount, 13);
+    for (int i = 1; i <= 13; ++i) {
+        EXPECT_EQ(r.background[i], background[i - 1]) << "point " << i;
+        EXPECT_EQ(ws.peaks[0].curve[i], curve[i - 1]) << "point " << i;
+    }
+    EXPECT_EQ(r.chiSquare, 12.831819534301758f);
+}
+
 TEST_F(RegionCurvesTest, TotalIsTheSumOverRegionsWithAnAcceptedBackground) {
     accept();
     addPeak(ws, 0, 0, 285.0f, 1200.0f, 1.2f, 0);
