@@ -20,17 +20,6 @@ bool isBlankChar(char c) {
     return c == ' ' || c == '\t' || c == '\r';
 }
 
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// As the field reader decides whether a free field is a number.
-bool beginsLikeNumber(std::string_view text) {
-    if (!text.empty() && (text.front() == '-' || text.front() == '+')) text.remove_prefix(1);
-    if (!text.empty() && text.front() == '.') text.remove_prefix(1);
-    return !text.empty() && isDigit(text.front());
-}
-
 std::string_view trimmed(std::string_view text) {
     while (!text.empty() && isBlankChar(text.front())) text.remove_prefix(1);
     while (!text.empty() && isBlankChar(text.back())) text.remove_suffix(1);

@@ -48,6 +48,8 @@ TEST(FormatSniffer, NearMisses) {
     EXPECT_EQ(sniff("Sample A\nAl K alpha\nC 1s\n295 2034\n294 2040\n293 2051\n292 2060\n"),
               SpectrumFormat::Ascii);
     EXPECT_EQ(sniff("296.0 2034 17\n295.9 2040 18\n"), SpectrumFormat::Unknown);  // three columns
+    // Signs before a number: the two-column reader takes the line for its first pair, and fails on it.
+    EXPECT_EQ(sniff("--5 3\n296.0 2034\n295.9 2040\n"), SpectrumFormat::Unknown);
     EXPECT_EQ(sniff("Notes\n2 samples were measured\n"), SpectrumFormat::Unknown);
     EXPECT_EQ(sniff("296.0 2034\n"), SpectrumFormat::Unknown);  // one pair is any text's line
     EXPECT_EQ(sniff(std::string("VORTLAN 4.0\0\x01\xff\x7f", 15)), SpectrumFormat::Unknown);
