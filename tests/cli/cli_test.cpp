@@ -331,6 +331,36 @@ TEST_F(CliTest, BatchFitsEachFileAndSkipsOneThatTheModelDoesNotFit) {
     EXPECT_EQ(info("results/c1s.vms.xps")["regions"][0]["peaks"].items.size(), 4u);
 }
 
+// A Leybold file of `count` regions, each the C 1s example's pairs.
+std::string leyboldFileOfC1s(int count) {
+    const std::string pairs = readWholeFile(example("c1s.txt"));
+    std::string text = "Sample A\nRegions=" + std::to_string(count) + "\n";
+    for (int k = 0; k < count; ++k) {
+        text += "Region data,\"C 1s " + std::to_string(k + 1) + "\"\nPoints=361\n";
+        text += pairs.substr(pairs.find('\n') + 1);
+    }
+    return text;
+}
+
+TEST_F(CliTest, TenRegionFileKeepsItsTenRegionsInImportAndBatch) {
+    std::ofstream(file("ten.dat")) << leyboldFileOfC1s(10);
+    const Outcome import = run({"import", "leybold", "ten.dat", "-o", "ten.xps"});
+    EXPECT_EQ(import.status, 0);
+    EXPECT_EQ(import.err, "Too many regions\nFile saved\n");
+    const Json doc = info("ten.xps");
+    ASSERT_EQ(doc["regions"].items.size(), 10u);
+    EXPECT_EQ(doc["regions"][9]["caption"].text, "C 1s 10");
+    EXPECT_EQ(doc["regions"][9]["points"].number, 361);
+
+    fourPeakProject("model.xps");
+    ok({"params", "save", "model.xps", "--region", "1", "-o", "c1s.rpa"});
+    const Outcome batch = run({"batch", "--model", "c1s.rpa", "--out", "results", "ten.dat"});
+    EXPECT_EQ(batch.status, 0);
+    EXPECT_EQ(batch.err, "Too many regions\n");
+    EXPECT_EQ(lines(readWholeFile(file("results/summary.csv"))).size(), 2u);
+    EXPECT_EQ(info("results/ten.xps")["regions"][0]["peaks"].items.size(), 4u);
+}
+
 struct Refusal {
     std::vector<std::string> words;
     int status;
