@@ -361,6 +361,20 @@ TEST_F(CliTest, TenRegionFileKeepsItsTenRegionsInImportAndBatch) {
     EXPECT_EQ(info("results/ten.xps")["regions"][0]["peaks"].items.size(), 4u);
 }
 
+TEST_F(CliTest, VamasFileCountingMoreBlocksThanItHoldsImportsItsBlock) {
+    std::string text = readWholeFile(example("c1s.vms"));
+    const std::size_t count = text.find("\r\n1\r\nC 1s\r\n");  // the header's block count
+    ASSERT_NE(count, std::string::npos);
+    text.replace(count, 5, "\r\n2\r\n");
+    std::ofstream(file("c1s.vms"), std::ios::binary) << text;
+    for (const char* format : {"vamas", "auto"}) {
+        const Outcome import = run({"import", format, "c1s.vms", "-o", "c1s.xps"});
+        EXPECT_EQ(import.status, 0) << format;
+        EXPECT_EQ(import.err, "File saved\n") << format;
+        EXPECT_EQ(info("c1s.xps")["regions"][0]["points"].number, 361);
+    }
+}
+
 struct Refusal {
     std::vector<std::string> words;
     int status;
