@@ -50,15 +50,12 @@ bool isVamas(std::string_view head) {
     return false;
 }
 
-// A fitted export lists its components before the data, which can push "(Counts)" beyond the head;
-// its "Regions" section stands in for it then.
+// The header lines that open every Kratos export.  What follows them is the Kratos reader's to judge:
+// an export without its data heading is a damaged Kratos file, whose kinetic energies must not be
+// taken for the binding energies of two-column text.
 bool isKratos(std::string_view head) {
     const std::size_t dataset = head.find("Dataset:");
-    if (dataset == std::string_view::npos) return false;
-    const std::size_t ordinates = head.find("# ord", dataset);
-    if (ordinates == std::string_view::npos) return false;
-    return head.find("(Counts)", ordinates) != std::string_view::npos ||
-           head.find("Regions", ordinates) != std::string_view::npos;
+    return dataset != std::string_view::npos && head.find("# ord", dataset) != std::string_view::npos;
 }
 
 std::optional<double> wholeValue(std::string_view text) {

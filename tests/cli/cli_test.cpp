@@ -375,6 +375,18 @@ TEST_F(CliTest, VamasFileCountingMoreBlocksThanItHoldsImportsItsBlock) {
     }
 }
 
+TEST_F(CliTest, KratosFileWithoutItsDataHeadingIsRefusedByTheKratosReader) {
+    std::string text = readWholeFile(example("c1s.des"));
+    const std::size_t heading = text.find(" (Counts)");
+    ASSERT_NE(heading, std::string::npos);
+    text.erase(heading, 9);
+    std::ofstream(file("c1s.des"), std::ios::binary) << text;
+    const Outcome import = run({"import", "auto", "c1s.des", "-o", "c1s.xps"});
+    EXPECT_EQ(import.status, 1);
+    EXPECT_EQ(import.err, "Error in reading file\n");
+    EXPECT_FALSE(exists("c1s.xps"));
+}
+
 struct Refusal {
     std::vector<std::string> words;
     int status;

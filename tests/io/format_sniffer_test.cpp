@@ -23,6 +23,10 @@ TEST(FormatSniffer, HeadsOfEachFormat) {
     // A fitted export lists its components first; the data header may lie beyond the head.
     EXPECT_EQ(sniff("Dataset:\tx\nObject name:\tC 1s\n# ord = 300\nRegions = 1\nRegion = 1\n"),
               SpectrumFormat::Kratos);
+    // Without its data heading it is still Kratos, never two columns of kinetic energies.
+    EXPECT_EQ(sniff("Dataset:\tx\nObject name:\tC 1s\n# ordinates = 2\nSource energy = 1486.6\n"
+                    "Kinetic Energy (eV)\n1196.6 2500\n1196.7 2510\n"),
+              SpectrumFormat::Kratos);
     EXPECT_EQ(sniff("Sample A\r\nRegions=2\r\nRegion 1\r\nC 1s\r\nPoints=300\r\n296.0\t2034\r\n295.9\t20"),
               SpectrumFormat::Leybold);
     EXPECT_EQ(sniff("\"Sample, etched\",Regions = 1\nx,O 1s,Points = 2\n540,100\n539.9,120\n"),
