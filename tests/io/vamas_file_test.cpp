@@ -121,7 +121,8 @@ TEST(VamasFile, BlockThatCannotBeReadEndsTheListAfterTheSoundOnes) {
     const std::string text = vamasText(VamasTestFile({rampBlock(11), oxygen, rampBlock(7)}));
     const std::size_t third = text.rfind("Block\n");
     const std::string two = vamasText(VamasTestFile({rampBlock(11), oxygen}));
-    for (const std::string& damaged : {text.substr(0, third + 40), text.substr(0, third), withBlockCount(two, 3)}) {
+    for (const std::string& damaged :
+         {text.substr(0, third + 40), text.substr(0, third), withBlockCount(two, 3)}) {
         const VamasFile file = parseVamas(damaged);
         EXPECT_TRUE(file.damaged);
         ASSERT_EQ(file.blocks.size(), 2u);

@@ -50,8 +50,9 @@ TEST_F(ImportTextTest, TenOrElevenRegionsFillTheTenSlotsAndAreKept) {
             leybold.push_back(leyboldRegion("R" + std::to_string(k), 3));
             phi += phiRegion("R" + std::to_string(k), 280.0, 0.5, 3);
         }
-        for (const auto& [text, import] : {std::pair<std::string, Import>{leyboldFile(leybold), importLeybold},
-                                           std::pair<std::string, Import>{phi, importPhi}}) {
+        for (const auto& [text, import] :
+             {std::pair<std::string, Import>{leyboldFile(leybold), importLeybold},
+              std::pair<std::string, Import>{phi, importPhi}}) {
             EXPECT_TRUE(importText(text, import, 4)) << count;
             EXPECT_EQ(port.messages, Messages{"Too many regions"});
             EXPECT_EQ(ws.currentRegion, 4);
