@@ -34,7 +34,7 @@ Command importEntry() {
          "\n"
          "FORMAT is vamas, kratos, leybold, phi, ascii or auto (guessed from the file).  The spectrum goes\n"
          "into region N (default 1) of PROJECT.xps, or of an empty project without --into.  Leybold and\n"
-         "PHI files with several regions fill the regions from N on.\n",
+         "PHI files with several regions fill the regions from N on, the ten regions at most.\n",
          {{"--into"}, kRegion, kOutput},
          2,
          2},

@@ -20,17 +20,6 @@ bool isBlankChar(char c) {
     return c == ' ' || c == '\t' || c == '\r';
 }
 
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// As the field reader decides whether a free field is a number.
-bool beginsLikeNumber(std::string_view text) {
-    if (!text.empty() && (text.front() == '-' || text.front() == '+')) text.remove_prefix(1);
-    if (!text.empty() && text.front() == '.') text.remove_prefix(1);
-    return !text.empty() && isDigit(text.front());
-}
-
 std::string_view trimmed(std::string_view text) {
     while (!text.empty() && isBlankChar(text.front())) text.remove_prefix(1);
     while (!text.empty() && isBlankChar(text.back())) text.remove_suffix(1);
@@ -61,15 +50,12 @@ bool isVamas(std::string_view head) {
     return false;
 }
 
-// A fitted export lists its components before the data, which can push "(Counts)" beyond the head;
-// its "Regions" section stands in for it then.
+// The header lines that open every Kratos export.  What follows them is the Kratos reader's to judge:
+// an export without its data heading is a damaged Kratos file, whose kinetic energies must not be
+// taken for the binding energies of two-column text.
 bool isKratos(std::string_view head) {
     const std::size_t dataset = head.find("Dataset:");
-    if (dataset == std::string_view::npos) return false;
-    const std::size_t ordinates = head.find("# ord", dataset);
-    if (ordinates == std::string_view::npos) return false;
-    return head.find("(Counts)", ordinates) != std::string_view::npos ||
-           head.find("Regions", ordinates) != std::string_view::npos;
+    return dataset != std::string_view::npos && head.find("# ord", dataset) != std::string_view::npos;
 }
 
 std::optional<double> wholeValue(std::string_view text) {

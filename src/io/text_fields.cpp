@@ -1,5 +1,6 @@
 #include "io/text_fields.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -16,16 +17,20 @@ bool isLineEnd(char c) {
     return c == '\n' || c == '\r';
 }
 
-bool beginsLikeNumber(std::string_view text) {
-    if (text.empty()) return false;
-    const char c = text.front();
-    if (c >= '0' && c <= '9') return true;
-    if (c == '.' && text.size() > 1) return text[1] >= '0' && text[1] <= '9';
-    if (c == '-' || c == '+') return beginsLikeNumber(text.substr(1));
-    return false;
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
 }
 
 }  // namespace
+
+bool beginsLikeNumber(std::string_view text) {
+    // A loop, not a call for each sign: a separator line can hold many thousands of dashes.
+    const std::size_t first = std::min(text.find_first_not_of("+-"), text.size());
+    text.remove_prefix(first);
+    if (text.empty()) return false;
+    if (isDigit(text.front())) return true;
+    return text.front() == '.' && text.size() > 1 && isDigit(text[1]);
+}
 
 std::optional<double> wholeNumber(std::string_view text) {
     while (!text.empty() && (isBlank(text.front()) || isLineEnd(text.front()))) text.remove_prefix(1);

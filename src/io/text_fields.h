@@ -52,4 +52,8 @@ class FieldReader {
 // The number a whole text spells (blanks around it allowed), or nothing.
 std::optional<double> wholeNumber(std::string_view text);
 
+// Whether a field starting with this text is read as a number: any run of signs, then a digit or a
+// point and a digit.  Such a field may still fail to be one ("--5").
+bool beginsLikeNumber(std::string_view text);
+
 }  // namespace vortlan

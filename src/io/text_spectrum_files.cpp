@@ -131,15 +131,6 @@ void readRegions(FieldReader& in, MultiRegionText& file, More more, ReadRegion r
     }
 }
 
-bool beginsLikeNumber(std::string_view text) {
-    if (text.empty()) return false;
-    const char c = text.front();
-    if (c >= '0' && c <= '9') return true;
-    if (c == '.') return text.size() > 1 && text[1] >= '0' && text[1] <= '9';
-    if (c == '-' || c == '+') return beginsLikeNumber(text.substr(1));
-    return false;
-}
-
 // The text from the first line that begins with a number on, with semicolons as commas.  Before the
 // first pair, a line of any other kind is a heading; after it, such a line is an error as always.
 std::string pairsPart(std::string_view text) {

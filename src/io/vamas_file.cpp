@@ -341,6 +341,19 @@ class BlockReader {
     VamasBlock block_;
 };
 
+// The next block onto the file's list.  Once a block cannot be read the place of the next one is
+// lost: the file is marked damaged, unless no block stands before it, which leaves nothing to import.
+void readNextBlock(Lines& in, const Header& header, VamasFile& file) {
+    const VamasBlock* first = file.blocks.empty() ? nullptr : &file.blocks.front();
+    try {
+        VamasBlock block = BlockReader(in, header, first).read();
+        file.blocks.push_back(std::move(block));
+    } catch (const VamasError&) {
+        if (file.blocks.empty()) throw;
+        file.damaged = true;
+    }
+}
+
 }  // namespace
 
 VamasFile parseVamas(std::string text) {
@@ -348,11 +361,7 @@ VamasFile parseVamas(std::string text) {
     Lines in(std::move(text));
     const Header header = readHeader(in);
     VamasFile file;
-    for (int b = 0; b < header.blockCount; ++b) {
-        const VamasBlock* first = file.blocks.empty() ? nullptr : &file.blocks.front();
-        VamasBlock block = BlockReader(in, header, first).read();
-        file.blocks.push_back(std::move(block));
-    }
+    for (int b = 0; b < header.blockCount && !file.damaged; ++b) readNextBlock(in, header, file);
     return file;
 }
 

@@ -49,12 +49,17 @@ struct VamasBlock {
 };
 
 struct VamasFile {
-    std::vector<VamasBlock> blocks;
+    std::vector<VamasBlock> blocks;  // the blocks read whole, in the order of the file
+    // A block could not be read (the file cut short, or fewer blocks than the header counts): it and
+    // the blocks after it are missing.
+    bool damaged = false;
 };
 
-// The blocks of a VAMAS file's text.  Throws VamasError: NotVamas when the first line that is not
-// blank lacks "VAMAS", Malformed when a field is missing, a count is out of range or the values do not
-// add up.  NUL bytes are dropped; lines may end in LF or CR LF.
+// The blocks of a VAMAS file's text, as far as they can be read: a block that cannot be read ends the
+// list, and the blocks before it are kept.  Throws VamasError: NotVamas when the first line that is
+// not blank lacks "VAMAS", Malformed when the header or the first block cannot be read (a field
+// missing, a count out of range, values that do not add up).  NUL bytes are dropped; lines may end in
+// LF or CR LF.
 VamasFile parseVamas(std::string text);
 
 // One line of the block chooser.

@@ -7,9 +7,10 @@
 namespace vortlan {
 
 // The regions of the file into consecutive slots from the current one, which is shown afterwards.
-// The slots wrap after the tenth; coming back to the first ends the import with "Too many regions".
-// A read error shows "Error Reading File" and keeps the regions completed before it; the slot being
-// filled is left empty and stays current.  Each import is true when the whole file was taken in.
+// The slots wrap after the tenth; coming back to the first ends the import with "Too many regions",
+// and the ten regions read stay.  A read error shows "Error Reading File" and keeps the regions
+// completed before it; the slot being filled is left empty and stays current.  Each import is true
+// when it ended with the regions it read in their slots, after "Too many regions" too.
 bool importLeybold(Session& session);
 bool importPhi(Session& session);
 

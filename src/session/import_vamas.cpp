@@ -20,7 +20,7 @@ void emptyCurrentRegion(Session& session) {
 }
 
 // The parsed file, or nothing after its message.  Only a file that is not VAMAS at all, or cannot be
-// read, leaves the current region alone.
+// read, leaves the current region alone.  Blocks after one that cannot be read are missing from it.
 std::optional<VamasFile> openVamas(Session& session) {
     const auto text = readWholeFile(session.workspace.fileName, kLargestVamasFile);
     if (!text) {
@@ -74,7 +74,8 @@ bool importVamas(Session& session) {
     const auto xps =
         std::find_if(file->blocks.begin(), file->blocks.end(), [](const VamasBlock& b) { return b.isXps(); });
     if (xps == file->blocks.end()) {
-        session.port.message(kNotXpsMessage);
+        // The XPS block may be among those that could not be read.
+        session.port.message(file->damaged ? kVamasReadErrorMessage : kNotXpsMessage);
         return false;
     }
     return storeBlock(session, *xps);

@@ -11,6 +11,9 @@
 
 namespace vortlan {
 
+// Only the blocks up to the first one that cannot be read count as the file's blocks: a damaged
+// later block does not keep the sound ones before it from being imported.
+
 // The first XPS block of the file.  A file that is not VAMAS leaves the workspace as it was; any later
 // failure leaves the current region empty.  True when the region was filled.
 bool importVamas(Session& session);
@@ -19,7 +22,8 @@ bool importVamas(Session& session);
 // was not filled.  A block number the file does not have leaves the workspace as it was.
 bool importVamasBlock(Session& session, int block);
 
-// The blocks of the file at `path`, or nothing when it cannot be read as a VAMAS file.
+// The blocks of the file at `path` that can be read, or nothing when it cannot be read as a VAMAS file
+// (not even its first block).
 std::optional<std::vector<VamasBlockSummary>> listVamasBlocks(const std::string& path);
 
 }  // namespace vortlan

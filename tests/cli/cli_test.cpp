@@ -348,6 +348,62 @@ TEST_F(CliTest, BatchFitsEachFileAndSkipsOneThatTheModelDoesNotFit) {
     EXPECT_EQ(info("results/c1s.vms.xps")["regions"][0]["peaks"].items.size(), 4u);
 }
 
+// A Leybold file of `count` regions, each the C 1s example's pairs.
+std::string leyboldFileOfC1s(int count) {
+    const std::string pairs = readWholeFile(example("c1s.txt"));
+    std::string text = "Sample A\nRegions=" + std::to_string(count) + "\n";
+    for (int k = 0; k < count; ++k) {
+        text += "Region data,\"C 1s " + std::to_string(k + 1) + "\"\nPoints=361\n";
+        text += pairs.substr(pairs.find('\n') + 1);
+    }
+    return text;
+}
+
+TEST_F(CliTest, TenRegionFileKeepsItsTenRegionsInImportAndBatch) {
+    std::ofstream(file("ten.dat")) << leyboldFileOfC1s(10);
+    const Outcome import = run({"import", "leybold", "ten.dat", "-o", "ten.xps"});
+    EXPECT_EQ(import.status, 0);
+    EXPECT_EQ(import.err, "Too many regions\nFile saved\n");
+    const Json doc = info("ten.xps");
+    ASSERT_EQ(doc["regions"].items.size(), 10u);
+    EXPECT_EQ(doc["regions"][9]["caption"].text, "C 1s 10");
+    EXPECT_EQ(doc["regions"][9]["points"].number, 361);
+
+    fourPeakProject("model.xps");
+    ok({"params", "save", "model.xps", "--region", "1", "-o", "c1s.rpa"});
+    const Outcome batch = run({"batch", "--model", "c1s.rpa", "--out", "results", "ten.dat"});
+    EXPECT_EQ(batch.status, 0);
+    EXPECT_EQ(batch.err, "Too many regions\n");
+    EXPECT_EQ(lines(readWholeFile(file("results/summary.csv"))).size(), 2u);
+    EXPECT_EQ(info("results/ten.xps")["regions"][0]["peaks"].items.size(), 4u);
+}
+
+TEST_F(CliTest, VamasFileCountingMoreBlocksThanItHoldsImportsItsBlock) {
+    std::string text = readWholeFile(example("c1s.vms"));
+    const std::size_t count = text.find("\r\n1\r\nC 1s\r\n");  // the header's block count
+    ASSERT_NE(count, std::string::npos);
+    text.replace(count, 5, "\r\n2\r\n");
+    std::ofstream(file("c1s.vms"), std::ios::binary) << text;
+    for (const char* format : {"vamas", "auto"}) {
+        const Outcome import = run({"import", format, "c1s.vms", "-o", "c1s.xps"});
+        EXPECT_EQ(import.status, 0) << format;
+        EXPECT_EQ(import.err, "File saved\n") << format;
+        EXPECT_EQ(info("c1s.xps")["regions"][0]["points"].number, 361);
+    }
+}
+
+TEST_F(CliTest, KratosFileWithoutItsDataHeadingIsRefusedByTheKratosReader) {
+    std::string text = readWholeFile(example("c1s.des"));
+    const std::size_t heading = text.find(" (Counts)");
+    ASSERT_NE(heading, std::string::npos);
+    text.erase(heading, 9);
+    std::ofstream(file("c1s.des"), std::ios::binary) << text;
+    const Outcome import = run({"import", "auto", "c1s.des", "-o", "c1s.xps"});
+    EXPECT_EQ(import.status, 1);
+    EXPECT_EQ(import.err, "Error in reading file\n");
+    EXPECT_FALSE(exists("c1s.xps"));
+}
+
 struct Refusal {
     std::vector<std::string> words;
     int status;

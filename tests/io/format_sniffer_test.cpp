@@ -23,6 +23,10 @@ TEST(FormatSniffer, HeadsOfEachFormat) {
     // A fitted export lists its components first; the data header may lie beyond the head.
     EXPECT_EQ(sniff("Dataset:\tx\nObject name:\tC 1s\n# ord = 300\nRegions = 1\nRegion = 1\n"),
               SpectrumFormat::Kratos);
+    // Without its data heading it is still Kratos, never two columns of kinetic energies.
+    EXPECT_EQ(sniff("Dataset:\tx\nObject name:\tC 1s\n# ordinates = 2\nSource energy = 1486.6\n"
+                    "Kinetic Energy (eV)\n1196.6 2500\n1196.7 2510\n"),
+              SpectrumFormat::Kratos);
     EXPECT_EQ(sniff("Sample A\r\nRegions=2\r\nRegion 1\r\nC 1s\r\nPoints=300\r\n296.0\t2034\r\n295.9\t20"),
               SpectrumFormat::Leybold);
     EXPECT_EQ(sniff("\"Sample, etched\",Regions = 1\nx,O 1s,Points = 2\n540,100\n539.9,120\n"),
@@ -48,6 +52,8 @@ TEST(FormatSniffer, NearMisses) {
     EXPECT_EQ(sniff("Sample A\nAl K alpha\nC 1s\n295 2034\n294 2040\n293 2051\n292 2060\n"),
               SpectrumFormat::Ascii);
     EXPECT_EQ(sniff("296.0 2034 17\n295.9 2040 18\n"), SpectrumFormat::Unknown);  // three columns
+    // Signs before a number: the two-column reader takes the line for its first pair, and fails on it.
+    EXPECT_EQ(sniff("--5 3\n296.0 2034\n295.9 2040\n"), SpectrumFormat::Unknown);
     EXPECT_EQ(sniff("Notes\n2 samples were measured\n"), SpectrumFormat::Unknown);
     EXPECT_EQ(sniff("296.0 2034\n"), SpectrumFormat::Unknown);  // one pair is any text's line
     EXPECT_EQ(sniff(std::string("VORTLAN 4.0\0\x01\xff\x7f", 15)), SpectrumFormat::Unknown);

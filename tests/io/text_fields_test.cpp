@@ -40,5 +40,13 @@ TEST(FieldReader, LinesAndUnclosedQuotes) {
     EXPECT_THROW(quote.readText(), FieldError);
 }
 
+// A separator line of a million signs is text, and deciding so takes no stack for each sign.
+TEST(FieldReader, LongRunOfSignsIsText) {
+    const std::string dashes(1 << 20, '-');
+    FieldReader in(dashes + "\n-+-7\n");
+    EXPECT_EQ(std::get<std::string>(in.readFree()), dashes);
+    EXPECT_THROW(in.readFree(), FieldError);  // signs before a digit begin like a number, and are not one
+}
+
 }  // namespace
 }  // namespace vortlan

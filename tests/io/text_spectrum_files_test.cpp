@@ -39,5 +39,13 @@ TEST(TextSpectrumFiles, AsciiHeadingsSeparatorsAndLimit) {
     EXPECT_FALSE(readAsciiText(c1sPairs(4999)).reachedLimit);
 }
 
+TEST(TextSpectrumFiles, AsciiSeparatorLineOfAMillionDashes) {
+    const std::string separator(1 << 20, '-');
+    const AsciiText headed = readAsciiText("Energy Counts\n" + separator + "\n" + c1sPairs(3));
+    EXPECT_FALSE(headed.failed);
+    EXPECT_EQ(headed.spectrum.energy.size(), 3u);
+    EXPECT_TRUE(readAsciiText(c1sPairs(3) + separator + "\n" + c1sPairs(3)).failed);
+}
+
 }  // namespace
 }  // namespace vortlan

@@ -109,6 +109,31 @@ TEST(VamasFile, BlocksKeepTheirOwnSourceEnergyAndInheritWhatTheyLeaveOut) {
     EXPECT_EQ(inherited.energy, energies);
 }
 
+// The header's block count, which follows the experiment's upgrade entry, changed to `count`.
+std::string withBlockCount(std::string text, int count) {
+    const std::size_t at = text.find("\n1486.6\n") + 8;
+    return text.replace(at, text.find('\n', at) - at, std::to_string(count));
+}
+
+TEST(VamasFile, BlockThatCannotBeReadEndsTheListAfterTheSoundOnes) {
+    VamasTestBlock oxygen = rampBlock(5);
+    oxygen.species = "O";
+    const std::string text = vamasText(VamasTestFile({rampBlock(11), oxygen, rampBlock(7)}));
+    const std::size_t third = text.rfind("Block\n");
+    const std::string two = vamasText(VamasTestFile({rampBlock(11), oxygen}));
+    for (const std::string& damaged :
+         {text.substr(0, third + 40), text.substr(0, third), withBlockCount(two, 3)}) {
+        const VamasFile file = parseVamas(damaged);
+        EXPECT_TRUE(file.damaged);
+        ASSERT_EQ(file.blocks.size(), 2u);
+        EXPECT_EQ(file.blocks[1].species, "O");
+        EXPECT_EQ(file.blocks[1].counts.size(), 5u);
+    }
+    EXPECT_FALSE(parseVamas(text).damaged);
+    const VamasTestFile none(std::vector<VamasTestBlock>{});
+    EXPECT_EQ(failure(withBlockCount(vamasText(none), 1)), VamasError::Kind::Malformed);
+}
+
 TEST(VamasFile, AnythingButAWellFormedFileIsRefused) {
     for (const char* text : {"", "\r\n  \n", "Kratos export\nVAMAS\n"}) {
         EXPECT_EQ(failure(text), VamasError::Kind::NotVamas);

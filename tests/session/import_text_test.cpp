@@ -41,22 +41,27 @@ TEST_F(ImportTextTest, LeyboldFillsSlotsFromTheCurrentOneAndShowsIt) {
     EXPECT_EQ(firstBrokenRule(ws), "");
 }
 
-TEST_F(ImportTextTest, ElevenRegionsFillTheTenSlots) {
-    std::vector<std::string> leybold;
-    std::string phi;
-    for (int k = 0; k < 11; ++k) {
-        leybold.push_back(leyboldRegion("R" + std::to_string(k), 3));
-        phi += phiRegion("R" + std::to_string(k), 280.0, 0.5, 3);
-    }
-    for (const auto& [text, import] : {std::pair<std::string, Import>{leyboldFile(leybold), importLeybold},
-                                       std::pair<std::string, Import>{phi, importPhi}}) {
-        importText(text, import);
-        EXPECT_EQ(port.messages, Messages{"Too many regions"});
-        EXPECT_EQ(ws.currentRegion, 0);
-        EXPECT_EQ(captionOf(0), "R0");
-        EXPECT_EQ(captionOf(9), "R9");
-        for (const Region& r : ws.regions) EXPECT_TRUE(isTrue(r.defined));
-        EXPECT_EQ(firstBrokenRule(ws), "");
+// Ten regions fill every slot and eleven more than that: either way the ten read are the result.
+TEST_F(ImportTextTest, TenOrElevenRegionsFillTheTenSlotsAndAreKept) {
+    for (int count : {10, 11}) {
+        std::vector<std::string> leybold;
+        std::string phi;
+        for (int k = 0; k < count; ++k) {
+            leybold.push_back(leyboldRegion("R" + std::to_string(k), 3));
+            phi += phiRegion("R" + std::to_string(k), 280.0, 0.5, 3);
+        }
+        for (const auto& [text, import] :
+             {std::pair<std::string, Import>{leyboldFile(leybold), importLeybold},
+              std::pair<std::string, Import>{phi, importPhi}}) {
+            EXPECT_TRUE(importText(text, import, 4)) << count;
+            EXPECT_EQ(port.messages, Messages{"Too many regions"});
+            EXPECT_EQ(ws.currentRegion, 4);
+            EXPECT_EQ(port.window(Window::Spectrum).caption, "Region 5");
+            EXPECT_EQ(captionOf(4), "R0");
+            EXPECT_EQ(captionOf(3), "R9");
+            for (const Region& r : ws.regions) EXPECT_TRUE(isTrue(r.defined));
+            EXPECT_EQ(firstBrokenRule(ws), "");
+        }
     }
 }
 

@@ -84,6 +84,38 @@ TEST_F(ImportVamasTest, ChosenBlockUsesItsOwnSourceEnergy) {
     EXPECT_EQ(ws.regions[0].energy[21], 298.0f);
 }
 
+// The file cut short inside its last block.
+std::string lastBlockCut(const VamasTestFile& file) {
+    const std::string text = vamasText(file);
+    return text.substr(0, text.rfind("Block\n") + 40);
+}
+
+TEST_F(ImportVamasTest, SoundBlocksBeforeADamagedOneAreListedAndImported) {
+    VamasTestBlock oxygen = rampBlock(5);
+    oxygen.species = "O";
+    write(lastBlockCut(VamasTestFile({rampBlock(11), oxygen, rampBlock(7)})));
+    EXPECT_TRUE(importVamas(session));
+    EXPECT_TRUE(port.messages.empty());
+    EXPECT_EQ(ws.regions[0].pointCount, 11);
+    EXPECT_FALSE(isTrue(ws.peaks[1].defined));
+    const auto listed = listVamasBlocks(ws.fileName);
+    ASSERT_TRUE(listed && listed->size() == 2);
+    EXPECT_EQ((*listed)[1].species, "O");
+    EXPECT_TRUE(importVamasBlock(session, 1));
+    EXPECT_EQ(ws.regions[0].pointCount, 5);
+    EXPECT_FALSE(importVamasBlock(session, 2));
+    EXPECT_EQ(port.messages, Messages{"No such block in the file"});
+    EXPECT_EQ(ws.regions[0].pointCount, 5);
+
+    // With only a block of another technique sound, the XPS block may be the one lost.
+    port.messages.clear();
+    write(lastBlockCut(VamasTestFile({rampBlock(11, "AES diff"), rampBlock(7)})));
+    EXPECT_FALSE(importVamas(session));
+    EXPECT_EQ(port.messages, Messages{"Error in reading file"});
+    EXPECT_FALSE(isTrue(ws.regions[0].defined));
+    EXPECT_EQ(firstBrokenRule(ws), "");
+}
+
 TEST_F(ImportVamasTest, MoreThan5000PointsKeepsTheFirst5000OfTheFile) {
     for (double increment : {0.01, -0.01}) {  // the second lists low binding energies first
         VamasTestBlock wide = rampBlock(6000);

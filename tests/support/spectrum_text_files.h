@@ -111,12 +111,12 @@ inline std::string phiRegion(const std::string& caption, double start, double st
 // peak 5, importing files written by the test.
 class ImportTest : public ::testing::Test, protected FittedSession {
   protected:
-    void importText(const std::string& text, bool (*import)(Session&), int region = 0) {
+    bool importText(const std::string& text, bool (*import)(Session&), int region = 0) {
         ws.fileName = dir.file("spectra.txt");
         writeWholeFile(ws.fileName, text);
         ws.currentRegion = static_cast<short>(region);
         port.messages.clear();
-        import(session);
+        return import(session);
     }
 
     Workspace& ws = session.workspace;
