@@ -262,10 +262,7 @@ void SpectrumWindow::saveWith(const QString& title, const FileFilter& filter, co
     const QString proposed = app_.files().proposedName(extension);
     ws.fileName.clear();
     const auto path = app_.files().saveFile(title, filter, proposed);
-    if (!path) {
-        app_.run(saveDialogCancelled);
-        return;
-    }
+    if (!path) return;  // a cancel is no error: nothing written, nothing said
     ws.fileName = path->toStdString();
     app_.run(write);
 }
