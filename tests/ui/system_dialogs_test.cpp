@@ -23,7 +23,7 @@ namespace {
 // open is cancelled a little later, so that a failing test ends.
 template <typename W>
 void whenShown(std::function<void(W&)> answer) {
-    auto* poll = new QTimer;
+    auto* poll = new QTimer(qApp);
     poll->setInterval(10);
     QObject::connect(poll, &QTimer::timeout, [poll, answer] {
         auto* dialog = qobject_cast<W*>(QApplication::activeModalWidget());
