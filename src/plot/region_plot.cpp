@@ -1,5 +1,6 @@
 #include "plot/region_plot.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -14,7 +15,7 @@ constexpr std::string_view kHeightSample = "Sample";
 constexpr std::string_view kWidthSample = "0000";
 constexpr std::string_view kAxisTitle = "Binding Energy (eV)";
 constexpr double kScreenTickLimit = 1.01;
-constexpr int kReadoutBlanks = 25;
+constexpr std::size_t kReadoutBlanks = 25;
 
 struct TextUnits {
     double h = 0;  // height of a line of text
@@ -38,6 +39,15 @@ void drawRangeCurve(Surface& s, const Region& r, ValueAt value, std::optional<Co
 
 bool rangeDrawable(const Region& r, const PointArray& values) {
     return r.rangeCount >= 1 && r.rangeEnergy.holds(r.rangeCount) && values.holds(r.rangeCount);
+}
+
+// The blanks that clear a readout: 25, or as many as cover `width` (user units) where the font's blank
+// is narrower than the digits of the last readout; a hundred at most, whatever the measures say.
+std::string readoutBlanks(Surface& s, double width) {
+    const double blank = std::fabs(s.textWidth(" "));
+    const double needed = std::ceil(width / blank);
+    if (!(needed > kReadoutBlanks)) return std::string(kReadoutBlanks, ' ');
+    return std::string(static_cast<std::size_t>(std::min(needed, 4.0 * kReadoutBlanks)), ' ');
 }
 
 void drawRawSpectrum(Surface& s, const Region& r) {
@@ -82,6 +92,7 @@ void drawRegionFrame(Surface& s, const Workspace& ws, ReadoutPosition& readout) 
     drawRawSpectrum(s, r);
     readout.y = static_cast<float>(yH + 3 * t.h);
     readout.x = static_cast<float>(xH + g / 40 - 10 * t.d);
+    readout.printedWidth = 0;
     s.setPosition({readout.x, readout.y});
 }
 
@@ -110,12 +121,14 @@ void highlightPeak(Surface& s, const Workspace& ws) {
     s.setLineWidth(1);
 }
 
-void showPointerReadout(Surface& s, const ReadoutPosition& readout, float x, float y) {
+void showPointerReadout(Surface& s, ReadoutPosition& readout, float x, float y) {
+    const std::string text = "X:" + generalNumberText(x) + "/ Y:" + generalNumberText(y);
     s.setOpaqueText(true);
     s.setPosition({readout.x, readout.y});
-    s.print(std::string(kReadoutBlanks, ' '));
+    s.print(readoutBlanks(s, readout.printedWidth));
     s.setPosition({readout.x, readout.y});
-    s.print("X:" + generalNumberText(x) + "/ Y:" + generalNumberText(y));
+    s.print(text);
+    readout.printedWidth = std::fabs(s.textWidth(text));
 }
 
 void drawSpectrum(Surface& s, const Workspace& ws, ReadoutPosition& readout, SpectrumDrawing drawing) {

@@ -8,10 +8,12 @@
 
 namespace vortlan {
 
-// Where the pointer readout is printed; set by every drawRegionFrame.
+// Where the pointer readout is printed, set by every drawRegionFrame, and how wide the readout last
+// printed there is (0 on a fresh frame), so that the next one can clear all of it.
 struct ReadoutPosition {
     float x = 0;
     float y = 0;
+    double printedWidth = 0;  // in user units
 };
 
 // Clears the surface, lays out the coordinates, prints the caption and the axis with its ticks and
@@ -24,8 +26,9 @@ void drawFittedCurves(Surface& surface, const Workspace& workspace);
 // The current peak's curve in red over what is drawn.
 void highlightPeak(Surface& surface, const Workspace& workspace);
 
-// "X:", the pointer's binding energy, "/ Y:" and its intensity, over the previous readout.
-void showPointerReadout(Surface& surface, const ReadoutPosition& readout, float x, float y);
+// "X:", the pointer's binding energy, "/ Y:" and its intensity, over the previous readout, which is
+// cleared to its full width first.
+void showPointerReadout(Surface& surface, ReadoutPosition& readout, float x, float y);
 
 // What the core asks of the spectrum window, drawn on its surface.
 void drawSpectrum(Surface& surface, const Workspace& workspace, ReadoutPosition& readout, SpectrumDrawing drawing);

@@ -116,11 +116,6 @@ bool saveRegionParametersCommand(Session& session) {
     return true;
 }
 
-void saveDialogCancelled(Session& session) {
-    session.workspace.fileName.clear();
-    session.port.message("Error in saving file");
-}
-
 void loadDialogCancelled(Session& session) {
     session.workspace.fileName.clear();
     session.port.message("Error in reading file");

@@ -1,6 +1,6 @@
 #pragma once
 // The spectrum window's commands on the current region that are not a dialog of their own.  File
-// commands run after their file dialog has set fileName (or, on cancel, call the *Cancelled form).
+// commands run after their file dialog has set fileName; a cancelled save runs none of them.
 
 #include "session/session.h"
 
@@ -23,13 +23,11 @@ void optimiseRegionCommand(Session& session);
 // "Optimise All" of the main window.
 void optimiseAllCommand(Session& session);
 
-// The file commands with their messages: "Data file exported", "Parameter File saved",
-// "Error in saving file" for a cancelled save dialog, "Error in reading file" for a cancelled open.
-// Each is true when the file was written.
+// The file commands with their messages: "Data file exported", "Parameter File saved", and "Error in
+// reading file" for a cancelled open of region parameters.  Each is true when the file was written.
 bool exportSpectrumCommand(Session& session);
 bool exportPeakParametersCommand(Session& session);
 bool saveRegionParametersCommand(Session& session);
-void saveDialogCancelled(Session& session);
 void loadDialogCancelled(Session& session);
 
 // "Save XPS": the project, then "File saved"; true when it was written.

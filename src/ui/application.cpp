@@ -11,6 +11,7 @@
 #include "ui/region_caption_window.h"
 #include "ui/region_shift_window.h"
 #include "ui/spectrum_window.h"
+#include "ui/window_placement.h"
 
 namespace vortlan::ui {
 
@@ -32,8 +33,11 @@ Application::~Application() = default;
 
 void Application::start() {
     main_->show();
-    startUp(session_);
+    // The main window's place is the window manager's; the spectrum window goes beside it once it has
+    // one, and start-up then shows it there.
+    waitUntilOnScreen(*main_);
     spectrum_->placeBeside(*main_);
+    startUp(session_);
     refreshWindows();
 }
 

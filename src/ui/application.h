@@ -32,7 +32,8 @@ class Application {
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
-    // Start-up: the main window first, the spectrum window beside it, "default.opa" read.
+    // Start-up: the main window first, the spectrum window beside it once the main window is on
+    // screen, "default.opa" read.
     void start();
 
     // Every window from its model; called after every handler.

@@ -12,6 +12,9 @@ namespace vortlan::ui {
 struct FileFilter {
     QString description;
     QString pattern;
+
+    // The extension a saved name gets when it has none: "dat" of "*.dat"; empty for "*.*".
+    QString extension() const;
 };
 
 class FileDialogs {
@@ -19,6 +22,7 @@ class FileDialogs {
     virtual ~FileDialogs() = default;
     // The chosen path, or nothing when the dialog was cancelled.
     virtual std::optional<QString> openFile(const QString& title, const FileFilter& filter) = 0;
+    // The same for a file to write; a name chosen without an extension gets the filter's.
     virtual std::optional<QString> saveFile(const QString& title, const FileFilter& filter,
                                             const QString& proposedName) = 0;
 

@@ -11,8 +11,9 @@ void MessageBoxPrompter::message(const QString& text) {
 }
 
 bool MessageBoxPrompter::askYesNo(const QString& title, const QString& text) {
+    // Every question of the program guards something that cannot be undone: Return answers No.
     return QMessageBox::question(QApplication::activeWindow(), title, text,
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
 void MessageBoxPrompter::beep() {

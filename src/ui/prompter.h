@@ -16,6 +16,7 @@ class Prompter {
   public:
     virtual ~Prompter() = default;
     virtual void message(const QString& text) = 0;
+    // True for Yes; No is the default answer.
     virtual bool askYesNo(const QString& title, const QString& text) = 0;
     virtual void beep() = 0;
     // One of the items, or nothing when the user cancels.

@@ -27,6 +27,7 @@
 #include "ui/peak_window.h"
 #include "ui/printing_window.h"
 #include "ui/text.h"
+#include "ui/window_placement.h"
 
 namespace vortlan::ui {
 
@@ -134,8 +135,15 @@ SpectrumWindow::SpectrumWindow(Application& app) : app_(app) {
 }
 
 void SpectrumWindow::placeBeside(const QWidget& mainWindow) {
-    move(mainWindow.frameGeometry().topRight() + QPoint(8, 0));
-    show();
+    // Not yet shown, the window has no frame of its own: it will get one like the main window's.
+    const QRect mainFrame = mainWindow.frameGeometry();
+    const QRect mainClient = mainWindow.geometry();
+    const QMargins margins(mainClient.left() - mainFrame.left(), mainClient.top() - mainFrame.top(),
+                           mainFrame.right() - mainClient.right(), mainFrame.bottom() - mainClient.bottom());
+    const QSize border(margins.left() + margins.right(), margins.top() + margins.bottom());
+    const QRect frame = frameBeside(mainFrame, size() + border, minimumSizeHint() + border,
+                                    mainWindow.screen()->availableGeometry());
+    setGeometry(frame.marginsRemoved(margins));
 }
 
 bool SpectrumWindow::regionHoldsData() const {
@@ -262,10 +270,7 @@ void SpectrumWindow::saveWith(const QString& title, const FileFilter& filter, co
     const QString proposed = app_.files().proposedName(extension);
     ws.fileName.clear();
     const auto path = app_.files().saveFile(title, filter, proposed);
-    if (!path) {
-        app_.run(saveDialogCancelled);
-        return;
-    }
+    if (!path) return;  // a cancel is no error: nothing written, nothing said
     ws.fileName = path->toStdString();
     app_.run(write);
 }

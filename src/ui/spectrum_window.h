@@ -54,6 +54,7 @@ class SpectrumWindow : public QMainWindow {
 
     void draw(SpectrumDrawing drawing) { canvas_->draw(drawing); }
     PlotCanvas& canvas() { return *canvas_; }
+    // Beside the main window, which is on screen, and inside the screen's free area; not shown yet.
     void placeBeside(const QWidget& mainWindow);
 
   private:

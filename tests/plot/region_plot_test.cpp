@@ -116,6 +116,27 @@ TEST_F(RegionPlotTest, ReadoutClearsTheOldTextFirst) {
     EXPECT_FLOAT_EQ(surface.drawn[1].from.x, readout.x);
 }
 
+TEST_F(RegionPlotTest, ReadoutClearsAllOfALongerOneBeforeIt) {
+    drawRegionFrame(surface, ws, readout);
+    showPointerReadout(surface, readout, -1234.567f, -123456.7f);
+    const std::string longer = surface.drawn.back().text;
+    ASSERT_EQ(longer, "X:-1234.567 / Y:-123456.7 ");  // 26 characters: more than 25 blanks cover
+    surface.drawn.clear();
+    showPointerReadout(surface, readout, 284.5f, 1523.0f);
+    ASSERT_EQ(surface.drawn.size(), 2u);
+    EXPECT_EQ(surface.drawn[0].text.find_first_not_of(' '), std::string::npos);
+    EXPECT_GE(std::fabs(surface.textWidth(surface.drawn[0].text)), std::fabs(surface.textWidth(longer)));
+    EXPECT_EQ(surface.drawn[1].text, "X: 284.5 / Y: 1523 ");
+
+    // A new frame has no readout to clear: the 25 blanks again.
+    drawRegionFrame(surface, ws, readout);
+    showPointerReadout(surface, readout, -1234.567f, -123456.7f);
+    drawRegionFrame(surface, ws, readout);
+    surface.drawn.clear();
+    showPointerReadout(surface, readout, 284.5f, 1523.0f);
+    EXPECT_EQ(surface.drawn[0].text, std::string(25, ' '));
+}
+
 TEST_F(RegionPlotTest, DegenerateRegionsDrawWithoutTicksOrHanging) {
     Region& r = ws.regions[0];
     r.beLow = r.beHigh;  // every point at one energy

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QPainter>
 
+#include "plot/painter_surface/painter_surface.h"
+#include "plot/region_plot.h"
 #include "session/background_dialog.h"
 #include "session/import_vamas.h"
 #include "session/startup.h"
@@ -56,6 +59,25 @@ TEST_F(RegionPicturesTest, PrintedLayoutsAreBlackAndTheClipboardPictureHasItsSiz
     const QImage clip = clipboardPicture(ws);
     EXPECT_EQ(clip.size(), QSize(kClipboardWidth, kClipboardHeight));
     EXPECT_EQ(clip.pixelColor(2, 2), QColor(Qt::white));
+}
+
+// The screen plot after the pointer has been at each of the positions, in user units, in turn.
+QImage readoutAfter(const Workspace& ws, std::initializer_list<UserPoint> pointer) {
+    QImage image(600, 300, QImage::Format_RGB32);
+    QPainter painter(&image);
+    PainterSurface surface(painter, QRectF(0, 0, 600, 300));
+    ReadoutPosition readout;
+    drawRegionFrame(surface, ws, readout);
+    for (UserPoint p : pointer)
+        showPointerReadout(surface, readout, static_cast<float>(p.x), static_cast<float>(p.y));
+    return image;
+}
+
+// In the plot's proportional font 25 blanks are narrower than a long readout's digits.
+TEST_F(RegionPicturesTest, PointerReadoutLeavesNothingOfALongerOneBehind) {
+    const QImage shortOnly = readoutAfter(ws, {{284.5, 1523}});
+    EXPECT_EQ(readoutAfter(ws, {{-1234.567, -123456.7}, {284.5, 1523}}), shortOnly);
+    EXPECT_NE(readoutAfter(ws, {{-1234.567, -123456.7}}), shortOnly);
 }
 
 TEST_F(RegionPicturesTest, EmptyRegionIsAWhitePicture) {

@@ -189,9 +189,6 @@ TEST_F(PeakDialogTest, FileCommandsSayHowTheyEnded) {
     ws.fileName = dir.file("c1s.par");
     exportPeakParametersCommand(session);
     EXPECT_EQ(port.messages.back(), "Data file exported");
-    saveDialogCancelled(session);
-    EXPECT_EQ(port.messages.back(), "Error in saving file");
-    EXPECT_TRUE(ws.fileName.empty());
     ws.regions[0].backgroundSet = kFalse;
     const std::size_t messages = port.messages.size();
     exportPeakParametersCommand(session);  // needs an accepted background
