@@ -118,16 +118,16 @@ bool checkAndStoreSettings(Session& session, Region& r, ParameterBoxes parameter
     const double high = leadingNumber(d.HBE);
     // A limit beyond the range of a single lies outside the data whichever its sign.
     if (!fitsSingle(low) || static_cast<float>(low) < r.beLow) {
-        refuse(session, d.LBE, shortNumberText(r.beLow));
+        refuse(session, d.LBE, exactNumberText(r.beLow));
         return false;
     }
     if (!fitsSingle(high) || static_cast<float>(high) > r.beHigh) {
-        refuse(session, d.HBE, shortNumberText(r.beHigh));
+        refuse(session, d.HBE, exactNumberText(r.beHigh));
         return false;
     }
     if (low >= high) {
-        d.LBE = shortNumberText(r.beLow);
-        refuse(session, d.HBE, shortNumberText(r.beHigh));
+        d.LBE = exactNumberText(r.beLow);
+        refuse(session, d.HBE, exactNumberText(r.beHigh));
         return false;
     }
     const std::optional<short> averaging = averagingOf(d.AverPt);
@@ -198,7 +198,7 @@ bool backgroundAboveData(const Region& r) {
 // The box shows every slope tried, so the user sees the search move.
 void tryShirleySlope(Session& session, Region& r, float slope) {
     r.backgroundParam = slope;
-    session.dialogs.background.ShirleySlope = shortNumberText(slope);
+    session.dialogs.background.ShirleySlope = exactNumberText(slope);
     computeShirleyBackground(r);
     redraw(session.port);
     session.port.yield();
@@ -293,7 +293,7 @@ bool searchTougaardB1(Session& session, Region& r) {
         for (int k = -kB1GridHalfWidth; k <= kB1GridHalfWidth; ++k) {
             const std::optional<float> b1 = toSingle((k * step + 1.0) * base);
             if (!b1) continue;  // beyond the range of a single: no B1 to try
-            d.TouB1 = shortNumberText(*b1);
+            d.TouB1 = exactNumberText(*b1);
             session.port.yield();
             headBackground(d, r);
             const double error = headError(r);
@@ -303,7 +303,7 @@ bool searchTougaardB1(Session& session, Region& r) {
             }
         }
     }
-    d.TouB1 = shortNumberText(best);
+    d.TouB1 = exactNumberText(best);
     r.backgroundParam = best;
     computeTougaardBackground(r);
     redraw(session.port);
@@ -319,21 +319,21 @@ void openBackgroundDialog(Session& session) {
     session.port.showWindow(Window::Background);
     d.caption = "Region " + std::to_string(session.workspace.currentRegion + 1);
     if (!isTrue(r.backgroundSet)) {
-        d.LBE = shortNumberText(r.beLow);
-        d.HBE = shortNumberText(r.beHigh);
+        d.LBE = exactNumberText(r.beLow);
+        d.HBE = exactNumberText(r.beHigh);
         d.AverPt = kNoAveraging;
         d.BG = kBackgroundTexts[0];
         return;
     }
-    d.LBE = shortNumberText(r.rangeLow);
-    d.HBE = shortNumberText(r.rangeHigh);
+    d.LBE = exactNumberText(r.rangeLow);
+    d.HBE = exactNumberText(r.rangeHigh);
     d.AverPt = averagingText(r.averagePoints);
     switch (static_cast<BackgroundType>(r.backgroundType)) {
         case BackgroundType::Shirley:
-            d.ShirleySlope = shortNumberText(r.backgroundParam);
+            d.ShirleySlope = exactNumberText(r.backgroundParam);
             break;
         case BackgroundType::Tougaard:
-            d.TouB1 = shortNumberText(r.backgroundParam);
+            d.TouB1 = exactNumberText(r.backgroundParam);
             break;
         case BackgroundType::Linear:
             break;

@@ -10,7 +10,8 @@ namespace vortlan {
 
 // "Background" of the spectrum window: shows the dialog for a region holding data, titled with the
 // region's number, with the boxes filled from the region's accepted settings (or the data's ends
-// when none were accepted yet).
+// when none were accepted yet).  Each box shows every digit its value needs, so that Accept takes
+// back exactly what it shows: an end of the data is never refused as lying beyond the data.
 void openBackgroundDialog(Session& session);
 
 // "Close": hides the dialog; its texts stay for the next showing.

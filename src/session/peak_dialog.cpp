@@ -302,16 +302,23 @@ void optimiseParameterFromDialog(Session& session, PeakParam param) {
     Workspace& ws = session.workspace;
     PeakDialog& d = session.dialogs.peak;
     Peak& p = currentPeakOf(session);
-    beginFitting(ws, session.port);
     // Only the parameter's own box is taken into the peak, and only when it was changed.
+    std::optional<float> value;
+    if (param != PeakParam::Gl) {
+        const ParamControls c = controlsOf(param);
+        value = boxValue(d, c.box, c.written, realParameter(p, param));
+        // No line shape has a width of 0 or less: the fit does not start from one.
+        if (param == PeakParam::Fwhm && value && !(*value > 0.0f)) {
+            session.port.message("FWHM must be >0");
+            return;
+        }
+    }
+    beginFitting(ws, session.port);
     if (param == PeakParam::Gl) {
         const auto gl = glValue(d, p.gl);
         if (gl && *gl >= 0 && *gl <= 100) p.gl = *gl;
-    } else {
-        const ParamControls c = controlsOf(param);
-        if (const auto value = boxValue(d, c.box, c.written, realParameter(p, param))) {
-            realParameter(p, param) = *value;
-        }
+    } else if (value) {
+        realParameter(p, param) = *value;
     }
     optimiseParameter(ws, session.port, ws.currentPeak, param);
     writeParameterBox(d, p, param);

@@ -102,6 +102,24 @@ TEST_F(BackgroundDialogTest, RefusalsCorrectTheBoxAndBeep) {
     EXPECT_EQ(port.beeps, 5);
 }
 
+TEST_F(BackgroundDialogTest, BoxesShowEveryDigitSoAcceptTakesBackWhatTheyShow) {
+    // An end of the data that seven digits would round beyond the data: 1286.29993 shows as 1286.3.
+    Region& r = makeRegion(session.workspace, 0, 121, 1286.29993f, 0.1f, gaussianOn(100.0, 1280.0, 1000.0, 1.5));
+    openBackgroundDialog(session);
+    EXPECT_EQ(dialog.HBE, "1286.2999");
+    EXPECT_TRUE(acceptBackground(session));
+    EXPECT_EQ(port.beeps, 0);
+    EXPECT_EQ(r.rangeHigh, r.beHigh);
+
+    // An accepted slope that needs more than seven digits comes back unchanged from a second Accept.
+    dialog.ShirleySlope = "0.123456789";
+    ASSERT_TRUE(acceptBackground(session));
+    const Region accepted = r;
+    openBackgroundDialog(session);
+    ASSERT_TRUE(acceptBackground(session));
+    EXPECT_EQ(r, accepted);
+}
+
 TEST_F(BackgroundDialogTest, ParameterBoxesDefaultedAndReadByTheirLeadingNumber) {
     Region& r = peakOnLevel();
     dialog.BG = "Tougaard";
@@ -194,7 +212,7 @@ TEST_F(BackgroundDialogTest, ShirleyOptimiseStopsWhereTheBackgroundMeetsTheData)
     EXPECT_GT(r.backgroundParam, 1.9f);
     EXPECT_LT(r.backgroundParam, 2.0f);
     EXPECT_LT(excessOverData(r), 1e-3);
-    EXPECT_EQ(dialog.ShirleySlope, shortNumberText(r.backgroundParam));
+    EXPECT_EQ(dialog.ShirleySlope, exactNumberText(r.backgroundParam));
     EXPECT_EQ(port.yields, 1 + 21);  // one doubling from 1 to 2, then the bisection
 
     dialog.BG = "Tougaard";
@@ -236,7 +254,7 @@ TEST_F(BackgroundDialogTest, B1SearchFindsTheB1TheSpectrumWasBuiltWith) {
         dialog.TouB1 = "3000";
         optimiseTougaard(session);
         EXPECT_NEAR(r.backgroundParam, b1, b1 * 1e-3);
-        EXPECT_EQ(dialog.TouB1, shortNumberText(r.backgroundParam));
+        EXPECT_EQ(dialog.TouB1, exactNumberText(r.backgroundParam));
         EXPECT_NEAR(leadingNumber(dialog.Area), 5000.0 * 2.0 * 1.0644670, 10.0);
         EXPECT_TRUE(isTrue(r.backgroundSet));
     }

@@ -135,6 +135,19 @@ TEST_F(PeakDialogTest, CancelRevertsEvenAnOptimisedParameter) {
     EXPECT_TRUE(ws.peaks[0] == opened);
 }
 
+TEST_F(PeakDialogTest, AWidthOfZeroOrLessIsNotOptimisedFrom) {
+    ws.options = defaultFitOptions();
+    openPeakDialog(session, 0);
+    const Peak opened = ws.peaks[0];
+    for (const char* width : {"0", "-1.2"}) {
+        dialog.FWHMVal = width;
+        optimiseParameterFromDialog(session, PeakParam::Fwhm);
+        EXPECT_EQ(port.messages.back(), "FWHM must be >0") << width;
+        EXPECT_TRUE(ws.peaks[0] == opened) << width;
+        EXPECT_FALSE(port.window(Window::Fitting).visible);
+    }
+}
+
 TEST_F(PeakDialogTest, OnlyAMethodOfExactlyOneUsesNewtonInTheDialog) {
     ws.options.methodFlag = 2.0f;
     ws.options.searchPosition = {};  // a search with no level changes nothing
