@@ -43,17 +43,9 @@ DecimalDigits sevenDigits(float magnitude) {
     return fromScientificText(std::string_view(buffer.data(), end - buffer.data()));
 }
 
-// The fewest digits that read back as the same single.
-DecimalDigits shortestSingleDigits(float magnitude) {
-    std::array<char, 64> buffer;
-    const auto end =
-        std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude, std::chars_format::scientific)
-            .ptr;
-    return fromScientificText(std::string_view(buffer.data(), end - buffer.data()));
-}
-
-// The fewest digits that read back as the same double.
-DecimalDigits shortestDigits(double magnitude) {
+// The fewest digits that read back as the same value of its type (single or double).
+template <typename Real>
+DecimalDigits shortestDigits(Real magnitude) {
     std::array<char, 64> buffer;
     const auto end =
         std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude, std::chars_format::scientific)
@@ -90,7 +82,7 @@ SignedText singleText(float value, bool zeroBeforePoint, Digits digits = Digits:
     if (std::isnan(value)) return {false, "NaN"};
     if (std::isinf(value)) return {value < 0, "Infinity"};
     const float magnitude = std::fabs(value);
-    const DecimalDigits d = digits == Digits::Seven ? sevenDigits(magnitude) : shortestSingleDigits(magnitude);
+    const DecimalDigits d = digits == Digits::Seven ? sevenDigits(magnitude) : shortestDigits(magnitude);
     std::string body = (d.exponent >= 7 || d.exponent < -4) ? exponentForm(d) : pointForm(d);
     if (zeroBeforePoint && body.front() == '.') body.insert(0, 1, '0');
     return {value < 0, std::move(body)};

@@ -202,7 +202,7 @@ TEST_F(ProjectFileTest, StaleRangeOfARegionWithoutBackgroundIsReset) {
     EXPECT_EQ(region.rangeCount, 0);
     EXPECT_EQ(region.indexAtHigh, 0);
     EXPECT_EQ(region.indexAtLow, 0);
-    // The range the user chose is a setting, not derived data: the background dialog shows it again.
+    // The limits are settings, not derived data: they are kept.
     EXPECT_EQ(region.rangeLow, 531.0f);
     EXPECT_EQ(region.rangeHigh, 539.0f);
     EXPECT_TRUE(read.regions[0] == ws.regions[0]);
