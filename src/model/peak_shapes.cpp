@@ -11,7 +11,6 @@ namespace {
 
 // The decimal literals of the area factors.
 constexpr double kGaussianAreaFactor = 1.06446702;
-constexpr double kAreaFactorPerGl = 0.0050632931;
 constexpr double kSqrtPi = 1.77245385;
 constexpr double kTailAreaC1 = 27.6;
 constexpr double kTailAreaC2 = 2.77258872;
@@ -107,9 +106,9 @@ PeakShape shapeOf(const Peak& peak, float shift) {
                      peak.tl};
 }
 
-double sumAreaFactor(short gl, float ts, float tl) {
-    double factor = kGaussianAreaFactor + kAreaFactorPerGl * gl;
-    if (ts != 0.0f) {
+double sumAreaFactor(double gl, double ts, double tl) {
+    double factor = kGaussianAreaFactor + kSumAreaFactorPerGl * gl;
+    if (ts != 0.0) {
         const double reach = kTailAreaC1 / tl;
         factor += ts * (kSqrtPi / std::sqrt(reach) - kSqrtPi / std::sqrt(reach + kTailAreaC2));
     }

@@ -19,6 +19,8 @@ enum class LineForm { Sum, Product };
 // evaluate exactly as they were fitted.
 inline constexpr double kShapeLn2 = 0.6931471806;
 inline constexpr double kTailDecay = 6.9;
+// How much the sum form's area factor grows per %GL.
+inline constexpr double kSumAreaFactorPerGl = 0.0050632931;
 
 inline LineForm lineFormOf(const FitOptions& options) {
     return isTrue(options.glSum) ? LineForm::Sum : LineForm::Product;
@@ -27,8 +29,8 @@ inline LineForm lineFormOf(const FitOptions& options) {
 // The peak's shape with the region's energy shift added to its position.
 PeakShape shapeOf(const Peak& peak, float shift = 0.0f);
 
-// area / (height x FWHM) of one component in the sum form.
-double sumAreaFactor(short gl, float ts, float tl);
+// area / (height x FWHM) of one component in the sum form; %GL need not be whole.
+double sumAreaFactor(double gl, double ts, double tl);
 
 // One Gaussian-Lorentzian component with the given area.
 float componentValue(LineForm form, float x, float position, float area, float fwhm, short gl, float ts,

@@ -1,0 +1,195 @@
+#include "model/peak_derivatives.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace vortlan {
+namespace {
+
+constexpr LineForm kForms[] = {LineForm::Sum, LineForm::Product};
+constexpr short kTypes[] = {1, 2, 3, 4};
+
+const char* formName(LineForm form) {
+    return form == LineForm::Sum ? "sum" : "product";
+}
+
+// A position and splitting whose sum is a single-precision number, so that the program's shifted
+// component sits exactly where the double-precision one does.
+PeakShape programShape(short gl, short type, float ts) {
+    return PeakShape{285.125f, 1200.0f, 1.3f, gl, 1.25f, type, ts, 20.0f};
+}
+
+PeakShapeD doubleShape(const PeakShape& s) {
+    return PeakShapeD{s.position, s.area, s.fwhm, static_cast<double>(s.gl), s.splitting, s.type, s.ts, s.tl};
+}
+
+// Binding energies from `reach` FWHMs below the peak to as far above its shifted component, none on a
+// component's position (where the tail starts).
+std::vector<double> energies(const PeakShapeD& s, double reach = 8) {
+    std::vector<double> x;
+    const double low = s.position - reach * s.fwhm + 0.0371;
+    const double high = s.position + s.splitting + reach * s.fwhm;
+    for (int i = 0; i <= 96; ++i) x.push_back(low + (high - low) * i / 96);
+    return x;
+}
+
+TEST(PeakGradient, ValuesAgreeWithThePrograms) {
+    for (LineForm form : kForms)
+        for (short type : kTypes)
+            // The program rounds the Lorentzian fraction gl / 100 to single precision, which moves the
+            // product form's far wings by parts in a million; these fractions are single-precision numbers.
+            for (short gl : {0, 25, 75, 100})
+                for (float ts : {0.0f, 0.4f, -0.3f}) {
+                    const PeakShape shape = programShape(gl, type, ts);
+                    const PeakGradientEvaluator peak(form, doubleShape(shape));
+                    // Within five FWHMs the Gaussian wings have not yet fallen below what single precision
+                    // holds; the last of them are subnormal, with only a few digits.
+                    for (double x : energies(doubleShape(shape), 5)) {
+                        const float xf = static_cast<float>(x);
+                        const double expected = peakValue(form, xf, shape);
+                        const double value = peak.value(xf);
+                        ASSERT_GT(expected, 0.0f);
+                        EXPECT_NEAR(value, expected,
+                                    1e-6 * expected + std::numeric_limits<float>::denorm_min())
+                            << formName(form) << " type " << type << " gl " << gl << " ts " << ts << " x "
+                            << x;
+                        EXPECT_NEAR(peak(xf).value, value, 1e-14 * value);
+                    }
+                }
+}
+
+enum class Parameter { Position, Area, Fwhm, Gl };
+constexpr Parameter kParameters[] = {Parameter::Position, Parameter::Area, Parameter::Fwhm, Parameter::Gl};
+
+double& field(PeakShapeD& shape, Parameter p) {
+    switch (p) {
+        case Parameter::Position:
+            return shape.position;
+        case Parameter::Area:
+            return shape.area;
+        case Parameter::Fwhm:
+            return shape.fwhm;
+        case Parameter::Gl:
+            break;
+    }
+    return shape.gl;
+}
+
+double derivative(const PeakGradient& g, Parameter p) {
+    switch (p) {
+        case Parameter::Position:
+            return g.dPosition;
+        case Parameter::Area:
+            return g.dArea;
+        case Parameter::Fwhm:
+            return g.dFwhm;
+        case Parameter::Gl:
+            break;
+    }
+    return g.dGl;
+}
+
+// Small against the scale on which the shape changes, large against rounding.
+double stepFor(const PeakShapeD& shape, Parameter p) {
+    switch (p) {
+        case Parameter::Position:
+        case Parameter::Fwhm:
+            return 1e-5 * shape.fwhm;
+        case Parameter::Area:
+            return 1e-5 * shape.area;
+        case Parameter::Gl:
+            break;
+    }
+    return 1e-3;
+}
+
+// Each analytic derivative against a central difference of the value, at every energy.  Where a
+// derivative passes through zero the comparison is against a thousandth of its largest size.
+void expectDerivativesMatchDifferences(LineForm form, const PeakShapeD& shape, Parameter p) {
+    const PeakGradientEvaluator peak(form, shape);
+    const double h = stepFor(shape, p);
+    PeakShapeD above = shape, below = shape;
+    field(above, p) += h;
+    field(below, p) -= h;
+    const PeakGradientEvaluator peakAbove(form, above), peakBelow(form, below);
+
+    const std::vector<double> x = energies(shape);
+    std::vector<double> analytic, difference;
+    double largest = 0;
+    for (double xi : x) {
+        analytic.push_back(derivative(peak(xi), p));
+        difference.push_back((peakAbove.value(xi) - peakBelow.value(xi)) / (2 * h));
+        largest = std::max(largest, std::abs(analytic.back()));
+    }
+    ASSERT_GT(largest, 0.0);
+    for (std::size_t i = 0; i < x.size(); ++i)
+        EXPECT_NEAR(analytic[i], difference[i], 1e-6 * std::max(std::abs(analytic[i]), 1e-3 * largest))
+            << formName(form) << " type " << shape.type << " gl " << shape.gl << " ts " << shape.ts
+            << " parameter " << static_cast<int>(p) << " x " << x[i];
+}
+
+TEST(PeakGradient, DerivativesAgreeWithFiniteDifferences) {
+    for (short type : kTypes)
+        for (double ts : {0.0, 0.4, -0.3}) {
+            // The sum form's %GL is continuous: whole, fractional and at both ends.
+            for (double gl : {0.0, 30.0, 37.3, 100.0}) {
+                const PeakShapeD shape{285.1, 1200, 1.3, gl, 1.4, type, ts, 20};
+                for (Parameter p : kParameters) expectDerivativesMatchDifferences(LineForm::Sum, shape, p);
+            }
+            for (double gl : {0.0, 30.0, 100.0}) {
+                const PeakShapeD shape{285.1, 1200, 1.3, gl, 1.4, type, ts, 20};
+                for (Parameter p : {Parameter::Position, Parameter::Area, Parameter::Fwhm})
+                    expectDerivativesMatchDifferences(LineForm::Product, shape, p);
+            }
+        }
+}
+
+TEST(PeakGradient, ProductFormTakesTheNearestWholeGlAndHasNoGlDerivative) {
+    const PeakShapeD shape{285.1, 1200, 1.3, 0, 1.4, 2, 0, 1};
+    for (auto [gl, whole] :
+         {std::pair{29.6, 30.0}, {30.4, 30.0}, {30.5, 30.0}, {-7.0, 0.0}, {130.0, 100.0}}) {
+        PeakShapeD fractional = shape, rounded = shape;
+        fractional.gl = gl;
+        rounded.gl = whole;
+        const PeakGradientEvaluator peak(LineForm::Product, fractional), expected(LineForm::Product, rounded);
+        for (double x : energies(shape)) {
+            EXPECT_EQ(peak.value(x), expected.value(x)) << "gl " << gl << " x " << x;
+            EXPECT_EQ(peak(x).dGl, 0.0);
+        }
+    }
+}
+
+TEST(PeakGradient, UndefinedTypesGiveZeroAndUnusableShapesGiveNoFiniteNumber) {
+    for (LineForm form : kForms) {
+        for (short type : {0, 5, -1}) {
+            const PeakGradientEvaluator peak(form, PeakShapeD{285, 1200, 1.3, 30, 1, type, 0, 1});
+            const PeakGradient g = peak(285.2);
+            EXPECT_EQ(peak.value(285.2), 0.0);
+            EXPECT_EQ(g.value, 0.0);
+            EXPECT_EQ(g.dPosition, 0.0);
+            EXPECT_EQ(g.dArea, 0.0);
+            EXPECT_EQ(g.dFwhm, 0.0);
+            EXPECT_EQ(g.dGl, 0.0);
+        }
+        const double nan = std::nan("");
+        for (const PeakShapeD& shape :
+             {PeakShapeD{285, 1200, 0, 30, 1, 2, 0, 1}, PeakShapeD{nan, 1200, 1.3, 30, 1, 2, 0, 1},
+              PeakShapeD{285, 1200, 1.3, nan, 1, 2, 0, 1}}) {
+            const PeakGradientEvaluator peak(form, shape);
+            for (double x : {284.0, 285.0, 286.0}) {
+                const PeakGradient g = peak(x);
+                for (double result : {peak.value(x), g.value, g.dPosition, g.dArea, g.dFwhm})
+                    EXPECT_FALSE(std::isfinite(result))
+                        << formName(form) << " fwhm " << shape.fwhm << " position " << shape.position
+                        << " gl " << shape.gl << " x " << x;
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace vortlan
