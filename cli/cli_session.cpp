@@ -29,6 +29,17 @@ void readOptionsFile(CliSession& cli, const std::string& path) {
     if (!readOptionFile(cli.session)) throw CommandFailed();
 }
 
+void chooseMethod(Session& session, std::string_view method) {
+    loadOptionsDialog(session);
+    OptionsDialog& d = session.dialogs.options;
+    d.UseLM = method == "lm";
+    d.UseNewton = method == "newton";
+    d.UseSearch = method == "search";
+    if (d.UseLM) clickUseLM(session);
+    if (d.UseNewton) clickUseNewton(session);
+    if (d.UseSearch) clickUseSearch(session);
+}
+
 std::string regionName(int region) {
     return "region " + std::to_string(region + 1);
 }

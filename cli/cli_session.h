@@ -45,6 +45,9 @@ void requireBackground(CliSession& cli, int region);
 // A click on the peak's button: the peak dialog opens on it, its boxes showing the peak's values.
 void openPeakButton(CliSession& cli, int peak);
 
+// The options dialog's "Use" of the method named lm, newton or search, clicked.
+void chooseMethod(Session& session, std::string_view method);
+
 // The region numbered as the user numbers them.
 std::string regionName(int region);
 

@@ -198,14 +198,14 @@ Command fitEntry() {
              "optimise a region, every region, or one peak",
              "Usage: vortlan-cli fit PROJECT.xps (--region N | --all | --peak P [--param "
              "position|area|fwhm|gl])\n"
-             "           [--options FILE.opa] [--method newton|search] -o OUT.xps\n"
+             "           [--options FILE.opa] [--method lm|newton|search] -o OUT.xps\n"
              "\n"
              "\"Optimise Region\", \"Optimise All\", or the peak dialog's \"Optimise Peak\" (or the "
              "\"Optimise\"\n"
              "of one parameter with --param).  The options are those of default.opa in the working\n"
-             "directory, or of --options; --method switches the method.  On a terminal a progress line\n"
-             "shows the trial and the total chi-square; Ctrl+C stops the fit as \"Stop Fitting\" does and\n"
-             "the result so far is written.\n",
+             "directory, or of --options; --method switches the method (lm is Levenberg-Marquardt).  On a\n"
+             "terminal a progress line shows the trial (the iteration of lm) and the total chi-square;\n"
+             "Ctrl+C stops the fit as \"Stop Fitting\" does and the result so far is written.\n",
              {kRegion, {"--all", false}, {"--peak"}, {"--param"}, {"--options"}, {"--method"}, kOutput},
              1,
              1},
@@ -264,11 +264,12 @@ Command optionsWriteEntry() {
     return {
         {"options write",
          "an option file from the options in effect and the changes given",
-         "Usage: vortlan-cli options write FILE.opa [--from FILE.opa] [--method newton|search] [--trials N]\n"
+         "Usage: vortlan-cli options write FILE.opa [--from FILE.opa] [--method lm|newton|search] [--trials N]\n"
          "           [--tolerance PERCENT] [--gl sum|product]\n"
          "\n"
          "Starts from --from, or from the options in effect.  --trials sets the number of trials of the\n"
-         "method chosen; --tolerance is in percent, as in the options dialog.\n",
+         "method chosen (Newton's or the search; lm has none); --tolerance is in percent, as in the\n"
+         "options dialog.\n",
          {{"--from"}, {"--method"}, {"--trials"}, {"--tolerance"}, {"--gl"}},
          1,
          1},

@@ -29,7 +29,7 @@ std::string newtonCell(int check, const std::string& delta) {
 
 // What the dialog shows, as the dialog shows it.
 void printOptionsDialog(std::ostream& out, const OptionsDialog& d) {
-    out << "method         " << (d.UseNewton ? "newton" : "search") << '\n';
+    out << "method         " << (d.UseLM ? "lm" : d.UseNewton ? "newton" : "search") << '\n';
     out << "search trials  " << d.SearchTrial << '\n';
     out << "newton trials  " << d.NewtonTrial << '\n';
     out << "tolerance      " << d.TolVal << " %\n";
@@ -59,7 +59,7 @@ int runOptionsShow(const Arguments& args) {
 }
 
 int runOptionsWrite(const Arguments& args) {
-    const auto method = args.choice("--method", {"newton", "search"});
+    const auto method = args.choice("--method", {"lm", "newton", "search"});
     const auto gl = args.choice("--gl", {"sum", "product"});
     const auto trials = args.value("--trials");
     const auto tolerance = args.value("--tolerance");
@@ -69,15 +69,13 @@ int runOptionsWrite(const Arguments& args) {
     if (const auto from = args.value("--from")) readOptionsFile(cli, *from);
     loadOptionsDialog(session);
     OptionsDialog& d = session.dialogs.options;
-    if (method) {
-        d.UseNewton = *method == "newton";
-        clickUseNewton(session);
-    }
+    if (method) chooseMethod(session, *method);
     if (gl) {
         d.GLSum = *gl == "sum";
         clickGLSum(session);
     }
     // The trials are those of the method in use, as the dialog shows them side by side.
+    if (trials && d.UseLM) throw UsageError("options write: Levenberg-Marquardt has no trials to set");
     if (trials) (d.UseNewton ? d.NewtonTrial : d.SearchTrial) = *trials;
     if (tolerance) d.TolVal = *tolerance;
     // A refused value ends the command before anything is written: the user sees the message and

@@ -96,12 +96,6 @@ std::string areaForHeight(CliSession& cli, float height) {
                                           currentRegionOf(ws).heightUnit));
 }
 
-void setMethod(Session& session, std::string_view method) {
-    loadOptionsDialog(session);
-    session.dialogs.options.UseNewton = method == "newton";
-    session.dialogs.options.UseSearch = method != "newton";
-    clickUseNewton(session);
-}
 
 int fittedRegionCount(const Workspace& ws) {
     int count = 0;
@@ -252,14 +246,14 @@ int runFit(const Arguments& args) {
     const auto region = args.optionalRegion();
     const int peak = args.has("--peak") ? args.peak() : -1;
     const auto param = args.choice("--param", kParamChoices);
-    const auto method = args.choice("--method", {"newton", "search"});
+    const auto method = args.choice("--method", {"lm", "newton", "search"});
     const std::string output = args.required("-o");
 
     CliSession cli;
     openProjectFile(cli, args.positional(0));
     if (const auto options = args.value("--options")) readOptionsFile(cli, *options);
     Session& session = cli.session;
-    if (method) setMethod(session, *method);
+    if (method) chooseMethod(session, *method);
     installInterruptHandler();
     if (region) {
         selectRegionButton(cli, *region);

@@ -1,5 +1,8 @@
 #include "fit/drivers.h"
 
+#include <algorithm>
+
+#include "fit/least_squares_fit.h"
 #include "fit/newton.h"
 #include "fit/search.h"
 #include "model/region_display.h"
@@ -15,12 +18,20 @@ bool stopped(const Workspace& ws) {
     return isTrue(ws.stopRequested);
 }
 
-// The peak dialog's buttons use Newton's method only for exactly 1; the loops for anything but 0.
+// Levenberg-Marquardt is chosen by exactly 2, for every command.  Otherwise the peak dialog's buttons
+// use Newton's method only for exactly 1, and the loops for anything but 0.
+bool leastSquaresChosen(const FitOptions& options) {
+    return options.methodFlag == kLeastSquaresMethodFlag;
+}
 bool newtonInDialog(const FitOptions& options) {
     return options.methodFlag == 1.0f;
 }
 bool newtonInLoops(const FitOptions& options) {
     return options.methodFlag != 0.0f;
+}
+
+std::vector<int> peaksOf(const Region& r) {
+    return std::vector<int>(r.peakSlots.begin(), r.peakSlots.begin() + std::clamp<int>(r.peakCount, 0, kPeaksPerRegion));
 }
 
 // One Newton step per enabled level and parameter, then a %GL search; true when a stop ends it.
@@ -102,6 +113,17 @@ bool fittedRegion(const Region& r) {
     return isTrue(r.defined) && isTrue(r.backgroundSet);
 }
 
+// Every fitted region's peaks as one problem, so that ties across regions are fitted jointly.
+void fitAllByLeastSquares(Workspace& ws, Port& port) {
+    FitSelection all;
+    for (const Region& r : ws.regions) {
+        if (!fittedRegion(r)) continue;
+        const std::vector<int> peaks = peaksOf(r);
+        all.peaks.insert(all.peaks.end(), peaks.begin(), peaks.end());
+    }
+    fitByLeastSquares(ws, port, all);
+}
+
 }  // namespace
 
 void beginFitting(Workspace& ws, Port& port) {
@@ -124,7 +146,10 @@ void requestStop(Workspace& ws) {
 }
 
 void optimiseParameter(Workspace& ws, Port& port, int peak, PeakParam param) {
-    if (param != PeakParam::Gl && newtonInDialog(ws.options)) {
+    const bool glOnTables = param == PeakParam::Gl && lineFormOf(ws.options) == LineForm::Product;
+    if (leastSquaresChosen(ws.options) && !glOnTables) {
+        if (!isFixed(ws.peaks.at(peak), param)) fitByLeastSquares(ws, port, FitSelection{{peak}, param});
+    } else if (param != PeakParam::Gl && newtonInDialog(ws.options)) {
         newtonOptimiseParameter(ws, port, peak, param);
     } else {
         searchParameter(ws, port, peak, param);
@@ -132,7 +157,9 @@ void optimiseParameter(Workspace& ws, Port& port, int peak, PeakParam param) {
 }
 
 void optimisePeak(Workspace& ws, Port& port, int peak) {
-    if (newtonInDialog(ws.options)) {
+    if (leastSquaresChosen(ws.options)) {
+        fitByLeastSquares(ws, port, FitSelection{{peak}, std::nullopt});
+    } else if (newtonInDialog(ws.options)) {
         newtonOptimisePeak(ws, port, peak);
     } else {
         searchWholePeak(ws, port, peak);
@@ -143,7 +170,9 @@ void optimiseRegion(Workspace& ws, Port& port) {
     if (!fittedRegion(currentRegionOf(ws))) return;
     port.hideWindow(Window::Peak);
     beginFitting(ws, port);
-    if (newtonInLoops(ws.options)) {
+    if (leastSquaresChosen(ws.options)) {
+        fitByLeastSquares(ws, port, FitSelection{peaksOf(currentRegionOf(ws)), std::nullopt});
+    } else if (newtonInLoops(ws.options)) {
         newtonRegionLoop(ws, port);
     } else {
         searchRegionLoop(ws, port);
@@ -155,6 +184,13 @@ void optimiseAllRegions(Workspace& ws, Port& port) {
     beginFitting(ws, port);
     port.hideWindow(Window::Peak);
     const short remembered = ws.currentRegion;
+    if (leastSquaresChosen(ws.options)) {
+        fitAllByLeastSquares(ws, port);
+        ws.currentRegion = remembered;
+        showCurrentRegion(ws, port);
+        endFitting(ws, port);
+        return;
+    }
     const bool newton = newtonInLoops(ws.options);
     const int trials = newton ? ws.options.newtonTrials : ws.options.searchTrials;
     for (int trial = 0; trial < trials && !stopped(ws); ++trial) {

@@ -74,6 +74,7 @@ struct OptionsDialog {
     std::string caption = "Option";
     bool UseNewton = false;
     bool UseSearch = false;
+    bool UseLM = false;  // Levenberg-Marquardt
     std::string NewtonTrial;
     std::string SearchTrial;
     std::string TolVal = "0.0001";

@@ -128,11 +128,26 @@ void showLineForm(Session& session, bool sum) {
     session.dialogs.peak.AsyFrameEnabled = sum;
 }
 
-// The two method buttons lie in different frames, so nothing but these handlers keeps them exclusive.
-void showMethod(Session& session, bool newton) {
-    session.workspace.options.methodFlag = newton ? 1.0f : 0.0f;
-    session.dialogs.options.UseNewton = newton;
-    session.dialogs.options.UseSearch = !newton;
+enum class Method { Search, Newton, LeastSquares };
+
+float methodFlagOf(Method method) {
+    switch (method) {
+        case Method::Search:
+            return 0.0f;
+        case Method::Newton:
+            return 1.0f;
+        case Method::LeastSquares:
+            break;
+    }
+    return kLeastSquaresMethodFlag;
+}
+
+// The method buttons lie in different frames, so nothing but these handlers keeps them exclusive.
+void showMethod(Session& session, Method method) {
+    session.workspace.options.methodFlag = methodFlagOf(method);
+    session.dialogs.options.UseNewton = method == Method::Newton;
+    session.dialogs.options.UseSearch = method == Method::Search;
+    session.dialogs.options.UseLM = method == Method::LeastSquares;
 }
 
 }  // namespace
@@ -141,8 +156,10 @@ void loadOptionsDialog(Session& session) {
     const FitOptions& options = session.workspace.options;
     OptionsDialog& dialog = session.dialogs.options;
 
+    // Any flag but 0 and 2 is Newton's method, as the region fits read it.
     dialog.UseSearch = options.methodFlag == 0.0f;
-    dialog.UseNewton = !dialog.UseSearch;
+    dialog.UseLM = options.methodFlag == kLeastSquaresMethodFlag;
+    dialog.UseNewton = !dialog.UseSearch && !dialog.UseLM;
     dialog.SearchTrial = std::to_string(options.searchTrials);
     dialog.NewtonTrial = std::to_string(options.newtonTrials);
     // The percentage is formed in single precision, as it is stored, so 0.0001 shows as "0.01".
@@ -174,7 +191,9 @@ bool applyOptionsDialog(Session& session) {
     FitOptions& options = session.workspace.options;
     const OptionsDialog& dialog = session.dialogs.options;
 
-    options.methodFlag = dialog.UseSearch ? 0.0f : 1.0f;
+    options.methodFlag = methodFlagOf(dialog.UseSearch ? Method::Search
+                                      : dialog.UseLM  ? Method::LeastSquares
+                                                      : Method::Newton);
 
     const std::optional<short> searchTrials = trialCount(dialog.SearchTrial);
     if (!searchTrials) {
@@ -210,11 +229,15 @@ bool applyOptionsDialog(Session& session) {
 }
 
 void clickUseNewton(Session& session) {
-    showMethod(session, session.dialogs.options.UseNewton);
+    showMethod(session, session.dialogs.options.UseNewton ? Method::Newton : Method::Search);
 }
 
 void clickUseSearch(Session& session) {
-    showMethod(session, !session.dialogs.options.UseSearch);
+    showMethod(session, session.dialogs.options.UseSearch ? Method::Search : Method::Newton);
+}
+
+void clickUseLM(Session& session) {
+    showMethod(session, session.dialogs.options.UseLM ? Method::LeastSquares : Method::Newton);
 }
 
 void clickGLSum(Session& session) {

@@ -21,6 +21,7 @@ bool applyOptionsDialog(Session& session);
 // and changes the options at once, without waiting for "OK".
 void clickUseNewton(Session& session);
 void clickUseSearch(Session& session);
+void clickUseLM(Session& session);
 void clickGLSum(Session& session);
 void clickGLProduct(Session& session);
 

@@ -88,6 +88,7 @@ OptionsWindow::OptionsWindow(Application& app) : app_(app) {
     // OK first, so that Return in every box can press it.
     QWidget* buttons = buildButtons();
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(buildLeastSquaresFrame());
     layout->addWidget(buildNewtonFrame());
     layout->addWidget(buildSearchFrame());
     layout->addWidget(buildFormAndTolerance());
@@ -184,6 +185,24 @@ QGroupBox* OptionsWindow::buildSearchFrame() {
     return frame;
 }
 
+QGroupBox* OptionsWindow::buildLeastSquaresFrame() {
+    auto* frame = new QGroupBox;
+    frame->setObjectName(QStringLiteral("Frame4"));
+    useLM_ = new QRadioButton(tr("Use"));
+    useLM_->setObjectName(QStringLiteral("UseLM"));
+    useLM_->setToolTip(tr("Fit every free parameter at once by Levenberg-Marquardt, to the minimum of the statistic"));
+    connect(useLM_, &QRadioButton::clicked, this, [this](bool checked) {
+        app_.dialogs().options.UseLM = checked;
+        app_.run(clickUseLM);
+    });
+    auto* row = new QHBoxLayout(frame);
+    row->addWidget(new QLabel(tr("Levenberg-Marquardt")));
+    row->addWidget(useLM_);
+    row->addStretch();
+    row->addWidget(new QLabel(tr("all parameters together; no levels or trials to set")));
+    return frame;
+}
+
 QWidget* OptionsWindow::buildFormAndTolerance() {
     auto* box = new QWidget;
     auto* row = new QHBoxLayout(box);
@@ -265,6 +284,7 @@ void OptionsWindow::refresh() {
     showTitle(this, d.caption);
     showOption(useNewton_, d.UseNewton);
     showOption(useSearch_, d.UseSearch);
+    showOption(useLM_, d.UseLM);
     showText(newtonTrial_, d.NewtonTrial);
     showText(searchTrial_, d.SearchTrial);
     for (std::size_t c = 0; c < kNewtonColumns.size(); ++c) {

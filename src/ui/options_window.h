@@ -29,6 +29,7 @@ class OptionsWindow : public QWidget {
 
     QGroupBox* buildNewtonFrame();
     QGroupBox* buildSearchFrame();
+    QGroupBox* buildLeastSquaresFrame();
     QWidget* buildFormAndTolerance();
     QWidget* buildButtons();
     void loadParameters();
@@ -37,6 +38,7 @@ class OptionsWindow : public QWidget {
     Application& app_;
     QRadioButton* useNewton_ = nullptr;
     QRadioButton* useSearch_ = nullptr;
+    QRadioButton* useLM_ = nullptr;
     QLineEdit* newtonTrial_ = nullptr;
     QLineEdit* searchTrial_ = nullptr;
     std::array<CheckColumn, 3> newtonChecks_{};

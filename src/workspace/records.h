@@ -134,8 +134,12 @@ struct NewtonLevel {
 using SearchLevels = std::array<SearchLevel, kLevelCount>;
 using NewtonLevels = std::array<NewtonLevel, kLevelCount>;
 
+// The methodFlag that chooses Levenberg-Marquardt for every fitting command.  Older versions, which
+// know 0 and 1 only, fit with Newton's method for any flag but 0.
+inline constexpr float kLeastSquaresMethodFlag = 2.0f;
+
 struct FitOptions {
-    float methodFlag = 0;  // 0 the search method, 1 Newton's method
+    float methodFlag = 0;  // 0 the search method, 1 Newton's method, 2 Levenberg-Marquardt
     short searchTrials = 0;
     short newtonTrials = 0;
     float tolerance = 0;  // a fraction; shown in percent

@@ -138,8 +138,8 @@ TEST_F(DriversTest, RegionWithoutAcceptedBackgroundIsNotFitted) {
     EXPECT_EQ(port.yields, 0);
 }
 
-TEST_F(DriversTest, MethodFlagOtherThanZeroOrOneMeansSearchInTheDialogNewtonInTheLoops) {
-    ws.options.methodFlag = 2.0f;
+TEST_F(DriversTest, MethodFlagOtherThanZeroOneOrTwoMeansSearchInTheDialogNewtonInTheLoops) {
+    ws.options.methodFlag = 3.0f;
     ws.options.searchPosition = {};  // the search then has nothing to do
     const float position = ws.peaks[0].position;
     ws.peaks[0].position += 0.2f;

@@ -1,5 +1,7 @@
 #include "fit/least_squares/levenberg_marquardt.h"
 
+#include "fit/least_squares/covariance.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -93,7 +95,7 @@ TEST(LeastSquares, StopsWhenAskedAndRefusesPointsItCannotEvaluate) {
     const Lambdas f = decay(500.0, 1.3, 20.0);
     int told = 0;
     const LeastSquaresResult stopped = minimiseSquares(f, {100.0, 0.3, 0.0}, {-kNone, 0.0, -kNone},
-                                                       {kNone, kNone, kNone}, {}, [&](int iteration, double) {
+                                                       {kNone, kNone, kNone}, {}, [&](int iteration, const double*, double) {
                                                            told = iteration;
                                                            return iteration < 2;
                                                        });
@@ -108,6 +110,48 @@ TEST(LeastSquares, StopsWhenAskedAndRefusesPointsItCannotEvaluate) {
     const LeastSquaresResult r = minimiseSquares(root, {0.01}, {-kNone}, {kNone});
     EXPECT_NEAR(r.x[0], 4.0, 1e-6);
     EXPECT_EQ(minimiseSquares(root, {-1.0}, {-kNone}, {kNone}).end, LeastSquaresEnd::NotEvaluable);
+}
+
+// y = 2 + 3t + noise at t = 0..5, fitted by a straight line: the covariance is s^2 (XᵀX)^-1 with
+// s^2 = Σr² / (n - 2), in closed form for a line.
+TEST(Covariance, OfAStraightLineIsTheClosedForm) {
+    const double noise[] = {0.3, -0.2, 0.1, -0.4, 0.25, -0.05};
+    const Lambdas line(
+        6, 2, [&](int i, const double* x) { return (2.0 + 3.0 * i + noise[i]) - (x[0] + x[1] * i); },
+        [](int i, int k, const double*) { return k == 0 ? -1.0 : -static_cast<double>(i); });
+    const LeastSquaresResult fit = minimiseSquares(line, {0.0, 0.0}, {-kNone, -kNone}, {kNone, kNone});
+    const auto c = covarianceAt(line, fit.x);
+    ASSERT_TRUE(c);
+    double sum = 0, tBar = 2.5, sxx = 0;
+    for (int i = 0; i < 6; ++i) sxx += (i - tBar) * (i - tBar);
+    for (int i = 0; i < 6; ++i) {
+        const double r = (2.0 + 3.0 * i + noise[i]) - (fit.x[0] + fit.x[1] * i);
+        sum += r * r;
+    }
+    const double s2 = sum / 4.0;
+    EXPECT_NEAR(c->reducedCost, s2, 1e-9);
+    EXPECT_NEAR(c->at(1, 1), s2 / sxx, 1e-9);
+    EXPECT_NEAR(c->at(0, 0), s2 * (1.0 / 6.0 + tBar * tBar / sxx), 1e-9);
+    EXPECT_NEAR(c->at(0, 1), -s2 * tBar / sxx, 1e-9);
+    EXPECT_TRUE(c->determined[0] && c->determined[1]);
+}
+
+TEST(Covariance, SaysWhatTheDataDoNotDetermine) {
+    // y = a + b + c t: a and b only ever appear as their sum; c is determined.
+    const Lambdas twins(
+        5, 3, [](int i, const double* x) { return (1.0 + 2.0 * i + 0.1 * (i % 2)) - (x[0] + x[1] + x[2] * i); },
+        [](int i, int k, const double*) { return k == 2 ? -static_cast<double>(i) : -1.0; });
+    const auto c = covarianceAt(twins, {0.5, 0.5, 2.0});
+    ASSERT_TRUE(c);
+    EXPECT_FALSE(c->determined[0]);
+    EXPECT_FALSE(c->determined[1]);
+    EXPECT_TRUE(c->determined[2]);
+    EXPECT_TRUE(std::isnan(c->at(0, 0)));
+    EXPECT_TRUE(std::isfinite(c->at(2, 2)));
+    // No more points than variables: nothing to scale by.
+    const Lambdas few(2, 2, [](int, const double* x) { return x[0] - x[1]; },
+                      [](int, int k, const double*) { return k == 0 ? 1.0 : -1.0; });
+    EXPECT_FALSE(covarianceAt(few, {1.0, 2.0}));
 }
 
 }  // namespace

@@ -149,7 +149,7 @@ TEST_F(PeakDialogTest, AWidthOfZeroOrLessIsNotOptimisedFrom) {
 }
 
 TEST_F(PeakDialogTest, OnlyAMethodOfExactlyOneUsesNewtonInTheDialog) {
-    ws.options.methodFlag = 2.0f;
+    ws.options.methodFlag = 0.5f;
     ws.options.searchPosition = {};  // a search with no level changes nothing
     openPeakDialog(session, 0);
     dialog.PosVal = "285.3";

@@ -164,7 +164,8 @@ LeastSquaresResult Minimiser::run(const std::vector<double>& start, const LeastS
         const Iteration outcome = iterate(point);
         // No damped step lowers the sum: the point is a minimum as far as this method can tell.
         if (outcome != Iteration::Improved) return result(point, iteration, LeastSquaresEnd::Converged);
-        if (progress && !progress(iteration, point.cost)) return result(point, iteration, LeastSquaresEnd::Stopped);
+        if (progress && !progress(iteration, point.x.data(), point.cost))
+            return result(point, iteration, LeastSquaresEnd::Stopped);
     }
     return result(point, settings_.maxIterations, LeastSquaresEnd::IterationLimit);
 }

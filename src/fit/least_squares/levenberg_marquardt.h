@@ -53,9 +53,9 @@ struct LeastSquaresResult {
     LeastSquaresEnd end = LeastSquaresEnd::NotEvaluable;
 };
 
-// Told after every iteration its number (from 1) and the sum of squares reached; returning false ends
-// the fit there, keeping the point reached.
-using LeastSquaresProgress = std::function<bool(int iteration, double cost)>;
+// Told after every iteration its number (from 1), the point reached and its sum of squares; returning
+// false ends the fit there, keeping that point.
+using LeastSquaresProgress = std::function<bool(int iteration, const double* x, double cost)>;
 
 // Minimises from `start` (clamped into the bounds first).  `lower` and `upper` hold one bound per
 // variable; use ±infinity for none.

@@ -1,0 +1,298 @@
+#include "fit/spectrum_problem.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "base/number_reading.h"
+#include "model/peak_derivatives.h"
+#include "model/propagation.h"
+
+namespace vortlan {
+
+namespace {
+
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+constexpr double kAreaFloor = 0.1;  // as Newton's method keeps an area
+constexpr PeakParam kParamOrder[] = {PeakParam::Position, PeakParam::Area, PeakParam::Fwhm, PeakParam::Gl};
+
+std::size_t indexOf(PeakParam param) {
+    return static_cast<std::size_t>(param);
+}
+
+bool usableRelation(const Workspace& ws, const ParamConstraint& c) {
+    const bool dividesByZero = c.op == static_cast<short>(ConstraintOp::Divide) && c.operand == 0.0f;
+    return c.refPeak >= 0 && c.refPeak < kPeakCount && isTrue(ws.peaks[c.refPeak].defined) && c.op >= 0 &&
+           c.op <= 3 && !dividesByZero;
+}
+
+bool takesPartInStatistic(const Region& r) {
+    const int n = r.rangeCount;
+    return isTrue(r.defined) && isTrue(r.backgroundSet) && n >= 1 && r.rangeEnergy.holds(n) &&
+           r.rangeCounts.holds(n) && r.background.holds(n);
+}
+
+// A related value the line shapes can take, as the relations hold it: the value and whether the
+// relation's hold was reached (the value then no longer follows the reference).
+std::pair<double, bool> heldWithinShape(PeakParam param, double value) {
+    if (param == PeakParam::Area && value < 0.0) return {0.0, true};
+    if (param == PeakParam::Fwhm && value < kMinimumTiedFwhm) return {kMinimumTiedFwhm, true};
+    if (param == PeakParam::Gl && (value < 0.0 || value > 100.0)) return {std::clamp(value, 0.0, 100.0), true};
+    return {value, false};
+}
+
+// The value of a source at x, and its derivative with respect to the source's variable.
+std::pair<double, double> resolve(const SpectrumProblem::Source& source, PeakParam param, const double* x) {
+    if (source.variable < 0) return {source.constant, 0.0};
+    double value = x[source.variable];
+    double slope = 1.0;
+    for (const SpectrumProblem::Relation& relation : source.chain) {
+        switch (static_cast<ConstraintOp>(relation.op)) {
+            case ConstraintOp::Add:
+                value += relation.operand;
+                break;
+            case ConstraintOp::Subtract:
+                value -= relation.operand;
+                break;
+            case ConstraintOp::Multiply:
+                value *= relation.operand;
+                slope *= relation.operand;
+                break;
+            case ConstraintOp::Divide:
+                value /= relation.operand;
+                slope /= relation.operand;
+                break;
+        }
+        const auto [held, reached] = heldWithinShape(param, value);
+        value = held;
+        if (reached) slope = 0.0;
+    }
+    return {value, slope};
+}
+
+double derivativeOf(const PeakGradient& g, PeakParam param) {
+    switch (param) {
+        case PeakParam::Position:
+            return g.dPosition;
+        case PeakParam::Area:
+            return g.dArea;
+        case PeakParam::Fwhm:
+            return g.dFwhm;
+        case PeakParam::Gl:
+            break;
+    }
+    return g.dGl;
+}
+
+PeakShapeD fixedPartOf(const Peak& p) {
+    return PeakShapeD{0.0, 0.0, 0.0, 0.0, p.splitting, p.type, p.ts, p.tl};
+}
+
+}  // namespace
+
+SpectrumProblem::SpectrumProblem(const Workspace& ws, const FitSelection& selection)
+    : form_(lineFormOf(ws.options)) {
+    chooseVariables(ws, selection);
+    chooseRegionsAndPeaks(ws);
+    setBounds(ws);
+}
+
+void SpectrumProblem::chooseVariables(const Workspace& ws, const FitSelection& selection) {
+    const bool glFree = selection.glFree && form_ == LineForm::Sum;
+    for (int peak : selection.peaks) {
+        const Peak& p = ws.peaks.at(peak);
+        if (!isTrue(p.defined)) continue;
+        for (PeakParam param : kParamOrder) {
+            if (selection.onlyParam && param != *selection.onlyParam) continue;
+            if (isFixed(p, param) || isTrue(ws.constraints[peak].of(param).linked)) continue;
+            if (param == PeakParam::Gl && !glFree) continue;
+            variables_.push_back({peak, param});
+            start_.push_back(param == PeakParam::Gl ? p.gl : static_cast<double>(realParameter(p, param)));
+        }
+    }
+}
+
+SpectrumProblem::Source SpectrumProblem::sourceOf(const Workspace& ws, int peak, PeakParam param) const {
+    const Peak& p = ws.peaks[peak];
+    // A chain longer than the table is a loop from a damaged file: it is held where it is.
+    std::vector<Relation> chain;
+    int at = peak;
+    for (int step = 0; step < kPeakCount; ++step) {
+        for (std::size_t v = 0; v < variables_.size(); ++v) {
+            if (variables_[v].peak == at && variables_[v].param == param) {
+                std::reverse(chain.begin(), chain.end());
+                return Source{static_cast<int>(v), 0.0, std::move(chain)};
+            }
+        }
+        const ParamConstraint& c = ws.constraints[at].of(param);
+        if (!isTrue(c.linked) || !usableRelation(ws, c)) break;
+        chain.push_back({c.op, c.operand});
+        at = c.refPeak;
+    }
+    const double stored = param == PeakParam::Gl ? p.gl : static_cast<double>(realParameter(p, param));
+    return Source{-1, stored, {}};
+}
+
+void SpectrumProblem::chooseRegionsAndPeaks(const Workspace& ws) {
+    std::array<std::vector<FittedPeak>, kRegionCount> byRegion;
+    for (int peak = 0; peak < kPeakCount; ++peak) {
+        const Peak& p = ws.peaks[peak];
+        if (!isTrue(p.defined) || p.region < 0 || p.region >= kRegionCount) continue;
+        if (!takesPartInStatistic(ws.regions[p.region])) continue;
+        FittedPeak fitted{peak, 0, fixedPartOf(p), ws.regions[p.region].shift, {}};
+        for (PeakParam param : kParamOrder) fitted.sources[indexOf(param)] = sourceOf(ws, peak, param);
+        byRegion[static_cast<std::size_t>(p.region)].push_back(std::move(fitted));
+    }
+    for (int region = 0; region < kRegionCount; ++region) {
+        auto& candidates = byRegion[static_cast<std::size_t>(region)];
+        const auto varies = [](const FittedPeak& f) {
+            return std::any_of(f.sources.begin(), f.sources.end(), [](const Source& s) { return s.variable >= 0; });
+        };
+        if (std::none_of(candidates.begin(), candidates.end(), varies)) continue;
+        const Region& r = ws.regions[region];
+        FittedRegion fitted{region, pointCount_, {}, {}, {}};
+        for (int i = 1; i <= r.rangeCount; ++i) {
+            const double data = r.rangeCounts[i];
+            fitted.energy.push_back(r.rangeEnergy[i]);
+            fitted.net.push_back(data - r.background[i]);
+            fitted.weight.push_back(1.0 / std::sqrt(data == 0.0 ? 1.0 : std::fabs(data)));
+        }
+        pointCount_ += r.rangeCount;
+        const int index = static_cast<int>(regions_.size());
+        for (FittedPeak& f : candidates) {
+            f.regionIndex = index;
+            if (varies(f)) {
+                peaks_.push_back(std::move(f));
+                continue;
+            }
+            // A peak the fit cannot move is part of what the others are fitted against.
+            subtractHeldPeak(fitted, f);
+        }
+        regions_.push_back(std::move(fitted));
+    }
+}
+
+PeakShapeD SpectrumProblem::shapeAt(const FittedPeak& f, const double* x, std::array<double, 4>& slopes) const {
+    PeakShapeD shape = f.fixedPart;
+    double* values[] = {&shape.position, &shape.area, &shape.fwhm, &shape.gl};
+    for (PeakParam param : kParamOrder) {
+        const auto [value, slope] = resolve(f.sources[indexOf(param)], param, x);
+        *values[indexOf(param)] = value;
+        slopes[indexOf(param)] = slope;
+    }
+    shape.position += f.shift;
+    return shape;
+}
+
+void SpectrumProblem::subtractHeldPeak(FittedRegion& region, const FittedPeak& f) const {
+    std::array<double, 4> slopes{};
+    const PeakGradientEvaluator peak(form_, shapeAt(f, nullptr, slopes));
+    for (std::size_t i = 0; i < region.energy.size(); ++i) region.net[i] -= peak.value(region.energy[i]);
+}
+
+void SpectrumProblem::setBounds(const Workspace& ws) {
+    for (const FreeParameter& v : variables_) {
+        const ParamConstraint& c = ws.constraints[v.peak].of(v.param);
+        const bool limited = isTrue(c.limited);
+        double low = limited ? c.low : -kInfinity;
+        double high = limited ? c.high : kInfinity;
+        switch (v.param) {
+            case PeakParam::Position:
+                break;
+            case PeakParam::Area:
+                // Newton's floor, unless the limits allow less.
+                if (!limited) low = kAreaFloor;
+                break;
+            case PeakParam::Fwhm:
+                low = std::max(low, static_cast<double>(kMinimumTiedFwhm));
+                break;
+            case PeakParam::Gl:
+                low = std::max(low, 0.0);
+                high = std::min(high, 100.0);
+                break;
+        }
+        lower_.push_back(low);
+        upper_.push_back(std::max(low, high));
+    }
+}
+
+std::vector<int> SpectrumProblem::regions() const {
+    std::vector<int> indexes;
+    for (const FittedRegion& r : regions_) indexes.push_back(r.region);
+    return indexes;
+}
+
+void SpectrumProblem::addPeak(double* residuals, double* jacobian, const FittedPeak& f, const double* x) const {
+    std::array<double, 4> slopes{};
+    const PeakGradientEvaluator peak(form_, shapeAt(f, x, slopes));
+    const FittedRegion& region = regions_[static_cast<std::size_t>(f.regionIndex)];
+    const int n = static_cast<int>(region.energy.size());
+    const int p = variableCount();
+    for (int i = 0; i < n; ++i) {
+        const double e = region.energy[static_cast<std::size_t>(i)];
+        double* r = residuals ? residuals + region.offset + i : nullptr;
+        if (!jacobian) {
+            *r -= peak.value(e);
+            continue;
+        }
+        const PeakGradient g = peak(e);
+        if (r) *r -= g.value;
+        double* row = jacobian + static_cast<std::ptrdiff_t>(region.offset + i) * p;
+        for (PeakParam param : kParamOrder) {
+            const Source& s = f.sources[indexOf(param)];
+            if (s.variable >= 0) row[s.variable] -= slopes[indexOf(param)] * derivativeOf(g, param);
+        }
+    }
+}
+
+bool SpectrumProblem::evaluate(const double* x, double* residuals, double* jacobian) const {
+    const int p = variableCount();
+    if (residuals) {
+        for (const FittedRegion& r : regions_) std::copy(r.net.begin(), r.net.end(), residuals + r.offset);
+    }
+    if (jacobian) std::fill(jacobian, jacobian + static_cast<std::ptrdiff_t>(pointCount_) * p, 0.0);
+    for (const FittedPeak& f : peaks_) addPeak(residuals, jacobian, f, x);
+    for (const FittedRegion& r : regions_) {
+        for (std::size_t i = 0; i < r.weight.size(); ++i) {
+            const std::ptrdiff_t row = r.offset + static_cast<std::ptrdiff_t>(i);
+            if (residuals) residuals[row] *= r.weight[i];
+            for (int k = 0; jacobian && k < p; ++k) jacobian[row * p + k] *= r.weight[i];
+        }
+    }
+    if (!residuals) return true;
+    return std::all_of(residuals, residuals + pointCount_, [](double v) { return std::isfinite(v); });
+}
+
+SpectrumProblem::Dependence SpectrumProblem::dependenceOf(int peak, PeakParam param, const double* x) const {
+    for (const FittedPeak& f : peaks_) {
+        if (f.peak != peak) continue;
+        const Source& source = f.sources[indexOf(param)];
+        if (source.variable < 0) break;
+        return Dependence{source.variable, resolve(source, param, x).second};
+    }
+    return Dependence{};
+}
+
+double SpectrumProblem::statistic(const double* residuals) const {
+    double total = 0.0;
+    for (const FittedRegion& r : regions_) {
+        double sum = 0.0;
+        for (std::size_t i = 0; i < r.energy.size(); ++i) sum += residuals[r.offset + static_cast<std::ptrdiff_t>(i)] * residuals[r.offset + static_cast<std::ptrdiff_t>(i)];
+        total += sum / static_cast<double>(r.energy.size());
+    }
+    return total;
+}
+
+void SpectrumProblem::store(const double* x, Workspace& ws) const {
+    for (std::size_t v = 0; v < variables_.size(); ++v) {
+        Peak& p = ws.peaks[variables_[v].peak];
+        if (variables_[v].param == PeakParam::Gl) {
+            p.gl = roundHalfEvenToShort(std::clamp(x[v], 0.0, 100.0)).value_or(p.gl);
+        } else {
+            realParameter(p, variables_[v].param) = static_cast<float>(x[v]);
+        }
+    }
+    for (const FreeParameter& v : variables_) propagate(ws, v.param, v.peak);
+}
+
+}  // namespace vortlan

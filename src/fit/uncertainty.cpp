@@ -1,0 +1,97 @@
+#include "fit/uncertainty.h"
+
+#include <cmath>
+#include <optional>
+
+#include "fit/least_squares/covariance.h"
+#include "fit/spectrum_problem.h"
+#include "model/peak_shapes.h"
+
+namespace vortlan {
+
+namespace {
+
+using Kind = StandardError::Kind;
+
+// The gradient of a derived value with respect to the variables, as (variable, slope) pairs.
+using Gradient = std::vector<SpectrumProblem::Dependence>;
+
+StandardError errorOf(const Gradient& gradient, const std::optional<Covariance>& c) {
+    bool varies = false;
+    double variance = 0.0;
+    for (const auto& a : gradient) {
+        if (a.variable < 0) continue;
+        varies = true;
+        if (!c || !c->determined[static_cast<std::size_t>(a.variable)]) return {Kind::NotDetermined, 0.0};
+        for (const auto& b : gradient) {
+            if (b.variable >= 0) variance += a.slope * b.slope * c->at(a.variable, b.variable);
+        }
+    }
+    if (!varies) return {Kind::Fixed, 0.0};
+    if (!(variance >= 0.0) || !std::isfinite(variance)) return {Kind::NotDetermined, 0.0};
+    return {Kind::Value, std::sqrt(variance)};
+}
+
+// A height goes as area / FWHM, and in the sum form as 1 / (the area factor of %GL).
+Gradient heightGradient(const SpectrumProblem& problem, const Workspace& ws, int peak, const double* x) {
+    const Peak& p = ws.peaks[peak];
+    auto area = problem.dependenceOf(peak, PeakParam::Area, x);
+    auto fwhm = problem.dependenceOf(peak, PeakParam::Fwhm, x);
+    auto gl = problem.dependenceOf(peak, PeakParam::Gl, x);
+    const double height = p.height;
+    area.slope *= p.area != 0.0f ? height / p.area : 0.0;
+    fwhm.slope *= p.fwhm != 0.0f ? -height / p.fwhm : 0.0;
+    const bool sum = lineFormOf(ws.options) == LineForm::Sum;
+    gl.slope *= sum ? -height * kSumAreaFactorPerGl / sumAreaFactor(p.gl, p.ts, p.tl) : 0.0;
+    return {area, fwhm, gl};
+}
+
+PeakErrors peakErrors(const SpectrumProblem& problem, const std::optional<Covariance>& c, const Workspace& ws,
+                      int peak, const double* x) {
+    PeakErrors e;
+    e.peak = peak;
+    const bool product = lineFormOf(ws.options) == LineForm::Product;
+    for (PeakParam param : kPeakParams) {
+        StandardError error = errorOf({problem.dependenceOf(peak, param, x)}, c);
+        // The product form's %GL is free but has no derivative to estimate an error from.
+        const bool freeOnTables = product && param == PeakParam::Gl && !isFixed(ws.peaks[peak], param);
+        if (freeOnTables && error.kind == Kind::Fixed) error = {Kind::NotDetermined, 0.0};
+        e.*PeakErrors::memberOf(param) = error;
+    }
+    e.height = errorOf(heightGradient(problem, ws, peak, x), c);
+    return e;
+}
+
+}  // namespace
+
+StandardError PeakErrors::*PeakErrors::memberOf(PeakParam param) {
+    switch (param) {
+        case PeakParam::Position:
+            return &PeakErrors::position;
+        case PeakParam::Area:
+            return &PeakErrors::area;
+        case PeakParam::Fwhm:
+            return &PeakErrors::fwhm;
+        case PeakParam::Gl:
+            break;
+    }
+    return &PeakErrors::gl;
+}
+
+RegionErrors standardErrors(const Workspace& ws, int region) {
+    const Region& r = ws.regions.at(static_cast<std::size_t>(region));
+    RegionErrors errors;
+    if (!isTrue(r.defined) || !isTrue(r.backgroundSet)) return errors;
+    FitSelection selection;
+    for (int s = 0; s < r.peakCount && s < kPeaksPerRegion; ++s) selection.peaks.push_back(r.peakSlots[s]);
+    const SpectrumProblem problem(ws, selection);
+    const std::vector<double>& x = problem.start();
+    const std::optional<Covariance> covariance = covarianceAt(problem, x);
+    errors.points = problem.residualCount();
+    errors.freeParameters = problem.variableCount();
+    if (covariance) errors.reducedStatistic = covariance->reducedCost;
+    for (int peak : selection.peaks) errors.peaks.push_back(peakErrors(problem, covariance, ws, peak, x.data()));
+    return errors;
+}
+
+}  // namespace vortlan
