@@ -146,8 +146,7 @@ void requestStop(Workspace& ws) {
 }
 
 void optimiseParameter(Workspace& ws, Port& port, int peak, PeakParam param) {
-    const bool glOnTables = param == PeakParam::Gl && lineFormOf(ws.options) == LineForm::Product;
-    if (leastSquaresChosen(ws.options) && !glOnTables) {
+    if (leastSquaresChosen(ws.options)) {
         if (!isFixed(ws.peaks.at(peak), param)) fitByLeastSquares(ws, port, FitSelection{{peak}, param});
     } else if (param != PeakParam::Gl && newtonInDialog(ws.options)) {
         newtonOptimiseParameter(ws, port, peak, param);

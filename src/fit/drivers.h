@@ -14,9 +14,9 @@ void endFitting(Workspace& workspace, Port& port);
 // "Stop Fitting": the run ends at its next check.
 void requestStop(Workspace& workspace);
 
-// One parameter of a peak: by Levenberg-Marquardt when methodFlag is 2 (but %GL in the product form,
-// which the search takes), by Newton's method when it is exactly 1, else by the search; with Newton's
-// method %GL too is searched.  Runs inside a fitting run the caller has begun.
+// One parameter of a peak: by Levenberg-Marquardt when methodFlag is 2, by Newton's method when it is
+// exactly 1, else by the search; with Newton's method %GL is searched.  Runs inside a fitting run the
+// caller has begun.
 void optimiseParameter(Workspace& workspace, Port& port, int peak, PeakParam param);
 // Every parameter of a peak, by the same choice of method.  Inside a fitting run.
 void optimisePeak(Workspace& workspace, Port& port, int peak);

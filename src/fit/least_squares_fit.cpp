@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "base/checked_math.h"
-#include "fit/search.h"
 #include "model/region_curves.h"
 #include "model/region_display.h"
 
@@ -13,7 +12,6 @@ namespace {
 
 constexpr std::string_view kTooFewPoints = "Too few points in the fit range for the free parameters";
 constexpr std::string_view kCannotStart = "The fit cannot start: a peak cannot be evaluated";
-constexpr int kGlRounds = 3;  // %GL searches between fits in the product form
 
 // The curves and statistics of the regions, as the program computes and shows them.
 void showRegions(Workspace& ws, Port& port, const std::vector<int>& regions) {
@@ -78,43 +76,14 @@ bool hasFreeGl(const Workspace& ws, const FitSelection& selection) {
     });
 }
 
-// The program's %GL search on every peak of the selection whose %GL is free; true when one moved.
-bool searchGl(Workspace& ws, Port& port, const FitSelection& selection) {
-    bool moved = false;
-    const short current = ws.currentRegion;
-    for (int peak : selection.peaks) {
-        const Peak& p = ws.peaks.at(peak);
-        if (!isTrue(p.defined) || isFixed(p, PeakParam::Gl) || isTrue(ws.constraints[peak].gl.linked)) continue;
-        const short before = p.gl;
-        ws.currentRegion = p.region;
-        searchParameter(ws, port, peak, PeakParam::Gl);
-        moved = moved || p.gl != before;
-        if (isTrue(ws.stopRequested)) break;
-    }
-    ws.currentRegion = current;
-    return moved;
-}
-
 LeastSquaresFitEnd fitSelection(Workspace& ws, Port& port, FitSelection selection) {
-    const bool product = lineFormOf(ws.options) == LineForm::Product;
-    const bool glToRound = !product && selection.glFree && hasFreeGl(ws, selection);
-    selection.glFree = !product && selection.glFree;
-    LeastSquaresFitEnd end = fitOnce(ws, port, selection);
-    if (end == LeastSquaresFitEnd::Stopped || end == LeastSquaresFitEnd::Refused) return end;
+    const bool glToRound = selection.glFree && hasFreeGl(ws, selection);
+    const LeastSquaresFitEnd end = fitOnce(ws, port, selection);
+    if (!glToRound || end == LeastSquaresFitEnd::Stopped || end == LeastSquaresFitEnd::Refused) return end;
+    // %GL was rounded to a whole number as it was stored: the others are fitted again around it.
     selection.glFree = false;
-    if (glToRound) {
-        // %GL was rounded to a whole number as it was stored: the others are fitted again around it.
-        const LeastSquaresFitEnd refit = fitOnce(ws, port, selection);
-        return refit == LeastSquaresFitEnd::NothingToFit ? end : refit;
-    }
-    if (!product || !hasFreeGl(ws, selection)) return end;
-    for (int round = 0; round < kGlRounds && searchGl(ws, port, selection); ++round) {
-        if (isTrue(ws.stopRequested)) return LeastSquaresFitEnd::Stopped;
-        const LeastSquaresFitEnd refit = fitOnce(ws, port, selection);
-        if (refit != LeastSquaresFitEnd::NothingToFit) end = refit;
-        if (end == LeastSquaresFitEnd::Stopped || end == LeastSquaresFitEnd::Refused) break;
-    }
-    return end;
+    const LeastSquaresFitEnd refit = fitOnce(ws, port, selection);
+    return refit == LeastSquaresFitEnd::NothingToFit ? end : refit;
 }
 
 }  // namespace

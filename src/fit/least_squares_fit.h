@@ -2,8 +2,8 @@
 // The fitting commands by Levenberg-Marquardt: every free parameter of the selection stepped at once
 // on the program's own statistic, with analytic derivatives, in double precision.  The result is put
 // into the peaks as the records hold it: singles, and %GL a whole number, which is rounded and then
-// held while the other parameters are fitted again.  In the product form, whose tables take whole
-// percentages only, %GL is held during the fit and refined by the %GL search between fits.
+// held while the other parameters are fitted again.  The product form's tables are read along the
+// straight line between whole percentages while %GL moves.
 
 #include "fit/spectrum_problem.h"
 #include "workspace/port.h"

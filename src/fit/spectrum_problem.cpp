@@ -98,14 +98,13 @@ SpectrumProblem::SpectrumProblem(const Workspace& ws, const FitSelection& select
 }
 
 void SpectrumProblem::chooseVariables(const Workspace& ws, const FitSelection& selection) {
-    const bool glFree = selection.glFree && form_ == LineForm::Sum;
     for (int peak : selection.peaks) {
         const Peak& p = ws.peaks.at(peak);
         if (!isTrue(p.defined)) continue;
         for (PeakParam param : kParamOrder) {
             if (selection.onlyParam && param != *selection.onlyParam) continue;
             if (isFixed(p, param) || isTrue(ws.constraints[peak].of(param).linked)) continue;
-            if (param == PeakParam::Gl && !glFree) continue;
+            if (param == PeakParam::Gl && !selection.glFree) continue;
             variables_.push_back({peak, param});
             start_.push_back(param == PeakParam::Gl ? p.gl : static_cast<double>(realParameter(p, param)));
         }

@@ -25,8 +25,7 @@ struct FreeParameter {
 };
 
 // What a fit moves: the free parameters (neither fixed nor tied) of these peaks, or only one of
-// them; %GL only while glFree (the product form's tables take whole percentages, so there it is
-// held, and so it is in the refit after rounding).
+// them; %GL only while glFree (it is held in the refit after rounding it to a whole number).
 struct FitSelection {
     std::vector<int> peaks;
     std::optional<PeakParam> onlyParam;

@@ -1,11 +1,13 @@
 #include "fit/uncertainty.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
 #include "fit/least_squares/covariance.h"
 #include "fit/spectrum_problem.h"
 #include "model/peak_shapes.h"
+#include "model/product_tables.h"
 
 namespace vortlan {
 
@@ -32,7 +34,16 @@ StandardError errorOf(const Gradient& gradient, const std::optional<Covariance>&
     return {Kind::Value, std::sqrt(variance)};
 }
 
-// A height goes as area / FWHM, and in the sum form as 1 / (the area factor of %GL).
+// d ln(height) / d %GL: through the sum form's area factor, or the product form's tables read towards
+// the next whole %GL, as the fits read them.
+double logHeightPerGl(const Workspace& ws, const Peak& p) {
+    if (lineFormOf(ws.options) == LineForm::Sum) return -kSumAreaFactorPerGl / sumAreaFactor(p.gl, p.ts, p.tl);
+    const int k = std::clamp<int>(p.gl, 0, kMaxGl - 1);
+    return (productHalfWidth[k + 1] - productHalfWidth[k]) / productHalfWidth[k] -
+           (static_cast<double>(productArea[k + 1]) - productArea[k]) / productArea[k];
+}
+
+// A height goes as area / FWHM, and with %GL as its area factor or tables say.
 Gradient heightGradient(const SpectrumProblem& problem, const Workspace& ws, int peak, const double* x) {
     const Peak& p = ws.peaks[peak];
     auto area = problem.dependenceOf(peak, PeakParam::Area, x);
@@ -41,8 +52,7 @@ Gradient heightGradient(const SpectrumProblem& problem, const Workspace& ws, int
     const double height = p.height;
     area.slope *= p.area != 0.0f ? height / p.area : 0.0;
     fwhm.slope *= p.fwhm != 0.0f ? -height / p.fwhm : 0.0;
-    const bool sum = lineFormOf(ws.options) == LineForm::Sum;
-    gl.slope *= sum ? -height * kSumAreaFactorPerGl / sumAreaFactor(p.gl, p.ts, p.tl) : 0.0;
+    gl.slope *= height * logHeightPerGl(ws, p);
     return {area, fwhm, gl};
 }
 
@@ -50,14 +60,7 @@ PeakErrors peakErrors(const SpectrumProblem& problem, const std::optional<Covari
                       int peak, const double* x) {
     PeakErrors e;
     e.peak = peak;
-    const bool product = lineFormOf(ws.options) == LineForm::Product;
-    for (PeakParam param : kPeakParams) {
-        StandardError error = errorOf({problem.dependenceOf(peak, param, x)}, c);
-        // The product form's %GL is free but has no derivative to estimate an error from.
-        const bool freeOnTables = product && param == PeakParam::Gl && !isFixed(ws.peaks[peak], param);
-        if (freeOnTables && error.kind == Kind::Fixed) error = {Kind::NotDetermined, 0.0};
-        e.*PeakErrors::memberOf(param) = error;
-    }
+    for (PeakParam param : kPeakParams) e.*PeakErrors::memberOf(param) = errorOf({problem.dependenceOf(peak, param, x)}, c);
     e.height = errorOf(heightGradient(problem, ws, peak, x), c);
     return e;
 }

@@ -34,8 +34,7 @@ struct RegionErrors {
     double reducedStatistic = 0;    // Σr²/(N - p)
 };
 
-// The region's peaks' errors.  In the product form %GL is not determined: its tables take whole
-// percentages only, so the statistic has no derivative with respect to it.
+// The region's peaks' errors.
 RegionErrors standardErrors(const Workspace& workspace, int region);
 
 }  // namespace vortlan

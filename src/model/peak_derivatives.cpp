@@ -60,15 +60,28 @@ double PeakGradientEvaluator::setUpSum(const PeakShapeD& shape) {
 }
 
 double PeakGradientEvaluator::setUpProduct(const PeakShapeD& shape) {
-    // The tables hold whole %GL from 0 to 100; a %GL beyond them takes the nearest end.  One that is not
-    // finite has no entry, and the peak is not finite either.
+    // The tables hold whole %GL from 0 to 100, where they give exactly the program's shapes; between
+    // two entries they are read along the straight line joining them, so that %GL can be fitted like
+    // the other parameters.  A %GL beyond the tables takes the nearest end; one that is not finite has
+    // no entry, and the peak is not finite either.
     if (!std::isfinite(shape.gl)) return std::numeric_limits<double>::quiet_NaN();
-    const int k = static_cast<int>(std::clamp(std::nearbyint(shape.gl), 0.0, static_cast<double>(kMaxGl)));
-    const double scaleLength = (shape.fwhm / 2.0) / productHalfWidth[k];
+    const double gl = std::clamp(shape.gl, 0.0, static_cast<double>(kMaxGl));
+    const int k = std::min(static_cast<int>(gl), kMaxGl - 1);
+    const double along = gl - k;
+    const double halfWidthSlope = productHalfWidth[k + 1] - productHalfWidth[k];
+    const double areaSlope = static_cast<double>(productArea[k + 1]) - productArea[k];
+    const double halfWidth = along == 0.0 ? productHalfWidth[k] : productHalfWidth[k] + along * halfWidthSlope;
+    const double area = along == 0.0 ? productArea[k] : productArea[k] + along * areaSlope;
+    const double scaleLength = (shape.fwhm / 2.0) / halfWidth;
     scale_ = 1.0 / scaleLength;
-    m_ = k / 100.0;
+    m_ = gl / 100.0;
     gaussianRate_ = (1.0 - m_) * kShapeLn2;
-    return 1.0 / (scaleLength * productArea[k]);
+    // Held at the tables' ends, %GL has no effect beyond them.
+    const bool within = shape.gl >= 0.0 && shape.gl <= kMaxGl;
+    mPerGl_ = within ? 1.0 / 100.0 : 0.0;
+    logScalePerGl_ = within ? halfWidthSlope / halfWidth : 0.0;
+    logHeightPerGl_ = within ? halfWidthSlope / halfWidth - areaSlope / area : 0.0;
+    return 1.0 / (scaleLength * area);
 }
 
 }  // namespace vortlan

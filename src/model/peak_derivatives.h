@@ -13,8 +13,8 @@
 
 namespace vortlan {
 
-// A peak's shape in double precision; gl is continuous in the sum form (the product form uses the
-// nearest whole %GL and has no gl derivative).
+// A peak's shape in double precision; gl is continuous (the product form reads its tables along the
+// line between the whole %GL on either side).
 struct PeakShapeD {
     double position;
     double area;
@@ -51,7 +51,7 @@ class PeakGradientEvaluator {
         double u = 0;  // the distance from the component's position times scale_
         double shape = 0;
         double slope = 0;     // d shape / du
-        double dShapeDm = 0;  // d shape / d(Lorentzian fraction), sum form only
+        double dShapeDm = 0;  // d shape / d(Lorentzian fraction)
     };
 
     // Each sets the form's constants and gives the height of a component of unit area.
@@ -72,8 +72,9 @@ class PeakGradientEvaluator {
     bool tail_ = false;
     double ts_ = 0;
     double tailRate_ = 0;        // the tail decays as exp(-tailRate_ u^2)
-    double mPerGl_ = 0;          // d m / d %GL: 0 where %GL is held whole
-    double logHeightPerGl_ = 0;  // d ln(height) / d %GL, through the area factor
+    double mPerGl_ = 0;          // d m / d %GL
+    double logHeightPerGl_ = 0;  // d ln(height) / d %GL: through the area factor, or the tables
+    double logScalePerGl_ = 0;   // d ln(scale_) / d %GL: through the product form's half-width table
 };
 
 // Inline: a fit evaluates every peak at every point of its range at every iteration.
@@ -113,6 +114,7 @@ inline PeakGradientEvaluator::Profile PeakGradientEvaluator::productProfileAt(do
     const double lorentzian = 1.0 / (1.0 + m_ * u2);
     p.shape = std::exp(-gaussianRate_ * u2) * lorentzian;
     p.slope = -2.0 * p.u * p.shape * (gaussianRate_ + m_ * lorentzian);
+    p.dShapeDm = p.shape * u2 * (kShapeLn2 - lorentzian);
     return p;
 }
 
@@ -139,7 +141,7 @@ inline PeakGradient PeakGradientEvaluator::operator()(double x) const {
         g.dPosition -= c.height * scale_ * p.slope;
         g.dFwhm -= c.height * inverseFwhm_ * (p.shape + p.u * p.slope);
         g.dArea += c.heightPerArea * p.shape;
-        g.dGl += c.height * (mPerGl_ * p.dShapeDm + logHeightPerGl_ * p.shape);
+        g.dGl += c.height * (mPerGl_ * p.dShapeDm + logHeightPerGl_ * p.shape + logScalePerGl_ * p.u * p.slope);
     }
     return g;
 }

@@ -12,49 +12,16 @@
 #include "model/peak_shapes.h"
 #include "model/propagation.h"
 #include "model/region_curves.h"
-#include "support/synthetic_region.h"
+#include "support/synthetic_fits.h"
 #include "workspace/recording_port.h"
 
 namespace vortlan {
 namespace {
 
-struct TruePeak {
-    float position;
-    float area;
-    float fwhm;
-    short gl;
-    short type;
-    float splitting;
-};
-
-// Peaks on the Shirley background of the data they make: starting from a step that rises with the
-// peak area on the low-binding-energy side, data and background are refined together until the data
-// are the program's own Shirley background plus the peaks.  The range is wide enough for the peaks'
-// tails to vanish at its ends, where a Shirley background meets the data.
-void synthesize(Workspace& ws, int region, const std::vector<TruePeak>& peaks, double low, double high,
-                float beHigh = 302.0f) {
-    const int n = 301;
-    Region& r = testing::makeRegion(ws, region, n, beHigh, 0.1f, [](double) { return 0.0; });
-    std::vector<double> signal(n + 1, 0.0);
-    for (int i = 1; i <= n; ++i) {
-        for (const TruePeak& t : peaks) {
-            signal[i] += peakValue(lineFormOf(ws.options), r.energy[i],
-                                   PeakShape{t.position, t.area, t.fwhm, t.gl, t.splitting, t.type, 0, 1});
-        }
-    }
-    std::vector<double> below(n + 2, 0.0);
-    for (int i = n - 1; i >= 1; --i) below[i] = below[i + 1] + signal[i];
-    for (int i = 1; i <= n; ++i)
-        r.counts[i] = static_cast<float>(low + (high - low) * below[i] / below[1] + signal[i]);
-    r.backgroundType = static_cast<short>(BackgroundType::Shirley);
-    ws.currentRegion = static_cast<short>(region);
-    for (int pass = 0; pass < 20; ++pass) {
-        computeBackground(ws, region);
-        for (int i = 1; i <= n; ++i) r.counts[i] = static_cast<float>(r.background[i] + signal[i]);
-    }
-    r.countsHigh = *std::max_element(r.counts.data() + 1, r.counts.data() + n + 1);
-    r.countsLow = *std::min_element(r.counts.data() + 1, r.counts.data() + n + 1);
-}
+using testing::acceptShirley;
+using testing::synthesize;
+using testing::tie;
+using testing::TruePeak;
 
 class FitQualityTest : public ::testing::Test {
   protected:
@@ -115,25 +82,6 @@ TEST_F(FitQualityTest, SearchRegionFitMovesEveryParameterTowardTheTruth) {
         EXPECT_LT(std::fabs(p.fwhm - truth[k].fwhm), std::fabs(before[k].fwhm - truth[k].fwhm)) << k;
         EXPECT_LT(std::fabs(p.area - truth[k].area), std::fabs(before[k].area - truth[k].area)) << k;
     }
-}
-
-void tie(Workspace& ws, PeakParam param, int tied, int reference, ConstraintOp op, float operand) {
-    ParamConstraint& c = ws.constraints[tied].of(param);
-    c.linked = kTrue;
-    c.refPeak = static_cast<short>(reference);
-    c.op = static_cast<short>(op);
-    c.operand = operand;
-    ws.constraints[reference].of(param).isReference = kTrue;
-    ws.constraints[reference].of(param).tiedPeak = static_cast<short>(tied);
-}
-
-void acceptShirley(Workspace& ws, Port& port, int region) {
-    ws.currentRegion = static_cast<short>(region);
-    ws.regions[region].backgroundType = static_cast<short>(BackgroundType::Shirley);
-    ws.acceptingBackground = kTrue;
-    recomputeRegion(ws, port);
-    ws.acceptingBackground = kFalse;
-    ws.regions[region].backgroundSet = kTrue;
 }
 
 // A spin-orbit pair fitted as two singlets: the second one's position is the first one's plus the

@@ -1,5 +1,7 @@
 #include "model/peak_derivatives.h"
 
+#include "model/product_tables.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -114,20 +116,33 @@ TEST(PeakGradient, DerivativesAgreeWithFiniteDifferences) {
                 for (const Parameter& p : {kPosition, kArea, kFwhm})
                     expectDerivativesMatchDifferences(LineForm::Product, shape, p);
             }
+            // The product form's %GL between two table entries, where its derivative is smooth.
+            for (double gl : {12.4, 37.3, 99.6}) {
+                const PeakShapeD shape{285.1, 1200, 1.3, gl, 1.4, type, ts, 20};
+                for (const Parameter& p : {kPosition, kArea, kFwhm, kGl})
+                    expectDerivativesMatchDifferences(LineForm::Product, shape, p);
+            }
         }
 }
 
-TEST(PeakGradient, ProductFormTakesTheNearestWholeGlAndHasNoGlDerivative) {
+TEST(PeakGradient, ProductFormReadsItsTablesBetweenWholeGlAndHoldsTheirEnds) {
     const PeakShapeD shape{285.1, 1200, 1.3, 0, 1.4, 2, 0, 1};
-    for (auto [gl, whole] :
-         {std::pair{29.6, 30.0}, {30.4, 30.0}, {30.5, 30.0}, {-7.0, 0.0}, {130.0, 100.0}}) {
-        PeakShapeD fractional = shape, rounded = shape;
-        fractional.gl = gl;
-        rounded.gl = whole;
-        const PeakGradientEvaluator peak(LineForm::Product, fractional), expected(LineForm::Product, rounded);
-        for (double x : energies(shape)) {
-            EXPECT_EQ(peak.value(x), expected.value(x)) << "gl " << gl << " x " << x;
-            EXPECT_EQ(peak(x).dGl, 0.0);
+    // A singlet's top is its height, area / (L q), with L = (FWHM / 2) / h: halfway between two entries
+    // h and q are the means of theirs.
+    PeakShapeD singlet{285.1, 1200, 1.3, 30.5, 0, 1, 0, 1};
+    const double h = (productHalfWidth[30] + productHalfWidth[31]) / 2;
+    const double q = (static_cast<double>(productArea[30]) + productArea[31]) / 2;
+    EXPECT_NEAR(PeakGradientEvaluator(LineForm::Product, singlet).value(singlet.position),
+                singlet.area / (singlet.fwhm / 2 / h * q), 1e-9);
+    // Beyond the tables %GL takes the nearest end and has no effect.
+    for (auto [gl, end] : {std::pair{-7.0, 0.0}, {130.0, 100.0}}) {
+        PeakShapeD outside = shape, atEnd = shape;
+        outside.gl = gl;
+        atEnd.gl = end;
+        const PeakGradientEvaluator peak(LineForm::Product, outside), expected(LineForm::Product, atEnd);
+        for (double xi : energies(shape)) {
+            EXPECT_EQ(peak.value(xi), expected.value(xi)) << "gl " << gl << " x " << xi;
+            EXPECT_EQ(peak(xi).dGl, 0.0);
         }
     }
 }
