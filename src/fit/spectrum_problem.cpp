@@ -149,12 +149,12 @@ void SpectrumProblem::chooseRegionsAndPeaks(const Workspace& ws) {
         };
         if (std::none_of(candidates.begin(), candidates.end(), varies)) continue;
         const Region& r = ws.regions[region];
-        FittedRegion fitted{region, pointCount_, {}, {}, {}};
+        FittedRegion fitted{region, pointCount_, {}, {}, {}, {}};
+        std::vector<double> counts;
         for (int i = 1; i <= r.rangeCount; ++i) {
-            const double data = r.rangeCounts[i];
+            counts.push_back(r.rangeCounts[i]);
             fitted.energy.push_back(r.rangeEnergy[i]);
-            fitted.net.push_back(data - r.background[i]);
-            fitted.weight.push_back(1.0 / std::sqrt(data == 0.0 ? 1.0 : std::fabs(data)));
+            fitted.base.push_back(r.background[i]);
         }
         pointCount_ += r.rangeCount;
         const int index = static_cast<int>(regions_.size());
@@ -165,8 +165,9 @@ void SpectrumProblem::chooseRegionsAndPeaks(const Workspace& ws) {
                 continue;
             }
             // A peak the fit cannot move is part of what the others are fitted against.
-            subtractHeldPeak(fitted, f);
+            addHeldPeak(fitted, f);
         }
+        setCounts(fitted, counts);
         regions_.push_back(std::move(fitted));
     }
 }
@@ -183,10 +184,45 @@ PeakShapeD SpectrumProblem::shapeAt(const FittedPeak& f, const double* x, std::a
     return shape;
 }
 
-void SpectrumProblem::subtractHeldPeak(FittedRegion& region, const FittedPeak& f) const {
+void SpectrumProblem::addHeldPeak(FittedRegion& region, const FittedPeak& f) const {
     std::array<double, 4> slopes{};
     const PeakGradientEvaluator peak(form_, shapeAt(f, nullptr, slopes));
-    for (std::size_t i = 0; i < region.energy.size(); ++i) region.net[i] -= peak.value(region.energy[i]);
+    for (std::size_t i = 0; i < region.energy.size(); ++i) region.base[i] += peak.value(region.energy[i]);
+}
+
+// The data the region is fitted to, and their weights: w = |data|, or 1 where the data are 0.
+void SpectrumProblem::setCounts(FittedRegion& region, const std::vector<double>& counts) {
+    region.net.resize(counts.size());
+    region.weight.resize(counts.size());
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+        region.net[i] = counts[i] - region.base[i];
+        region.weight[i] = 1.0 / std::sqrt(counts[i] == 0.0 ? 1.0 : std::fabs(counts[i]));
+    }
+}
+
+std::vector<double> SpectrumProblem::model(const double* x) const {
+    std::vector<double> envelope;
+    for (const FittedRegion& r : regions_) envelope.insert(envelope.end(), r.base.begin(), r.base.end());
+    std::vector<double> peaks(static_cast<std::size_t>(pointCount_), 0.0);
+    for (const FittedPeak& f : peaks_) addPeak(peaks.data(), nullptr, f, x);  // subtracts, from zero
+    for (std::size_t i = 0; i < envelope.size(); ++i) envelope[i] -= peaks[i];
+    return envelope;
+}
+
+SpectrumProblem SpectrumProblem::withCounts(const std::vector<double>& counts) const {
+    SpectrumProblem replica = *this;
+    for (FittedRegion& r : replica.regions_) {
+        const auto first = counts.begin() + r.offset;
+        setCounts(r, std::vector<double>(first, first + static_cast<std::ptrdiff_t>(r.energy.size())));
+    }
+    return replica;
+}
+
+double SpectrumProblem::valueOf(int peak, PeakParam param, const double* x) const {
+    for (const FittedPeak& f : peaks_) {
+        if (f.peak == peak) return resolve(f.sources[indexOf(param)], param, x).first;
+    }
+    return std::numeric_limits<double>::quiet_NaN();
 }
 
 void SpectrumProblem::setBounds(const Workspace& ws) {

@@ -48,6 +48,13 @@ class SpectrumProblem final : public ResidualFunction {
     const std::vector<double>& lower() const { return lower_; }
     const std::vector<double>& upper() const { return upper_; }
 
+    // The envelope (background plus peaks) at every point of the problem, at x.
+    std::vector<double> model(const double* x) const;
+    // The same problem fitted to other counts (one per point of the problem, in its order).
+    SpectrumProblem withCounts(const std::vector<double>& counts) const;
+    // A peak's parameter at x, if the peak takes part (not a number otherwise).
+    double valueOf(int peak, PeakParam param, const double* x) const;
+
     // The statistic of each region (the mean of its squared residuals), summed.
     double statistic(const double* residuals) const;
 
@@ -80,7 +87,8 @@ class SpectrumProblem final : public ResidualFunction {
         int region = 0;
         int offset = 0;  // of its first residual
         std::vector<double> energy;
-        std::vector<double> net;     // data - background
+        std::vector<double> base;    // the background and the peaks the fit does not move
+        std::vector<double> net;     // data - base
         std::vector<double> weight;  // 1 / sqrt(w)
     };
     struct FittedPeak {
@@ -96,7 +104,8 @@ class SpectrumProblem final : public ResidualFunction {
     void chooseRegionsAndPeaks(const Workspace& workspace);
     void setBounds(const Workspace& workspace);
     PeakShapeD shapeAt(const FittedPeak& peak, const double* x, std::array<double, 4>& slopes) const;
-    void subtractHeldPeak(FittedRegion& region, const FittedPeak& peak) const;
+    void addHeldPeak(FittedRegion& region, const FittedPeak& peak) const;
+    static void setCounts(FittedRegion& region, const std::vector<double>& counts);
     void addPeak(double* residuals, double* jacobian, const FittedPeak& peak, const double* x) const;
 
     LineForm form_ = LineForm::Sum;

@@ -9,6 +9,7 @@
 #include <random>
 
 #include "fit/drivers.h"
+#include "fit/monte_carlo.h"
 #include "io/option_file.h"
 #include "model/peak_derivatives.h"
 #include "model/propagation.h"
@@ -117,6 +118,26 @@ TEST_F(UncertaintyTest, WhatTheDataCannotTellApartIsNotDetermined) {
     // A region without an accepted background has no errors at all.
     ws.regions[0].backgroundSet = kFalse;
     EXPECT_TRUE(standardErrors(ws, 0).peaks.empty());
+}
+
+TEST_F(UncertaintyTest, MonteCarloAgreesWithTheJacobianAndNotWithTheNumberOfThreads) {
+    optimiseRegion(ws, port);
+    const MonteCarloErrors one = monteCarloErrors(ws, 0, 40, 1);
+    const MonteCarloErrors three = monteCarloErrors(ws, 0, 40, 3);
+    ASSERT_EQ(one.replicas, 40);
+    ASSERT_EQ(one.peaks.size(), 2u);
+    const RegionErrors jacobian = standardErrors(ws, 0);
+    for (std::size_t k = 0; k < 2; ++k) {
+        for (PeakParam param : {PeakParam::Position, PeakParam::Area, PeakParam::Fwhm}) {
+            EXPECT_EQ(one.peaks[k].of(param).value, three.peaks[k].of(param).value);
+            // Forty replicas estimate a deviation to about 11 %.
+            EXPECT_NEAR(one.peaks[k].of(param).value, jacobian.peaks[k].of(param).value,
+                        0.4 * jacobian.peaks[k].of(param).value)
+                << "peak " << k << " parameter " << static_cast<int>(param);
+        }
+        EXPECT_EQ(one.peaks[k].gl.kind, StandardError::Kind::Fixed);
+        EXPECT_TRUE(one.peaks[k].height.known());
+    }
 }
 
 }  // namespace

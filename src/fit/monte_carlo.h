@@ -1,0 +1,22 @@
+#pragma once
+// Standard errors by Monte Carlo: the region's fitted model made into K counting experiments (Poisson
+// noise on every point of the envelope), each fitted again by Levenberg-Marquardt from the fitted
+// values; each parameter's error is its standard deviation over the K results.  It makes no use of the
+// linear approximation the Jacobian's errors rest on.
+//
+// Replica k draws its noise from a generator seeded by k alone and the results are gathered by k, so
+// the errors are the same whatever the number of threads that computed them.
+
+#include "fit/uncertainty.h"
+
+namespace vortlan {
+
+struct MonteCarloErrors {
+    std::vector<PeakErrors> peaks;  // in the order of the region's slots
+    int replicas = 0;               // fitted to the end; a replica that cannot be fitted is left out
+};
+
+// Threads: 0 for as many as the machine has cores.
+MonteCarloErrors monteCarloErrors(const Workspace& workspace, int region, int replicas, int threads = 0);
+
+}  // namespace vortlan
