@@ -1,6 +1,7 @@
 #include "fit/least_squares_fit.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "base/checked_math.h"
 #include "model/region_curves.h"
@@ -11,6 +12,8 @@ namespace vortlan {
 namespace {
 
 constexpr std::string_view kTooFewPoints = "Too few points in the fit range for the free parameters";
+constexpr double kNearMinimumDamping = 1e-3;
+constexpr double kNearMinimumTolerance = 1e-7;
 constexpr std::string_view kCannotStart = "The fit cannot start: a peak cannot be evaluated";
 
 // The curves and statistics of the regions, as the program computes and shows them.
@@ -38,8 +41,13 @@ LeastSquaresFitEnd endOf(const LeastSquaresResult& result) {
     return LeastSquaresFitEnd::Refused;
 }
 
-// One Levenberg-Marquardt run over the selection from the peaks' present values.
-LeastSquaresFitEnd fitOnce(Workspace& ws, Port& port, const FitSelection& selection) {
+// How often a fit shows the point it has reached: a fit of a few milliseconds is not slowed down by
+// redrawing after each iteration, and a long one still moves on the screen.
+constexpr auto kShowingInterval = std::chrono::milliseconds(50);
+
+// One Levenberg-Marquardt run over the selection from the peaks' present values; `nearMinimum` when
+// they are already fitted (after rounding %GL), so that the first steps need little damping.
+LeastSquaresFitEnd fitOnce(Workspace& ws, Port& port, const FitSelection& selection, bool nearMinimum) {
     const SpectrumProblem problem(ws, selection);
     if (problem.variableCount() == 0 || problem.regions().empty()) return LeastSquaresFitEnd::NothingToFit;
     if (problem.residualCount() < problem.variableCount()) {
@@ -47,15 +55,24 @@ LeastSquaresFitEnd fitOnce(Workspace& ws, Port& port, const FitSelection& select
         return LeastSquaresFitEnd::Refused;
     }
     const std::vector<int> regions = problem.regions();
+    auto shown = std::chrono::steady_clock::now();
     const LeastSquaresProgress progress = [&](int iteration, const double* x, double) {
-        problem.store(x, ws);
-        showRegions(ws, port, regions);
+        if (std::chrono::steady_clock::now() - shown >= kShowingInterval) {
+            problem.store(x, ws);
+            showRegions(ws, port, regions);
+            shown = std::chrono::steady_clock::now();
+        }
         port.showFitTrial(iteration, kLeastSquaresIterations);
         port.yield();
         return !isTrue(ws.stopRequested);
     };
     LeastSquaresSettings settings;
     settings.maxIterations = kLeastSquaresIterations;
+    if (nearMinimum) {
+        // Only the rounding of %GL is to be made up for: a small correction, found in a few steps.
+        settings.initialDamping = kNearMinimumDamping;
+        settings.costTolerance = kNearMinimumTolerance;
+    }
     const LeastSquaresResult result =
         minimiseSquares(problem, problem.start(), problem.lower(), problem.upper(), settings, progress);
     ws.statisticEvaluations += static_cast<std::uint64_t>(result.evaluations + result.jacobians);
@@ -78,11 +95,11 @@ bool hasFreeGl(const Workspace& ws, const FitSelection& selection) {
 
 LeastSquaresFitEnd fitSelection(Workspace& ws, Port& port, FitSelection selection) {
     const bool glToRound = selection.glFree && hasFreeGl(ws, selection);
-    const LeastSquaresFitEnd end = fitOnce(ws, port, selection);
+    const LeastSquaresFitEnd end = fitOnce(ws, port, selection, false);
     if (!glToRound || end == LeastSquaresFitEnd::Stopped || end == LeastSquaresFitEnd::Refused) return end;
     // %GL was rounded to a whole number as it was stored: the others are fitted again around it.
     selection.glFree = false;
-    const LeastSquaresFitEnd refit = fitOnce(ws, port, selection);
+    const LeastSquaresFitEnd refit = fitOnce(ws, port, selection, true);
     return refit == LeastSquaresFitEnd::NothingToFit ? end : refit;
 }
 

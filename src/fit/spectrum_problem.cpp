@@ -70,18 +70,18 @@ std::pair<double, double> resolve(const SpectrumProblem::Source& source, PeakPar
     return {value, slope};
 }
 
-double derivativeOf(const PeakGradient& g, PeakParam param) {
+double PeakGradient::*derivativeOf(PeakParam param) {
     switch (param) {
         case PeakParam::Position:
-            return g.dPosition;
+            return &PeakGradient::dPosition;
         case PeakParam::Area:
-            return g.dArea;
+            return &PeakGradient::dArea;
         case PeakParam::Fwhm:
-            return g.dFwhm;
+            return &PeakGradient::dFwhm;
         case PeakParam::Gl:
             break;
     }
-    return g.dGl;
+    return &PeakGradient::dGl;
 }
 
 PeakShapeD fixedPartOf(const Peak& p) {
@@ -262,20 +262,34 @@ void SpectrumProblem::addPeak(double* residuals, double* jacobian, const FittedP
     const PeakGradientEvaluator peak(form_, shapeAt(f, x, slopes));
     const FittedRegion& region = regions_[static_cast<std::size_t>(f.regionIndex)];
     const int n = static_cast<int>(region.energy.size());
+    if (!jacobian) {
+        for (int i = 0; i < n; ++i) residuals[region.offset + i] -= peak.value(region.energy[static_cast<std::size_t>(i)]);
+        return;
+    }
+    // The columns this peak writes into, with the slopes of the relations that lead there.
+    struct Column {
+        int index = 0;
+        double slope = 0;
+        double PeakGradient::*derivative = nullptr;
+    };
+    std::array<Column, 4> columns{};
+    int moving = 0;
+    for (PeakParam param : kParamOrder) {
+        const Source& s = f.sources[indexOf(param)];
+        if (s.variable < 0 || slopes[indexOf(param)] == 0.0) continue;
+        columns[static_cast<std::size_t>(moving++)] = {s.variable, slopes[indexOf(param)], derivativeOf(param)};
+    }
     const int p = variableCount();
     for (int i = 0; i < n; ++i) {
-        const double e = region.energy[static_cast<std::size_t>(i)];
-        double* r = residuals ? residuals + region.offset + i : nullptr;
-        if (!jacobian) {
-            *r -= peak.value(e);
-            continue;
-        }
-        const PeakGradient g = peak(e);
-        if (r) *r -= g.value;
+        const std::size_t at = static_cast<std::size_t>(i);
+        const PeakGradient g = peak(region.energy[at]);
+        if (residuals) residuals[region.offset + i] -= g.value;
+        // The residual is weighted by 1 / sqrt(w), and so is its derivative.
         double* row = jacobian + static_cast<std::ptrdiff_t>(region.offset + i) * p;
-        for (PeakParam param : kParamOrder) {
-            const Source& s = f.sources[indexOf(param)];
-            if (s.variable >= 0) row[s.variable] -= slopes[indexOf(param)] * derivativeOf(g, param);
+        const double weight = region.weight[at];
+        for (int k = 0; k < moving; ++k) {
+            const Column& c = columns[static_cast<std::size_t>(k)];
+            row[c.index] -= weight * c.slope * (g.*c.derivative);
         }
     }
 }
@@ -287,14 +301,10 @@ bool SpectrumProblem::evaluate(const double* x, double* residuals, double* jacob
     }
     if (jacobian) std::fill(jacobian, jacobian + static_cast<std::ptrdiff_t>(pointCount_) * p, 0.0);
     for (const FittedPeak& f : peaks_) addPeak(residuals, jacobian, f, x);
-    for (const FittedRegion& r : regions_) {
-        for (std::size_t i = 0; i < r.weight.size(); ++i) {
-            const std::ptrdiff_t row = r.offset + static_cast<std::ptrdiff_t>(i);
-            if (residuals) residuals[row] *= r.weight[i];
-            for (int k = 0; jacobian && k < p; ++k) jacobian[row * p + k] *= r.weight[i];
-        }
-    }
     if (!residuals) return true;
+    for (const FittedRegion& r : regions_) {
+        for (std::size_t i = 0; i < r.weight.size(); ++i) residuals[r.offset + static_cast<std::ptrdiff_t>(i)] *= r.weight[i];
+    }
     return std::all_of(residuals, residuals + pointCount_, [](double v) { return std::isfinite(v); });
 }
 

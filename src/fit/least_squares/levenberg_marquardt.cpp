@@ -14,6 +14,9 @@ using RowMajorMatrix = Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, Eig
 
 constexpr int kMaxTries = 30;             // damped steps tried in one iteration before giving up
 constexpr double kSmallestScale = 1e-12;  // of the largest diagonal, for a variable the data ignore
+// λ shrinks by at most this factor after a step that did what its model predicted, so that a fit
+// near its minimum soon takes full Gauss-Newton steps.
+constexpr double kLargestShrink = 0.1;
 
 // The point reached, with its residuals and their Jacobian.
 struct Point {
@@ -42,8 +45,8 @@ class Minimiser {
 
     bool evaluateResiduals(const Vector& x, Vector& residuals);
     bool evaluateJacobian(Point& point);
+    bool evaluateStart(Point& point);
     std::vector<int> movableVariables(const Vector& x, const Vector& gradient) const;
-    Vector dampedStep(const Matrix& normal, const Vector& gradient, const std::vector<int>& movable) const;
     Iteration iterate(Point& point);
     bool smallStep(const Vector& from, const Vector& to) const;
     LeastSquaresResult result(const Point& point, int iterations, LeastSquaresEnd end) const;
@@ -66,6 +69,15 @@ bool Minimiser::evaluateResiduals(const Vector& x, Vector& residuals) {
     return f_.evaluate(x.data(), residuals.data(), nullptr) && residuals.allFinite();
 }
 
+bool Minimiser::evaluateStart(Point& point) {
+    point.residuals.resize(f_.residualCount());
+    point.jacobian.resize(f_.residualCount(), n_);
+    ++evaluations_;
+    ++jacobians_;
+    return f_.evaluate(point.x.data(), point.residuals.data(), point.jacobian.data()) &&
+           point.residuals.allFinite() && point.jacobian.allFinite();
+}
+
 bool Minimiser::evaluateJacobian(Point& point) {
     point.jacobian.resize(f_.residualCount(), n_);
     ++jacobians_;
@@ -84,21 +96,34 @@ std::vector<int> Minimiser::movableVariables(const Vector& x, const Vector& grad
     return movable;
 }
 
-// The step of the movable variables from (JᵀJ + λD) δ = -Jᵀr; zero for the others.
-Vector Minimiser::dampedStep(const Matrix& normal, const Vector& gradient, const std::vector<int>& movable) const {
-    const int m = static_cast<int>(movable.size());
-    Matrix system(m, m);
-    Vector right(m);
-    for (int a = 0; a < m; ++a) {
-        right[a] = -gradient[movable[a]];
-        for (int b = 0; b <= a; ++b) system(a, b) = normal(movable[a], movable[b]);
-        system(a, a) += lambda_ * scale_[movable[a]];
+// (JᵀJ + λD) over the movable variables, factorised once for the step and its correction.
+class DampedSystem {
+  public:
+    DampedSystem(const Matrix& normal, const Vector& scale, double lambda, std::vector<int> movable)
+        : movable_(std::move(movable)) {
+        const int m = static_cast<int>(movable_.size());
+        Matrix system(m, m);
+        for (int a = 0; a < m; ++a) {
+            for (int b = 0; b <= a; ++b) system(a, b) = normal(movable_[a], movable_[b]);
+            system(a, a) += lambda * scale[movable_[a]];
+        }
+        factor_.compute(system.selfadjointView<Eigen::Lower>());
     }
-    const Vector solved = system.selfadjointView<Eigen::Lower>().ldlt().solve(right);
-    Vector step = Vector::Zero(n_);
-    for (int a = 0; a < m; ++a) step[movable[a]] = solved[a];
-    return step;
-}
+    // The solution for the right-hand side's movable part; zero for the others.
+    Vector solve(const Vector& right) const {
+        const int m = static_cast<int>(movable_.size());
+        Vector part(m);
+        for (int a = 0; a < m; ++a) part[a] = right[movable_[a]];
+        const Vector solved = factor_.solve(part);
+        Vector full = Vector::Zero(right.size());
+        for (int a = 0; a < m; ++a) full[movable_[a]] = solved[a];
+        return full;
+    }
+
+  private:
+    std::vector<int> movable_;
+    Eigen::LDLT<Matrix> factor_;
+};
 
 bool Minimiser::smallStep(const Vector& from, const Vector& to) const {
     for (int k = 0; k < n_; ++k) {
@@ -119,7 +144,8 @@ Minimiser::Iteration Minimiser::iterate(Point& point) {
 
     Vector trialResiduals;
     for (int tries = 0; tries < kMaxTries; ++tries) {
-        const Vector trial = (point.x + dampedStep(normal, gradient, movable)).cwiseMax(lower_).cwiseMin(upper_);
+        const Vector step = DampedSystem(normal, scale_, lambda_, movable).solve(-gradient);
+        const Vector trial = (point.x + step).cwiseMax(lower_).cwiseMin(upper_);
         const bool evaluable = evaluateResiduals(trial, trialResiduals);
         const double trialCost = evaluable ? trialResiduals.squaredNorm() : 0.0;
         if (!evaluable || !(trialCost < point.cost)) {
@@ -127,18 +153,19 @@ Minimiser::Iteration Minimiser::iterate(Point& point) {
             nu_ *= 2.0;
             continue;
         }
-        const Vector step = trial - point.x;
-        const Vector normalStep = normal.selfadjointView<Eigen::Lower>() * step;
-        const double predicted = -(2.0 * gradient.dot(step) + step.dot(normalStep));
+        const Vector taken = trial - point.x;
+        const Vector normalStep = normal.selfadjointView<Eigen::Lower>() * taken;
+        const double predicted = -(2.0 * gradient.dot(taken) + taken.dot(normalStep));
         const double rho = predicted > 0.0 ? (point.cost - trialCost) / predicted : 0.0;
-        lambda_ *= std::max(1.0 / 3.0, 1.0 - std::pow(2.0 * rho - 1.0, 3));
+        lambda_ *= std::max(kLargestShrink, 1.0 - std::pow(2.0 * rho - 1.0, 3));
         nu_ = 2.0;
         const bool settled = point.cost - trialCost < settings_.costTolerance * point.cost || smallStep(point.x, trial);
         point.x = trial;
         point.residuals = trialResiduals;
         point.cost = trialCost;
-        if (!evaluateJacobian(point)) return Iteration::NoBetterPoint;
-        return settled ? Iteration::Converged : Iteration::Improved;
+        // A settled fit takes no further step: its Jacobian is not needed.
+        if (settled) return Iteration::Converged;
+        return evaluateJacobian(point) ? Iteration::Improved : Iteration::NoBetterPoint;
     }
     return Iteration::NoBetterPoint;
 }
@@ -157,8 +184,7 @@ LeastSquaresResult Minimiser::result(const Point& point, int iterations, LeastSq
 LeastSquaresResult Minimiser::run(const std::vector<double>& start, const LeastSquaresProgress& progress) {
     Point point;
     point.x = Eigen::Map<const Vector>(start.data(), n_).cwiseMax(lower_).cwiseMin(upper_);
-    if (!evaluateResiduals(point.x, point.residuals) || !evaluateJacobian(point))
-        return result(point, 0, LeastSquaresEnd::NotEvaluable);
+    if (!evaluateStart(point)) return result(point, 0, LeastSquaresEnd::NotEvaluable);
     point.cost = point.residuals.squaredNorm();
     for (int iteration = 1; iteration <= settings_.maxIterations; ++iteration) {
         const Iteration outcome = iterate(point);
