@@ -77,16 +77,17 @@ class PeakGradientEvaluator {
     double logScalePerGl_ = 0;   // d ln(scale_) / d %GL: through the product form's half-width table
 };
 
-// Beyond this u² the Gaussian factor is below 1e-18 and is taken as 0: far out on a Lorentzian wing
-// nothing is lost, and most points of a wide region lie there for most peaks.
-inline constexpr double kNegligibleGaussianExponent = 41.0;
+// Beyond this exponent the Gaussian factor is below 1e-47 and is taken as 0: smaller than any curve
+// the program stores in single precision could hold, and most points of a wide region lie that far
+// from most of its peaks.
+inline constexpr double kNegligibleGaussianExponent = 110.0;
 
 // Inline: a fit evaluates every peak at every point of its range at every iteration.
 inline double PeakGradientEvaluator::shapeAt(double offset) const {
     const double u = scale_ * offset;
     const double u2 = u * u;
     const double exponent = gaussianRate_ * u2;
-    const double gaussian = exponent < kNegligibleGaussianExponent ? std::exp(-exponent) : 0.0;
+    const double gaussian = exponent >= kNegligibleGaussianExponent ? 0.0 : std::exp(-exponent);
     if (form_ == LineForm::Sum) {
         double shape = m_ / (1.0 + u2) + (1.0 - m_) * gaussian;
         if (tail_ && offset > 0) shape += ts_ * (1.0 - gaussian) * std::exp(-tailRate_ * u2);
@@ -100,7 +101,7 @@ inline PeakGradientEvaluator::Profile PeakGradientEvaluator::sumProfileAt(double
     p.u = scale_ * offset;
     const double u2 = p.u * p.u;
     const double exponent = gaussianRate_ * u2;
-    const double gaussian = exponent < kNegligibleGaussianExponent ? std::exp(-exponent) : 0.0;
+    const double gaussian = exponent >= kNegligibleGaussianExponent ? 0.0 : std::exp(-exponent);
     const double lorentzian = 1.0 / (1.0 + u2);
     p.shape = m_ * lorentzian + (1.0 - m_) * gaussian;
     p.slope = -2.0 * p.u * (m_ * lorentzian * lorentzian + (1.0 - m_) * gaussianRate_ * gaussian);
@@ -119,7 +120,7 @@ inline PeakGradientEvaluator::Profile PeakGradientEvaluator::productProfileAt(do
     const double u2 = p.u * p.u;
     const double lorentzian = 1.0 / (1.0 + m_ * u2);
     const double exponent = gaussianRate_ * u2;
-    p.shape = exponent < kNegligibleGaussianExponent ? std::exp(-exponent) * lorentzian : 0.0;
+    p.shape = exponent >= kNegligibleGaussianExponent ? 0.0 : std::exp(-exponent) * lorentzian;
     p.slope = -2.0 * p.u * p.shape * (gaussianRate_ + m_ * lorentzian);
     p.dShapeDm = p.shape * u2 * (kShapeLn2 - lorentzian);
     return p;
