@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -30,7 +31,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kRegion = 0;
-const QSize kPictureSize(800, 500);
+constexpr PictureSize kPictureSize{800, 500};
 const char* const kBackgroundTexts[] = {"Shirley", "Linear", "Tougaard"};
 
 struct FittedPeak {
@@ -66,7 +67,8 @@ void requireWritten(bool written, const fs::path& path) {
     if (!written) throw CommandFailed("cannot write " + path.string());
 }
 
-void writeResults(CliSession& cli, const fs::path& base) {
+// Without `pictures` the results are written without their picture.
+void writeResults(CliSession& cli, const fs::path& base, const Pictures* pictures) {
     Session& session = cli.session;
     const auto writeWith = [&](const char* extension, bool (*writer)(Session&)) {
         const fs::path path = base.string() + extension;
@@ -76,14 +78,15 @@ void writeResults(CliSession& cli, const fs::path& base) {
     writeWith(".xps", saveProject);
     writeWith(".par", exportPeakParameters);
     writeWith(".dat", exportSpectrum);
+    if (!pictures) return;
     const fs::path picture = base.string() + ".png";
-    requireWritten(saveRegionPicture(cli.workspace(), kRegion, QString::fromStdString(picture.string()),
-                                     PictureLayout::Screen, kPictureSize),
-                   picture);
+    requireWritten(
+        pictures->save(cli.workspace(), kRegion, picture.string(), PictureLayout::Screen, kPictureSize),
+        picture);
 }
 
-FittedFile fitFile(const BatchSettings& settings, const std::string& file, const std::string& name,
-                   const std::string& label) {
+FittedFile fitFile(const BatchSettings& settings, const Pictures* pictures, const std::string& file,
+                   const std::string& name, const std::string& label) {
     CliSession cli;
     Session& session = cli.session;
     if (!settings.options.empty()) readOptionsFile(cli, settings.options);
@@ -96,7 +99,7 @@ FittedFile fitFile(const BatchSettings& settings, const std::string& file, const
     if (!loadRegionParameters(session)) throw CommandFailed();
     acceptModelBackground(session);
     optimiseRegionCommand(session);
-    writeResults(cli, settings.outDir / name);
+    writeResults(cli, settings.outDir / name, pictures);
 
     const Workspace& ws = cli.workspace();
     const Region& r = ws.regions[kRegion];
@@ -170,14 +173,20 @@ int runBatch(const Arguments& args) {
     std::error_code error;
     fs::create_directories(settings.outDir, error);
     if (error) throw CommandFailed("cannot make " + settings.outDir.string() + ": " + error.message());
-    const GuiApplication application;
+    bool complete = true;
+    std::optional<Pictures> pictures;
+    try {
+        pictures.emplace();
+    } catch (const CommandFailed& failure) {
+        std::cerr << "vortlan-cli: " << failure.what() << "; the batch writes no .png files\n";
+        complete = false;
+    }
     installInterruptHandler();
 
     const std::vector<std::string>& files = args.positionals();
     const std::vector<std::string> names = outputNames(files);
     std::vector<FittedFile> fitted;
     std::set<std::string> used;
-    bool complete = true;
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (interruptRequested()) {
             std::cerr << "vortlan-cli: batch stopped after " << i << " of " << files.size() << " files\n";
@@ -193,7 +202,7 @@ int runBatch(const Arguments& args) {
         const std::string label =
             "[" + std::to_string(i + 1) + "/" + std::to_string(files.size()) + "] " + names[i];
         try {
-            fitted.push_back(fitFile(settings, file, names[i], label));
+            fitted.push_back(fitFile(settings, pictures ? &*pictures : nullptr, file, names[i], label));
         } catch (const CommandFailed& failure) {
             reportSkipped(file, failure.what());
             complete = false;

@@ -11,7 +11,7 @@ int runRender(const Arguments& args) {
     const int region = args.region();
     const std::string output = args.required("-o");
     if (!isPictureFile(output)) throw UsageError("render: -o must name a .png, .pdf or .svg file");
-    QSize size(800, 500);
+    PictureSize size;
     if (const auto text = args.value("--size")) {
         const auto parsed = parsePictureSize(*text);
         if (!parsed) throw UsageError("render: --size is WIDTHxHEIGHT, each from 16 to 10000 pixels");
@@ -26,8 +26,8 @@ int runRender(const Arguments& args) {
     selectRegionButton(cli, region);
     // A slot without data has no energy range to draw, and printing is not offered for it.
     requireData(cli, region);
-    const GuiApplication application;
-    if (!saveRegionPicture(cli.workspace(), region, QString::fromStdString(output), layout, size))
+    const Pictures pictures;
+    if (!pictures.save(cli.workspace(), region, output, layout, size))
         throw CommandFailed("cannot write " + output);
     return 0;
 }

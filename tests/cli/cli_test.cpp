@@ -4,6 +4,7 @@
 
 #include <sys/wait.h>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -16,6 +17,7 @@ namespace {
 
 using vortlan::testing::readWholeFile;
 using vortlan::testing::TempDir;
+namespace fs = std::filesystem;
 
 std::string example(const std::string& name) {
     return std::string(VORTLAN_SOURCE_DIR) + "/examples/" + name;
@@ -139,8 +141,11 @@ class JsonReader {
 // Each test works in a directory of its own, without a default.opa: the built-in options apply.
 class CliTest : public ::testing::Test {
   protected:
-    Outcome run(const std::vector<std::string>& words) {
-        std::string command = "cd " + quoted(dir.path().string()) + " && " + quoted(VORTLAN_CLI);
+    Outcome run(const std::vector<std::string>& words) { return runTool(VORTLAN_CLI, words); }
+    // `environment`: assignments the command line starts with, "LD_DEBUG=libs" say.
+    Outcome runTool(const std::string& tool, const std::vector<std::string>& words,
+                    const std::string& environment = "") {
+        std::string command = "cd " + quoted(dir.path().string()) + " && " + environment + " " + quoted(tool);
         for (const std::string& w : words) command += " " + quoted(w);
         command += " >" + quoted(file("stdout")) + " 2>" + quoted(file("stderr")) + " </dev/null";
         const int status = std::system(command.c_str());
@@ -166,6 +171,19 @@ class CliTest : public ::testing::Test {
             ok({"add-peak", project, "--region", "1", "--position", position, "--area", area, "--fwhm", "1.2",
                 "--gl", "30", "-o", project});
         }
+    }
+
+    // A copy of the tool in DIR/bin, with `module`, when given, where the tool looks for its picture module.
+    std::string copyOfTool(const std::string& module) {
+        const fs::path tool = dir.path() / "bin" / "vortlan-cli";
+        fs::create_directories(tool.parent_path());
+        fs::copy_file(VORTLAN_CLI, tool);
+        if (!module.empty()) {
+            const fs::path place = (tool.parent_path() / VORTLAN_PICTURE_MODULE).lexically_normal();
+            fs::create_directories(place.parent_path());
+            fs::copy_file(module, place);
+        }
+        return tool.string();
     }
 
     TempDir dir;
@@ -409,6 +427,76 @@ struct Refusal {
     int status;
     std::string err;  // what standard error begins with
 };
+
+// ---- pictures: a module of their own, loaded with Qt only by the commands that draw ----
+
+bool loadsQt(const Outcome& tracedRun) {
+    return tracedRun.err.find("libQt6") != std::string::npos;
+}
+
+TEST_F(CliTest, OnlyTheCommandsThatDrawLoadQt) {
+    const std::string traced = "LD_DEBUG=libs";
+    const std::vector<std::vector<std::string>> plain = {
+        {"import", "vamas", example("c1s.vms"), "-o", "c1s.xps"},
+        {"background", "c1s.xps", "--region", "1", "--type", "shirley", "-o", "c1s.xps"},
+        {"info", "c1s.xps", "--json"},
+        {"options", "show"},
+        {"--help"},
+    };
+    for (const auto& words : plain) {
+        const Outcome r = runTool(VORTLAN_CLI, words, traced);
+        EXPECT_EQ(r.status, 0) << words.front();
+        EXPECT_FALSE(loadsQt(r)) << words.front();
+    }
+    const Outcome render =
+        runTool(VORTLAN_CLI, {"render", "c1s.xps", "--region", "1", "-o", "c1s.png"}, traced);
+    EXPECT_EQ(render.status, 0);
+    EXPECT_TRUE(loadsQt(render));
+    EXPECT_EQ(pngSize(readWholeFile(file("c1s.png"))), std::make_pair(800, 500));
+}
+
+TEST_F(CliTest, WithoutItsPictureModuleTheToolWorksAndSaysPicturesAreNotAvailable) {
+    const std::string tool = copyOfTool("");
+    const std::string unavailable = "vortlan-cli: pictures are not available: ";
+    fourPeakProject("c1s.xps");
+    ok({"params", "save", "c1s.xps", "--region", "1", "-o", "c1s.rpa"});
+    EXPECT_EQ(runTool(tool, {"info", "c1s.xps"}).status, 0);
+
+    const Outcome render = runTool(tool, {"render", "c1s.xps", "--region", "1", "-o", "c1s.png"});
+    EXPECT_EQ(render.status, 1);
+    EXPECT_EQ(render.err.rfind(unavailable, 0), 0u) << render.err;
+    EXPECT_NE(render.err.find("vortlan-cli-pictures.so"), std::string::npos) << render.err;
+    EXPECT_EQ(lines(render.err).size(), 1u);
+    EXPECT_FALSE(exists("c1s.png"));
+
+    // The batch fits and writes everything else, and its status says that something is missing.
+    const Outcome batch =
+        runTool(tool, {"batch", "--model", "c1s.rpa", "--out", "results", example("c1s.vms")});
+    EXPECT_EQ(batch.status, 1);
+    EXPECT_EQ(batch.err.rfind(unavailable, 0), 0u) << batch.err;
+    const std::string skipped = "; the batch writes no .png files\n";
+    ASSERT_GT(batch.err.size(), skipped.size());
+    EXPECT_EQ(batch.err.substr(batch.err.size() - skipped.size()), skipped);
+    EXPECT_EQ(lines(batch.err).size(), 1u);
+    for (const char* extension : {".xps", ".par", ".dat"})
+        EXPECT_TRUE(exists(std::string("results/c1s") + extension));
+    EXPECT_FALSE(exists("results/c1s.png"));
+    const auto summary = lines(readWholeFile(file("results/summary.csv")));
+    ASSERT_EQ(summary.size(), 2u);
+    EXPECT_LT(std::stod(summary[1].substr(summary[1].find(',') + 1)), 5.0);
+}
+
+TEST_F(CliTest, APictureModuleOfAnotherBuildIsNotUsed) {
+    const std::string tool = copyOfTool(VORTLAN_STALE_PICTURE_MODULE);
+    ok({"import", "vamas", example("c1s.vms"), "-o", "c1s.xps"});
+    const Outcome render = runTool(tool, {"render", "c1s.xps", "--region", "1", "-o", "c1s.svg"});
+    EXPECT_EQ(render.status, 1);
+    EXPECT_EQ(render.err.rfind("vortlan-cli: pictures are not available: ", 0), 0u) << render.err;
+    const std::string refused = "vortlan-cli-pictures.so belongs to another build of vortlan-cli\n";
+    ASSERT_GT(render.err.size(), refused.size());
+    EXPECT_EQ(render.err.substr(render.err.size() - refused.size()), refused);
+    EXPECT_FALSE(exists("c1s.svg"));
+}
 
 TEST_F(CliTest, RefusalsSayWhyAndEndWithTheirStatus) {
     fourPeakProject("c1s.xps");

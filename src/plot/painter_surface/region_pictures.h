@@ -6,15 +6,10 @@
 #include <QPainter>
 #include <QString>
 
+#include "plot/picture_layout.h"
 #include "workspace/records.h"
 
 namespace vortlan {
-
-enum class PictureLayout {
-    Screen,         // the spectrum window's plot
-    Page,           // the printed page
-    PageWithTable,  // the printed page with the peak table
-};
 
 // Draws the region into `area` of the painter; `pixelScale` device pixels per pixel of line width.
 void renderRegion(QPainter& painter, QRectF area, double pixelScale, const Workspace& workspace, int region,
