@@ -12,8 +12,10 @@ namespace vortlan {
 namespace {
 
 constexpr std::string_view kTooFewPoints = "Too few points in the fit range for the free parameters";
+// A fit whose %GL is then rounded needs only to come near its minimum: the refit around the whole
+// %GL, from there with little damping, finds the minimum that is stored.
+constexpr double kBeforeRoundingTolerance = 1e-6;
 constexpr double kNearMinimumDamping = 1e-3;
-constexpr double kNearMinimumTolerance = 1e-7;
 constexpr std::string_view kCannotStart = "The fit cannot start: a peak cannot be evaluated";
 
 // The curves and statistics of the regions, as the program computes and shows them.
@@ -45,9 +47,8 @@ LeastSquaresFitEnd endOf(const LeastSquaresResult& result) {
 // redrawing after each iteration, and a long one still moves on the screen.
 constexpr auto kShowingInterval = std::chrono::milliseconds(50);
 
-// One Levenberg-Marquardt run over the selection from the peaks' present values; `nearMinimum` when
-// they are already fitted (after rounding %GL), so that the first steps need little damping.
-LeastSquaresFitEnd fitOnce(Workspace& ws, Port& port, const FitSelection& selection, bool nearMinimum) {
+// One Levenberg-Marquardt run over the selection from the peaks' present values.
+LeastSquaresFitEnd fitOnce(Workspace& ws, Port& port, const FitSelection& selection, LeastSquaresSettings settings) {
     const SpectrumProblem problem(ws, selection);
     if (problem.variableCount() == 0 || problem.regions().empty()) return LeastSquaresFitEnd::NothingToFit;
     if (problem.residualCount() < problem.variableCount()) {
@@ -66,13 +67,7 @@ LeastSquaresFitEnd fitOnce(Workspace& ws, Port& port, const FitSelection& select
         port.yield();
         return !isTrue(ws.stopRequested);
     };
-    LeastSquaresSettings settings;
     settings.maxIterations = kLeastSquaresIterations;
-    if (nearMinimum) {
-        // Only the rounding of %GL is to be made up for: a small correction, found in a few steps.
-        settings.initialDamping = kNearMinimumDamping;
-        settings.costTolerance = kNearMinimumTolerance;
-    }
     const LeastSquaresResult result =
         minimiseSquares(problem, problem.start(), problem.lower(), problem.upper(), settings, progress);
     ws.statisticEvaluations += static_cast<std::uint64_t>(result.evaluations + result.jacobians);
@@ -95,11 +90,15 @@ bool hasFreeGl(const Workspace& ws, const FitSelection& selection) {
 
 LeastSquaresFitEnd fitSelection(Workspace& ws, Port& port, FitSelection selection) {
     const bool glToRound = selection.glFree && hasFreeGl(ws, selection);
-    const LeastSquaresFitEnd end = fitOnce(ws, port, selection, false);
+    LeastSquaresSettings settings;
+    if (glToRound) settings.costTolerance = kBeforeRoundingTolerance;
+    const LeastSquaresFitEnd end = fitOnce(ws, port, selection, settings);
     if (!glToRound || end == LeastSquaresFitEnd::Stopped || end == LeastSquaresFitEnd::Refused) return end;
     // %GL was rounded to a whole number as it was stored: the others are fitted again around it.
     selection.glFree = false;
-    const LeastSquaresFitEnd refit = fitOnce(ws, port, selection, true);
+    settings = {};
+    settings.initialDamping = kNearMinimumDamping;
+    const LeastSquaresFitEnd refit = fitOnce(ws, port, selection, settings);
     return refit == LeastSquaresFitEnd::NothingToFit ? end : refit;
 }
 

@@ -31,7 +31,7 @@ struct LeastSquaresSettings {
     int maxIterations = 200;
     // The fit has converged when an iteration lowers the sum by less than this fraction of it, or
     // moves no variable by more than stepTolerance of its size.
-    double costTolerance = 1e-9;
+    double costTolerance = 1e-8;
     double stepTolerance = 1e-10;
     // λ of the first iteration, relative to the diagonal of JᵀJ.
     double initialDamping = 1.0;
