@@ -1,7 +1,10 @@
 #include "fit/drivers.h"
 
+#include <array>
+
 #include "fit/newton.h"
 #include "fit/search.h"
+#include "fit/verdict.h"
 #include "model/region_display.h"
 
 namespace vortlan {
@@ -58,10 +61,13 @@ bool searchPass(Workspace& ws, Port& port, int peak) {
     return false;
 }
 
-void newtonRegionLoop(Workspace& ws, Port& port) {
+// A stop ends the loop without a verdict of its own: the fit did not run to its end.
+FitVerdict newtonRegionLoop(Workspace& ws, Port& port) {
     const Region& r = currentRegionOf(ws);
+    FitVerdict verdict = FitVerdict::Unknown;
     for (int trial = 0; trial < ws.options.newtonTrials; ++trial) {
         port.showFitTrial(trial + 1, ws.options.newtonTrials);
+        const float before = r.chiSquare;
         for (int s = 0; s < r.peakCount && !stopped(ws); ++s) newtonPass(ws, port, r.peakSlots[s]);
         if (!stopped(ws)) {
             showCurrentRegion(ws, port);
@@ -69,33 +75,46 @@ void newtonRegionLoop(Workspace& ws, Port& port) {
         }
         if (stopped(ws)) {
             showCurrentRegion(ws, port);
-            return;
+            return FitVerdict::StillImproving;
         }
+        verdict = judgeLastTrial(before, r.chiSquare, ws.options.tolerance);
     }
+    return verdict;
 }
 
 // Ends the fit when one peak's searches improve the total over all regions by less than the
 // tolerance; a total of 0 before cannot be improved and ends it too.
-void searchRegionLoop(Workspace& ws, Port& port) {
+FitVerdict searchRegionLoop(Workspace& ws, Port& port) {
     const Region& r = currentRegionOf(ws);
+    FitVerdict verdict = FitVerdict::Unknown;
     float previous = ws.totalChiSquare;
     for (int trial = 0; trial < ws.options.searchTrials; ++trial) {
         port.showFitTrial(trial + 1, ws.options.searchTrials);
+        const float before = r.chiSquare;
+        bool settled = false;
         for (int s = 0; s < r.peakCount; ++s) {
             if (searchPass(ws, port, r.peakSlots[s])) break;
             const float ratio =
                 static_cast<float>((static_cast<double>(previous) - ws.totalChiSquare) / previous);
             if (!(ratio >= ws.options.tolerance)) {
                 ws.stopRequested = kTrue;
+                settled = true;
                 break;
             }
             previous = ws.totalChiSquare;
         }
         showCurrentRegion(ws, port);
         port.yield();
-        if (stopped(ws)) return;
+        // The tolerance ends the loop through the stop request; only a stop of the user's leaves the
+        // fit unfinished.
+        if (stopped(ws)) {
+            return settled ? judgeLastTrial(before, r.chiSquare, ws.options.tolerance)
+                           : FitVerdict::StillImproving;
+        }
+        verdict = judgeLastTrial(before, r.chiSquare, ws.options.tolerance);
     }
     showCurrentRegion(ws, port);
+    return verdict;
 }
 
 bool fittedRegion(const Region& r) {
@@ -124,30 +143,32 @@ void requestStop(Workspace& ws) {
 }
 
 void optimiseParameter(Workspace& ws, Port& port, int peak, PeakParam param) {
+    FitVerdict verdict = FitVerdict::StillImproving;
     if (param != PeakParam::Gl && newtonInDialog(ws.options)) {
-        newtonOptimiseParameter(ws, port, peak, param);
+        verdict = newtonOptimiseParameter(ws, port, peak, param);
     } else {
+        // The search of one parameter is the whole fit: its one trial is judged.
+        const float before = currentRegionOf(ws).chiSquare;
         searchParameter(ws, port, peak, param);
+        if (!stopped(ws))
+            verdict = judgeLastTrial(before, currentRegionOf(ws).chiSquare, ws.options.tolerance);
     }
+    recordFitVerdict(ws, port, ws.currentRegion, verdict);
 }
 
 void optimisePeak(Workspace& ws, Port& port, int peak) {
-    if (newtonInDialog(ws.options)) {
-        newtonOptimisePeak(ws, port, peak);
-    } else {
-        searchWholePeak(ws, port, peak);
-    }
+    const FitVerdict verdict =
+        newtonInDialog(ws.options) ? newtonOptimisePeak(ws, port, peak) : searchWholePeak(ws, port, peak);
+    recordFitVerdict(ws, port, ws.currentRegion, verdict);
 }
 
 void optimiseRegion(Workspace& ws, Port& port) {
     if (!fittedRegion(currentRegionOf(ws))) return;
     port.hideWindow(Window::Peak);
     beginFitting(ws, port);
-    if (newtonInLoops(ws.options)) {
-        newtonRegionLoop(ws, port);
-    } else {
-        searchRegionLoop(ws, port);
-    }
+    const FitVerdict verdict =
+        newtonInLoops(ws.options) ? newtonRegionLoop(ws, port) : searchRegionLoop(ws, port);
+    recordFitVerdict(ws, port, ws.currentRegion, verdict);
     endFitting(ws, port);
 }
 
@@ -157,8 +178,11 @@ void optimiseAllRegions(Workspace& ws, Port& port) {
     const short remembered = ws.currentRegion;
     const bool newton = newtonInLoops(ws.options);
     const int trials = newton ? ws.options.newtonTrials : ws.options.searchTrials;
+    std::array<FitVerdict, kRegionCount> verdicts{};
     for (int trial = 0; trial < trials && !stopped(ws); ++trial) {
         port.showFitTrial(trial + 1, trials);
+        std::array<float, kRegionCount> before{};
+        for (int region = 0; region < kRegionCount; ++region) before[region] = ws.regions[region].chiSquare;
         for (int region = 0; region < kRegionCount && !stopped(ws); ++region) {
             const Region& r = ws.regions[region];
             if (!fittedRegion(r)) continue;
@@ -170,9 +194,19 @@ void optimiseAllRegions(Workspace& ws, Port& port) {
             showCurrentRegion(ws, port);
             port.yield();
         }
+        if (stopped(ws)) break;
+        for (int region = 0; region < kRegionCount; ++region) {
+            verdicts[region] =
+                judgeLastTrial(before[region], ws.regions[region].chiSquare, ws.options.tolerance);
+        }
     }
+    const bool unfinished = stopped(ws);
     ws.currentRegion = remembered;
     showCurrentRegion(ws, port);
+    for (int region = 0; region < kRegionCount; ++region) {
+        if (!fittedRegion(ws.regions[region])) continue;
+        recordFitVerdict(ws, port, region, unfinished ? FitVerdict::StillImproving : verdicts[region]);
+    }
     endFitting(ws, port);
 }
 
