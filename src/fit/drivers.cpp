@@ -4,6 +4,7 @@
 
 #include "fit/newton.h"
 #include "fit/search.h"
+#include "fit/trial_state.h"
 #include "fit/verdict.h"
 #include "model/region_display.h"
 
@@ -64,6 +65,7 @@ bool searchPass(Workspace& ws, Port& port, int peak) {
 // A stop ends the loop without a verdict of its own: the fit did not run to its end.
 FitVerdict newtonRegionLoop(Workspace& ws, Port& port) {
     const Region& r = currentRegionOf(ws);
+    RepeatedTrialCheck repeated(ws);
     FitVerdict verdict = FitVerdict::Unknown;
     for (int trial = 0; trial < ws.options.newtonTrials; ++trial) {
         port.showFitTrial(trial + 1, ws.options.newtonTrials);
@@ -78,6 +80,7 @@ FitVerdict newtonRegionLoop(Workspace& ws, Port& port) {
             return FitVerdict::StillImproving;
         }
         verdict = judgeLastTrial(before, r.chiSquare, ws.options.tolerance);
+        if (repeated.trialChangedNothing(ws)) break;
     }
     return verdict;
 }
@@ -86,6 +89,7 @@ FitVerdict newtonRegionLoop(Workspace& ws, Port& port) {
 // tolerance; a total of 0 before cannot be improved and ends it too.
 FitVerdict searchRegionLoop(Workspace& ws, Port& port) {
     const Region& r = currentRegionOf(ws);
+    RepeatedTrialCheck repeated(ws);
     FitVerdict verdict = FitVerdict::Unknown;
     float previous = ws.totalChiSquare;
     for (int trial = 0; trial < ws.options.searchTrials; ++trial) {
@@ -112,6 +116,7 @@ FitVerdict searchRegionLoop(Workspace& ws, Port& port) {
                            : FitVerdict::StillImproving;
         }
         verdict = judgeLastTrial(before, r.chiSquare, ws.options.tolerance);
+        if (repeated.trialChangedNothing(ws)) break;
     }
     showCurrentRegion(ws, port);
     return verdict;
@@ -178,6 +183,7 @@ void optimiseAllRegions(Workspace& ws, Port& port) {
     const short remembered = ws.currentRegion;
     const bool newton = newtonInLoops(ws.options);
     const int trials = newton ? ws.options.newtonTrials : ws.options.searchTrials;
+    RepeatedTrialCheck repeated(ws);
     std::array<FitVerdict, kRegionCount> verdicts{};
     for (int trial = 0; trial < trials && !stopped(ws); ++trial) {
         port.showFitTrial(trial + 1, trials);
@@ -199,6 +205,7 @@ void optimiseAllRegions(Workspace& ws, Port& port) {
             verdicts[region] =
                 judgeLastTrial(before[region], ws.regions[region].chiSquare, ws.options.tolerance);
         }
+        if (repeated.trialChangedNothing(ws)) break;
     }
     const bool unfinished = stopped(ws);
     ws.currentRegion = remembered;

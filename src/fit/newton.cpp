@@ -6,6 +6,7 @@
 #include "base/checked_math.h"
 #include "fit/evaluation.h"
 #include "fit/search.h"
+#include "fit/trial_state.h"
 #include "fit/verdict.h"
 #include "model/region_curves.h"
 #include "model/region_display.h"
@@ -202,6 +203,7 @@ FitVerdict newtonOptimisePeak(Workspace& ws, Port& port, int peak) {
         port.yield();
         return isTrue(ws.stopRequested);
     };
+    RepeatedTrialCheck repeated(ws);
     FitVerdict verdict = FitVerdict::Unknown;
     for (int trial = 0; trial < o.newtonTrials; ++trial) {
         port.showFitTrial(trial + 1, o.newtonTrials);
@@ -229,6 +231,7 @@ FitVerdict newtonOptimisePeak(Workspace& ws, Port& port, int peak) {
         showCurrentRegion(ws, port);
         if (isTrue(ws.stopRequested)) return FitVerdict::StillImproving;
         verdict = judgeLastTrial(before, currentRegionOf(ws).chiSquare, o.tolerance);
+        if (repeated.trialChangedNothing(ws)) break;
     }
     return verdict;
 }

@@ -17,8 +17,8 @@ void newtonStep(Workspace& workspace, Port& port, int peak, PeakParam param, flo
 // step (a stop leaves it still improving; Unknown when no step was made).
 FitVerdict newtonOptimiseParameter(Workspace& workspace, Port& port, int peak, PeakParam param);
 
-// newtonTrials rounds over the levels: position, area and FWHM steps and a %GL search.  The verdict of
-// the last round, not recorded.
+// newtonTrials rounds over the levels: position, area and FWHM steps and a %GL search; a round that
+// changes nothing ends them.  The verdict of the last round, not recorded.
 FitVerdict newtonOptimisePeak(Workspace& workspace, Port& port, int peak);
 
 // The spacing of level `level` (0-3) for the parameter; the area's is relative to the present area.

@@ -5,6 +5,7 @@
 #include "base/checked_math.h"
 #include "base/number_text.h"
 #include "fit/evaluation.h"
+#include "fit/trial_state.h"
 #include "fit/verdict.h"
 #include "model/peak_shapes.h"
 #include "model/region_curves.h"
@@ -210,6 +211,7 @@ FitVerdict searchWholePeak(Workspace& ws, Port& port, int peak) {
     const Peak& p = ws.peaks.at(peak);
     float previous = currentRegionOf(ws).chiSquare;
     constexpr PeakParam kOrder[] = {PeakParam::Position, PeakParam::Fwhm, PeakParam::Area, PeakParam::Gl};
+    RepeatedTrialCheck repeated(ws);
     FitVerdict verdict = FitVerdict::Unknown;
     for (int trial = 0; trial < ws.options.searchTrials; ++trial) {
         port.showFitTrial(trial + 1, ws.options.searchTrials);
@@ -223,6 +225,7 @@ FitVerdict searchWholePeak(Workspace& ws, Port& port, int peak) {
         const float ratio = static_cast<float>((static_cast<double>(previous) - chi) / previous);
         // A ratio that is not a number (a statistic of 0 before) ends the search like no improvement.
         if (!(ratio >= ws.options.tolerance)) break;
+        if (repeated.trialChangedNothing(ws)) break;
         previous = chi;
     }
     return verdict;

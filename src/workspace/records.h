@@ -214,6 +214,9 @@ struct Workspace {
     CurveMemo curveMemo;
     // The verdict of each region's last fit; kept in memory only, never in a file.
     std::array<RegionVerdict, kRegionCount> fitVerdicts{};
+    // The fitting loops end at a trial that left everything it works on exactly as it found it, since
+    // every later trial would repeat it.  Off only to compare with loops that run all their trials.
+    bool endRepeatedTrials = true;
 };
 
 inline constexpr std::size_t kDescriptionLength = 128;
