@@ -260,6 +260,7 @@ int runFit(const Arguments& args) {
     if (const auto options = args.value("--options")) readOptionsFile(cli, *options);
     Session& session = cli.session;
     if (method) setMethod(session, *method);
+    cli.port.printVerdicts(true);
     installInterruptHandler();
     if (region) {
         selectRegionButton(cli, *region);
