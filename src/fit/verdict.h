@@ -21,7 +21,8 @@ void recordFitVerdict(Workspace& workspace, Port& port, int region, FitVerdict v
 // or the line-shape form have changed since the fit that gave it.
 FitVerdict fitVerdictOf(const Workspace& workspace, int region);
 
-// "Region 1: converged", "Region 1: still improving — optimise again", "Region 1: not judged".
+// "Region 1: converged", "Region 1: still improving — optimise again", "Region 1: not judged"; in
+// UTF-8, for the dash.
 std::string fitVerdictText(int region, FitVerdict verdict);
 
 }  // namespace vortlan
