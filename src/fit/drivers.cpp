@@ -62,7 +62,7 @@ bool searchPass(Workspace& ws, Port& port, int peak) {
     return false;
 }
 
-// A stop ends the loop without a verdict of its own: the fit did not run to its end.
+// A stop leaves the fit still improving: it did not run to its end.
 FitVerdict newtonRegionLoop(Workspace& ws, Port& port) {
     const Region& r = currentRegionOf(ws);
     RepeatedTrialCheck repeated(ws);
