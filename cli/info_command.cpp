@@ -11,6 +11,7 @@
 #include "cli/cli_session.h"
 #include "cli/commands.h"
 #include "cli/json_writer.h"
+#include "fit/verdict.h"
 #include "session/peak_dialog.h"
 
 namespace vortlan::cli {
@@ -39,6 +40,18 @@ std::string trimmedCaption(const Region& r) {
 
 bool fitted(const Region& r) {
     return isTrue(r.backgroundSet);
+}
+
+const char* verdictWord(FitVerdict verdict) {
+    switch (verdict) {
+        case FitVerdict::Converged:
+            return "converged";
+        case FitVerdict::StillImproving:
+            return "still improving";
+        case FitVerdict::Unknown:
+            break;
+    }
+    return "convergence unknown";
 }
 
 void writeConstraint(JsonWriter& json, const ParamConstraint& c) {
@@ -96,6 +109,18 @@ void writeRegion(JsonWriter& json, const Workspace& ws, int region) {
     json.key("averagePoints").value(static_cast<int>(r.averagePoints));
     json.key("backgroundParameter").value(r.backgroundParam).key("shift").value(r.shift);
     json.key("chiSquare").value(r.chiSquare);
+    json.key("converged");
+    switch (fitVerdictOf(ws, region)) {
+        case FitVerdict::Converged:
+            json.value(true);
+            break;
+        case FitVerdict::StillImproving:
+            json.value(false);
+            break;
+        case FitVerdict::Unknown:
+            json.null();
+            break;
+    }
     json.key("peaks").beginArray();
     for (int s = 0; fitted(r) && s < r.peakCount; ++s) writePeak(json, ws, s, r.peakSlots[s]);
     json.endArray();
@@ -181,7 +206,8 @@ void printRegion(std::ostream& out, const Workspace& ws, int region) {
                                       : "no averaging";
     out << "  background " << backgroundName(r) << " from " << number(r.rangeHigh) << " to "
         << number(r.rangeLow) << " eV, " << averaging << ", parameter " << number(r.backgroundParam)
-        << ", shift " << number(r.shift) << ", χ² " << number(r.chiSquare) << '\n';
+        << ", shift " << number(r.shift) << ", χ² " << number(r.chiSquare) << ", "
+        << verdictWord(fitVerdictOf(ws, region)) << '\n';
     if (r.peakCount > 0) printPeakTable(out, ws, r);
 }
 

@@ -254,6 +254,7 @@ int runFit(const Arguments& args) {
     if (const auto options = args.value("--options")) readOptionsFile(cli, *options);
     Session& session = cli.session;
     if (method) chooseMethod(session, *method);
+    cli.port.printVerdicts(true);
     installInterruptHandler();
     if (region) {
         selectRegionButton(cli, *region);

@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "fit/drivers.h"
+#include "fit/verdict.h"
 
 namespace vortlan::cli {
 
@@ -68,13 +69,20 @@ void TerminalPort::setSumChiText(std::string_view text) {
     // The total comes with or without a leading blank, as the main window's label shows it.
     const auto first = text.find_first_not_of(' ');
     const auto last = text.find_last_not_of(' ');
-    sumChi_ = first == std::string_view::npos ? std::string() : std::string(text.substr(first, last - first + 1));
+    sumChi_ =
+        first == std::string_view::npos ? std::string() : std::string(text.substr(first, last - first + 1));
 }
 
 void TerminalPort::showFitTrial(int trial, int trials) {
     trial_ = trial;
     trials_ = trials;
     if (fitting()) showProgress();
+}
+
+void TerminalPort::showFitVerdict(int region, FitVerdict verdict) {
+    if (!printVerdicts_) return;
+    clearProgress();
+    out_ << fitVerdictText(region, verdict) << '\n';
 }
 
 void TerminalPort::hideWindow(Window window) {

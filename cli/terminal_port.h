@@ -30,6 +30,9 @@ class TerminalPort : public Port {
     // The label the progress line gives the next fitting runs (a file name in a batch).
     void describeRun(std::string label) { label_ = std::move(label); }
 
+    // Whether the verdicts of the fits are printed, one line a region ("Region 1: converged").
+    void printVerdicts(bool print) { printVerdicts_ = print; }
+
     // Whether a dialog is open: a refused OK leaves its dialog open.
     bool isShown(Window window) const { return shown_[static_cast<std::size_t>(window)]; }
 
@@ -53,6 +56,7 @@ class TerminalPort : public Port {
 
     void drawSpectrum(SpectrumDrawing) override {}
     void showFitTrial(int trial, int trials) override;
+    void showFitVerdict(int region, FitVerdict verdict) override;
 
   private:
     bool fitting() const { return isShown(Window::Fitting); }
@@ -69,6 +73,7 @@ class TerminalPort : public Port {
     std::string sumChi_;
     std::string progressLine_;  // what the terminal shows now; empty when nothing
     bool stopAnnounced_ = false;
+    bool printVerdicts_ = false;
 };
 
 }  // namespace vortlan::cli

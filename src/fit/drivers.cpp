@@ -1,10 +1,13 @@
 #include "fit/drivers.h"
 
 #include <algorithm>
+#include <array>
 
 #include "fit/least_squares_fit.h"
 #include "fit/newton.h"
 #include "fit/search.h"
+#include "fit/trial_state.h"
+#include "fit/verdict.h"
 #include "model/region_display.h"
 
 namespace vortlan {
@@ -69,10 +72,14 @@ bool searchPass(Workspace& ws, Port& port, int peak) {
     return false;
 }
 
-void newtonRegionLoop(Workspace& ws, Port& port) {
+// A stop leaves the fit still improving: it did not run to its end.
+FitVerdict newtonRegionLoop(Workspace& ws, Port& port) {
     const Region& r = currentRegionOf(ws);
+    RepeatedTrialCheck repeated(ws);
+    FitVerdict verdict = FitVerdict::Unknown;
     for (int trial = 0; trial < ws.options.newtonTrials; ++trial) {
         port.showFitTrial(trial + 1, ws.options.newtonTrials);
+        const float before = r.chiSquare;
         for (int s = 0; s < r.peakCount && !stopped(ws); ++s) newtonPass(ws, port, r.peakSlots[s]);
         if (!stopped(ws)) {
             showCurrentRegion(ws, port);
@@ -80,40 +87,73 @@ void newtonRegionLoop(Workspace& ws, Port& port) {
         }
         if (stopped(ws)) {
             showCurrentRegion(ws, port);
-            return;
+            return FitVerdict::StillImproving;
         }
+        verdict = judgeLastTrial(before, r.chiSquare, ws.options.tolerance);
+        if (repeated.trialChangedNothing(ws)) break;
     }
+    return verdict;
 }
 
 // Ends the fit when one peak's searches improve the total over all regions by less than the
 // tolerance; a total of 0 before cannot be improved and ends it too.
-void searchRegionLoop(Workspace& ws, Port& port) {
+FitVerdict searchRegionLoop(Workspace& ws, Port& port) {
     const Region& r = currentRegionOf(ws);
+    RepeatedTrialCheck repeated(ws);
+    FitVerdict verdict = FitVerdict::Unknown;
     float previous = ws.totalChiSquare;
     for (int trial = 0; trial < ws.options.searchTrials; ++trial) {
         port.showFitTrial(trial + 1, ws.options.searchTrials);
+        const float before = r.chiSquare;
+        bool settled = false;
         for (int s = 0; s < r.peakCount; ++s) {
             if (searchPass(ws, port, r.peakSlots[s])) break;
             const float ratio =
                 static_cast<float>((static_cast<double>(previous) - ws.totalChiSquare) / previous);
             if (!(ratio >= ws.options.tolerance)) {
                 ws.stopRequested = kTrue;
+                settled = true;
                 break;
             }
             previous = ws.totalChiSquare;
         }
         showCurrentRegion(ws, port);
         port.yield();
-        if (stopped(ws)) return;
+        // The tolerance ends the loop through the stop request; only a stop of the user's leaves the
+        // fit unfinished.
+        if (stopped(ws)) {
+            return settled ? judgeLastTrial(before, r.chiSquare, ws.options.tolerance)
+                           : FitVerdict::StillImproving;
+        }
+        verdict = judgeLastTrial(before, r.chiSquare, ws.options.tolerance);
+        if (repeated.trialChangedNothing(ws)) break;
     }
     showCurrentRegion(ws, port);
+    return verdict;
 }
 
 bool fittedRegion(const Region& r) {
     return isTrue(r.defined) && isTrue(r.backgroundSet);
 }
 
-// Every fitted region's peaks as one problem, so that ties across regions are fitted jointly.
+// A Levenberg-Marquardt fit's end as the verdict of the regions it fitted.  A fit that found nothing
+// to move has nothing left to gain; one that was refused has not been judged.
+FitVerdict verdictOf(LeastSquaresFitEnd end) {
+    switch (end) {
+        case LeastSquaresFitEnd::Converged:
+        case LeastSquaresFitEnd::NothingToFit:
+            return FitVerdict::Converged;
+        case LeastSquaresFitEnd::StillImproving:
+        case LeastSquaresFitEnd::Stopped:
+            return FitVerdict::StillImproving;
+        case LeastSquaresFitEnd::Refused:
+            break;
+    }
+    return FitVerdict::Unknown;
+}
+
+// Every fitted region's peaks as one problem, so that ties across regions are fitted jointly; each
+// region gets the verdict of the whole.
 void fitAllByLeastSquares(Workspace& ws, Port& port) {
     FitSelection all;
     for (const Region& r : ws.regions) {
@@ -121,7 +161,10 @@ void fitAllByLeastSquares(Workspace& ws, Port& port) {
         const std::vector<int> peaks = peaksOf(r);
         all.peaks.insert(all.peaks.end(), peaks.begin(), peaks.end());
     }
-    fitByLeastSquares(ws, port, all);
+    const FitVerdict verdict = verdictOf(fitByLeastSquares(ws, port, all));
+    for (int region = 0; region < kRegionCount; ++region) {
+        if (fittedRegion(ws.regions[region])) recordFitVerdict(ws, port, region, verdict);
+    }
 }
 
 }  // namespace
@@ -146,36 +189,43 @@ void requestStop(Workspace& ws) {
 }
 
 void optimiseParameter(Workspace& ws, Port& port, int peak, PeakParam param) {
+    FitVerdict verdict = FitVerdict::StillImproving;
     if (leastSquaresChosen(ws.options)) {
-        if (!isFixed(ws.peaks.at(peak), param)) fitByLeastSquares(ws, port, FitSelection{{peak}, param});
+        verdict = isFixed(ws.peaks.at(peak), param) ? FitVerdict::Converged
+                                                    : verdictOf(fitByLeastSquares(ws, port, FitSelection{{peak}, param}));
     } else if (param != PeakParam::Gl && newtonInDialog(ws.options)) {
-        newtonOptimiseParameter(ws, port, peak, param);
+        verdict = newtonOptimiseParameter(ws, port, peak, param);
     } else {
+        // The search of one parameter is the whole fit: its one trial is judged.
+        const float before = currentRegionOf(ws).chiSquare;
         searchParameter(ws, port, peak, param);
+        if (!stopped(ws))
+            verdict = judgeLastTrial(before, currentRegionOf(ws).chiSquare, ws.options.tolerance);
     }
+    recordFitVerdict(ws, port, ws.currentRegion, verdict);
 }
 
 void optimisePeak(Workspace& ws, Port& port, int peak) {
+    FitVerdict verdict;
     if (leastSquaresChosen(ws.options)) {
-        fitByLeastSquares(ws, port, FitSelection{{peak}, std::nullopt});
-    } else if (newtonInDialog(ws.options)) {
-        newtonOptimisePeak(ws, port, peak);
+        verdict = verdictOf(fitByLeastSquares(ws, port, FitSelection{{peak}, std::nullopt}));
     } else {
-        searchWholePeak(ws, port, peak);
+        verdict = newtonInDialog(ws.options) ? newtonOptimisePeak(ws, port, peak) : searchWholePeak(ws, port, peak);
     }
+    recordFitVerdict(ws, port, ws.currentRegion, verdict);
 }
 
 void optimiseRegion(Workspace& ws, Port& port) {
     if (!fittedRegion(currentRegionOf(ws))) return;
     port.hideWindow(Window::Peak);
     beginFitting(ws, port);
+    FitVerdict verdict;
     if (leastSquaresChosen(ws.options)) {
-        fitByLeastSquares(ws, port, FitSelection{peaksOf(currentRegionOf(ws)), std::nullopt});
-    } else if (newtonInLoops(ws.options)) {
-        newtonRegionLoop(ws, port);
+        verdict = verdictOf(fitByLeastSquares(ws, port, FitSelection{peaksOf(currentRegionOf(ws)), std::nullopt}));
     } else {
-        searchRegionLoop(ws, port);
+        verdict = newtonInLoops(ws.options) ? newtonRegionLoop(ws, port) : searchRegionLoop(ws, port);
     }
+    recordFitVerdict(ws, port, ws.currentRegion, verdict);
     endFitting(ws, port);
 }
 
@@ -192,8 +242,12 @@ void optimiseAllRegions(Workspace& ws, Port& port) {
     }
     const bool newton = newtonInLoops(ws.options);
     const int trials = newton ? ws.options.newtonTrials : ws.options.searchTrials;
+    RepeatedTrialCheck repeated(ws);
+    std::array<FitVerdict, kRegionCount> verdicts{};
     for (int trial = 0; trial < trials && !stopped(ws); ++trial) {
         port.showFitTrial(trial + 1, trials);
+        std::array<float, kRegionCount> before{};
+        for (int region = 0; region < kRegionCount; ++region) before[region] = ws.regions[region].chiSquare;
         for (int region = 0; region < kRegionCount && !stopped(ws); ++region) {
             const Region& r = ws.regions[region];
             if (!fittedRegion(r)) continue;
@@ -205,9 +259,20 @@ void optimiseAllRegions(Workspace& ws, Port& port) {
             showCurrentRegion(ws, port);
             port.yield();
         }
+        if (stopped(ws)) break;
+        for (int region = 0; region < kRegionCount; ++region) {
+            verdicts[region] =
+                judgeLastTrial(before[region], ws.regions[region].chiSquare, ws.options.tolerance);
+        }
+        if (repeated.trialChangedNothing(ws)) break;
     }
+    const bool unfinished = stopped(ws);
     ws.currentRegion = remembered;
     showCurrentRegion(ws, port);
+    for (int region = 0; region < kRegionCount; ++region) {
+        if (!fittedRegion(ws.regions[region])) continue;
+        recordFitVerdict(ws, port, region, unfinished ? FitVerdict::StillImproving : verdicts[region]);
+    }
     endFitting(ws, port);
 }
 

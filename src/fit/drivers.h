@@ -16,14 +16,17 @@ void requestStop(Workspace& workspace);
 
 // One parameter of a peak: by Levenberg-Marquardt when methodFlag is 2, by Newton's method when it is
 // exactly 1, else by the search; with Newton's method %GL is searched.  Runs inside a fitting run the
-// caller has begun.
+// caller has begun, and records the verdict of the current region (fit/verdict.h).
 void optimiseParameter(Workspace& workspace, Port& port, int peak, PeakParam param);
-// Every parameter of a peak, by the same choice of method.  Inside a fitting run.
+// Every parameter of a peak, by the same choice of method.  Inside a fitting run; records the verdict
+// of the current region.
 void optimisePeak(Workspace& workspace, Port& port, int peak);
 
-// "Optimise Region": every peak of the current region, if it holds data with an accepted background.
+// "Optimise Region": every peak of the current region, if it holds data with an accepted background;
+// records the region's verdict.  A run that "Stop Fitting" ends is still improving.
 void optimiseRegion(Workspace& workspace, Port& port);
-// "Optimise All": every peak of every region that holds data with an accepted background.
+// "Optimise All": every peak of every region that holds data with an accepted background; records a
+// verdict for each of those regions.
 void optimiseAllRegions(Workspace& workspace, Port& port);
 
 }  // namespace vortlan

@@ -6,6 +6,8 @@
 #include "base/checked_math.h"
 #include "fit/evaluation.h"
 #include "fit/search.h"
+#include "fit/trial_state.h"
+#include "fit/verdict.h"
 #include "model/region_curves.h"
 #include "model/region_display.h"
 
@@ -147,12 +149,23 @@ namespace {
 
 enum class OnStop { End, GoOn };
 
+// The region's statistic before and after the last step made.
+struct LastStep {
+    bool made = false;
+    float before = 0;
+    float after = 0;
+};
+
 // Up to newtonTrials kept steps of one spacing, ending at the first refused one, with the plot shown
 // after each kept step.
-void repeatSteps(Workspace& ws, Port& port, int peak, PeakParam param, float delta, OnStop onStop) {
+void repeatSteps(Workspace& ws, Port& port, int peak, PeakParam param, float delta, OnStop onStop,
+                 LastStep& last) {
     bool accepted = false;
     for (int trial = 0; trial < ws.options.newtonTrials; ++trial) {
+        last.before = currentRegionOf(ws).chiSquare;
         newtonStep(ws, port, peak, param, delta, accepted);
+        last.after = currentRegionOf(ws).chiSquare;
+        last.made = true;
         if (!accepted) break;
         showCurrentRegion(ws, port);
         port.yield();
@@ -162,31 +175,39 @@ void repeatSteps(Workspace& ws, Port& port, int peak, PeakParam param, float del
 
 }  // namespace
 
-void newtonOptimiseParameter(Workspace& ws, Port& port, int peak, PeakParam param) {
+FitVerdict newtonOptimiseParameter(Workspace& ws, Port& port, int peak, PeakParam param) {
     Peak& p = ws.peaks.at(peak);
-    if (isFixed(p, param)) return;
+    if (isFixed(p, param)) return FitVerdict::Unknown;
     // A zero area would give a zero spacing; the fit starts from one count instead.
     if (param == PeakParam::Area && p.area == 0.0f) p.area = 1.0f;
     const NewtonLevels& levels = levelsOf(ws.options, param);
+    LastStep last;
     for (int level = 0; level < kLevelCount && !isTrue(ws.stopRequested); ++level) {
         if (isTrue(levels[static_cast<std::size_t>(level)].use)) {
-            repeatSteps(ws, port, peak, param, newtonDelta(ws, peak, param, level), OnStop::End);
+            repeatSteps(ws, port, peak, param, newtonDelta(ws, peak, param, level), OnStop::End, last);
         }
     }
-    if (param != PeakParam::Fwhm) return;
-    // The fine passes run even after a stop: they are short and leave the width settled.
-    for (float delta : kFineFwhmDeltas) repeatSteps(ws, port, peak, param, delta, OnStop::GoOn);
+    const bool stopped = isTrue(ws.stopRequested);
+    if (param == PeakParam::Fwhm) {
+        // The fine passes run even after a stop: they are short and leave the width settled.
+        for (float delta : kFineFwhmDeltas) repeatSteps(ws, port, peak, param, delta, OnStop::GoOn, last);
+    }
+    if (stopped) return FitVerdict::StillImproving;
+    return last.made ? judgeLastTrial(last.before, last.after, ws.options.tolerance) : FitVerdict::Unknown;
 }
 
-void newtonOptimisePeak(Workspace& ws, Port& port, int peak) {
+FitVerdict newtonOptimisePeak(Workspace& ws, Port& port, int peak) {
     Peak& p = ws.peaks.at(peak);
     const FitOptions& o = ws.options;
     const auto stopped = [&] {
         port.yield();
         return isTrue(ws.stopRequested);
     };
+    RepeatedTrialCheck repeated(ws);
+    FitVerdict verdict = FitVerdict::Unknown;
     for (int trial = 0; trial < o.newtonTrials; ++trial) {
         port.showFitTrial(trial + 1, o.newtonTrials);
+        const float before = currentRegionOf(ws).chiSquare;
         for (int level = 0; level < kLevelCount; ++level) {
             const auto L = static_cast<std::size_t>(level);
             bool accepted = false;
@@ -208,8 +229,11 @@ void newtonOptimisePeak(Workspace& ws, Port& port, int peak) {
             if (stopped()) break;
         }
         showCurrentRegion(ws, port);
-        if (isTrue(ws.stopRequested)) break;
+        if (isTrue(ws.stopRequested)) return FitVerdict::StillImproving;
+        verdict = judgeLastTrial(before, currentRegionOf(ws).chiSquare, o.tolerance);
+        if (repeated.trialChangedNothing(ws)) break;
     }
+    return verdict;
 }
 
 }  // namespace vortlan

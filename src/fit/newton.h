@@ -13,11 +13,13 @@ namespace vortlan {
 void newtonStep(Workspace& workspace, Port& port, int peak, PeakParam param, float delta, bool& stepAccepted);
 
 // The levels 1-4 of the options for one parameter (position, area or FWHM), each up to newtonTrials
-// kept steps; the FWHM ends with two fine passes of 0.05 and 0.02 eV.
-void newtonOptimiseParameter(Workspace& workspace, Port& port, int peak, PeakParam param);
+// kept steps; the FWHM ends with two fine passes of 0.05 and 0.02 eV.  The verdict is that of the last
+// step (a stop leaves it still improving; Unknown when no step was made).
+FitVerdict newtonOptimiseParameter(Workspace& workspace, Port& port, int peak, PeakParam param);
 
-// newtonTrials rounds over the levels: position, area and FWHM steps and a %GL search.
-void newtonOptimisePeak(Workspace& workspace, Port& port, int peak);
+// newtonTrials rounds over the levels: position, area and FWHM steps and a %GL search; a round that
+// changes nothing ends them.  The verdict of the last round, not recorded.
+FitVerdict newtonOptimisePeak(Workspace& workspace, Port& port, int peak);
 
 // The spacing of level `level` (0-3) for the parameter; the area's is relative to the present area.
 float newtonDelta(const Workspace& workspace, int peak, PeakParam param, int level);

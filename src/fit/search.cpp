@@ -5,6 +5,8 @@
 #include "base/checked_math.h"
 #include "base/number_text.h"
 #include "fit/evaluation.h"
+#include "fit/trial_state.h"
+#include "fit/verdict.h"
 #include "model/peak_shapes.h"
 #include "model/region_curves.h"
 #include "model/region_display.h"
@@ -205,23 +207,28 @@ void searchParameter(Workspace& ws, Port& port, int peak, PeakParam param) {
     port.yield();
 }
 
-void searchWholePeak(Workspace& ws, Port& port, int peak) {
+FitVerdict searchWholePeak(Workspace& ws, Port& port, int peak) {
     const Peak& p = ws.peaks.at(peak);
     float previous = currentRegionOf(ws).chiSquare;
     constexpr PeakParam kOrder[] = {PeakParam::Position, PeakParam::Fwhm, PeakParam::Area, PeakParam::Gl};
+    RepeatedTrialCheck repeated(ws);
+    FitVerdict verdict = FitVerdict::Unknown;
     for (int trial = 0; trial < ws.options.searchTrials; ++trial) {
         port.showFitTrial(trial + 1, ws.options.searchTrials);
         for (PeakParam param : kOrder) {
             if (isFixed(p, param)) continue;
             searchParameter(ws, port, peak, param);
-            if (isTrue(ws.stopRequested)) return;
+            if (isTrue(ws.stopRequested)) return FitVerdict::StillImproving;
         }
         const float chi = currentRegionOf(ws).chiSquare;
+        verdict = judgeLastTrial(previous, chi, ws.options.tolerance);
         const float ratio = static_cast<float>((static_cast<double>(previous) - chi) / previous);
         // A ratio that is not a number (a statistic of 0 before) ends the search like no improvement.
-        if (!(ratio >= ws.options.tolerance)) return;
+        if (!(ratio >= ws.options.tolerance)) break;
+        if (repeated.trialChangedNothing(ws)) break;
         previous = chi;
     }
+    return verdict;
 }
 
 }  // namespace vortlan

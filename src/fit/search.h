@@ -14,8 +14,9 @@ namespace vortlan {
 void searchParameter(Workspace& workspace, Port& port, int peak, PeakParam param);
 
 // Searches of position, FWHM, area and %GL, repeated up to searchTrials times while a round improves
-// the region's statistic by at least the tolerance.
-void searchWholePeak(Workspace& workspace, Port& port, int peak);
+// the region's statistic by at least the tolerance and changes anything.  The verdict of the last
+// round (a stop leaves it still improving), not recorded.
+FitVerdict searchWholePeak(Workspace& workspace, Port& port, int peak);
 
 // The grid offsets of one level, accumulated in single precision as the search forms them, offset 0
 // excluded; a step too small to advance the offset ends the grid.

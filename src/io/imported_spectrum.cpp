@@ -25,6 +25,7 @@ void storeSpectrum(Workspace& ws, int region, const ImportedSpectrum& spectrum) 
     const int n = static_cast<int>(std::min<std::size_t>(spectrum.energy.size(), kMaxPoints));
     resizeRegionArrays(ws, region, n);
     Region& r = ws.regions.at(region);
+    forgetFitVerdict(ws, region);
     r.pointCount = static_cast<short>(n);
     r.caption.assign(spectrum.caption);
     for (int i = 1; i <= n; ++i) {

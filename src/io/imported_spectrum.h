@@ -21,7 +21,7 @@ struct ImportedSpectrum {
 void computeRegionExtents(Region& region);
 
 // The spectrum into the region's raw arrays (reallocated), caption, extents; the region holds data
-// and has no background, peaks or fit range.
+// and has no background, peaks, fit range or verdict.
 void storeSpectrum(Workspace& workspace, int region, const ImportedSpectrum& spectrum);
 
 // Points listed with increasing binding energy are turned round, so that the first is the highest.

@@ -71,6 +71,9 @@ void computePeakCurve(Workspace& workspace, const Region& r, int peak, OnFault o
     Peak& p = workspace.peaks[peak];
     const CurveKey key = curveKeyOf(workspace, p, r.shift);
     if (p.curve.holds(n) && curveCurrent(workspace, peak, key)) return;
+    // From here the curve is rewritten: one left half written by a fault must not pass for the
+    // shape remembered before.
+    rememberCurve(workspace, peak, key, false);
     ensureCurve(workspace, peak, n);
     const PeakEvaluator value(lineFormOf(workspace.options), shapeOf(p, r.shift));
     bool complete = true;

@@ -147,6 +147,7 @@ void deletePeak(Session& session) {
 void clearParameters(Session& session) {
     Workspace& ws = session.workspace;
     const int region = ws.currentRegion;
+    forgetFitVerdict(ws, region);
     for (int i = 0; i < kPeakCount; ++i) {
         if (ws.peaks[i].region == region && isTrue(ws.peaks[i].defined)) {
             ws.currentPeak = static_cast<short>(i);

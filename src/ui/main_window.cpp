@@ -61,6 +61,12 @@ MainWindow::MainWindow(Application& app) : app_(app) {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addWidget(buildCommands());
+    fitStatus_ = new QLabel;
+    fitStatus_->setObjectName(QStringLiteral("FitStatus"));
+    fitStatus_->setWordWrap(true);
+    fitStatus_->setToolTip(
+        tr("How the last fit ended: converged, or still lowering χ² when it ended (optimise again)"));
+    layout->addWidget(fitStatus_);
 
     new QShortcut(QKeySequence::Open, this, [this] { openProjectFile(); });
     new QShortcut(QKeySequence::Save, this, [this] { saveProjectFile(); });
@@ -180,6 +186,15 @@ void MainWindow::setRegionColour(int region, RegionColour colour) {
 
 void MainWindow::setDescription(const QString& text) {
     if (description_->toPlainText() != text) description_->setPlainText(text);
+}
+
+void MainWindow::clearFitVerdicts() {
+    fitStatus_->clear();
+}
+
+void MainWindow::addFitVerdict(const QString& text) {
+    fitStatus_->setText(fitStatus_->text().isEmpty() ? text
+                                                     : fitStatus_->text() + QStringLiteral("; ") + text);
 }
 
 void MainWindow::openProjectFile() {

@@ -34,6 +34,9 @@ class MainWindow : public QWidget {
     void setPeakButtonEnabled(int button, bool enabled);
     void setRegionColour(int region, RegionColour colour);
     void setDescription(const QString& text);
+    // The status line: the verdicts of the last fitting run, one for each region it fitted.
+    void clearFitVerdicts();
+    void addFitVerdict(const QString& text);
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -50,6 +53,7 @@ class MainWindow : public QWidget {
     std::array<QLineEdit*, kRegionCount> chiBoxes_{};
     QLabel* sumChi_ = nullptr;
     QPlainTextEdit* description_ = nullptr;
+    QLabel* fitStatus_ = nullptr;
 };
 
 }  // namespace vortlan::ui

@@ -22,9 +22,36 @@ FittingWindow::FittingWindow(Application& app) {
     stop->setObjectName(QStringLiteral("cancelfitting"));
     stop->setToolTip(tr("End the fit at its next check; the values reached stay"));
     connect(stop, &QPushButton::clicked, this, [&app] { requestStop(app.workspace()); });
+    progress_ = new QLabel;
+    progress_->setObjectName(QStringLiteral("FitProgress"));
+    progress_->setAlignment(Qt::AlignCenter);
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(progress_);
     layout->addWidget(stop);
     setMinimumWidth(stop->sizeHint().width() * 2);  // wide enough for its title bar to read "Fitting"
+}
+
+void FittingWindow::clearProgress() {
+    trial_.clear();
+    verdicts_.clear();
+    showProgress();
+}
+
+void FittingWindow::showTrial(int trial, int trials) {
+    trial_ = tr("Trial %1 of %2").arg(trial).arg(trials);
+    showProgress();
+}
+
+void FittingWindow::showVerdict(const QString& text) {
+    verdicts_.append(text);
+    showProgress();
+}
+
+void FittingWindow::showProgress() {
+    QStringList lines;
+    if (!trial_.isEmpty()) lines.append(trial_);
+    lines.append(verdicts_);
+    progress_->setText(lines.join(QLatin1Char('\n')));
 }
 
 PrintingWindow::PrintingWindow() {

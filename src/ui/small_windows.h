@@ -2,19 +2,34 @@
 // The small windows: the fitting window with its "Stop Fitting" button, the printing notice, and the
 // region shift and caption dialogs.
 
+#include <QStringList>
 #include <QWidget>
 
+class QLabel;
 class QLineEdit;
 
 namespace vortlan::ui {
 
 class Application;
 
-// FittingForm, "Fitting": shown for a whole fitting run, the one window that stays enabled.
+// FittingForm, "Fitting": shown for a whole fitting run, the one window that stays enabled.  It shows
+// the trial the run is in and, as the run ends, its verdicts.
 class FittingWindow : public QWidget {
     Q_OBJECT
   public:
     explicit FittingWindow(Application& app);
+
+    // A new run: no trial and no verdict yet.
+    void clearProgress();
+    void showTrial(int trial, int trials);
+    void showVerdict(const QString& text);
+
+  private:
+    void showProgress();
+
+    QLabel* progress_ = nullptr;
+    QString trial_;
+    QStringList verdicts_;
 };
 
 // PrintingForm: "Printing...." while a page is being sent.

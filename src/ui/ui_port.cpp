@@ -4,7 +4,9 @@
 #include <QCoreApplication>
 #include <QCursor>
 
+#include "fit/verdict.h"
 #include "ui/application.h"
+#include "ui/fitting_window.h"
 #include "ui/main_window.h"
 #include "ui/spectrum_window.h"
 #include "ui/text.h"
@@ -42,6 +44,11 @@ void UiPort::setBusyPointer(bool busy) {
 void UiPort::showWindow(Window window) {
     QWidget* widget = app_.widgetOf(window);
     if (!widget) return;
+    if (window == Window::Fitting && !widget->isVisible()) {
+        // A fitting run begins: the verdicts of the one before are history.
+        app_.fittingWindow().clearProgress();
+        app_.mainWindow().clearFitVerdicts();
+    }
     widget->show();
     widget->raise();
 }
@@ -84,6 +91,17 @@ void UiPort::setDescriptionText(std::string_view text) {
 
 void UiPort::drawSpectrum(SpectrumDrawing drawing) {
     app_.spectrumWindow().draw(drawing);
+}
+
+void UiPort::showFitTrial(int trial, int trials) {
+    app_.fittingWindow().showTrial(trial, trials);
+}
+
+void UiPort::showFitVerdict(int region, FitVerdict verdict) {
+    // The program's own text, not one read from a file: UTF-8 (it holds a dash).
+    const QString text = QString::fromStdString(fitVerdictText(region, verdict));
+    app_.fittingWindow().showVerdict(text);
+    app_.mainWindow().addFitVerdict(text);
 }
 
 }  // namespace vortlan::ui

@@ -31,6 +31,8 @@ class UiPort : public Port {
     void setDescriptionText(std::string_view text) override;
 
     void drawSpectrum(SpectrumDrawing drawing) override;
+    void showFitTrial(int trial, int trials) override;
+    void showFitVerdict(int region, FitVerdict verdict) override;
 
   private:
     Application& app_;

@@ -5,6 +5,8 @@
 
 #include <string_view>
 
+#include "workspace/records.h"
+
 namespace vortlan {
 
 enum class Window {
@@ -61,11 +63,18 @@ class Port {
 
     virtual void drawSpectrum(SpectrumDrawing drawing) = 0;
 
-    // A fitting loop begins trial `trial` (from 1) of its `trials`.  The desktop's fitting window does
-    // not show it; the command-line tool's progress line does.
+    // A fitting loop begins trial `trial` (from 1) of its `trials`: the fitting window and the
+    // command-line tool's progress line show it.
     virtual void showFitTrial(int trial, int trials) {
         static_cast<void>(trial);
         static_cast<void>(trials);
+    }
+
+    // A fit of the region has ended with this verdict: the main window's status line and the fitting
+    // window show it, the command-line tool prints it.  Every fitted region of a run reports once.
+    virtual void showFitVerdict(int region, FitVerdict verdict) {
+        static_cast<void>(region);
+        static_cast<void>(verdict);
     }
 };
 

@@ -41,7 +41,11 @@ class RecordingPort : public Port {
     void setDescriptionText(std::string_view text) override;
 
     void drawSpectrum(SpectrumDrawing drawing) override;
-    void showFitTrial(int trial, int trials) override { fitTrials.push_back({trial, trials}); }
+    void showFitTrial(int trial, int trials) override {
+        fitTrials.push_back({trial, trials});
+        if (onFitTrial) onFitTrial();
+    }
+    void showFitVerdict(int region, FitVerdict verdict) override { fitVerdicts.push_back({region, verdict}); }
 
     const WindowState& window(Window w) const { return windows[static_cast<std::size_t>(w)]; }
 
@@ -62,6 +66,10 @@ class RecordingPort : public Port {
     std::vector<SpectrumDrawing> drawings;
     // Every trial the fitting loops began, as (trial, trials).
     std::vector<std::pair<int, int>> fitTrials;
+    // Every verdict shown, as (region, verdict).
+    std::vector<std::pair<int, FitVerdict>> fitVerdicts;
+    // Runs as each trial begins: a test looks at the parameters every trial starts from here.
+    std::function<void()> onFitTrial;
     // Runs at every yield: a test presses "Stop Fitting" here.
     std::function<void()> onYield;
 };

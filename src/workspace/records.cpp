@@ -58,6 +58,10 @@ bool isFixed(const Peak& peak, PeakParam param) {
     return peak.fixGl != 0;
 }
 
+void forgetFitVerdict(Workspace& workspace, int region) {
+    workspace.fitVerdicts.at(static_cast<std::size_t>(region)) = RegionVerdict{};
+}
+
 Region& currentRegionOf(Workspace& workspace) {
     return workspace.regions.at(workspace.currentRegion);
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/fixed_text.h"
 #include "workspace/limits.h"
@@ -184,6 +185,16 @@ struct CurveMemo {
     std::array<std::optional<CurveKey>, kPeakCount> keys{};
 };
 
+// What the last fit of a region concluded: converged, or still lowering the statistic when it ended.
+enum class FitVerdict { Unknown, Converged, StillImproving };
+
+// A region's verdict with the model it was reached on (see fit/verdict.h): it holds only while the
+// region's peaks, their ties and its background stay as the fit left them.
+struct RegionVerdict {
+    FitVerdict verdict = FitVerdict::Unknown;
+    std::vector<float> model;
+};
+
 // The whole state of the program; one instance lives for the whole run.
 struct Workspace {
     std::array<Region, kRegionCount> regions;
@@ -205,6 +216,11 @@ struct Workspace {
     // the measure of an optimiser's work.  Not stored.
     std::uint64_t statisticEvaluations = 0;
     CurveMemo curveMemo;
+    // The verdict of each region's last fit; kept in memory only, never in a file.
+    std::array<RegionVerdict, kRegionCount> fitVerdicts{};
+    // The fitting loops end at a trial that left everything it works on exactly as it found it, since
+    // every later trial would repeat it.  Off only to compare with loops that run all their trials.
+    bool endRepeatedTrials = true;
 };
 
 inline constexpr std::size_t kDescriptionLength = 128;
@@ -215,6 +231,9 @@ float realParameter(const Peak& peak, PeakParam param);
 
 // Whether the peak's fix flag keeps the optimisers off the parameter (a checked box, any non-zero flag).
 bool isFixed(const Peak& peak, PeakParam param);
+
+// The region's verdict is forgotten: its data, model or file changed outside a fit.
+void forgetFitVerdict(Workspace& workspace, int region);
 
 // The current region; an out-of-table index throws std::out_of_range instead of reaching past the table.
 Region& currentRegionOf(Workspace& workspace);

@@ -25,7 +25,9 @@ void resetPeak(Peak& p) {
 
 void resetWorkspaceRecords(Workspace& ws) {
     ws.totalChiSquare = 0.0f;
-    for (Region& r : ws.regions) {
+    for (int region = 0; region < kRegionCount; ++region) {
+        Region& r = ws.regions[region];
+        forgetFitVerdict(ws, region);
         r.defined = kFalse;
         r.backgroundSet = kFalse;
         r.shift = 0.0f;

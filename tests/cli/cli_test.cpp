@@ -224,10 +224,15 @@ TEST_F(CliTest, ImportBackgroundPeaksConstraintFitExportAndRender) {
     ok({"constrain", "c1s.xps", "--peak", "1", "--param", "position", "--ref", "0", "--value", "1.5", "-o",
         "c1s.xps"});
     const double before = info("c1s.xps")["regions"][0]["chiSquare"].number;
-    ok({"fit", "c1s.xps", "--region", "1", "-o", "fitted.xps"});
+    const Outcome fit = run({"fit", "c1s.xps", "--region", "1", "-o", "fitted.xps"});
+    EXPECT_EQ(fit.status, 0);
+    EXPECT_TRUE(fit.err == "Region 1: converged\nFile saved\n" ||
+                fit.err == "Region 1: still improving — optimise again\nFile saved\n")
+        << fit.err;
 
     const Json fitted = info("fitted.xps");
     const Json& region = fitted["regions"][0];
+    EXPECT_EQ(region["converged"].kind, Json::Null);  // the verdict is not kept in the project
     EXPECT_LT(region["chiSquare"].number, before / 10);
     EXPECT_LT(region["chiSquare"].number, 2.0);  // the counting noise of the example
     EXPECT_NEAR(region["peaks"][1]["position"].number, region["peaks"][0]["position"].number + 1.5, 1e-4);
@@ -268,6 +273,8 @@ TEST_F(CliTest, InfoKeepsEveryColumnOfThePeakTableApart) {
         "0.7828957", "--gl", "30", "--type", "d", "--splitting", "-12.345678", "-o", "wide.xps"});
     const auto table = lines(ok({"info", "wide.xps"}));
     ASSERT_GE(table.size(), 4u);
+    const std::string verdict = ", convergence unknown";
+    EXPECT_EQ(table[1].substr(table[1].size() - verdict.size()), verdict) << table[1];
     std::istringstream row(table[3]);
     std::vector<std::string> columns;
     for (std::string word; row >> word;) columns.push_back(word);

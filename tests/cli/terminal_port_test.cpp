@@ -69,6 +69,22 @@ TEST_F(TerminalPortTest, ProgressLineCountsTheLoopsTrialsAndShowsTheTotalTrimmed
     EXPECT_TRUE(lines.back().empty());
 }
 
+// The progress line is cleared for the verdict, which stays as the last line.
+TEST_F(TerminalPortTest, VerdictsArePrintedWhenAskedForOnALineOfTheirOwn) {
+    TerminalPort port(out, true);
+    port.printVerdicts(true);
+    fitRegion(port);
+    const std::string written = out.str();
+    const auto endsWith = [&](const std::string& end) {
+        return written.size() >= end.size() &&
+               written.compare(written.size() - end.size(), end.size(), end) == 0;
+    };
+    EXPECT_TRUE(endsWith("\r\033[KRegion 1: converged\n") ||
+                endsWith("\r\033[KRegion 1: still improving — optimise again\n"))
+        << written;
+    EXPECT_EQ(written.find('\n'), written.size() - 1);
+}
+
 TEST_F(TerminalPortTest, NothingButMessagesWhenNotOnATerminal) {
     TerminalPort port(out, false);
     fitRegion(port);

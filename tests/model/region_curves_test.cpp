@@ -188,6 +188,26 @@ TEST_F(RegionCurvesTest, FaultingPeakIsSkippedByTheCurveUpdateButEndsAFit) {
     EXPECT_THROW(prepareSinglePeakFit(ws, 0), ComputationFault);
 }
 
+// Inside a fitting run a curve already computed is not computed again; one that a fault left half
+// rewritten must then not pass for the curve remembered before.
+TEST_F(RegionCurvesTest, CurveLeftHalfWrittenByAFaultIsComputedAgain) {
+    accept();
+    Peak& p = addPeak(ws, 0, 0, 285.0f, 1000.0f, 1.0f, 20);
+    addPeak(ws, 0, 1, 283.0f, 100.0f, 1.0f, 20);
+    ws.curveMemo = CurveMemo{true, {}};
+    updateRegionCurves(ws, port);
+    const PointArray remembered = p.curve;
+    // So high that the curve overflows near its centre, after the points far from it were written.
+    p.area = 3e38f;
+    p.fwhm = 0.5f;
+    EXPECT_THROW(prepareSinglePeakFit(ws, 1), ComputationFault);
+    ASSERT_FALSE(p.curve == remembered);
+    p.area = 1000.0f;
+    p.fwhm = 1.0f;
+    prepareSinglePeakFit(ws, 1);
+    EXPECT_TRUE(p.curve == remembered);
+}
+
 TEST_F(RegionCurvesTest, SinglePeakStatisticEqualsTheRegionStatistic) {
     accept();
     addPeak(ws, 0, 3, 285.1f, 1100.0f, 1.3f, 20);

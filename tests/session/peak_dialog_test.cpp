@@ -5,6 +5,7 @@
 #include <array>
 
 #include "base/number_text.h"
+#include "fit/verdict.h"
 #include "io/option_file.h"
 #include "model/propagation.h"
 #include "session/spectrum_commands.h"
@@ -133,6 +134,29 @@ TEST_F(PeakDialogTest, CancelRevertsEvenAnOptimisedParameter) {
     EXPECT_FALSE(port.window(Window::Fitting).visible);
     cancelPeakDialog(session);
     EXPECT_TRUE(ws.peaks[0] == opened);
+}
+
+// The verdict of "Optimise Peak" belongs to the values it reached: OK keeps them and the verdict,
+// Cancel puts the opened values back and the verdict is no longer known.
+TEST_F(PeakDialogTest, OptimisePeakJudgesTheRegionUntilItsValuesChange) {
+    ws.options = defaultFitOptions();
+    for (const bool accept : {true, false}) {
+        openPeakDialog(session, 0);
+        dialog.PosVal = "285.3";
+        optimisePeakFromDialog(session);
+        ASSERT_EQ(port.fitVerdicts.size(), 1u);
+        const auto [region, verdict] = port.fitVerdicts.back();
+        EXPECT_EQ(region, 0);
+        EXPECT_NE(verdict, FitVerdict::Unknown);
+        if (accept) {
+            acceptPeakDialog(session);
+            EXPECT_EQ(fitVerdictOf(ws, 0), verdict);
+        } else {
+            cancelPeakDialog(session);
+            EXPECT_EQ(fitVerdictOf(ws, 0), FitVerdict::Unknown);
+        }
+        port.fitVerdicts.clear();
+    }
 }
 
 TEST_F(PeakDialogTest, AWidthOfZeroOrLessIsNotOptimisedFrom) {

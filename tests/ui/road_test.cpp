@@ -99,6 +99,12 @@ TEST_F(RoadTest, FromImportToExport) {
     EXPECT_EQ(text("chi2").toStdString(), signedNumberText(ws.regions[2].chiSquare));
     EXPECT_FALSE(program.find<QWidget>("FittingForm")->isVisible());
     EXPECT_TRUE(program.find<QWidget>("XPSForm")->isEnabled());
+    // The verdict stays in the main window's status line; the fitting window showed it as the run ended.
+    const QString verdict = text("FitStatus");
+    EXPECT_TRUE(verdict == "Region 3: converged" || verdict == "Region 3: still improving — optimise again")
+        << verdict.toStdString();
+    EXPECT_TRUE(text("FitProgress").startsWith("Trial ")) << text("FitProgress").toStdString();
+    EXPECT_TRUE(text("FitProgress").endsWith("\n" + verdict)) << text("FitProgress").toStdString();
 
     const QString project = QString::fromStdString(dir.file("road.xps"));
     program.files.answers.push_back(project);
@@ -139,6 +145,7 @@ TEST_F(RoadTest, StopFittingEndsALongRun) {
     EXPECT_EQ(ws.stopRequested, kFalse);
     EXPECT_FALSE(program.find<QWidget>("FittingForm")->isVisible());
     EXPECT_TRUE(program.find<QWidget>("SpecForm")->isEnabled());
+    EXPECT_EQ(text("FitStatus"), "Region 1: still improving — optimise again");
 }
 
 TEST_F(RoadTest, CancelledDialogsChangeNothing) {
