@@ -213,6 +213,16 @@ TEST_F(LeastSquaresFitTest, BadProblemsGiveAMessageAndNeverANumberThatIsNot) {
                     std::isfinite(ws.peaks[k].fwhm));
     }
     EXPECT_TRUE(std::isfinite(ws.regions[0].chiSquare));
+
+    // No counts at all: every point weighs 1, and the peak's area goes to its floor.
+    testing::makeRegion(ws, 2, 41, 290.0f, 0.1f, [](double) { return 0.0; });
+    acceptShirley(ws, port, 2);
+    testing::addPeak(ws, 2, 20, 288.0f, 100.0f, 1.0f).fixGl = 0;
+    port.messages.clear();
+    fitRegion(2);
+    EXPECT_TRUE(port.messages.empty());
+    EXPECT_TRUE(std::isfinite(ws.regions[2].chiSquare));
+    EXPECT_EQ(ws.peaks[20].area, 0.1f);
 }
 
 }  // namespace

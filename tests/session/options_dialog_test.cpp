@@ -233,6 +233,29 @@ TEST_F(OptionsDialogTest, WrittenFileReadsBackIntoTheDialog) {
     EXPECT_EQ(port.messages, Messages{});
 }
 
+TEST_F(OptionsDialogTest, LevenbergMarquardtIsFlagTwoInTheDialogAndTheFile) {
+    dialog().UseLM = true;
+    clickUseLM(session);
+    EXPECT_EQ(options().methodFlag, kLeastSquaresMethodFlag);
+    EXPECT_TRUE(dialog().UseLM && !dialog().UseNewton && !dialog().UseSearch);
+    EXPECT_TRUE(applyOptionsDialog(session));
+    EXPECT_EQ(options().methodFlag, 2.0f);
+
+    session.workspace.fileName = directory.file("lm.opa");
+    ASSERT_TRUE(writeOptionFile(session));
+    EXPECT_EQ(testing::readWholeFile(session.workspace.fileName).size(), kOptionFileSize);
+    options().methodFlag = 0.0f;
+    loadOptionsDialog(session);
+    ASSERT_TRUE(readOptionFile(session));
+    EXPECT_EQ(options().methodFlag, 2.0f);
+    EXPECT_TRUE(dialog().UseLM && !dialog().UseNewton && !dialog().UseSearch);
+
+    // Another flag an older version might have written is Newton's method, as before.
+    options().methodFlag = 3.0f;
+    loadOptionsDialog(session);
+    EXPECT_TRUE(dialog().UseNewton && !dialog().UseLM);
+}
+
 TEST_F(OptionsDialogTest, UnreadableFileChangesNothing) {
     testing::writeWholeFile(directory.file("short.opa"), encodeOptionFile(options()).substr(0, 100));
     options().searchTrials = 3;
