@@ -192,7 +192,7 @@ void optimiseParameter(Workspace& ws, Port& port, int peak, PeakParam param) {
     FitVerdict verdict = FitVerdict::StillImproving;
     if (leastSquaresChosen(ws.options)) {
         verdict = isFixed(ws.peaks.at(peak), param) ? FitVerdict::Converged
-                                                    : verdictOf(fitByLeastSquares(ws, port, FitSelection{{peak}, param}));
+                                                    : verdictOf(fitByLeastSquares(ws, port, FitSelection({peak}, param)));
     } else if (param != PeakParam::Gl && newtonInDialog(ws.options)) {
         verdict = newtonOptimiseParameter(ws, port, peak, param);
     } else {
@@ -208,7 +208,7 @@ void optimiseParameter(Workspace& ws, Port& port, int peak, PeakParam param) {
 void optimisePeak(Workspace& ws, Port& port, int peak) {
     FitVerdict verdict;
     if (leastSquaresChosen(ws.options)) {
-        verdict = verdictOf(fitByLeastSquares(ws, port, FitSelection{{peak}, std::nullopt}));
+        verdict = verdictOf(fitByLeastSquares(ws, port, FitSelection({peak})));
     } else {
         verdict = newtonInDialog(ws.options) ? newtonOptimisePeak(ws, port, peak) : searchWholePeak(ws, port, peak);
     }
@@ -221,7 +221,7 @@ void optimiseRegion(Workspace& ws, Port& port) {
     beginFitting(ws, port);
     FitVerdict verdict;
     if (leastSquaresChosen(ws.options)) {
-        verdict = verdictOf(fitByLeastSquares(ws, port, FitSelection{peaksOf(currentRegionOf(ws)), std::nullopt}));
+        verdict = verdictOf(fitByLeastSquares(ws, port, FitSelection(peaksOf(currentRegionOf(ws)))));
     } else {
         verdict = newtonInLoops(ws.options) ? newtonRegionLoop(ws, port) : searchRegionLoop(ws, port);
     }

@@ -105,6 +105,8 @@ void SpectrumProblem::chooseVariables(const Workspace& ws, const FitSelection& s
             if (selection.onlyParam && param != *selection.onlyParam) continue;
             if (isFixed(p, param) || isTrue(ws.constraints[peak].of(param).linked)) continue;
             if (param == PeakParam::Gl && !selection.glFree) continue;
+            if (std::find(selection.held.begin(), selection.held.end(), FreeParameter{peak, param}) != selection.held.end())
+                continue;
             variables_.push_back({peak, param});
             start_.push_back(param == PeakParam::Gl ? p.gl : static_cast<double>(realParameter(p, param)));
         }

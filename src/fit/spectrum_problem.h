@@ -22,14 +22,21 @@ namespace vortlan {
 struct FreeParameter {
     int peak = 0;
     PeakParam param = PeakParam::Position;
+
+    friend bool operator==(const FreeParameter&, const FreeParameter&) = default;
 };
 
 // What a fit moves: the free parameters (neither fixed nor tied) of these peaks, or only one of
 // them; %GL only while glFree (it is held in the refit after rounding it to a whole number).
 struct FitSelection {
+    FitSelection() = default;
+    explicit FitSelection(std::vector<int> fitted, std::optional<PeakParam> only = std::nullopt)
+        : peaks(std::move(fitted)), onlyParam(only) {}
+
     std::vector<int> peaks;
     std::optional<PeakParam> onlyParam;
     bool glFree = true;
+    std::vector<FreeParameter> held;  // held where they are, though free
 };
 
 class SpectrumProblem final : public ResidualFunction {

@@ -15,6 +15,10 @@ namespace {
 
 using Kind = StandardError::Kind;
 
+// How close to a bound a stored value is on it: the fit put it there exactly, and storing it as a
+// single moved it by less.
+constexpr double kOnBound = 1e-6;
+
 // The gradient of a derived value with respect to the variables, as (variable, slope) pairs.
 using Gradient = std::vector<SpectrumProblem::Dependence>;
 
@@ -56,11 +60,26 @@ Gradient heightGradient(const SpectrumProblem& problem, const Workspace& ws, int
     return {area, fwhm, gl};
 }
 
+std::vector<FreeParameter> parametersOnBounds(const SpectrumProblem& problem) {
+    std::vector<FreeParameter> onBounds;
+    for (std::size_t v = 0; v < problem.variables().size(); ++v) {
+        const double x = problem.start()[v];
+        const auto near = [&](double bound) {
+            return std::isfinite(bound) && std::fabs(x - bound) <= kOnBound * std::max(1.0, std::fabs(bound));
+        };
+        if (near(problem.lower()[v]) || near(problem.upper()[v])) onBounds.push_back(problem.variables()[v]);
+    }
+    return onBounds;
+}
+
 PeakErrors peakErrors(const SpectrumProblem& problem, const std::optional<Covariance>& c, const Workspace& ws,
-                      int peak, const double* x) {
+                      int peak, const double* x, const std::vector<FreeParameter>& heldParameters) {
     PeakErrors e;
     e.peak = peak;
     for (PeakParam param : kPeakParams) e.*PeakErrors::memberOf(param) = errorOf({problem.dependenceOf(peak, param, x)}, c);
+    for (const FreeParameter& held : heldParameters) {
+        if (held.peak == peak) e.*PeakErrors::memberOf(held.param) = {Kind::NotDetermined, 0.0};
+    }
     e.height = errorOf(heightGradient(problem, ws, peak, x), c);
     return e;
 }
@@ -87,13 +106,17 @@ RegionErrors standardErrors(const Workspace& ws, int region) {
     if (!isTrue(r.defined) || !isTrue(r.backgroundSet)) return errors;
     FitSelection selection;
     for (int s = 0; s < r.peakCount && s < kPeaksPerRegion; ++s) selection.peaks.push_back(r.peakSlots[s]);
+    // A parameter a fit has left on one of its bounds is not free to move both ways: the errors of
+    // the others are those with it held there, and its own is not determined.
+    selection.held = parametersOnBounds(SpectrumProblem(ws, selection));
     const SpectrumProblem problem(ws, selection);
     const std::vector<double>& x = problem.start();
     const std::optional<Covariance> covariance = covarianceAt(problem, x);
     errors.points = problem.residualCount();
     errors.freeParameters = problem.variableCount();
     if (covariance) errors.reducedStatistic = covariance->reducedCost;
-    for (int peak : selection.peaks) errors.peaks.push_back(peakErrors(problem, covariance, ws, peak, x.data()));
+    for (int peak : selection.peaks)
+        errors.peaks.push_back(peakErrors(problem, covariance, ws, peak, x.data(), selection.held));
     return errors;
 }
 

@@ -88,7 +88,7 @@ TEST_F(LeastSquaresFitTest, JacobianAgreesWithFiniteDifferencesThroughEveryKindO
     tie(ws, PeakParam::Fwhm, 5, 0, ConstraintOp::Divide, 0.8f);         // across regions
     tie(ws, PeakParam::Gl, 6, 1, ConstraintOp::Subtract, 5.0f);         // to a peak that is itself free
     applyAllRelations(ws);
-    const SpectrumProblem problem(ws, FitSelection{{0, 1, 2}, std::nullopt});
+    const SpectrumProblem problem(ws, FitSelection({0, 1, 2}));
     EXPECT_EQ(problem.regions(), (std::vector<int>{0, 3}));
     const int n = problem.residualCount();
     const int p = problem.variableCount();
@@ -182,7 +182,7 @@ TEST_F(LeastSquaresFitTest, StopEndsTheFitBetweenIterationsKeepingThePointReache
         if (port.fitTrials.size() == 2) requestStop(ws);
     };
     beginFitting(ws, port);
-    const LeastSquaresFitEnd end = fitByLeastSquares(ws, port, FitSelection{{0, 1, 2}, std::nullopt});
+    const LeastSquaresFitEnd end = fitByLeastSquares(ws, port, FitSelection({0, 1, 2}));
     EXPECT_EQ(end, LeastSquaresFitEnd::Stopped);
     EXPECT_EQ(port.fitTrials.size(), 2u);
     EXPECT_EQ(port.fitTrials.back(), (std::pair<int, int>{2, kLeastSquaresIterations}));

@@ -13,6 +13,7 @@
 #include "io/option_file.h"
 #include "model/peak_derivatives.h"
 #include "model/propagation.h"
+#include "support/error_coverage.h"
 #include "support/synthetic_fits.h"
 #include "workspace/recording_port.h"
 
@@ -137,6 +138,20 @@ TEST_F(UncertaintyTest, MonteCarloAgreesWithTheJacobianAndNotWithTheNumberOfThre
         }
         EXPECT_EQ(one.peaks[k].gl.kind, StandardError::Kind::Fixed);
         EXPECT_TRUE(one.peaks[k].height.known());
+    }
+}
+
+// Forty noisy C 1s spectra: each ±1 standard error interval should hold the truth about 68 % of the
+// time; with 160 cases a kind (four peaks each) the band is wide.  The 300-spectrum check with the
+// narrow band runs with the benchmarks.
+TEST(ErrorCoverage, OneStandardErrorHoldsTheTruthAboutTwoTimesInThree) {
+    const testing::ErrorCoverage coverage = testing::errorCoverage(40);
+    for (PeakParam param : {PeakParam::Position, PeakParam::Area, PeakParam::Fwhm, PeakParam::Gl}) {
+        EXPECT_GT(coverage.share(param), 0.55) << static_cast<int>(param);
+        EXPECT_LT(coverage.share(param), 0.81) << static_cast<int>(param);
+        // A %GL a fit leaves on 0 or 100 has no error to count.
+        EXPECT_GE(coverage.cases[static_cast<std::size_t>(param)], param == PeakParam::Gl ? 130 : 160)
+            << static_cast<int>(param);
     }
 }
 
