@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <cmath>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -314,6 +315,46 @@ TEST_F(CliTest, InfoJsonHoldsWhatTheCommandsSet) {
     EXPECT_EQ(second["constraints"]["position"]["link"].kind, Json::Null);
 }
 
+// ---- standard errors ----
+
+class CliErrorsTest : public CliTest {
+  protected:
+    // The four C 1s peaks fitted by Levenberg-Marquardt, peak 1's position tied to peak 0's.
+    void fittedProject() {
+        fourPeakProject("c1s.xps");
+        ok({"constrain", "c1s.xps", "--peak", "1", "--param", "position", "--ref", "0", "--value", "1.5",
+            "-o", "c1s.xps"});
+        ok({"fit", "c1s.xps", "--region", "1", "--method", "lm", "-o", "fitted.xps"});
+    }
+};
+
+TEST_F(CliErrorsTest, InfoGivesEveryPeakItsStandardErrorsAndNullWhereThereIsNone) {
+    fittedProject();
+    const Json doc = info("fitted.xps");
+    const Json& peaks = doc["regions"][0]["peaks"];
+    ASSERT_EQ(peaks.items.size(), 4u);
+    for (std::size_t k = 0; k < 4; ++k) {
+        const Json& e = peaks[k]["stderr"];
+        for (const char* key : {"position", "area", "fwhm", "height"}) {
+            ASSERT_EQ(e[key].kind, Json::Number) << k << key;
+            EXPECT_GT(e[key].number, 0.0) << k << key;
+            EXPECT_LT(e[key].number, 0.5 * std::fabs(peaks[k][key].number)) << k << key;
+        }
+        EXPECT_EQ(e["gl"].kind, Json::Null) << k;  // %GL is fixed
+    }
+    // The tied position has its reference's error.
+    EXPECT_EQ(peaks[1]["stderr"]["position"].number, peaks[0]["stderr"]["position"].number);
+
+    const auto text = lines(ok({"info", "fitted.xps"}));
+    ASSERT_GE(text.size(), 12u);
+    for (std::size_t row : {4u, 6u, 9u, 11u}) {
+        EXPECT_EQ(text[row].rfind("        standard errors: position ± ", 0), 0u) << text[row];
+        EXPECT_NE(text[row].find(", area ± "), std::string::npos) << text[row];
+        EXPECT_NE(text[row].find(", %GL fixed"), std::string::npos) << text[row];
+    }
+    EXPECT_EQ(text[7], "        position = peak 0 + 1.5");
+}
+
 TEST_F(CliTest, BatchFitsEachFileAndSkipsOneThatTheModelDoesNotFit) {
     fourPeakProject("model.xps");
     ok({"fit", "model.xps", "--region", "1", "-o", "model.xps"});
@@ -326,8 +367,10 @@ TEST_F(CliTest, BatchFitsEachFileAndSkipsOneThatTheModelDoesNotFit) {
 
     const auto summary = lines(readWholeFile(file("results/summary.csv")));
     ASSERT_EQ(summary.size(), 4u);
-    EXPECT_EQ(summary[0].substr(0, 80),
-              "file,chi_square,peak1_position,peak1_area,peak1_fwhm,peak1_gl,peak1_share,peak2_");
+    const std::string firstPeak =
+        "file,chi_square,peak1_position,peak1_area,peak1_fwhm,peak1_gl,peak1_share,peak1_position_err,"
+        "peak1_area_err,peak1_fwhm_err,peak1_gl_err,peak2_";
+    EXPECT_EQ(summary[0].substr(0, firstPeak.size()), firstPeak);
     for (const std::string name : {"c1s.vms", "c1s.des", "c1s.txt"}) {
         for (const char* extension : {".xps", ".par", ".dat", ".png"}) {
             EXPECT_TRUE(exists("results/" + name + extension)) << name << extension;
@@ -337,13 +380,21 @@ TEST_F(CliTest, BatchFitsEachFileAndSkipsOneThatTheModelDoesNotFit) {
         std::vector<std::string> cells;
         std::istringstream row(summary[k]);
         for (std::string cell; std::getline(row, cell, ',');) cells.push_back(cell);
-        ASSERT_EQ(cells.size(), 22u) << summary[k];
+        ASSERT_EQ(cells.size(), 37u) << summary[k];  // the last peak's empty %GL error ends the line
         EXPECT_EQ(cells[0].substr(cells[0].size() - 7, 3), "c1s");
         EXPECT_LT(std::stod(cells[1]), 5.0);
         double shares = 0;
-        for (std::size_t p = 0; p < 4; ++p) shares += std::stod(cells[6 + 5 * p]);
+        for (std::size_t p = 0; p < 4; ++p) {
+            shares += std::stod(cells[6 + 9 * p]);
+            for (std::size_t e = 7; e < 10; ++e) {
+                const double error = std::stod(cells[e + 9 * p]);
+                EXPECT_GT(error, 0.0);
+                EXPECT_LT(error, 0.5 * std::stod(cells[e - 5 + 9 * p]));  // of the value it belongs to
+            }
+        }
         EXPECT_NEAR(shares, 1.0, 1e-5);
         EXPECT_NEAR(std::stod(cells[2]), 284.8, 0.05);
+        EXPECT_EQ(summary[k].substr(summary[k].size() - 1), ",");  // %GL is fixed: no error
     }
     EXPECT_EQ(info("results/c1s.vms.xps")["regions"][0]["peaks"].items.size(), 4u);
 }
