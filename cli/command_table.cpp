@@ -232,6 +232,20 @@ Command exportPeaksEntry() {
             runExportPeaks};
 }
 
+Command exportReportEntry() {
+    return {{"export report",
+             "a region's fitted values with their standard errors (.csv)",
+             "Usage: vortlan-cli export report PROJECT.xps --region N [--monte-carlo K] -o FILE.csv\n"
+             "\n"
+             "One row per peak: the value and standard error of its position, area, FWHM, %GL and height,\n"
+             "with the region's chi-square, points, free parameters, reduced chi-square and verdict.\n"
+             "  --monte-carlo K   also the errors of K Monte Carlo replicas, fitted on every core\n",
+             {kRegion, {"--monte-carlo"}, kOutput},
+             1,
+             1},
+            runExportReport};
+}
+
 Command renderEntry() {
     return {
         {"render",
@@ -296,12 +310,13 @@ Command batchEntry() {
 }  // namespace
 
 const std::vector<Command>& commands() {
-    static const std::vector<Command> all = {
-        infoEntry(),       newEntry(),         importEntry(),         backgroundEntry(),
-        addPeakEntry(),    constrainEntry(),   deletePeakEntry(),     shiftEntry(),
-        captionEntry(),    clearEntry(),       deleteRegionEntry(),   paramsSaveEntry(),
-        paramsLoadEntry(), fitEntry(),         exportSpectrumEntry(), exportPeaksEntry(),
-        renderEntry(),     optionsShowEntry(), optionsWriteEntry(),   batchEntry()};
+    static const std::vector<Command> all = {infoEntry(),        newEntry(),          importEntry(),
+                                             backgroundEntry(),  addPeakEntry(),      constrainEntry(),
+                                             deletePeakEntry(),  shiftEntry(),        captionEntry(),
+                                             clearEntry(),       deleteRegionEntry(), paramsSaveEntry(),
+                                             paramsLoadEntry(),  fitEntry(),          exportSpectrumEntry(),
+                                             exportPeaksEntry(), exportReportEntry(), renderEntry(),
+                                             optionsShowEntry(), optionsWriteEntry(), batchEntry()};
     return all;
 }
 

@@ -31,6 +31,9 @@ class PrintingPrompter : public vortlan::ui::Prompter {
     std::optional<int> chooseItem(const QString&, const QString&, const QStringList&, int preselected) override {
         return preselected;
     }
+    std::optional<int> askNumber(const QString&, const QString&, int value, int, int) override {
+        return value;
+    }
 };
 
 // Each file dialog answers with the next name given.
