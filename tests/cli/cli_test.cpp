@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -324,6 +325,13 @@ std::vector<std::string> csvCells(const std::string& line) {
     return cells;
 }
 
+std::vector<std::string> words(const std::string& line) {
+    std::vector<std::string> out;
+    std::istringstream in(line);
+    for (std::string w; in >> w;) out.push_back(w);
+    return out;
+}
+
 class CliErrorsTest : public CliTest {
   protected:
     // The four C 1s peaks fitted by Levenberg-Marquardt, peak 1's position tied to peak 0's.
@@ -418,6 +426,43 @@ TEST_F(CliErrorsTest, ReportWithMonteCarloPutsItsErrorsBesideTheJacobians) {
     // The same replicas give the same errors.
     ok({"export", "report", "fitted.xps", "--region", "1", "--monte-carlo", "40", "-o", "again.csv"});
     EXPECT_EQ(readWholeFile(file("again.csv")), readWholeFile(file("mc.csv")));
+}
+
+TEST_F(CliErrorsTest, FitWithMonteCarloPrintsBothErrorsOfEveryParameter) {
+    fourPeakProject("c1s.xps");
+    EXPECT_EQ(ok({"fit", "c1s.xps", "--region", "1", "--method", "lm", "-o", "plain.xps"}), "");
+    const auto table = lines(
+        ok({"fit", "c1s.xps", "--region", "1", "--method", "lm", "--monte-carlo", "30", "-o", "fitted.xps"}));
+    ASSERT_EQ(table.size(), 22u);
+    EXPECT_EQ(table[0], "Region 1: standard errors by the Jacobian and by Monte Carlo over 30 replicas");
+    EXPECT_EQ(words(table[1]),
+              (std::vector<std::string>{"peak", "parameter", "value", "Jacobian", "Monte", "Carlo"}));
+    const Json peaks = info("fitted.xps")["regions"][0]["peaks"];
+    const char* const names[] = {"position", "area", "height", "FWHM", "%GL"};
+    for (std::size_t row = 2; row < table.size(); ++row) {
+        const std::size_t peak = (row - 2) / 5;
+        const auto cells = words(table[row]);
+        EXPECT_EQ(cells[0], std::to_string(static_cast<int>(peaks[peak]["peak"].number))) << table[row];
+        EXPECT_EQ(cells[1], names[(row - 2) % 5]) << table[row];
+        if (cells[1] == "%GL") {
+            EXPECT_EQ(cells.size(), 5u) << table[row];
+            EXPECT_EQ(cells[3] + " " + cells[4], "fixed fixed");
+            continue;
+        }
+        ASSERT_EQ(cells.size(), 7u) << table[row];
+        EXPECT_EQ(cells[3], "±");
+        EXPECT_EQ(cells[5], "±");
+        EXPECT_GT(std::stod(cells[6]), 0.0) << table[row];
+    }
+    // The columns line up, ± or not: every row is as wide on the terminal.
+    const auto shown = [](const std::string& line) {
+        return std::count_if(line.begin(), line.end(),
+                             [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
+    };
+    for (const std::string& row : table) {
+        if (row.rfind("Region", 0) == 0) continue;
+        EXPECT_EQ(shown(row), shown(table[1])) << row;
+    }
 }
 
 TEST_F(CliTest, BatchFitsEachFileAndSkipsOneThatTheModelDoesNotFit) {
