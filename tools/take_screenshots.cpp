@@ -92,6 +92,11 @@ class GuideRoad {
         save("SpecForm", "fitted");
         save("XPSForm", "fitted-main");
 
+        // The first peak after the fit, with the standard error beside each value.
+        click("pp0");
+        save("PeakForm", "peak-fitted");
+        click("PeakCancel");
+
         click("Command1");  // "Options"
         save("OptForm", "options");
     }
