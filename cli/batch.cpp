@@ -17,6 +17,8 @@
 #include "cli/commands.h"
 #include "cli/pictures.h"
 #include "cli/spectrum_import.h"
+#include "fit/uncertainty.h"
+#include "io/csv_text.h"
 #include "io/file_replace.h"
 #include "session/background_dialog.h"
 #include "session/exports.h"
@@ -37,6 +39,7 @@ const char* const kBackgroundTexts[] = {"Shirley", "Linear", "Tougaard"};
 struct FittedPeak {
     float position = 0, area = 0, fwhm = 0;
     int gl = 0;
+    PeakErrors errors;
 };
 
 struct FittedFile {
@@ -103,19 +106,18 @@ FittedFile fitFile(const BatchSettings& settings, const Pictures* pictures, cons
 
     const Workspace& ws = cli.workspace();
     const Region& r = ws.regions[kRegion];
+    const RegionErrors errors = standardErrors(ws, kRegion);
     FittedFile result{file, r.chiSquare, {}};
-    for (int s = 0; s < r.peakCount; ++s) {
-        const Peak& p = ws.peaks[r.peakSlots[s]];
-        result.peaks.push_back({p.position, p.area, p.fwhm, p.gl});
+    for (std::size_t s = 0; s < errors.peaks.size(); ++s) {
+        const Peak& p = ws.peaks[errors.peaks[s].peak];
+        result.peaks.push_back({p.position, p.area, p.fwhm, p.gl, errors.peaks[s]});
     }
     return result;
 }
 
-std::string csvField(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-    std::string quoted = "\"";
-    for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
+// Empty where the parameter was fixed or the data do not determine it.
+std::string errorCell(const StandardError& error) {
+    return error.known() ? exactNumberText(static_cast<float>(error.value)) : "";
 }
 
 std::string summaryText(const std::vector<FittedFile>& files) {
@@ -124,7 +126,8 @@ std::string summaryText(const std::vector<FittedFile>& files) {
     std::string text = "file,chi_square";
     for (std::size_t k = 1; k <= peaks; ++k) {
         const std::string p = "peak" + std::to_string(k) + "_";
-        text += "," + p + "position," + p + "area," + p + "fwhm," + p + "gl," + p + "share";
+        text += "," + p + "position," + p + "area," + p + "fwhm," + p + "gl," + p + "share," + p +
+                "position_err," + p + "area_err," + p + "fwhm_err," + p + "gl_err";
     }
     text += '\n';
     for (const FittedFile& f : files) {
@@ -133,13 +136,14 @@ std::string summaryText(const std::vector<FittedFile>& files) {
         text += csvField(f.file) + "," + exactNumberText(f.chiSquare);
         for (std::size_t k = 0; k < peaks; ++k) {
             if (k >= f.peaks.size()) {
-                text += ",,,,,";
+                text += ",,,,,,,,,";
                 continue;
             }
             const FittedPeak& p = f.peaks[k];
             text += "," + exactNumberText(p.position) + "," + exactNumberText(p.area) + "," +
                     exactNumberText(p.fwhm) + "," + std::to_string(p.gl) + ",";
             if (total != 0.0) text += exactNumberText(static_cast<float>(p.area / total));
+            for (PeakParam param : kPeakParams) text += "," + errorCell(p.errors.of(param));
         }
         text += '\n';
     }

@@ -198,15 +198,24 @@ Command fitEntry() {
              "optimise a region, every region, or one peak",
              "Usage: vortlan-cli fit PROJECT.xps (--region N | --all | --peak P [--param "
              "position|area|fwhm|gl])\n"
-             "           [--options FILE.opa] [--method lm|newton|search] -o OUT.xps\n"
+             "           [--options FILE.opa] [--method lm|newton|search] [--monte-carlo K] -o OUT.xps\n"
              "\n"
              "\"Optimise Region\", \"Optimise All\", or the peak dialog's \"Optimise Peak\" (or the "
              "\"Optimise\"\n"
              "of one parameter with --param).  The options are those of default.opa in the working\n"
              "directory, or of --options; --method switches the method (lm is Levenberg-Marquardt).  On a\n"
              "terminal a progress line shows the trial (the iteration of lm) and the total chi-square;\n"
-             "Ctrl+C stops the fit as \"Stop Fitting\" does and the result so far is written.\n",
-             {kRegion, {"--all", false}, {"--peak"}, {"--param"}, {"--options"}, {"--method"}, kOutput},
+             "Ctrl+C stops the fit as \"Stop Fitting\" does and the result so far is written.\n"
+             "  --monte-carlo K   after the fit, the standard errors of K Monte Carlo replicas of each\n"
+             "                    region fitted, beside those from the Jacobian\n",
+             {kRegion,
+              {"--all", false},
+              {"--peak"},
+              {"--param"},
+              {"--options"},
+              {"--method"},
+              {"--monte-carlo"},
+              kOutput},
              1,
              1},
             runFit};
@@ -230,6 +239,20 @@ Command exportPeaksEntry() {
              1,
              1},
             runExportPeaks};
+}
+
+Command exportReportEntry() {
+    return {{"export report",
+             "a region's fitted values with their standard errors (.csv)",
+             "Usage: vortlan-cli export report PROJECT.xps --region N [--monte-carlo K] -o FILE.csv\n"
+             "\n"
+             "One row per peak: the value and standard error of its position, area, FWHM, %GL and height,\n"
+             "with the region's chi-square, points, free parameters, reduced chi-square and verdict.\n"
+             "  --monte-carlo K   also the errors of K Monte Carlo replicas, fitted on every core\n",
+             {kRegion, {"--monte-carlo"}, kOutput},
+             1,
+             1},
+            runExportReport};
 }
 
 Command renderEntry() {
@@ -296,12 +319,13 @@ Command batchEntry() {
 }  // namespace
 
 const std::vector<Command>& commands() {
-    static const std::vector<Command> all = {
-        infoEntry(),       newEntry(),         importEntry(),         backgroundEntry(),
-        addPeakEntry(),    constrainEntry(),   deletePeakEntry(),     shiftEntry(),
-        captionEntry(),    clearEntry(),       deleteRegionEntry(),   paramsSaveEntry(),
-        paramsLoadEntry(), fitEntry(),         exportSpectrumEntry(), exportPeaksEntry(),
-        renderEntry(),     optionsShowEntry(), optionsWriteEntry(),   batchEntry()};
+    static const std::vector<Command> all = {infoEntry(),        newEntry(),          importEntry(),
+                                             backgroundEntry(),  addPeakEntry(),      constrainEntry(),
+                                             deletePeakEntry(),  shiftEntry(),        captionEntry(),
+                                             clearEntry(),       deleteRegionEntry(), paramsSaveEntry(),
+                                             paramsLoadEntry(),  fitEntry(),          exportSpectrumEntry(),
+                                             exportPeaksEntry(), exportReportEntry(), renderEntry(),
+                                             optionsShowEntry(), optionsWriteEntry(), batchEntry()};
     return all;
 }
 

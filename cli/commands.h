@@ -33,6 +33,7 @@ int runParamsLoad(const Arguments& args);
 int runFit(const Arguments& args);
 int runExportSpectrum(const Arguments& args);
 int runExportPeaks(const Arguments& args);
+int runExportReport(const Arguments& args);
 int runRender(const Arguments& args);
 int runOptionsShow(const Arguments& args);
 int runOptionsWrite(const Arguments& args);

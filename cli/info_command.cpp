@@ -1,17 +1,22 @@
 // `info`: what a project holds, as text for people or as one JSON object for programs.  The key
 // names of the JSON form are documented in docs/cli.md and kept stable.
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "base/number_text.h"
 #include "cli/cli_session.h"
 #include "cli/commands.h"
 #include "cli/json_writer.h"
 #include "fit/verdict.h"
+#include "cli/terminal_text.h"
+#include "fit/uncertainty.h"
+#include "session/error_text.h"
 #include "session/peak_dialog.h"
 
 namespace vortlan::cli {
@@ -54,6 +59,13 @@ const char* verdictWord(FitVerdict verdict) {
     return "convergence unknown";
 }
 
+// The standard errors of the region's peaks, in slot order, at the values the file holds.
+std::vector<PeakErrors> peakErrorsOf(const Workspace& ws, int region) {
+    std::vector<PeakErrors> errors = standardErrors(ws, region).peaks;
+    errors.resize(static_cast<std::size_t>(std::max<int>(ws.regions[region].peakCount, 0)));
+    return errors;
+}
+
 void writeConstraint(JsonWriter& json, const ParamConstraint& c) {
     json.beginObject().key("link");
     if (isTrue(c.linked)) {
@@ -71,7 +83,27 @@ void writeConstraint(JsonWriter& json, const ParamConstraint& c) {
     json.endObject();
 }
 
-void writePeak(JsonWriter& json, const Workspace& ws, int slot, int peak) {
+// A number where the data determine the error; null for a fixed parameter or one not determined.
+void writeStandardError(JsonWriter& json, const StandardError& error) {
+    if (error.known()) {
+        json.value(static_cast<float>(error.value));
+    } else {
+        json.null();
+    }
+}
+
+void writeStandardErrors(JsonWriter& json, const PeakErrors& errors) {
+    json.beginObject();
+    for (PeakParam param : kPeakParams) {
+        json.key(kParamNames[static_cast<std::size_t>(param)]);
+        writeStandardError(json, errors.of(param));
+    }
+    json.key("height");
+    writeStandardError(json, errors.height);
+    json.endObject();
+}
+
+void writePeak(JsonWriter& json, const Workspace& ws, int slot, int peak, const PeakErrors& errors) {
     const Peak& p = ws.peaks[peak];
     json.beginObject();
     json.key("peak").value(peak).key("slot").value(slot + 1).key("type").value(peakTypeText(p.type));
@@ -89,6 +121,8 @@ void writePeak(JsonWriter& json, const Workspace& ws, int slot, int peak) {
         writeConstraint(json, ws.constraints[peak].of(param));
     }
     json.endObject();
+    json.key("stderr");
+    writeStandardErrors(json, errors);
     json.endObject();
 }
 
@@ -122,7 +156,11 @@ void writeRegion(JsonWriter& json, const Workspace& ws, int region) {
             break;
     }
     json.key("peaks").beginArray();
-    for (int s = 0; fitted(r) && s < r.peakCount; ++s) writePeak(json, ws, s, r.peakSlots[s]);
+    if (fitted(r)) {
+        const std::vector<PeakErrors> errors = peakErrorsOf(ws, region);
+        for (int s = 0; s < r.peakCount; ++s)
+            writePeak(json, ws, s, r.peakSlots[s], errors[static_cast<std::size_t>(s)]);
+    }
     json.endArray();
     json.endObject();
 }
@@ -170,13 +208,16 @@ std::string constraintText(const Workspace& ws, int peak) {
     return text;
 }
 
-// A column of the table: right-aligned in its width, and always at least one blank from the one before,
-// however long its text.
-std::string column(const std::string& text, std::size_t width) {
-    return text.size() + 1 >= width ? " " + text : std::string(width - text.size(), ' ') + text;
+// The peak's standard errors in the order of the table's columns.
+std::string errorsText(const PeakErrors& e) {
+    return "standard errors: position " + standardErrorText(e.position) + ", area " +
+           standardErrorText(e.area) + ", height " + standardErrorText(e.height) + ", FWHM " +
+           standardErrorText(e.fwhm) + ", %GL " + standardErrorText(e.gl);
 }
 
-void printPeakTable(std::ostream& out, const Workspace& ws, const Region& r) {
+void printPeakTable(std::ostream& out, const Workspace& ws, int region) {
+    const Region& r = ws.regions[region];
+    const std::vector<PeakErrors> errors = peakErrorsOf(ws, region);
     out << "  peak slot type   position       area     height     FWHM  %GL   S.O.S.       TS       TL  "
            "fixed\n";
     for (int s = 0; s < r.peakCount; ++s) {
@@ -187,6 +228,7 @@ void printPeakTable(std::ostream& out, const Workspace& ws, const Region& r) {
             << column(number(p.height), 11) << column(number(p.fwhm), 9) << column(std::to_string(p.gl), 5)
             << column(number(p.splitting), 9) << column(number(p.ts), 9) << column(number(p.tl), 9) << "  "
             << fixedText(p) << '\n';
+        out << "        " << utf8FromLatin1(errorsText(errors[static_cast<std::size_t>(s)])) << '\n';
         const std::string constraints = constraintText(ws, peak);
         if (!constraints.empty()) out << "        " << constraints << '\n';
     }
@@ -208,7 +250,7 @@ void printRegion(std::ostream& out, const Workspace& ws, int region) {
         << number(r.rangeLow) << " eV, " << averaging << ", parameter " << number(r.backgroundParam)
         << ", shift " << number(r.shift) << ", χ² " << number(r.chiSquare) << ", "
         << verdictWord(fitVerdictOf(ws, region)) << '\n';
-    if (r.peakCount > 0) printPeakTable(out, ws, r);
+    if (r.peakCount > 0) printPeakTable(out, ws, region);
 }
 
 void printInfo(std::ostream& out, const Workspace& ws) {

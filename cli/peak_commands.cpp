@@ -12,6 +12,8 @@
 #include "base/number_text.h"
 #include "cli/cli_session.h"
 #include "cli/commands.h"
+#include "cli/error_table.h"
+#include "fit/monte_carlo.h"
 #include "model/peak_shapes.h"
 #include "session/background_dialog.h"
 #include "session/constraint_dialog.h"
@@ -97,10 +99,22 @@ std::string areaForHeight(CliSession& cli, float height) {
 }
 
 
-int fittedRegionCount(const Workspace& ws) {
-    int count = 0;
-    for (const Region& r : ws.regions) count += isTrue(r.defined) && isTrue(r.backgroundSet) ? 1 : 0;
-    return count;
+std::vector<int> fittedRegions(const Workspace& ws) {
+    std::vector<int> regions;
+    for (int region = 0; region < kRegionCount; ++region) {
+        const Region& r = ws.regions[region];
+        if (isTrue(r.defined) && isTrue(r.backgroundSet)) regions.push_back(region);
+    }
+    return regions;
+}
+
+// After the fit, and after its result is written: a stopped fit is not worth the replicas' time.
+void printMonteCarloErrors(const Workspace& ws, const std::vector<int>& regions, int replicas) {
+    if (interruptRequested()) {
+        std::cerr << "vortlan-cli: the fit was stopped; no Monte Carlo errors\n";
+        return;
+    }
+    for (int region : regions) printErrorComparison(std::cout, ws, region, replicas);
 }
 
 }  // namespace
@@ -247,6 +261,7 @@ int runFit(const Arguments& args) {
     const int peak = args.has("--peak") ? args.peak() : -1;
     const auto param = args.choice("--param", kParamChoices);
     const auto method = args.choice("--method", {"lm", "newton", "search"});
+    const int replicas = args.integer("--monte-carlo", 0, kMaxReplicas).value_or(0);
     const std::string output = args.required("-o");
 
     CliSession cli;
@@ -256,12 +271,15 @@ int runFit(const Arguments& args) {
     if (method) chooseMethod(session, *method);
     cli.port.printVerdicts(true);
     installInterruptHandler();
+    std::vector<int> regions;
     if (region) {
         selectRegionButton(cli, *region);
         requireBackground(cli, *region);
         optimiseRegionCommand(session);
+        regions = {*region};
     } else if (peak >= 0) {
         openPeakButton(cli, peak);
+        regions = {cli.workspace().peaks[peak].region};
         if (param) {
             optimiseParameterFromDialog(session, paramOf(*param));
         } else {
@@ -270,10 +288,12 @@ int runFit(const Arguments& args) {
             optimisePeakFromDialog(session);
         }
     } else {
-        if (fittedRegionCount(cli.workspace()) == 0) throw CommandFailed("no region has an accepted background");
+        regions = fittedRegions(cli.workspace());
+        if (regions.empty()) throw CommandFailed("no region has an accepted background");
         optimiseAllCommand(session);
     }
     saveProjectFile(cli, output);
+    if (replicas > 0) printMonteCarloErrors(cli.workspace(), regions, replicas);
     return 0;
 }
 

@@ -1,5 +1,5 @@
 // The commands on one region of a project: import, shift, caption, clear, delete, the region
-// parameter file and the two exports; and `new`, an empty project.
+// parameter file and the exports; and `new`, an empty project.
 
 #include <algorithm>
 #include <string>
@@ -7,6 +7,7 @@
 #include "cli/cli_session.h"
 #include "cli/commands.h"
 #include "cli/spectrum_import.h"
+#include "fit/monte_carlo.h"
 #include "session/region_dialogs.h"
 #include "session/region_operations.h"
 #include "session/region_parameters.h"
@@ -119,6 +120,15 @@ int runExportPeaks(const Arguments& args) {
     requireBackground(command.cli, command.region);
     command.cli.workspace().fileName = command.output;
     if (!exportPeakParametersCommand(command.cli.session)) throw CommandFailed();
+    return 0;
+}
+
+int runExportReport(const Arguments& args) {
+    const int replicas = args.integer("--monte-carlo", 0, kMaxReplicas).value_or(0);
+    RegionCommand command(args);
+    requireBackground(command.cli, command.region);
+    command.cli.workspace().fileName = command.output;
+    if (!exportFitReportCommand(command.cli.session, replicas)) throw CommandFailed();
     return 0;
 }
 

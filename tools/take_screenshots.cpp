@@ -31,6 +31,9 @@ class PrintingPrompter : public vortlan::ui::Prompter {
     std::optional<int> chooseItem(const QString&, const QString&, const QStringList&, int preselected) override {
         return preselected;
     }
+    std::optional<int> askNumber(const QString&, const QString&, int value, int, int) override {
+        return value;
+    }
 };
 
 // Each file dialog answers with the next name given.
@@ -88,6 +91,11 @@ class GuideRoad {
         trigger("OptimiseRegion");
         save("SpecForm", "fitted");
         save("XPSForm", "fitted-main");
+
+        // The first peak after the fit, with the standard error beside each value.
+        click("pp0");
+        save("PeakForm", "peak-fitted");
+        click("PeakCancel");
 
         click("Command1");  // "Options"
         save("OptForm", "options");

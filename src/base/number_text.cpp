@@ -201,6 +201,19 @@ std::string exactNumberText(float value) {
     return (text.negative ? "-" : "") + text.body;
 }
 
+std::string twoDigitNumberText(double value) {
+    if (std::isnan(value)) return "NaN";
+    if (std::isinf(value)) return value < 0 ? "-Infinity" : "Infinity";
+    std::array<char, 64> buffer;
+    const auto end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), std::fabs(value),
+                                   std::chars_format::scientific, 1)
+                         .ptr;
+    const DecimalDigits d = fromScientificText(std::string_view(buffer.data(), end - buffer.data()));
+    std::string body = (d.exponent >= 7 || d.exponent < -4) ? exponentForm(d) : pointForm(d);
+    if (body.front() == '.') body.insert(0, 1, '0');
+    return (value < 0 && d.digits != "0" ? "-" : "") + body;
+}
+
 std::string patternNumberText(double value, std::string_view pattern) {
     return patternText(value, pattern);
 }

@@ -34,6 +34,10 @@ std::string shortNumberText(float value);
 // taking the box back changes nothing.
 std::string exactNumberText(float value);
 
+// The value to two significant digits in the form of text boxes ("0.0012", "4.3", "1200", "1.5E-05"),
+// as an uncertainty is read beside the value it belongs to.
+std::string twoDigitNumberText(double value);
+
 // The value formatted with a pattern of '#' (optional digit), '0' (required digit) and at most one '.',
 // as "#0.000" or "##0.##############".  Rounds half away from zero on the shortest decimal text of the
 // value, so a float is rounded as it reads (0.01f is 0.01, not 0.0099999997...).  Never uses the

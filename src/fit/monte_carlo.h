@@ -16,6 +16,9 @@ struct MonteCarloErrors {
     int replicas = 0;               // fitted to the end; a replica that cannot be fitted is left out
 };
 
+// The most replicas a user can ask for.
+inline constexpr int kMaxReplicas = 100000;
+
 // Threads: 0 for as many as the machine has cores.
 MonteCarloErrors monteCarloErrors(const Workspace& workspace, int region, int replicas, int threads = 0);
 

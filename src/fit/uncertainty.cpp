@@ -77,10 +77,13 @@ PeakErrors peakErrors(const SpectrumProblem& problem, const std::optional<Covari
     PeakErrors e;
     e.peak = peak;
     for (PeakParam param : kPeakParams) e.*PeakErrors::memberOf(param) = errorOf({problem.dependenceOf(peak, param, x)}, c);
-    for (const FreeParameter& held : heldParameters) {
-        if (held.peak == peak) e.*PeakErrors::memberOf(held.param) = {Kind::NotDetermined, 0.0};
-    }
     e.height = errorOf(heightGradient(problem, ws, peak, x), c);
+    for (const FreeParameter& held : heldParameters) {
+        if (held.peak != peak) continue;
+        e.*PeakErrors::memberOf(held.param) = {Kind::NotDetermined, 0.0};
+        // The height follows the area, the FWHM and %GL: held on a bound, they leave it undetermined too.
+        if (held.param != PeakParam::Position) e.height = {Kind::NotDetermined, 0.0};
+    }
     return e;
 }
 

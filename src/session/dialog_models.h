@@ -50,6 +50,11 @@ struct PeakDialog {
     std::string TLVal = "1";
     bool AsyFrameEnabled = true;  // the asymmetry frame, usable in the sum form only
     std::string ActFWHM = "---";
+    // The standard error beside each parameter's box: "± 0.012", "fixed" or "not determined".
+    std::string PosErr;
+    std::string FWHMErr;
+    std::string AreaErr;
+    std::string GLErr;
     // What the value boxes showed when the dialog last wrote them from the peak.  A box that still
     // shows it stands for the stored value exactly, so merely looking at a peak never changes it.
     PeakValueTexts written;

@@ -4,6 +4,7 @@
 
 #include "io/exports.h"
 #include "io/file_replace.h"
+#include "session/fit_report.h"
 
 namespace vortlan {
 
@@ -25,6 +26,14 @@ bool exportSpectrum(Session& session) {
 bool exportPeakParameters(Session& session) {
     const Workspace& ws = session.workspace;
     return writeExport(session, peakParameterText(ws, ws.currentRegion));
+}
+
+bool exportFitReport(Session& session, int replicas) {
+    const Workspace& ws = session.workspace;
+    session.port.setBusyPointer(true);
+    const std::string text = fitReportText(ws, ws.currentRegion, replicas);
+    session.port.setBusyPointer(false);
+    return writeExport(session, text);
 }
 
 }  // namespace vortlan

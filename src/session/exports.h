@@ -1,6 +1,6 @@
 #pragma once
-// The spectrum window's "Export (Spectrum)" and "Export (Peak Parameters)": the current region as text,
-// written to fileName after the save dialog has set it.
+// The spectrum window's "Export (Spectrum)", "Export (Peak Parameters)" and "Export (Fit Report)": the
+// current region as text, written to fileName after the save dialog has set it.
 
 #include "session/session.h"
 
@@ -10,5 +10,7 @@ namespace vortlan {
 // file", gives false, and the previous file, if any, stays as it was.
 bool exportSpectrum(Session& session);
 bool exportPeakParameters(Session& session);
+// With `replicas` Monte Carlo replicas fitted for it (0: none), the busy pointer shown meanwhile.
+bool exportFitReport(Session& session, int replicas);
 
 }  // namespace vortlan

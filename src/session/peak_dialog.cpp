@@ -8,11 +8,13 @@
 #include "base/number_reading.h"
 #include "base/number_text.h"
 #include "fit/drivers.h"
+#include "fit/uncertainty.h"
 #include "model/actual_fwhm.h"
 #include "model/peak_shapes.h"
 #include "model/propagation.h"
 #include "model/region_curves.h"
 #include "model/region_display.h"
+#include "session/error_text.h"
 #include "session/region_operations.h"
 
 namespace vortlan {
@@ -42,23 +44,25 @@ struct ParamControls {
     ScrollBar PeakDialog::*bar;
     int PeakDialog::*check;
     short Peak::*fix;
+    std::string PeakDialog::*error;
 };
 
 ParamControls controlsOf(PeakParam param) {
     switch (param) {
         case PeakParam::Position:
             return {&PeakDialog::PosVal, &PeakValueTexts::PosVal, &PeakDialog::ScPos, &PeakDialog::ChkPos,
-                    &Peak::fixPosition};
+                    &Peak::fixPosition, &PeakDialog::PosErr};
         case PeakParam::Area:
             return {&PeakDialog::AreaVal, &PeakValueTexts::AreaVal, &PeakDialog::ScArea, &PeakDialog::ChkArea,
-                    &Peak::fixArea};
+                    &Peak::fixArea, &PeakDialog::AreaErr};
         case PeakParam::Fwhm:
             return {&PeakDialog::FWHMVal, &PeakValueTexts::FWHMVal, &PeakDialog::ScFWHM, &PeakDialog::ChkFWHM,
-                    &Peak::fixFwhm};
+                    &Peak::fixFwhm, &PeakDialog::FWHMErr};
         case PeakParam::Gl:
             break;
     }
-    return {&PeakDialog::GLVal, &PeakValueTexts::GLVal, &PeakDialog::ScGL, &PeakDialog::ChkGL, &Peak::fixGl};
+    return {&PeakDialog::GLVal, &PeakValueTexts::GLVal, &PeakDialog::ScGL, &PeakDialog::ChkGL, &Peak::fixGl,
+            &PeakDialog::GLErr};
 }
 
 // A text box holding the value its scroll bar's position stands for: what a user's move of the bar
@@ -118,6 +122,20 @@ std::optional<float> boxValue(const PeakDialog& d, std::string PeakDialog::*box,
 std::optional<short> glValue(const PeakDialog& d, short stored) {
     if (d.GLVal == d.written.GLVal) return stored;
     return roundHalfEvenToShort(leadingNumber(d.GLVal));
+}
+
+// The ± beside each box: the standard errors of the peak's region at the values the peaks hold now,
+// with the parameters that are free now.
+void showStandardErrors(Session& session, int peak) {
+    const Workspace& ws = session.workspace;
+    PeakDialog& d = session.dialogs.peak;
+    const RegionErrors errors = standardErrors(ws, ws.peaks.at(peak).region);
+    const auto found = std::find_if(errors.peaks.begin(), errors.peaks.end(),
+                                    [peak](const PeakErrors& e) { return e.peak == peak; });
+    for (PeakParam param : kPeakParams) {
+        d.*controlsOf(param).error =
+            standardErrorText(found != errors.peaks.end() ? found->of(param) : StandardError{});
+    }
 }
 
 void showActualFwhm(Session& session) {
@@ -212,6 +230,7 @@ void fillPeakDialog(Session& session, int peak, bool opening) {
     if (ws.areaScrollUnit == 0.0f || !std::isfinite(ws.areaScrollUnit)) ws.areaScrollUnit = 1.0f;
     placeScroll(d, PeakParam::Area, roundedPosition(p.area / static_cast<double>(ws.areaScrollUnit)));
     placeScroll(d, PeakParam::Gl, p.gl);
+    showStandardErrors(session, peak);
 }
 
 bool storePeakDialog(Session& session) {
@@ -292,6 +311,7 @@ void deletePeakFromDialog(Session& session) {
 void fixChanged(Session& session, PeakParam param) {
     const ParamControls c = controlsOf(param);
     currentPeakOf(session).*c.fix = static_cast<short>(session.dialogs.peak.*c.check);
+    showStandardErrors(session, session.workspace.currentPeak);
 }
 
 void scrollChanged(Session& session, PeakParam param) {
@@ -322,6 +342,7 @@ void optimiseParameterFromDialog(Session& session, PeakParam param) {
     }
     optimiseParameter(ws, session.port, ws.currentPeak, param);
     writeParameterBox(d, p, param);
+    showStandardErrors(session, ws.currentPeak);
     endFitting(ws, session.port);
 }
 
@@ -333,6 +354,7 @@ void optimisePeakFromDialog(Session& session) {
     const Peak& p = currentPeakOf(session);
     for (PeakParam param : kPeakParams) writeParameterBox(session.dialogs.peak, p, param);
     showActualFwhm(session);
+    showStandardErrors(session, ws.currentPeak);
     endFitting(ws, session.port);
 }
 

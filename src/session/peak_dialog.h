@@ -16,8 +16,9 @@ std::string peakTypeText(short type);
 // filled, the plot redrawn and the peak drawn in red.
 void openPeakDialog(Session& session, int button);
 
-// Puts the peak's values into the controls; `opening` shows a FWHM below 0.5 eV on the scroll bar's
-// lowest position, as an opened dialog does.
+// Puts the peak's values into the controls, each with its standard error beside it (the Fix check
+// boxes and the Optimise buttons renew the errors too); `opening` shows a FWHM below 0.5 eV on the
+// scroll bar's lowest position, as an opened dialog does.
 void fillPeakDialog(Session& session, int peak, bool opening);
 
 // Takes every control into the current peak; false (nothing stored, a message shown) for a FWHM that is

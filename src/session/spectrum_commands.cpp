@@ -109,6 +109,13 @@ bool exportPeakParametersCommand(Session& session) {
     return true;
 }
 
+bool exportFitReportCommand(Session& session, int replicas) {
+    if (!fitted(currentRegionOf(session.workspace))) return false;
+    if (!exportFitReport(session, replicas)) return false;
+    session.port.message("Data file exported");
+    return true;
+}
+
 bool saveRegionParametersCommand(Session& session) {
     if (!isTrue(currentRegionOf(session.workspace).backgroundSet)) return false;
     if (!saveRegionParameters(session)) return false;

@@ -27,6 +27,8 @@ void optimiseAllCommand(Session& session);
 // reading file" for a cancelled open of region parameters.  Each is true when the file was written.
 bool exportSpectrumCommand(Session& session);
 bool exportPeakParametersCommand(Session& session);
+// "Export (Fit Report)", and with Monte Carlo replicas (0: none); "Data file exported" too.
+bool exportFitReportCommand(Session& session, int replicas);
 bool saveRegionParametersCommand(Session& session);
 void loadDialogCancelled(Session& session);
 

@@ -29,23 +29,27 @@ struct ParamRow {
     const char* fix;
     const char* optimise;
     const char* constraints;
+    const char* error;
     std::string PeakDialog::*text;
     ScrollBar PeakDialog::*bar;
     int PeakDialog::*check;
+    std::string PeakDialog::*errorText;
 };
 
 const std::array<ParamRow, 4> kRows = {{
-    {PeakParam::Position, "Frame1", "Position", "PosVal", "ScPos", "ChkPos", "OptPos", "PosCnt",
-     &PeakDialog::PosVal, &PeakDialog::ScPos, &PeakDialog::ChkPos},
-    {PeakParam::Fwhm, "Frame2", "FWHM", "FWHMVal", "ScFWHM", "ChkFWHM", "OptFWHM", "FWHMCnt",
-     &PeakDialog::FWHMVal, &PeakDialog::ScFWHM, &PeakDialog::ChkFWHM},
-    {PeakParam::Area, "Frame3", "Area", "AreaVal", "ScArea", "ChkArea", "OptArea", "AreaCnt",
-     &PeakDialog::AreaVal, &PeakDialog::ScArea, &PeakDialog::ChkArea},
+    {PeakParam::Position, "Frame1", "Position", "PosVal", "ScPos", "ChkPos", "OptPos", "PosCnt", "PosErr",
+     &PeakDialog::PosVal, &PeakDialog::ScPos, &PeakDialog::ChkPos, &PeakDialog::PosErr},
+    {PeakParam::Fwhm, "Frame2", "FWHM", "FWHMVal", "ScFWHM", "ChkFWHM", "OptFWHM", "FWHMCnt", "FWHMErr",
+     &PeakDialog::FWHMVal, &PeakDialog::ScFWHM, &PeakDialog::ChkFWHM, &PeakDialog::FWHMErr},
+    {PeakParam::Area, "Frame3", "Area", "AreaVal", "ScArea", "ChkArea", "OptArea", "AreaCnt", "AreaErr",
+     &PeakDialog::AreaVal, &PeakDialog::ScArea, &PeakDialog::ChkArea, &PeakDialog::AreaErr},
     {PeakParam::Gl, "Frame4", "% Lorentzian-Gaussian (0:G, 100:L)", "GLVal", "ScGL", "ChkGL", "OptGL",
-     "GLCnt", &PeakDialog::GLVal, &PeakDialog::ScGL, &PeakDialog::ChkGL},
+     "GLCnt", "GLErr", &PeakDialog::GLVal, &PeakDialog::ScGL, &PeakDialog::ChkGL, &PeakDialog::GLErr},
 }};
 
 const QString kNumberSample = QStringLiteral("00000.0000");
+// The widest text an error shows, so that the scroll bar beside it stays where it is.
+const QString kErrorSample = QStringLiteral("not determined");
 
 }  // namespace
 
@@ -85,6 +89,12 @@ QGroupBox* PeakWindow::buildParamFrame(int row) {
     bindText(c.value, d.*r.text);
     pressOnReturn(c.value, redraw_);
 
+    c.error = namedLabel(r.error, toQt(d.*r.errorText));
+    c.error->setMinimumWidth(c.error->fontMetrics().horizontalAdvance(kErrorSample));
+    c.error->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    c.error->setToolTip(
+        tr("Standard error of the fitted value, from the fit's curvature at the present values"));
+
     c.scroll = new QScrollBar(Qt::Horizontal);
     c.scroll->setObjectName(QString::fromLatin1(r.scroll));
     c.scroll->setMinimumWidth(c.value->fontMetrics().horizontalAdvance(QString(24, QLatin1Char('0'))));
@@ -114,11 +124,12 @@ QGroupBox* PeakWindow::buildParamFrame(int row) {
 
     auto* grid = new QGridLayout(frame);
     grid->addWidget(c.value, 0, 0);
-    grid->addWidget(c.scroll, 0, 1, 1, 3);
+    grid->addWidget(c.error, 0, 1);
+    grid->addWidget(c.scroll, 0, 2, 1, 3);
     grid->addWidget(c.fix, 1, 0);
-    grid->addWidget(optimise, 1, 2);
-    grid->addWidget(constraints, 1, 3);
-    grid->setColumnStretch(1, 1);
+    grid->addWidget(optimise, 1, 3);
+    grid->addWidget(constraints, 1, 4);
+    grid->setColumnStretch(2, 1);
     return frame;
 }
 
@@ -199,6 +210,7 @@ void PeakWindow::refresh() {
         showText(params_[row].value, d.*r.text);
         showScroll(params_[row].scroll, d.*r.bar);
         showChecked(params_[row].fix, d.*r.check == 1);
+        showText(params_[row].error, d.*r.errorText);
     }
     showList(peakType_, d.PeakTypeList);
     showComboText(peakType_, d.PeakType);

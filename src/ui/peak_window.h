@@ -29,9 +29,10 @@ class PeakWindow : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    // One parameter's frame: text box, scroll bar, "Fix", "Optimise", "Constraints".
+    // One parameter's frame: text box, its standard error, scroll bar, "Fix", "Optimise", "Constraints".
     struct ParamControls {
         QLineEdit* value = nullptr;
+        QLabel* error = nullptr;
         QScrollBar* scroll = nullptr;
         QCheckBox* fix = nullptr;
     };

@@ -29,4 +29,13 @@ std::optional<int> MessageBoxPrompter::chooseItem(const QString& title, const QS
     return static_cast<int>(items.indexOf(item));
 }
 
+std::optional<int> MessageBoxPrompter::askNumber(const QString& title, const QString& label, int value,
+                                                 int low, int high) {
+    bool chosen = false;
+    const int number =
+        QInputDialog::getInt(QApplication::activeWindow(), title, label, value, low, high, 1, &chosen);
+    if (!chosen) return std::nullopt;
+    return number;
+}
+
 }  // namespace vortlan::ui

@@ -22,6 +22,9 @@ class Prompter {
     // One of the items, or nothing when the user cancels.
     virtual std::optional<int> chooseItem(const QString& title, const QString& label,
                                           const QStringList& items, int preselected) = 0;
+    // A whole number from low to high, offered at `value`; nothing when the user cancels.
+    virtual std::optional<int> askNumber(const QString& title, const QString& label, int value, int low,
+                                         int high) = 0;
 };
 
 class MessageBoxPrompter : public Prompter {
@@ -31,6 +34,8 @@ class MessageBoxPrompter : public Prompter {
     void beep() override;
     std::optional<int> chooseItem(const QString& title, const QString& label, const QStringList& items,
                                   int preselected) override;
+    std::optional<int> askNumber(const QString& title, const QString& label, int value, int low,
+                                 int high) override;
 };
 
 }  // namespace vortlan::ui

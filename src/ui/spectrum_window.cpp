@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <functional>
 
+#include "fit/monte_carlo.h"
 #include "plot/painter_surface/painter_surface.h"
 #include "plot/painter_surface/region_pictures.h"
 #include "session/background_dialog.h"
@@ -54,6 +55,10 @@ const FileFilter kRegionParameterFilter{QStringLiteral("Region Parameter Files (
                                         QStringLiteral("*.rpa")};
 const FileFilter kSpectrumExportFilter{QStringLiteral("Data Files (*.dat) "), QStringLiteral("*.dat")};
 const FileFilter kPeakExportFilter{QStringLiteral("Data Files (*.par) "), QStringLiteral("*.par")};
+const FileFilter kFitReportFilter{QStringLiteral("CSV Files (*.csv) "), QStringLiteral("*.csv")};
+
+// The replicas first offered for Monte Carlo errors: enough for errors good to about 7 %.
+constexpr int kOfferedReplicas = 100;
 
 // The spectrum window's initial client area: 7104 x 3468 twips.
 constexpr int kInitialWidth = 7104 / 15;
@@ -192,6 +197,9 @@ void SpectrumWindow::buildMenus() {
             saveWith(tr("Export peak parameters"), kPeakExportFilter, "par",
                      [](Session& s) { exportPeakParametersCommand(s); });
     });
+    action(data, "ExportFitReport", tr("Export (Fit Report)"), [this] { exportFitReport(false); });
+    action(data, "ExportFitReportMonteCarlo", tr("Export (Fit Report with Monte Carlo)..."),
+           [this] { exportFitReport(true); });
     action(data, "ExportClip", tr("Export to clipboard"), [this] {
         copyPicture();
     })->setShortcut(QKeySequence::Copy);
@@ -273,6 +281,20 @@ void SpectrumWindow::saveWith(const QString& title, const FileFilter& filter, co
     if (!path) return;  // a cancel is no error: nothing written, nothing said
     ws.fileName = path->toStdString();
     app_.run(write);
+}
+
+void SpectrumWindow::exportFitReport(bool withMonteCarlo) {
+    if (!regionFitted()) return;
+    int replicas = 0;
+    if (withMonteCarlo) {
+        const auto asked = app_.prompter().askNumber(tr("Fit Report with Monte Carlo"),
+                                                     tr("Replicas to fit (on every core):"), kOfferedReplicas,
+                                                     1, kMaxReplicas);
+        if (!asked) return;  // cancelled: nothing asked further, nothing said
+        replicas = *asked;
+    }
+    saveWith(tr("Export fit report"), kFitReportFilter, "csv",
+             [replicas](Session& s) { exportFitReportCommand(s, replicas); });
 }
 
 void SpectrumWindow::loadRegionParametersFile() {

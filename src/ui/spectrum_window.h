@@ -64,6 +64,7 @@ class SpectrumWindow : public QMainWindow {
     void importVamasFile();
     void saveWith(const QString& title, const FileFilter& filter, const QString& extension,
                   const std::function<void(Session&)>& write);
+    void exportFitReport(bool withMonteCarlo);
     void loadRegionParametersFile();
     void print(bool withTable);
     void copyPicture();

@@ -89,6 +89,17 @@ TEST(ExactNumberText, ShortestTextThatReadsBackAsTheSameSingle) {
     }
 }
 
+TEST(TwoDigitNumberText, RoundsToTwoSignificantDigitsInTheFormOfTheBoxes) {
+    const struct {
+        double value;
+        const char* expected;
+    } cases[] = {{0.012345, "0.012"},     {0.0995, "0.1"}, {4.349, "4.3"},         {4.35001, "4.4"},
+                 {1234.5, "1200"},        {99.6, "100"},   {0.0001234, "0.00012"}, {1.5e-5, "1.5E-05"},
+                 {12345678.0, "1.2E+07"}, {0.0, "0"},      {-0.0456, "-0.046"},    {3.0, "3"}};
+    for (const auto& c : cases) EXPECT_EQ(twoDigitNumberText(c.value), c.expected) << c.value;
+    EXPECT_EQ(twoDigitNumberText(std::numeric_limits<double>::infinity()), "Infinity");
+}
+
 TEST(NumberText, NonFiniteValuesAreNamed) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -339,6 +341,134 @@ TEST_F(CliTest, InfoJsonHoldsWhatTheCommandsSet) {
     EXPECT_EQ(second["constraints"]["position"]["link"].kind, Json::Null);
 }
 
+// ---- standard errors ----
+
+std::vector<std::string> csvCells(const std::string& line) {
+    std::vector<std::string> cells;
+    std::istringstream row(line + ",");
+    for (std::string cell; std::getline(row, cell, ',');) cells.push_back(cell);
+    return cells;
+}
+
+std::vector<std::string> words(const std::string& line) {
+    std::vector<std::string> out;
+    std::istringstream in(line);
+    for (std::string w; in >> w;) out.push_back(w);
+    return out;
+}
+
+class CliErrorsTest : public CliTest {
+  protected:
+    // The four C 1s peaks fitted by Levenberg-Marquardt, peak 1's position tied to peak 0's.
+    void fittedProject() {
+        fourPeakProject("c1s.xps");
+        ok({"constrain", "c1s.xps", "--peak", "1", "--param", "position", "--ref", "0", "--value", "1.5",
+            "-o", "c1s.xps"});
+        ok({"fit", "c1s.xps", "--region", "1", "--method", "lm", "-o", "fitted.xps"});
+    }
+};
+
+TEST_F(CliErrorsTest, InfoGivesEveryPeakItsStandardErrorsAndNullWhereThereIsNone) {
+    fittedProject();
+    const Json doc = info("fitted.xps");
+    const Json& peaks = doc["regions"][0]["peaks"];
+    ASSERT_EQ(peaks.items.size(), 4u);
+    for (std::size_t k = 0; k < 4; ++k) {
+        const Json& e = peaks[k]["stderr"];
+        for (const char* key : {"position", "area", "fwhm", "height"}) {
+            ASSERT_EQ(e[key].kind, Json::Number) << k << key;
+            EXPECT_GT(e[key].number, 0.0) << k << key;
+            EXPECT_LT(e[key].number, 0.5 * std::fabs(peaks[k][key].number)) << k << key;
+        }
+        EXPECT_EQ(e["gl"].kind, Json::Null) << k;  // %GL is fixed
+    }
+    // The tied position has its reference's error.
+    EXPECT_EQ(peaks[1]["stderr"]["position"].number, peaks[0]["stderr"]["position"].number);
+
+    const auto text = lines(ok({"info", "fitted.xps"}));
+    ASSERT_GE(text.size(), 12u);
+    for (std::size_t row : {4u, 6u, 9u, 11u}) {
+        EXPECT_EQ(text[row].rfind("        standard errors: position ± ", 0), 0u) << text[row];
+        EXPECT_NE(text[row].find(", area ± "), std::string::npos) << text[row];
+        EXPECT_NE(text[row].find(", %GL fixed"), std::string::npos) << text[row];
+    }
+    EXPECT_EQ(text[7], "        position = peak 0 + 1.5");
+}
+
+TEST_F(CliErrorsTest, ReportAgreesWithInfoAndTakesMonteCarloOnRequest) {
+    fittedProject();
+    const Outcome report = run({"export", "report", "fitted.xps", "--region", "1", "-o", "fit.csv"});
+    EXPECT_EQ(report.status, 0);
+    EXPECT_EQ(report.err, "Data file exported\n");
+    const auto table = lines(readWholeFile(file("fit.csv")));
+    ASSERT_EQ(table.size(), 5u);
+    EXPECT_EQ(table[0].rfind("region,peak,position,position_err,area,", 0), 0u) << table[0];
+    const Json region = info("fitted.xps")["regions"][0];
+    for (std::size_t k = 0; k < 4; ++k) {
+        const auto cells = csvCells(table[k + 1]);
+        ASSERT_EQ(cells.size(), 17u) << table[k + 1];
+        const Json& peak = region["peaks"][k];
+        EXPECT_EQ(std::stod(cells[1]), peak["peak"].number);
+        EXPECT_EQ(std::stod(cells[2]), peak["position"].number);
+        EXPECT_EQ(std::stod(cells[3]), peak["stderr"]["position"].number);
+        EXPECT_EQ(std::stod(cells[11]), peak["stderr"]["height"].number);
+        EXPECT_EQ(std::stod(cells[12]), region["chiSquare"].number);
+        EXPECT_EQ(cells[13] + " " + cells[14], "361 11");  // three free parameters a peak, less the tie
+    }
+
+    ok({"export", "report", "fitted.xps", "--region", "1", "--monte-carlo", "40", "-o", "mc.csv"});
+    const auto monteCarlo = lines(readWholeFile(file("mc.csv")));
+    ASSERT_EQ(monteCarlo.size(), 5u);
+    for (std::size_t k = 1; k < monteCarlo.size(); ++k) {
+        const auto cells = csvCells(monteCarlo[k]);
+        ASSERT_EQ(cells.size(), 23u) << monteCarlo[k];
+        EXPECT_EQ(cells[22], "40");
+        // Both estimate the same spread; the example scatters a little more than its counts explain.
+        for (std::size_t jacobian : {3u, 6u, 9u, 15u}) {
+            const double ratio = std::stod(cells[jacobian + 1]) / std::stod(cells[jacobian]);
+            EXPECT_GT(ratio, 0.4) << monteCarlo[0] << "\n" << monteCarlo[k];
+            EXPECT_LT(ratio, 2.5) << monteCarlo[0] << "\n" << monteCarlo[k];
+        }
+    }
+}
+
+TEST_F(CliErrorsTest, FitWithMonteCarloPrintsBothErrorsOfEveryParameter) {
+    fourPeakProject("c1s.xps");
+    EXPECT_EQ(ok({"fit", "c1s.xps", "--region", "1", "--method", "lm", "-o", "plain.xps"}), "");
+    const auto table = lines(
+        ok({"fit", "c1s.xps", "--region", "1", "--method", "lm", "--monte-carlo", "30", "-o", "fitted.xps"}));
+    ASSERT_EQ(table.size(), 22u);
+    EXPECT_EQ(table[0], "Region 1: standard errors by the Jacobian and by Monte Carlo over 30 replicas");
+    EXPECT_EQ(words(table[1]),
+              (std::vector<std::string>{"peak", "parameter", "value", "Jacobian", "Monte", "Carlo"}));
+    const Json peaks = info("fitted.xps")["regions"][0]["peaks"];
+    const char* const names[] = {"position", "area", "height", "FWHM", "%GL"};
+    for (std::size_t row = 2; row < table.size(); ++row) {
+        const std::size_t peak = (row - 2) / 5;
+        const auto cells = words(table[row]);
+        EXPECT_EQ(cells[0], std::to_string(static_cast<int>(peaks[peak]["peak"].number))) << table[row];
+        EXPECT_EQ(cells[1], names[(row - 2) % 5]) << table[row];
+        if (cells[1] == "%GL") {
+            EXPECT_EQ(cells.size(), 5u) << table[row];
+            EXPECT_EQ(cells[3] + " " + cells[4], "fixed fixed");
+            continue;
+        }
+        ASSERT_EQ(cells.size(), 7u) << table[row];
+        EXPECT_EQ(cells[3], "±");
+        EXPECT_EQ(cells[5], "±");
+        EXPECT_GT(std::stod(cells[6]), 0.0) << table[row];
+    }
+    // The columns line up, ± or not: every row is as wide on the terminal.
+    const auto shown = [](const std::string& line) {
+        return std::count_if(line.begin(), line.end(),
+                             [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
+    };
+    for (const std::string& row : table) {
+        if (row.rfind("Region", 0) == 0) continue;
+        EXPECT_EQ(shown(row), shown(table[1])) << row;
+    }
+}
+
 TEST_F(CliTest, BatchFitsEachFileAndSkipsOneThatTheModelDoesNotFit) {
     fourPeakProject("model.xps");
     ok({"fit", "model.xps", "--region", "1", "-o", "model.xps"});
@@ -351,8 +481,10 @@ TEST_F(CliTest, BatchFitsEachFileAndSkipsOneThatTheModelDoesNotFit) {
 
     const auto summary = lines(readWholeFile(file("results/summary.csv")));
     ASSERT_EQ(summary.size(), 4u);
-    EXPECT_EQ(summary[0].substr(0, 80),
-              "file,chi_square,peak1_position,peak1_area,peak1_fwhm,peak1_gl,peak1_share,peak2_");
+    const std::string firstPeak =
+        "file,chi_square,peak1_position,peak1_area,peak1_fwhm,peak1_gl,peak1_share,peak1_position_err,"
+        "peak1_area_err,peak1_fwhm_err,peak1_gl_err,peak2_";
+    EXPECT_EQ(summary[0].substr(0, firstPeak.size()), firstPeak);
     for (const std::string name : {"c1s.vms", "c1s.des", "c1s.txt"}) {
         for (const char* extension : {".xps", ".par", ".dat", ".png"}) {
             EXPECT_TRUE(exists("results/" + name + extension)) << name << extension;
@@ -362,13 +494,21 @@ TEST_F(CliTest, BatchFitsEachFileAndSkipsOneThatTheModelDoesNotFit) {
         std::vector<std::string> cells;
         std::istringstream row(summary[k]);
         for (std::string cell; std::getline(row, cell, ',');) cells.push_back(cell);
-        ASSERT_EQ(cells.size(), 22u) << summary[k];
+        ASSERT_EQ(cells.size(), 37u) << summary[k];  // the last peak's empty %GL error ends the line
         EXPECT_EQ(cells[0].substr(cells[0].size() - 7, 3), "c1s");
         EXPECT_LT(std::stod(cells[1]), 5.0);
         double shares = 0;
-        for (std::size_t p = 0; p < 4; ++p) shares += std::stod(cells[6 + 5 * p]);
+        for (std::size_t p = 0; p < 4; ++p) {
+            shares += std::stod(cells[6 + 9 * p]);
+            for (std::size_t e = 7; e < 10; ++e) {
+                const double error = std::stod(cells[e + 9 * p]);
+                EXPECT_GT(error, 0.0);
+                EXPECT_LT(error, 0.5 * std::stod(cells[e - 5 + 9 * p]));  // of the value it belongs to
+            }
+        }
         EXPECT_NEAR(shares, 1.0, 1e-5);
         EXPECT_NEAR(std::stod(cells[2]), 284.8, 0.05);
+        EXPECT_EQ(summary[k].substr(summary[k].size() - 1), ",");  // %GL is fixed: no error
     }
     EXPECT_EQ(info("results/c1s.vms.xps")["regions"][0]["peaks"].items.size(), 4u);
 }
@@ -553,6 +693,10 @@ TEST_F(CliTest, RefusalsSayWhyAndEndWithTheirStatus) {
         {{"params", "save", "c1s.xps", "--region", "1", "-o", "c1s.rpa"}, 0, "Parameter File saved\n"},
         {on({"params", "load", "ti.xps", "--region", "1", "c1s.rpa"}), 1, "Incompatible region\n"},
         {on({"fit", "bare.xps", "--region", "1"}), 1, "vortlan-cli: region 1 has no accepted background\n"},
+        {on({"export", "report", "bare.xps", "--region", "1"}), 1,
+         "vortlan-cli: region 1 has no accepted background\n"},
+        {on({"export", "report", "c1s.xps", "--region", "1", "--monte-carlo", "-5"}), 2,
+         "vortlan-cli: export report: --monte-carlo must be a whole number from 0 to 100000\n"},
         {on({"fit", "c1s.xps", "--region", "1", "--options", "short.opa"}), 1, "Error in reading file\n"},
         {{"options", "write", "o.opa", "--trials", "201"},
          1,
@@ -603,7 +747,7 @@ TEST_F(CliTest, EveryCommandHasItsHelp) {
         EXPECT_EQ(help.out.rfind("Usage: vortlan-cli " + name + " ", 0), 0u) << name;
         ++commands;
     }
-    EXPECT_EQ(commands, 20);
+    EXPECT_EQ(commands, 21);
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "io/exports.h"
+#include "session/fit_report.h"
+#include "session/spectrum_commands.h"
 #include "support/fitted_session.h"
 #include "support/temp_dir.h"
 
@@ -31,7 +33,27 @@ TEST(Exports, WriteTheCurrentRegion) {
     session.workspace.fileName = dir.file("o1s.par");
     ASSERT_TRUE(exportPeakParameters(session));
     EXPECT_EQ(readWholeFile(dir.file("o1s.par")), peakParameterText(session.workspace, 3));
+    session.workspace.fileName = dir.file("o1s.csv");
+    ASSERT_TRUE(exportFitReport(session, 0));
+    EXPECT_EQ(readWholeFile(dir.file("o1s.csv")), fitReportText(session.workspace, 3, 0));
     EXPECT_TRUE(fitted.port.messages.empty());
+    EXPECT_FALSE(fitted.port.busy);
+}
+
+TEST(Exports, TheReportCommandNeedsAnAcceptedBackgroundAndSaysWhenItHasWritten) {
+    FittedSession fitted;
+    TempDir dir;
+    Session& session = fitted.session;
+    session.workspace.fileName = dir.file("c1s.csv");
+    ASSERT_TRUE(exportFitReportCommand(session, 5));
+    EXPECT_EQ(fitted.port.messages, std::vector<std::string>{"Data file exported"});
+    EXPECT_EQ(readWholeFile(dir.file("c1s.csv")), fitReportText(session.workspace, 0, 5));
+
+    session.workspace.regions[0].backgroundSet = kFalse;
+    session.workspace.fileName = dir.file("none.csv");
+    EXPECT_FALSE(exportFitReportCommand(session, 0));
+    EXPECT_EQ(fitted.port.messages.size(), 1u);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("none.csv")));
 }
 
 TEST(Exports, AFileThatCannotBeWrittenIsReportedAndTheOldOneKept) {
@@ -45,8 +67,10 @@ TEST(Exports, AFileThatCannotBeWrittenIsReportedAndTheOldOneKept) {
 
     EXPECT_FALSE(exportSpectrum(session));
     EXPECT_FALSE(exportPeakParameters(session));
+    EXPECT_FALSE(exportFitReportCommand(session, 0));
     EXPECT_EQ(fitted.port.messages,
-              (std::vector<std::string>{"Error in writing file", "Error in writing file"}));
+              (std::vector<std::string>{"Error in writing file", "Error in writing file",
+                                        "Error in writing file"}));
     EXPECT_EQ(readWholeFile(session.workspace.fileName), "old");
 }
 

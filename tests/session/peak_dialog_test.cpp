@@ -6,8 +6,10 @@
 
 #include "base/number_text.h"
 #include "fit/verdict.h"
+#include "fit/uncertainty.h"
 #include "io/option_file.h"
 #include "model/propagation.h"
+#include "session/error_text.h"
 #include "session/spectrum_commands.h"
 #include "support/fitted_session.h"
 #include "support/temp_dir.h"
@@ -231,6 +233,112 @@ TEST_F(PeakDialogTest, FileCommandsSayHowTheyEnded) {
     exportPeakParametersCommand(session);  // needs an accepted background
     saveRegionParametersCommand(session);
     EXPECT_EQ(port.messages.size(), messages);
+}
+
+// ---- the standard error beside each box ----
+
+const std::string kPlusMinus = "\xB1 ";  // the core's texts are Latin-1
+
+class PeakDialogErrorTest : public PeakDialogTest {
+  protected:
+    PeakDialogErrorTest() {
+        ws.options = defaultFitOptions();
+        ws.options.glSum = kTrue;
+        ws.options.methodFlag = kLeastSquaresMethodFlag;
+        optimiseRegionCommand(session);
+    }
+    // What the dialog must show for the open peak: its region's errors at the present values.
+    std::array<std::string, 4> expectedTexts() const {
+        const RegionErrors errors = standardErrors(ws, ws.peaks[ws.currentPeak].region);
+        for (const PeakErrors& e : errors.peaks) {
+            if (e.peak == ws.currentPeak)
+                return {standardErrorText(e.position), standardErrorText(e.fwhm), standardErrorText(e.area),
+                        standardErrorText(e.gl)};
+        }
+        ADD_FAILURE() << "no errors for peak " << ws.currentPeak;
+        return {};
+    }
+    std::array<std::string, 4> shown() const {
+        return {dialog.PosErr, dialog.FWHMErr, dialog.AreaErr, dialog.GLErr};
+    }
+};
+
+TEST_F(PeakDialogErrorTest, AFittedPeakShowsTheErrorOfEachParameterToTwoDigits) {
+    openPeakDialog(session, 0);
+    const RegionErrors errors = standardErrors(ws, 0);
+    ASSERT_EQ(errors.peaks.size(), 3u);
+    const PeakErrors& e = errors.peaks[0];
+    ASSERT_TRUE(e.position.known() && e.fwhm.known() && e.area.known() && e.gl.known());
+    EXPECT_EQ(dialog.PosErr, kPlusMinus + twoDigitNumberText(e.position.value));
+    EXPECT_EQ(dialog.FWHMErr, kPlusMinus + twoDigitNumberText(e.fwhm.value));
+    EXPECT_EQ(dialog.AreaErr, kPlusMinus + twoDigitNumberText(e.area.value));
+    EXPECT_EQ(dialog.GLErr, kPlusMinus + twoDigitNumberText(e.gl.value));
+    EXPECT_GT(e.position.value, 0.0);
+    EXPECT_LT(e.position.value, 0.1);
+
+    // Peak 1's position follows peak 0's at +1.5 eV: it has peak 0's error.
+    openPeakDialog(session, 1);
+    EXPECT_EQ(dialog.PosErr, kPlusMinus + twoDigitNumberText(e.position.value));
+    EXPECT_EQ(shown(), expectedTexts());
+}
+
+TEST_F(PeakDialogErrorTest, AFixClickShowsFixedAtOnceAndUnfixingBringsTheErrorBack) {
+    openPeakDialog(session, 0);
+    const std::string free = dialog.AreaErr;
+    dialog.ChkArea = 1;
+    fixChanged(session, PeakParam::Area);
+    EXPECT_EQ(dialog.AreaErr, "fixed");
+    EXPECT_EQ(shown(), expectedTexts());  // the other parameters' errors without the area free
+    dialog.ChkArea = 0;
+    fixChanged(session, PeakParam::Area);
+    EXPECT_EQ(dialog.AreaErr, free);
+
+    // A fixed reference leaves nothing to move in the peak tied to it.
+    ws.peaks[0].fixPosition = 1;
+    openPeakDialog(session, 1);
+    EXPECT_EQ(dialog.PosErr, "fixed");
+}
+
+TEST_F(PeakDialogErrorTest, ReDrawAcceptAndTheOptimiseButtonsRenewTheErrors) {
+    openPeakDialog(session, 0);
+    const auto fitted = shown();
+    dialog.FWHMVal = "2";
+    redrawPeakDialog(session);
+    EXPECT_NE(shown(), fitted);  // a worse fit: other residuals, other errors
+    EXPECT_EQ(shown(), expectedTexts());
+
+    optimiseParameterFromDialog(session, PeakParam::Fwhm);
+    EXPECT_EQ(shown(), expectedTexts());
+    dialog.PosVal = "284.7";
+    optimisePeakFromDialog(session);
+    EXPECT_EQ(shown(), expectedTexts());
+
+    dialog.AreaVal = "1000";
+    acceptPeakDialog(session);
+    EXPECT_EQ(shown(), expectedTexts());
+}
+
+TEST_F(PeakDialogErrorTest, WhatTheDataCannotDetermineSaysSoAndNeverShowsANumber) {
+    // Three points cannot determine the three free parameters of a peak and the scale of its noise.
+    testing::makeRegion(ws, 6, 3, 290.0f, 0.5f, testing::gaussianOn(100.0, 289.5, 500.0, 1.0));
+    testing::acceptBackground(session, 6);
+    testing::addPeak(ws, 6, 9, 289.5f, 500.0f, 1.0f).fixGl = 1;
+    updateRegionCurves(ws, port);
+    openPeakDialog(session, 60);
+    EXPECT_EQ(shown(),
+              (std::array<std::string, 4>{"not determined", "not determined", "not determined", "fixed"}));
+
+    // Two peaks alike in every way share their area however it is divided.
+    testing::makeRegion(ws, 7, 41, 292.0f, 0.1f, testing::gaussianOn(100.0, 289.5, 500.0, 1.0));
+    testing::acceptBackground(session, 7);
+    for (int p : {10, 11}) {
+        Peak& twin = testing::addPeak(ws, 7, p, 289.5f, 250.0f, 1.0f);
+        twin.fixPosition = twin.fixFwhm = twin.fixGl = 1;
+    }
+    updateRegionCurves(ws, port);
+    openPeakDialog(session, 71);
+    EXPECT_EQ(dialog.AreaErr, "not determined");
+    for (const std::string& text : shown()) EXPECT_EQ(text.find("nan"), std::string::npos) << text;
 }
 
 }  // namespace

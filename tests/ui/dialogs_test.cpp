@@ -90,6 +90,24 @@ TEST_F(DialogsTest, OpenedPeakShowsItsValuesExactlyAndAcceptKeepsThem) {
     EXPECT_EQ(peak(0).fwhm, 0.35f);
 }
 
+TEST_F(DialogsTest, PeakDialogShowsTheStandardErrorBesideEachValue) {
+    makeRegion(true);
+    click("XPSForm", "pp0");
+    const PeakDialog& d = program.app.dialogs().peak;
+    for (const auto& [label, model] : {std::pair{"PosErr", &d.PosErr}, std::pair{"FWHMErr", &d.FWHMErr},
+                                       std::pair{"AreaErr", &d.AreaErr}}) {
+        const QString shown = control<QLabel>("PeakForm", label)->text();
+        EXPECT_TRUE(shown.startsWith(QStringLiteral("± "))) << label << " " << shown.toStdString();
+        EXPECT_EQ(shown, QString::fromLatin1(*model)) << label;
+    }
+    ASSERT_EQ(peak(0).fixGl, 1);  // as a reset workspace leaves every peak
+    EXPECT_EQ(control<QLabel>("PeakForm", "GLErr")->text(), "fixed");
+    click("PeakForm", "ChkPos");
+    EXPECT_EQ(control<QLabel>("PeakForm", "PosErr")->text(), "fixed");
+    click("PeakForm", "ChkPos");
+    EXPECT_TRUE(control<QLabel>("PeakForm", "PosErr")->text().startsWith(QStringLiteral("± ")));
+}
+
 TEST_F(DialogsTest, ScrollBarRewritesItsBoxAndReDrawStoresTheBoxesClamped) {
     makeRegion(true);
     click("XPSForm", "pp1");

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
@@ -159,13 +161,58 @@ TEST_F(RoadTest, CancelledDialogsChangeNothing) {
     acceptShirley();
 
     // A cancelled save is no error: nothing is written and nothing is said.
-    for (const char* save : {"Export", "ExportPeakParameters", "SaveRegionParameters"}) {
+    for (const char* save : {"Export", "ExportPeakParameters", "ExportFitReport", "SaveRegionParameters"}) {
         trigger(save);
         EXPECT_TRUE(ws.fileName.empty()) << save;
     }
     click("Save");
-    EXPECT_EQ(program.files.asked.size(), 7u);
+    EXPECT_EQ(program.files.asked.size(), 8u);
     EXPECT_TRUE(program.prompter.messages.isEmpty()) << program.prompter.messages.join("\n").toStdString();
+}
+
+TEST_F(RoadTest, FitReportWithTheStandardErrorsAndOnRequestMonteCarlo) {
+    trigger("ExportFitReport");  // no data: nothing asked
+    trigger("ExportFitReportMonteCarlo");
+    EXPECT_TRUE(program.files.asked.empty());
+    EXPECT_TRUE(program.prompter.askedNumbers.empty());
+    importExample();
+    acceptShirley();
+    trigger("AddPeak");
+    type("PosVal", "284.8");
+    click("PeakAccept");
+    trigger("OptimiseRegion");
+
+    const std::string report = dir.file("c1s.csv");
+    program.files.answers.push_back(QString::fromStdString(report));
+    trigger("ExportFitReport");
+    EXPECT_EQ(program.files.asked.back().title, "Export fit report");
+    EXPECT_EQ(program.files.asked.back().filter, "CSV Files (*.csv) ");
+    EXPECT_EQ(program.prompter.messages.back(), "Data file exported");
+    EXPECT_TRUE(program.prompter.askedNumbers.empty());
+    const std::string plain = testing::readWholeFile(report);
+    EXPECT_EQ(plain.rfind("region,peak,position,position_err,area,", 0), 0u) << plain;
+    EXPECT_EQ(std::count(plain.begin(), plain.end(), '\n'), 2);
+
+    // Monte Carlo: the replicas are asked first; a cancel there or in the file dialog says nothing.
+    program.prompter.messages.clear();
+    trigger("ExportFitReportMonteCarlo");
+    ASSERT_EQ(program.prompter.askedNumbers.size(), 1u);
+    EXPECT_EQ(program.prompter.askedNumbers[0].value, 100);
+    EXPECT_EQ(program.prompter.askedNumbers[0].low, 1);
+    EXPECT_EQ(program.files.asked.size(), 2u);
+    program.prompter.numbers.push_back(20);
+    trigger("ExportFitReportMonteCarlo");
+    EXPECT_EQ(program.files.asked.size(), 3u);
+    EXPECT_TRUE(program.prompter.messages.isEmpty());
+    EXPECT_EQ(testing::readWholeFile(report), plain);
+
+    program.prompter.numbers.push_back(20);
+    program.files.answers.push_back(QString::fromStdString(report));
+    trigger("ExportFitReportMonteCarlo");
+    EXPECT_EQ(program.prompter.messages, QStringList{"Data file exported"});
+    const std::string monteCarlo = testing::readWholeFile(report);
+    EXPECT_NE(monteCarlo.find("position,position_err,position_mc_err,"), std::string::npos) << monteCarlo;
+    EXPECT_EQ(monteCarlo.substr(monteCarlo.size() - 4), ",20\n");
 }
 
 TEST_F(RoadTest, TheWindowsRedrawAtEveryNewSize) {

@@ -34,6 +34,15 @@ class ScriptedPrompter : public ui::Prompter {
         return choice;
     }
 
+    std::optional<int> askNumber(const QString& title, const QString&, int value, int low,
+                                 int high) override {
+        askedNumbers.push_back({title, value, low, high});
+        if (numbers.empty()) return std::nullopt;
+        const auto number = numbers.front();
+        numbers.pop_front();
+        return number;
+    }
+
     QStringList messages;
     QStringList questions;
     std::deque<bool> answers;
@@ -41,6 +50,12 @@ class ScriptedPrompter : public ui::Prompter {
     QStringList offered;
     int offeredPreselection = -1;
     std::deque<std::optional<int>> choices;  // nothing: the user cancels
+    struct AskedNumber {
+        QString title;
+        int value, low, high;
+    };
+    std::vector<AskedNumber> askedNumbers;
+    std::deque<std::optional<int>> numbers;  // nothing: the user cancels
 };
 
 class ScriptedFileDialogs : public ui::FileDialogs {

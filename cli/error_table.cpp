@@ -1,0 +1,56 @@
+#include "cli/error_table.h"
+
+#include <ostream>
+#include <string>
+
+#include "base/number_text.h"
+#include "cli/terminal_text.h"
+#include "fit/monte_carlo.h"
+#include "fit/uncertainty.h"
+#include "session/error_text.h"
+
+namespace vortlan::cli {
+
+namespace {
+
+struct Quantity {
+    const char* name;
+    StandardError PeakErrors::*error;
+    std::string (*value)(const Peak&);
+};
+
+// In the order of the info table's columns.
+const Quantity kQuantities[] = {
+    {"position", &PeakErrors::position, [](const Peak& p) { return shortNumberText(p.position); }},
+    {"area", &PeakErrors::area, [](const Peak& p) { return shortNumberText(p.area); }},
+    {"height", &PeakErrors::height, [](const Peak& p) { return shortNumberText(p.height); }},
+    {"FWHM", &PeakErrors::fwhm, [](const Peak& p) { return shortNumberText(p.fwhm); }},
+    {"%GL", &PeakErrors::gl, [](const Peak& p) { return std::to_string(p.gl); }}};
+
+std::string replicasText(const MonteCarloErrors& errors, int replicas) {
+    if (errors.replicas == replicas) return "over " + std::to_string(replicas) + " replicas";
+    return "over " + std::to_string(errors.replicas) + " of " + std::to_string(replicas) +
+           " replicas (the others could not be fitted)";
+}
+
+}  // namespace
+
+void printErrorComparison(std::ostream& out, const Workspace& ws, int region, int replicas) {
+    const RegionErrors jacobian = standardErrors(ws, region);
+    const MonteCarloErrors monteCarlo = monteCarloErrors(ws, region, replicas);
+    out << "Region " << region + 1 << ": standard errors by the Jacobian and by Monte Carlo "
+        << replicasText(monteCarlo, replicas) << '\n';
+    out << column("peak", 6) << column("parameter", 11) << column("value", 13) << column("Jacobian", 16)
+        << column("Monte Carlo", 16) << '\n';
+    for (std::size_t k = 0; k < jacobian.peaks.size() && k < monteCarlo.peaks.size(); ++k) {
+        const PeakErrors& j = jacobian.peaks[k];
+        const Peak& p = ws.peaks[j.peak];
+        for (const Quantity& q : kQuantities) {
+            out << column(std::to_string(j.peak), 6) << column(q.name, 11) << column(q.value(p), 13)
+                << column(utf8FromLatin1(standardErrorText(j.*q.error)), 16)
+                << column(utf8FromLatin1(standardErrorText(monteCarlo.peaks[k].*q.error)), 16) << '\n';
+        }
+    }
+}
+
+}  // namespace vortlan::cli

@@ -1,0 +1,103 @@
+#include "session/fit_report.h"
+
+#include <optional>
+#include <vector>
+
+#include "base/number_text.h"
+#include "fit/monte_carlo.h"
+#include "fit/uncertainty.h"
+#include "fit/verdict.h"
+#include "io/csv_text.h"
+
+namespace vortlan {
+
+namespace {
+
+using Fields = std::vector<std::string>;
+
+struct Quantity {
+    const char* name;
+    StandardError PeakErrors::*error;
+    std::string (*value)(const Peak&);
+};
+
+const Quantity kQuantities[] = {
+    {"position", &PeakErrors::position, [](const Peak& p) { return exactNumberText(p.position); }},
+    {"area", &PeakErrors::area, [](const Peak& p) { return exactNumberText(p.area); }},
+    {"fwhm", &PeakErrors::fwhm, [](const Peak& p) { return exactNumberText(p.fwhm); }},
+    {"gl", &PeakErrors::gl, [](const Peak& p) { return std::to_string(p.gl); }},
+    {"height", &PeakErrors::height, [](const Peak& p) { return exactNumberText(p.height); }}};
+
+// Every digit the single holds, or why there is no number.
+std::string errorField(const StandardError& error) {
+    switch (error.kind) {
+        case StandardError::Kind::Value:
+            return exactNumberText(static_cast<float>(error.value));
+        case StandardError::Kind::Fixed:
+            return "fixed";
+        case StandardError::Kind::NotDetermined:
+            break;
+    }
+    return "not determined";
+}
+
+// Σr²/(N - p) once there are more points than free parameters, and something free.
+std::string reducedStatisticField(const RegionErrors& errors) {
+    if (errors.freeParameters < 1 || errors.points <= errors.freeParameters) return "not determined";
+    return exactNumberText(static_cast<float>(errors.reducedStatistic));
+}
+
+// The region's convergence verdict: "converged", "still improving", or "unknown".  The fits keep no
+// verdict with the region yet.
+std::string verdictField(const Workspace& ws, int region) {
+    switch (fitVerdictOf(ws, region)) {
+        case FitVerdict::Converged:
+            return "converged";
+        case FitVerdict::StillImproving:
+            return "still improving";
+        case FitVerdict::Unknown:
+            break;
+    }
+    return "unknown";
+}
+
+Fields header(bool monteCarlo) {
+    Fields fields = {"region", "peak"};
+    for (const Quantity& q : kQuantities) {
+        fields.push_back(q.name);
+        fields.push_back(std::string(q.name) + "_err");
+        if (monteCarlo) fields.push_back(std::string(q.name) + "_mc_err");
+    }
+    for (const char* name : {"chi_square", "points", "free_parameters", "reduced_chi_square", "verdict"})
+        fields.push_back(name);
+    if (monteCarlo) fields.push_back("mc_replicas");
+    return fields;
+}
+
+}  // namespace
+
+std::string fitReportText(const Workspace& ws, int region, int replicas) {
+    const RegionErrors errors = standardErrors(ws, region);
+    const std::optional<MonteCarloErrors> monteCarlo =
+        replicas > 0 ? std::optional(monteCarloErrors(ws, region, replicas)) : std::nullopt;
+    const Fields regionFields = {exactNumberText(ws.regions.at(static_cast<std::size_t>(region)).chiSquare),
+                                 std::to_string(errors.points), std::to_string(errors.freeParameters),
+                                 reducedStatisticField(errors), verdictField(ws, region)};
+    std::string text = csvLine(header(monteCarlo.has_value()));
+    for (std::size_t k = 0; k < errors.peaks.size(); ++k) {
+        const PeakErrors& e = errors.peaks[k];
+        const Peak& p = ws.peaks.at(static_cast<std::size_t>(e.peak));
+        Fields row = {std::to_string(region + 1), std::to_string(e.peak)};
+        for (const Quantity& q : kQuantities) {
+            row.push_back(q.value(p));
+            row.push_back(errorField(e.*q.error));
+            if (monteCarlo) row.push_back(errorField(monteCarlo->peaks.at(k).*q.error));
+        }
+        row.insert(row.end(), regionFields.begin(), regionFields.end());
+        if (monteCarlo) row.push_back(std::to_string(monteCarlo->replicas));
+        text += csvLine(row);
+    }
+    return text;
+}
+
+}  // namespace vortlan

@@ -1,0 +1,17 @@
+#pragma once
+// The fit report of a region (CSV): one row per peak, in slot order, with the value and standard
+// error of its position, area, FWHM, %GL and height; with Monte Carlo replicas, their errors beside.
+// The region's χ², the points and free parameters the errors rest on, the reduced statistic and the
+// convergence verdict are repeated on every row, so that the file is one table for a spreadsheet or
+// a script.
+
+#include <string>
+
+#include "workspace/records.h"
+
+namespace vortlan {
+
+// Replicas 0: the errors from the Jacobian alone.
+std::string fitReportText(const Workspace& workspace, int region, int replicas);
+
+}  // namespace vortlan

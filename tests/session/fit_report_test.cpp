@@ -1,0 +1,146 @@
+// The fit report: one CSV row per peak with values and standard errors, the region's figures on each.
+
+#include "session/fit_report.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "base/number_text.h"
+#include "fit/drivers.h"
+#include "fit/uncertainty.h"
+#include "io/option_file.h"
+#include "support/fitted_session.h"
+
+namespace vortlan {
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+Rows cellsOf(const std::string& text) {
+    Rows rows;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        std::vector<std::string> cells;
+        std::istringstream fields(line + ",");
+        for (std::string cell; std::getline(fields, cell, ',');) cells.push_back(cell);
+        rows.push_back(cells);
+    }
+    return rows;
+}
+
+std::string full(double error) {
+    return exactNumberText(static_cast<float>(error));
+}
+
+// A cell as the report writes an error: its digits, or why there are none.
+std::string cell(const StandardError& e) {
+    if (e.known()) return full(e.value);
+    return e.kind == StandardError::Kind::Fixed ? "fixed" : "not determined";
+}
+
+class FitReportTest : public ::testing::Test, protected testing::FittedSession {
+  protected:
+    FitReportTest() {
+        ws.options = defaultFitOptions();
+        ws.options.glSum = kTrue;
+        ws.options.methodFlag = kLeastSquaresMethodFlag;
+        optimiseRegion(ws, port);
+    }
+    Workspace& ws = session.workspace;
+};
+
+TEST_F(FitReportTest, OneRowPerPeakInSlotOrderWithTheRegionsFiguresOnEach) {
+    const std::string text = fitReportText(ws, 0, 0);
+    EXPECT_EQ(text.substr(0, text.find('\n')),
+              "region,peak,position,position_err,area,area_err,fwhm,fwhm_err,gl,gl_err,height,height_err,"
+              "chi_square,points,free_parameters,reduced_chi_square,verdict");
+    const Rows rows = cellsOf(text);
+    ASSERT_EQ(rows.size(), 4u);
+    const RegionErrors errors = standardErrors(ws, 0);
+    // Four a peak, less peak 1's tied position, and less what the fit left on a bound (the small
+    // doublet at 289 eV, with nothing to fit, runs down to its area and width floors).
+    EXPECT_LE(errors.freeParameters, 11);
+    EXPECT_GE(errors.freeParameters, 6);
+    for (std::size_t k = 0; k < 3; ++k) {
+        const std::vector<std::string>& row = rows[k + 1];
+        ASSERT_EQ(row.size(), 17u);
+        const PeakErrors& e = errors.peaks[k];
+        const Peak& p = ws.peaks[k];
+        EXPECT_EQ(row[0], "1");
+        EXPECT_EQ(row[1], std::to_string(k));
+        EXPECT_EQ(row[2], exactNumberText(p.position));
+        EXPECT_EQ(row[3], cell(e.position));
+        EXPECT_EQ(row[4], exactNumberText(p.area));
+        EXPECT_EQ(row[5], cell(e.area));
+        EXPECT_EQ(row[6], exactNumberText(p.fwhm));
+        EXPECT_EQ(row[7], cell(e.fwhm));
+        EXPECT_EQ(row[8], std::to_string(p.gl));
+        EXPECT_EQ(row[9], cell(e.gl));
+        EXPECT_EQ(row[10], exactNumberText(p.height));
+        EXPECT_EQ(row[11], cell(e.height));
+        EXPECT_EQ(row[12], exactNumberText(ws.regions[0].chiSquare));
+        EXPECT_EQ(row[13], "121");
+        EXPECT_EQ(row[14], std::to_string(errors.freeParameters));
+        EXPECT_EQ(row[15], full(errors.reducedStatistic));
+        EXPECT_EQ(row[16], "converged");
+    }
+    EXPECT_EQ(rows[2][3], rows[1][3]);  // the tied position has its reference's error
+    EXPECT_EQ(cellsOf(fitReportText(ws, 3, 0))[1][0], "4");
+}
+
+TEST_F(FitReportTest, WhatHasNoErrorSaysWhyInsteadOfANumber) {
+    ws.peaks[0].fixPosition = 1;  // and peak 1's position with it
+    ws.peaks[2].fixArea = 1;
+    Rows rows = cellsOf(fitReportText(ws, 0, 0));
+    EXPECT_EQ(rows[1][3], "fixed");
+    EXPECT_EQ(rows[2][3], "fixed");
+    EXPECT_EQ(rows[3][5], "fixed");
+    EXPECT_NE(rows[3][11], "fixed");  // the height still moves with the FWHM
+    EXPECT_EQ(rows[1][14], std::to_string(standardErrors(ws, 0).freeParameters));
+
+    // Nothing free: no error, and no statistic to scale one by.
+    for (int p : {0, 1, 2})
+        ws.peaks[p].fixPosition = ws.peaks[p].fixArea = ws.peaks[p].fixFwhm = ws.peaks[p].fixGl = 1;
+    rows = cellsOf(fitReportText(ws, 0, 0));
+    for (std::size_t column : {3u, 5u, 7u, 9u, 11u}) EXPECT_EQ(rows[1][column], "fixed") << column;
+    EXPECT_EQ(rows[1][14], "0");
+    EXPECT_EQ(rows[1][15], "not determined");
+
+    // Two peaks alike in every way share their area however it is divided.
+    testing::makeRegion(ws, 7, 41, 292.0f, 0.1f, testing::gaussianOn(100.0, 289.5, 500.0, 1.0));
+    testing::acceptBackground(session, 7);
+    for (int p : {10, 11}) {
+        Peak& twin = testing::addPeak(ws, 7, p, 289.5f, 250.0f, 1.0f);
+        twin.fixPosition = twin.fixFwhm = twin.fixGl = 1;
+    }
+    rows = cellsOf(fitReportText(ws, 7, 0));
+    EXPECT_EQ(rows[1][5], "not determined");
+    EXPECT_EQ(rows[2][5], "not determined");
+    EXPECT_EQ(fitReportText(ws, 7, 0).find("nan"), std::string::npos);
+}
+
+TEST_F(FitReportTest, MonteCarloErrorsStandBesideTheJacobiansTheSameForTheSameReplicas) {
+    const std::string text = fitReportText(ws, 0, 12);
+    EXPECT_EQ(text, fitReportText(ws, 0, 12));
+    const Rows rows = cellsOf(text);
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[0][2] + rows[0][3] + rows[0][4], "positionposition_errposition_mc_err");
+    EXPECT_EQ(rows[0][22], "mc_replicas");
+    for (std::size_t k = 1; k < 4; ++k) {
+        ASSERT_EQ(rows[k].size(), 23u);
+        EXPECT_EQ(rows[k][22], "12");
+        for (std::size_t column : {4u, 7u, 10u, 16u}) EXPECT_GT(std::stod(rows[k][column]), 0.0) << column;
+    }
+}
+
+TEST_F(FitReportTest, ARegionWithoutPeaksIsItsHeaderAlone) {
+    testing::makeRegion(ws, 6, 41, 292.0f, 0.1f, testing::gaussianOn(100.0, 289.5, 500.0, 1.0));
+    testing::acceptBackground(session, 6);
+    EXPECT_EQ(cellsOf(fitReportText(ws, 6, 0)).size(), 1u);
+}
+
+}  // namespace
+}  // namespace vortlan
