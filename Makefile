@@ -84,6 +84,7 @@ cli-example: build
 	@echo "'$(CLI) --help' lists every command; 'make test' runs every test."
 
 bench: build
+	@tools/install-deps bench
 	@BUILD_DIR=$(BUILD_DIR) tools/bench-report
 
 clean:
