@@ -70,20 +70,6 @@ std::pair<double, double> resolve(const SpectrumProblem::Source& source, PeakPar
     return {value, slope};
 }
 
-double PeakGradient::*derivativeOf(PeakParam param) {
-    switch (param) {
-        case PeakParam::Position:
-            return &PeakGradient::dPosition;
-        case PeakParam::Area:
-            return &PeakGradient::dArea;
-        case PeakParam::Fwhm:
-            return &PeakGradient::dFwhm;
-        case PeakParam::Gl:
-            break;
-    }
-    return &PeakGradient::dGl;
-}
-
 PeakShapeD fixedPartOf(const Peak& p) {
     return PeakShapeD{0.0, 0.0, 0.0, 0.0, p.splitting, p.type, p.ts, p.tl};
 }
@@ -264,35 +250,40 @@ void SpectrumProblem::addPeak(double* residuals, double* jacobian, const FittedP
     const PeakGradientEvaluator peak(form_, shapeAt(f, x, slopes));
     const FittedRegion& region = regions_[static_cast<std::size_t>(f.regionIndex)];
     const int n = static_cast<int>(region.energy.size());
-    if (!jacobian) {
+    // The columns this peak writes into, in the order of kParamOrder, with the slopes of the relations
+    // that lead there.  A parameter that does not move adds zero times its (finite) derivative to a
+    // column that one that moves writes into: four writes a point without a branch are the fastest.
+    std::array<int, 4> column{};
+    std::array<double, 4> slope{};
+    int firstMoving = -1;
+    for (std::size_t k = 0; k < std::size(kParamOrder); ++k) {
+        const Source& s = f.sources[indexOf(kParamOrder[k])];
+        if (s.variable < 0 || slopes[indexOf(kParamOrder[k])] == 0.0) continue;
+        column[k] = s.variable;
+        slope[k] = slopes[indexOf(kParamOrder[k])];
+        if (firstMoving < 0) firstMoving = s.variable;
+    }
+    if (!jacobian || firstMoving < 0) {
+        if (!residuals) return;
         for (int i = 0; i < n; ++i) residuals[region.offset + i] -= peak.value(region.energy[static_cast<std::size_t>(i)]);
         return;
     }
-    // The columns this peak writes into, with the slopes of the relations that lead there.
-    struct Column {
-        int index = 0;
-        double slope = 0;
-        double PeakGradient::*derivative = nullptr;
-    };
-    std::array<Column, 4> columns{};
-    int moving = 0;
-    for (PeakParam param : kParamOrder) {
-        const Source& s = f.sources[indexOf(param)];
-        if (s.variable < 0 || slopes[indexOf(param)] == 0.0) continue;
-        columns[static_cast<std::size_t>(moving++)] = {s.variable, slopes[indexOf(param)], derivativeOf(param)};
-    }
+    for (std::size_t k = 0; k < 4; ++k) if (slope[k] == 0.0) column[k] = firstMoving;
     const int p = variableCount();
+    const auto [c0, c1, c2, c3] = column;
+    const auto [s0, s1, s2, s3] = slope;
+    const double* energy = region.energy.data();
+    const double* weights = region.weight.data();
     for (int i = 0; i < n; ++i) {
-        const std::size_t at = static_cast<std::size_t>(i);
-        const PeakGradient g = peak(region.energy[at]);
+        const PeakGradient g = peak(energy[i]);
         if (residuals) residuals[region.offset + i] -= g.value;
         // The residual is weighted by 1 / sqrt(w), and so is its derivative.
         double* row = jacobian + static_cast<std::ptrdiff_t>(region.offset + i) * p;
-        const double weight = region.weight[at];
-        for (int k = 0; k < moving; ++k) {
-            const Column& c = columns[static_cast<std::size_t>(k)];
-            row[c.index] -= weight * c.slope * (g.*c.derivative);
-        }
+        const double weight = weights[i];
+        row[c0] -= weight * s0 * g.dPosition;
+        row[c1] -= weight * s1 * g.dArea;
+        row[c2] -= weight * s2 * g.dFwhm;
+        row[c3] -= weight * s3 * g.dGl;
     }
 }
 

@@ -77,10 +77,10 @@ class PeakGradientEvaluator {
     double logScalePerGl_ = 0;   // d ln(scale_) / d %GL: through the product form's half-width table
 };
 
-// Beyond this exponent the Gaussian factor is below 1e-47 and is taken as 0: smaller than any curve
-// the program stores in single precision could hold, and most points of a wide region lie that far
-// from most of its peaks.
-inline constexpr double kNegligibleGaussianExponent = 110.0;
+// Beyond this exponent the Gaussian factor is below 5e-18 of the peak's height and is taken as 0: ten
+// orders of magnitude below the precision of the singles the program stores its curves in, and most
+// points of a wide region lie that far from most of its peaks.
+inline constexpr double kNegligibleGaussianExponent = 40.0;
 
 // Inline: a fit evaluates every peak at every point of its range at every iteration.
 inline double PeakGradientEvaluator::shapeAt(double offset) const {

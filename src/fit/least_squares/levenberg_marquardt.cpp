@@ -81,7 +81,7 @@ bool Minimiser::evaluateStart(Point& point) {
 bool Minimiser::evaluateJacobian(Point& point) {
     point.jacobian.resize(f_.residualCount(), n_);
     ++jacobians_;
-    return f_.evaluate(point.x.data(), nullptr, point.jacobian.data()) && point.jacobian.allFinite();
+    return f_.evaluate(point.x.data(), nullptr, point.jacobian.data());
 }
 
 // A variable at a bound that the descent direction (minus the gradient) points beyond stays there
@@ -137,6 +137,9 @@ Minimiser::Iteration Minimiser::iterate(Point& point) {
     const Vector gradient = point.jacobian.transpose() * point.residuals;
     Matrix normal = Matrix::Zero(n_, n_);
     normal.selfadjointView<Eigen::Lower>().rankUpdate(point.jacobian.transpose());
+    // A derivative that is not finite makes the sum of squares of its column, on the diagonal, not
+    // finite either: no step can be computed from such a point.
+    if (!normal.diagonal().allFinite() || !gradient.allFinite()) return Iteration::NoBetterPoint;
     const double largest = std::max(normal.diagonal().maxCoeff(), 0.0);
     scale_ = scale_.cwiseMax(normal.diagonal()).cwiseMax(kSmallestScale * largest);
     const std::vector<int> movable = movableVariables(point.x, gradient);
