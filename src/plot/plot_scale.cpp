@@ -17,11 +17,15 @@ bool plottable(const Region& r) {
 }
 
 PlotExtents plotExtents(const Region& r) {
+    return plotExtents(r, PlotView{});
+}
+
+PlotExtents plotExtents(const Region& r, const PlotView& view) {
     PlotExtents e;
-    e.xHigh = r.beHigh;
-    e.xLow = r.beLow;
-    e.yHigh = r.countsHigh;
-    e.yLow = r.countsLow;
+    e.xHigh = view.zoomed ? view.energyHigh : r.beHigh;
+    e.xLow = view.zoomed ? view.energyLow : r.beLow;
+    e.yHigh = view.zoomed ? view.countsHigh : r.countsHigh;
+    e.yLow = view.zoomed ? view.countsLow : r.countsLow;
     const double g = e.xHigh - e.xLow;
     const double w = e.yHigh - e.yLow;
     e.width = g > 0 && std::isfinite(g) ? g : 1.0;

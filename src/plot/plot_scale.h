@@ -20,10 +20,22 @@ struct PlotExtents {
     bool ticksPossible = false;  // a positive span and a positive highest energy
 };
 
+// The part of a region the plot shows: the whole region, or the window the user zoomed or panned to.
+// Zoom and pan change only this, never the region, its range or its curves.
+struct PlotView {
+    bool zoomed = false;
+    double energyHigh = 0;
+    double energyLow = 0;
+    double countsHigh = 0;
+    double countsLow = 0;
+};
+
 // Whether the region has raw points the plot can draw.
 bool plottable(const Region& region);
 
 PlotExtents plotExtents(const Region& region);
+// The extents of the view: the region's own when it is not zoomed.
+PlotExtents plotExtents(const Region& region, const PlotView& view);
 
 // The first non-zero of span/5 truncated to 0, 1, 2, ... decimals (0.1 added before each truncation):
 // 20 gives 4, 4.4 gives 0.8, 0.4 gives 0.08.  Nothing for a span that is not positive.

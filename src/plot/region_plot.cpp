@@ -57,12 +57,12 @@ void drawRawSpectrum(Surface& s, const Region& r) {
 
 }  // namespace
 
-void drawRegionFrame(Surface& s, const Workspace& ws, ReadoutPosition& readout) {
+void drawRegionFrame(Surface& s, const Workspace& ws, ReadoutPosition& readout, const PlotView& view) {
     s.clear();
     s.setLineWidth(1);
     const Region& r = currentRegionOf(ws);
     if (!plottable(r)) return;
-    const PlotExtents e = plotExtents(r);
+    const PlotExtents e = plotExtents(r, view);
     const double xH = e.xHigh, xL = e.xLow, yH = e.yHigh, yL = e.yLow, g = e.width, w = e.height;
 
     s.setCoordinates(xH + g / 20, yH + w / 20, xL - g / 20, yL - w / 20);
@@ -131,13 +131,14 @@ void showPointerReadout(Surface& s, ReadoutPosition& readout, float x, float y) 
     readout.printedWidth = std::fabs(s.textWidth(text));
 }
 
-void drawSpectrum(Surface& s, const Workspace& ws, ReadoutPosition& readout, SpectrumDrawing drawing) {
+void drawSpectrum(Surface& s, const Workspace& ws, ReadoutPosition& readout, SpectrumDrawing drawing,
+                  const PlotView& view) {
     switch (drawing) {
         case SpectrumDrawing::Clear:
             s.clear();
             break;
         case SpectrumDrawing::RegionFrame:
-            drawRegionFrame(s, ws, readout);
+            drawRegionFrame(s, ws, readout, view);
             break;
         case SpectrumDrawing::FittedCurves:
             drawFittedCurves(s, ws);

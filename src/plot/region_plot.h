@@ -2,6 +2,7 @@
 // The spectrum window's plot of the current region: frame, axis and raw spectrum; the fitted curves;
 // the peak being edited in red; and the pointer's position read out at the top.
 
+#include "plot/plot_scale.h"
 #include "plot/surface.h"
 #include "workspace/port.h"
 #include "workspace/records.h"
@@ -18,7 +19,9 @@ struct ReadoutPosition {
 
 // Clears the surface, lays out the coordinates, prints the caption and the axis with its ticks and
 // draws the raw spectrum in blue.  A region without points leaves the surface empty.
-void drawRegionFrame(Surface& surface, const Workspace& workspace, ReadoutPosition& readout);
+// A zoomed view lays the frame out over the view instead of the whole region.
+void drawRegionFrame(Surface& surface, const Workspace& workspace, ReadoutPosition& readout,
+                     const PlotView& view = {});
 
 // Background, every peak standing on it, and the envelope; a curve that cannot be drawn is passed over.
 void drawFittedCurves(Surface& surface, const Workspace& workspace);
@@ -31,6 +34,7 @@ void highlightPeak(Surface& surface, const Workspace& workspace);
 void showPointerReadout(Surface& surface, ReadoutPosition& readout, float x, float y);
 
 // What the core asks of the spectrum window, drawn on its surface.
-void drawSpectrum(Surface& surface, const Workspace& workspace, ReadoutPosition& readout, SpectrumDrawing drawing);
+void drawSpectrum(Surface& surface, const Workspace& workspace, ReadoutPosition& readout, SpectrumDrawing drawing,
+                  const PlotView& view = {});
 
 }  // namespace vortlan

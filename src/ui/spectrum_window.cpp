@@ -5,7 +5,6 @@
 #include <QGuiApplication>
 #include <QKeySequence>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -34,18 +33,6 @@ namespace vortlan::ui {
 
 namespace {
 
-// A painter surface that reports the coordinates the plot lays out, so that the window can turn the
-// pointer's pixels into binding energy and intensity.
-class CanvasSurface : public PainterSurface {
-  public:
-    using PainterSurface::PainterSurface;
-    std::function<void(double, double, double, double)> onCoordinates;
-    void setCoordinates(double left, double top, double right, double bottom) override {
-        PainterSurface::setCoordinates(left, top, right, bottom);
-        if (onCoordinates) onCoordinates(left, top, right, bottom);
-    }
-};
-
 const FileFilter kKratosFilter{QStringLiteral("Kratos Files (*.des) "), QStringLiteral("*.des")};
 const FileFilter kLeyboldFilter{QStringLiteral("ASCII Files (*.dat) "), QStringLiteral("*.dat")};
 const FileFilter kPhiFilter{QStringLiteral("ASCII Files (*.asc) "), QStringLiteral("*.asc")};
@@ -60,75 +47,8 @@ const FileFilter kFitReportFilter{QStringLiteral("CSV Files (*.csv) "), QStringL
 // The replicas first offered for Monte Carlo errors: enough for errors good to about 7 %.
 constexpr int kOfferedReplicas = 100;
 
-// The spectrum window's initial client area: 7104 x 3468 twips.
-constexpr int kInitialWidth = 7104 / 15;
-constexpr int kInitialHeight = 3468 / 15;
 
 }  // namespace
-
-PlotCanvas::PlotCanvas(Application& app) : app_(app) {
-    setObjectName(QStringLiteral("Plot"));
-    setMouseTracking(true);
-    setMinimumSize(kInitialWidth, kInitialHeight);
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setToolTip(QString());
-}
-
-void PlotCanvas::ensureImage() {
-    const qreal ratio = devicePixelRatioF();
-    const QSize pixels = size() * ratio;
-    if (image_.size() == pixels && image_.devicePixelRatio() == ratio) return;
-    image_ = QImage(pixels, QImage::Format_RGB32);
-    image_.setDevicePixelRatio(ratio);
-    image_.fill(Qt::white);
-}
-
-void PlotCanvas::draw(SpectrumDrawing drawing) {
-    ensureImage();
-    QPainter painter(&image_);
-    CanvasSurface surface(painter, QRectF(QPointF(0, 0), QSizeF(size())));
-    surface.setCoordinates(coordinates_.left, coordinates_.top, coordinates_.right, coordinates_.bottom);
-    surface.onCoordinates = [this](double l, double t, double r, double b) { coordinates_ = {l, t, r, b}; };
-    vortlan::drawSpectrum(surface, app_.workspace(), readout_, drawing);
-    if (drawing == SpectrumDrawing::RegionFrame) framed_ = isTrue(currentRegionOf(app_.workspace()).defined);
-    if (drawing == SpectrumDrawing::Clear) framed_ = false;
-    update();
-}
-
-UserPoint PlotCanvas::userPoint(QPointF p) const {
-    return {coordinates_.left + p.x() / width() * (coordinates_.right - coordinates_.left),
-            coordinates_.top + p.y() / height() * (coordinates_.bottom - coordinates_.top)};
-}
-
-void PlotCanvas::redrawAll() {
-    const Workspace& ws = app_.workspace();
-    const Region& r = currentRegionOf(ws);
-    draw(SpectrumDrawing::Clear);
-    if (!isTrue(r.defined)) return;
-    draw(SpectrumDrawing::RegionFrame);
-    if (isTrue(r.backgroundSet)) draw(SpectrumDrawing::FittedCurves);
-    if (app_.peakWindow().isVisible()) draw(SpectrumDrawing::HighlightedPeak);
-}
-
-void PlotCanvas::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.drawImage(QPointF(0, 0), image_);
-}
-
-void PlotCanvas::resizeEvent(QResizeEvent*) {
-    redrawAll();
-}
-
-void PlotCanvas::mouseMoveEvent(QMouseEvent* event) {
-    if (!framed_) return;
-    const UserPoint p = userPoint(event->position());
-    ensureImage();
-    QPainter painter(&image_);
-    CanvasSurface surface(painter, QRectF(QPointF(0, 0), QSizeF(size())));
-    surface.setCoordinates(coordinates_.left, coordinates_.top, coordinates_.right, coordinates_.bottom);
-    showPointerReadout(surface, readout_, static_cast<float>(p.x), static_cast<float>(p.y));
-    update();
-}
 
 SpectrumWindow::SpectrumWindow(Application& app) : app_(app) {
     setObjectName(QStringLiteral("SpecForm"));
@@ -136,7 +56,7 @@ SpectrumWindow::SpectrumWindow(Application& app) : app_(app) {
     canvas_ = new PlotCanvas(app);
     setCentralWidget(canvas_);
     buildMenus();
-    resize(kInitialWidth * 2, kInitialHeight * 2);
+    resize(kInitialPlotWidth * 2, kInitialPlotHeight * 2);
 }
 
 void SpectrumWindow::placeBeside(const QWidget& mainWindow) {

@@ -1,15 +1,10 @@
 #pragma once
 // SpecForm: the plot of the current region and, in its menus, every command on that region.
 
-#include <QImage>
 #include <QMainWindow>
 #include <functional>
 
-class QMouseEvent;
-class QPaintEvent;
-class QResizeEvent;
-
-#include "plot/region_plot.h"
+#include "ui/plot_canvas.h"
 #include "session/session.h"
 #include "workspace/port.h"
 
@@ -17,35 +12,6 @@ namespace vortlan::ui {
 
 class Application;
 struct FileFilter;
-
-// The plot, drawn into a retained image that the window shows; redrawn at every new size.
-class PlotCanvas : public QWidget {
-    Q_OBJECT
-  public:
-    explicit PlotCanvas(Application& app);
-
-    void draw(SpectrumDrawing drawing);
-    const QImage& image() const { return image_; }
-    // The user coordinates of a point of the widget, as the last frame laid them out.
-    UserPoint userPoint(QPointF widgetPoint) const;
-
-  protected:
-    void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-
-  private:
-    void redrawAll();
-    void ensureImage();
-
-    Application& app_;
-    QImage image_;
-    ReadoutPosition readout_;
-    struct {
-        double left = 0, top = 0, right = 1, bottom = 1;
-    } coordinates_;
-    bool framed_ = false;
-};
 
 class SpectrumWindow : public QMainWindow {
     Q_OBJECT
