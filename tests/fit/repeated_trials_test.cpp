@@ -13,6 +13,7 @@
 #include "io/option_file.h"
 #include "model/propagation.h"
 #include "support/bench_spectra.h"
+#include "support/synthetic_fits.h"
 #include "workspace/recording_port.h"
 
 namespace vortlan {
@@ -98,15 +99,10 @@ Command optimisePeakCommand(int peak) {
     };
 }
 
+// A tie as the constraint dialog leaves it: the relation applied at once.
 void tie(Workspace& ws, PeakParam param, int tied, int reference, ConstraintOp op = ConstraintOp::Multiply,
          float operand = 1.0f) {
-    ParamConstraint& c = ws.constraints[tied].of(param);
-    c.linked = kTrue;
-    c.refPeak = static_cast<short>(reference);
-    c.op = static_cast<short>(op);
-    c.operand = operand;
-    ws.constraints[reference].of(param).isReference = kTrue;
-    ws.constraints[reference].of(param).tiedPeak = static_cast<short>(tied);
+    testing::tie(ws, param, tied, reference, op, operand);
     applyAllRelations(ws);
 }
 
