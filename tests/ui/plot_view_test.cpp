@@ -13,8 +13,6 @@
 #include "session/region_dialogs.h"
 #include "support/fitted_session.h"
 #include "support/same_workspace.h"
-#include "support/synthetic_region.h"
-#include "ui/peak_window.h"
 #include "ui/scripted.h"
 #include "ui/spectrum_window.h"
 
@@ -24,7 +22,7 @@ namespace {
 class PlotViewTest : public ::testing::Test {
   protected:
     // Region 0 (290-280 eV) with two peaks on an accepted background, region 3 beside it; region 0
-    // current and drawn on a plot of 900 x 500.
+    // current, its curves computed and drawn on a plot of 900 x 500.
     PlotViewTest() {
         Workspace& ws = program.app.workspace();
         testing::makeRegion(ws, 3, 41, 536.0f, 0.1f, testing::gaussianOn(50.0, 532.0, 400.0, 1.5));
@@ -34,13 +32,14 @@ class PlotViewTest : public ::testing::Test {
         testing::addPeak(ws, 0, 1, 287.0f, 200.0f, 1.2f);
         canvas().resize(900, 500);
         click("reg0");
-        // The peaks' heights and curves as every command after this one leaves them.
         program.app.run([](Session& s) { updateRegionCurves(s.workspace, s.port); });
     }
     ui::PlotCanvas& canvas() { return static_cast<ui::SpectrumWindow*>(program.find("SpecForm"))->canvas(); }
     Workspace& ws() { return program.app.workspace(); }
     void click(const char* name) { program.find<QAbstractButton>(name)->click(); }
     QString box(const char* name) { return program.find<QLineEdit>(name)->text(); }
+    bool zoomed() { return canvas().view().zoomed; }
+    double energySpan() { return canvas().view().energyHigh - canvas().view().energyLow; }
 
     // A press, a few moves on the way and a release.
     void drag(Qt::MouseButton button, QPoint from, QPoint to) {
@@ -48,16 +47,11 @@ class PlotViewTest : public ::testing::Test {
         for (int step = 1; step <= 4; ++step) QTest::mouseMove(&canvas(), from + (to - from) * step / 4);
         QTest::mouseRelease(&canvas(), button, {}, to);
     }
+    void zoomIn() { drag(Qt::LeftButton, {300, 120}, {600, 280}); }
     void wheel(QPoint at, int angle) {
         QWheelEvent event(at, canvas().mapToGlobal(at), QPoint(), QPoint(0, angle), Qt::NoButton,
                           Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(&canvas(), &event);
-    }
-    double energySpan() { return canvas().view().energyHigh - canvas().view().energyLow; }
-    QPoint peakTopPixel(int peak) {
-        const auto top = peakTop(ws(), peak);
-        EXPECT_TRUE(top);
-        return canvas().widgetPoint(top.value_or(UserPoint{})).toPoint();
     }
 
     testing::DesktopProgram program;
@@ -66,14 +60,13 @@ class PlotViewTest : public ::testing::Test {
 TEST_F(PlotViewTest, RectangleWheelPanAndHomeChangeTheViewAndNothingElse) {
     const Workspace before = ws();
     QTest::mouseClick(&canvas(), Qt::LeftButton, {}, QPoint(300, 200));
-    EXPECT_FALSE(canvas().view().zoomed);  // a click is no rectangle
-    drag(Qt::LeftButton, {300, 200}, {302, 400});
-    EXPECT_FALSE(canvas().view().zoomed);  // nor is a line
+    drag(Qt::LeftButton, {300, 200}, {302, 280});
+    EXPECT_FALSE(zoomed());  // neither a click nor a line is a rectangle
 
     const UserPoint corner = canvas().userPoint(QPoint(300, 120));
     const UserPoint opposite = canvas().userPoint(QPoint(600, 280));
-    drag(Qt::LeftButton, {300, 120}, {600, 280});
-    PlotView v = canvas().view();
+    zoomIn();
+    const PlotView v = canvas().view();
     ASSERT_TRUE(v.zoomed);
     EXPECT_NEAR(v.energyHigh, corner.x, 1e-9);
     EXPECT_NEAR(v.energyLow, opposite.x, 1e-9);
@@ -83,62 +76,50 @@ TEST_F(PlotViewTest, RectangleWheelPanAndHomeChangeTheViewAndNothingElse) {
     const double span = energySpan();
     EXPECT_GT(canvas().userPoint(QPoint(0, 250)).x, v.energyHigh);
     EXPECT_LT(canvas().userPoint(QPoint(0, 250)).x, v.energyHigh + span / 4);
-    EXPECT_LT(canvas().userPoint(QPoint(900, 250)).x, v.energyLow);
-    EXPECT_GT(canvas().userPoint(QPoint(900, 250)).x, v.energyLow - span / 4);
 
-    wheel({450, 250}, 120);  // one notch closer
+    wheel({450, 250}, 120);
     EXPECT_NEAR(energySpan(), 0.8 * span, 1e-9);
     wheel({450, 250}, -120);
-    EXPECT_NEAR(energySpan(), span, 1e-9);
-
-    v = canvas().view();
     canvas().setFocus();
-    QTest::keyClick(&canvas(), Qt::Key_Left);  // towards higher binding energy, which is on the left
+    QTest::keyClick(&canvas(), Qt::Key_Left);  // towards higher binding energy, on the left
     EXPECT_NEAR(canvas().view().energyHigh, v.energyHigh + span / 10, 1e-9);
-    QTest::keyClick(&canvas(), Qt::Key_Down);
-    EXPECT_LT(canvas().view().countsHigh, v.countsHigh);
     const UserPoint grabbed = canvas().userPoint(QPoint(400, 250));
     drag(Qt::MiddleButton, {400, 250}, {500, 280});  // the plot moves with the pointer
     EXPECT_NEAR(canvas().userPoint(QPoint(500, 280)).x, grabbed.x, 1e-9);
     EXPECT_NEAR(canvas().userPoint(QPoint(500, 280)).y, grabbed.y, 1e-6);
-    EXPECT_NEAR(energySpan(), span, 1e-9);
 
     QTest::keyClick(&canvas(), Qt::Key_Home);
-    EXPECT_FALSE(canvas().view().zoomed);
-    drag(Qt::LeftButton, {300, 120}, {600, 280});
-    EXPECT_TRUE(canvas().view().zoomed);
+    EXPECT_FALSE(zoomed());
+    zoomIn();
     QTest::mouseDClick(&canvas(), Qt::LeftButton, {}, QPoint(450, 250));
-    EXPECT_FALSE(canvas().view().zoomed);
-
+    EXPECT_FALSE(zoomed());
     testing::expectSameWorkspace(before, ws());
-    EXPECT_TRUE(program.prompter.messages.isEmpty());
 }
 
 TEST_F(PlotViewTest, TheViewOutlivesRedrawsButNotAnotherRegionOrOtherData) {
-    drag(Qt::LeftButton, {300, 120}, {600, 280});
-    click("pp0");  // the peak dialog redraws the region
+    zoomIn();
+    click("pp0");
     click("ReDraw");
-    EXPECT_TRUE(canvas().view().zoomed);
-
+    EXPECT_TRUE(zoomed());
     click("reg3");
-    EXPECT_FALSE(canvas().view().zoomed);
-    drag(Qt::LeftButton, {300, 120}, {600, 280});
+    EXPECT_FALSE(zoomed());
+    zoomIn();
     click("reg0");
-    EXPECT_FALSE(canvas().view().zoomed);
+    EXPECT_FALSE(zoomed());
 
-    drag(Qt::LeftButton, {300, 120}, {600, 280});
+    zoomIn();
     program.app.run([](Session& s) {
         s.dialogs.regionShift.ShiftText = "0.5";
         acceptRegionShift(s);
     });
     click("ReDraw");
-    EXPECT_FALSE(canvas().view().zoomed);
+    EXPECT_FALSE(zoomed());
 }
 
-TEST_F(PlotViewTest, DraggingTheOpenPeaksTopMovesItAsTypingWould) {
+TEST_F(PlotViewTest, TheOpenPeaksTopIsDraggedAndAPressElsewhereStillZooms) {
     click("pp0");
     const Peak opened = ws().peaks[0];
-    const QPoint top = peakTopPixel(0);
+    const QPoint top = canvas().widgetPoint(*peakTop(ws(), 0)).toPoint();
     QTest::mouseMove(&canvas(), top + QPoint(3, 2));
     EXPECT_EQ(canvas().cursor().shape(), Qt::SizeAllCursor);
     QTest::mouseMove(&canvas(), QPoint(100, 300));
@@ -148,8 +129,8 @@ TEST_F(PlotViewTest, DraggingTheOpenPeaksTopMovesItAsTypingWould) {
     const QPoint to = top + QPoint(-60, 80);
     const UserPoint target = canvas().userPoint(to);
     drag(Qt::LeftButton, top + QPoint(3, 2), to + QPoint(3, 2));
-    EXPECT_FALSE(canvas().view().zoomed);
-    // Where the peak's top was grabbed, to a pixel's rounding.
+    EXPECT_FALSE(zoomed());
+    // Where the top was grabbed, to a pixel's rounding.
     const UserPoint pixel = canvas().userPoint(QPoint(1, 1));
     const UserPoint origin = canvas().userPoint(QPoint(0, 0));
     const Peak& p = ws().peaks[0];
@@ -158,31 +139,13 @@ TEST_F(PlotViewTest, DraggingTheOpenPeaksTopMovesItAsTypingWould) {
     EXPECT_EQ(box("PosVal").toStdString(), exactNumberText(p.position));
     EXPECT_EQ(box("AreaVal").toStdString(), exactNumberText(p.area));
     EXPECT_NE(box("chi0"), chi);
-    EXPECT_TRUE(program.find("PeakForm")->isVisible());
-
-    // Cancel still decides.
     click("PeakCancel");
     EXPECT_TRUE(p == opened);
-}
 
-TEST_F(PlotViewTest, WithThePeakDialogOpenADragAwayFromItsTopStillZooms) {
     click("pp0");
-    const Peak opened = ws().peaks[0];
     drag(Qt::LeftButton, {100, 150}, {300, 350});
-    EXPECT_TRUE(canvas().view().zoomed);
+    EXPECT_TRUE(zoomed());
     EXPECT_TRUE(ws().peaks[0] == opened);
-
-    // A peak whose position and area are both fixed cannot be dragged: a press on its top zooms.
-    QTest::keyClick(&canvas(), Qt::Key_Home);
-    program.find<QAbstractButton>("ChkPos")->click();
-    program.find<QAbstractButton>("ChkArea")->click();
-    const QPoint top = peakTopPixel(0);
-    QTest::mouseMove(&canvas(), top);
-    EXPECT_EQ(canvas().cursor().shape(), Qt::CrossCursor);
-    drag(Qt::LeftButton, top, top + QPoint(-60, 80));
-    EXPECT_TRUE(canvas().view().zoomed);
-    EXPECT_EQ(ws().peaks[0].position, opened.position);
-    EXPECT_EQ(ws().peaks[0].area, opened.area);
 }
 
 }  // namespace
