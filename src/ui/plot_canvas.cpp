@@ -268,7 +268,10 @@ void PlotCanvas::wheelEvent(QWheelEvent* event) {
 }
 
 void PlotCanvas::keyPressEvent(QKeyEvent* event) {
-    if (!framed_ || gesture_ != Gesture::None) return QWidget::keyPressEvent(event);
+    if (!framed_ || gesture_ != Gesture::None) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
     switch (event->key()) {
         case Qt::Key_Home:
             setView(PlotView{});
