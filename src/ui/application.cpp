@@ -78,9 +78,10 @@ void Application::redo() {
 }
 
 bool Application::dialogHoldsEdit() const {
-    const QWidget* dialogs[] = {peak_.get(), background_.get(), options_.get(),
+    const QWidget* dialogs[] = {peak_.get(),       background_.get(),  options_.get(),
                                 constraint_.get(), regionShift_.get(), regionCaption_.get()};
-    return std::any_of(std::begin(dialogs), std::end(dialogs), [](const QWidget* w) { return w && w->isVisible(); });
+    return std::any_of(std::begin(dialogs), std::end(dialogs),
+                       [](const QWidget* w) { return w && w->isVisible(); });
 }
 
 void Application::writeRecoveryCopy() {

@@ -131,11 +131,10 @@ QWidget* MainWindow::buildCommands() {
     description_->setObjectName(QStringLiteral("Desc"));
     description_->setFixedHeight(description_->fontMetrics().lineSpacing() * kDescriptionLines + 12);
     description_->setToolTip(tr("Stored in the project file (the first 128 characters)"));
-    connect(description_, &QPlainTextEdit::textChanged, this,
-            [this] {
-                app_.workspace().description = fromQt(description_->toPlainText());
-                app_.recordStep(tr("Edit Description"), true);
-            });
+    connect(description_, &QPlainTextEdit::textChanged, this, [this] {
+        app_.workspace().description = fromQt(description_->toPlainText());
+        app_.recordStep(tr("Edit Description"), true);
+    });
     frameLayout->addWidget(description_);
     row->addWidget(frame, 1);
 

@@ -73,7 +73,8 @@ PeakWindow::PeakWindow(Application& app) : app_(app) {
     layout->addLayout(frames, 1);
     layout->addLayout(side);
 
-    new QShortcut(QKeySequence(Qt::Key_Escape), this, [this] { app_.run(tr("Cancel Peak"), cancelPeakDialog); });
+    new QShortcut(QKeySequence(Qt::Key_Escape), this,
+                  [this] { app_.run(tr("Cancel Peak"), cancelPeakDialog); });
 }
 
 QGroupBox* PeakWindow::buildParamFrame(int row) {
@@ -115,10 +116,9 @@ QGroupBox* PeakWindow::buildParamFrame(int row) {
 
     auto* optimise =
         namedButton(r.optimise, tr("Optimise"), tr("Fit this parameter alone, from the value in its box"));
-    connect(optimise, &QPushButton::clicked, this,
-            [this, param] {
-                app_.run(tr("Optimise Peak"), [param](Session& s) { optimiseParameterFromDialog(s, param); });
-            });
+    connect(optimise, &QPushButton::clicked, this, [this, param] {
+        app_.run(tr("Optimise Peak"), [param](Session& s) { optimiseParameterFromDialog(s, param); });
+    });
     auto* constraints = namedButton(r.constraints, tr("Constraints"),
                                     tr("Tie this parameter to another peak's, or limit its search range"));
     connect(constraints, &QPushButton::clicked, this,

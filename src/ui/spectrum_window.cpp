@@ -100,7 +100,8 @@ void SpectrumWindow::buildMenus() {
                    [](Session& s) { importLeybold(s); });
     });
     action(data, "Import_Phi", tr("Import (Phi)"), [this] {
-        importWith(tr("Import (Phi)"), tr("Import Phi Ascii format"), kPhiFilter, [](Session& s) { importPhi(s); });
+        importWith(tr("Import (Phi)"), tr("Import Phi Ascii format"), kPhiFilter,
+                   [](Session& s) { importPhi(s); });
     });
     action(data, "Import_VAMAS", tr("Import (VAMAS)"), [this] {
         importVamasFile();
@@ -134,7 +135,8 @@ void SpectrumWindow::buildMenus() {
     action(nullptr, "Background", tr("Background"), [this] {
         if (regionHoldsData()) app_.run(openBackgroundDialog);
     });
-    action(nullptr, "AddPeak", tr("Add Peak"), [this] { app_.run(tr("Add Peak"), [](Session& s) { addPeak(s); }); });
+    action(nullptr, "AddPeak", tr("Add Peak"),
+           [this] { app_.run(tr("Add Peak"), [](Session& s) { addPeak(s); }); });
 
     QMenu* parameters = bar->addMenu(tr("Parameters"));
     parameters->setObjectName(QStringLiteral("RegionParameters"));

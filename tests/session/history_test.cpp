@@ -30,7 +30,8 @@ using testing::FittedSession;
 void expectRestored(const Workspace& expected, const Workspace& actual, const std::string& when) {
     for (int r = 0; r < kRegionCount; ++r) {
         EXPECT_TRUE(expected.regions[r] == actual.regions[r]) << when << ": region " << r;
-        EXPECT_EQ(expected.fitVerdicts[r].verdict, actual.fitVerdicts[r].verdict) << when << ": verdict " << r;
+        EXPECT_EQ(expected.fitVerdicts[r].verdict, actual.fitVerdicts[r].verdict)
+            << when << ": verdict " << r;
         EXPECT_EQ(expected.fitVerdicts[r].model, actual.fitVerdicts[r].model) << when << ": verdict " << r;
     }
     for (int p = 0; p < kPeakCount; ++p) {

@@ -18,7 +18,9 @@ using testing::FittedSession;
 
 class RecoveryCopyTest : public ::testing::Test {
   protected:
-    std::unique_ptr<const Workspace> copyOfFitted() { return std::make_unique<const Workspace>(f.session.workspace); }
+    std::unique_ptr<const Workspace> copyOfFitted() {
+        return std::make_unique<const Workspace>(f.session.workspace);
+    }
 
     FittedSession f;
     testing::TempDir dir;
@@ -59,7 +61,8 @@ TEST_F(RecoveryCopyTest, TheLastCopyAskedForSurvivesTheEndAndRestoresTheWork) {
     opened.workspace.fileName = f.session.workspace.fileName;
     ASSERT_TRUE(openProject(opened));
     const Workspace& restored = next.workspace;
-    for (int r = 0; r < kRegionCount; ++r) EXPECT_TRUE(restored.regions[r] == opened.workspace.regions[r]) << r;
+    for (int r = 0; r < kRegionCount; ++r)
+        EXPECT_TRUE(restored.regions[r] == opened.workspace.regions[r]) << r;
     for (int p = 0; p < kPeakCount; ++p) {
         EXPECT_TRUE(restored.peaks[p] == opened.workspace.peaks[p]) << p;
         EXPECT_TRUE(restored.constraints[p] == opened.workspace.constraints[p]) << p;
@@ -81,7 +84,8 @@ TEST_F(RecoveryCopyTest, AnUnreadableCopyIsReportedAndSetAside) {
         ASSERT_EQ(port.messages.size(), 1u);
         EXPECT_NE(port.messages[0].find(kSetAsideFileName), std::string::npos) << port.messages[0];
         EXPECT_FALSE(recoveryCopyExists(folder));
-        EXPECT_EQ(testing::readWholeFile((std::filesystem::path(folder) / kSetAsideFileName).string()), damaged);
+        EXPECT_EQ(testing::readWholeFile((std::filesystem::path(folder) / kSetAsideFileName).string()),
+                  damaged);
         EXPECT_FALSE(isTrue(next.workspace.regions[0].defined));
     }
 }

@@ -56,8 +56,8 @@ TEST(EditMenuTest, NamesTheCommandAndIsGreyedWhenThereIsNothingOrADialogIsOpen) 
     EXPECT_FALSE(undo->isEnabled());
     EXPECT_FALSE(redo->isEnabled());
     EXPECT_EQ(undo->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
-    EXPECT_EQ(redo->shortcuts(),
-              (QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence(QStringLiteral("Ctrl+Y"))}));
+    EXPECT_EQ(redo->shortcuts(), (QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Shift+Z")),
+                                                      QKeySequence(QStringLiteral("Ctrl+Y"))}));
 
     makeFittedRegion(program);
     trigger(program, "AddPeak");

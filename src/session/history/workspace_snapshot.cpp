@@ -13,7 +13,8 @@ bool sameRegion(const Workspace& ws, int r, const RegionState& state) {
 }
 
 template <typename Value, typename Same>
-std::shared_ptr<const Value> shareOrCopy(const std::shared_ptr<const Value>& earlier, Same same, Value value) {
+std::shared_ptr<const Value> shareOrCopy(const std::shared_ptr<const Value>& earlier, Same same,
+                                         Value value) {
     if (earlier && same(*earlier)) return earlier;
     return std::make_shared<const Value>(std::move(value));
 }
@@ -38,8 +39,8 @@ WorkspaceSnapshot takeSnapshot(const Workspace& ws, const WorkspaceSnapshot* pre
     }
     for (int p = 0; p < kPeakCount; ++p) {
         s.peaks[p] = shareOrCopy<Peak>(
-            previous ? previous->peaks[p] : nullptr, [&](const Peak& earlier) { return earlier == ws.peaks[p]; },
-            ws.peaks[p]);
+            previous ? previous->peaks[p] : nullptr,
+            [&](const Peak& earlier) { return earlier == ws.peaks[p]; }, ws.peaks[p]);
     }
     s.constraints = shareOrCopy<std::array<PeakConstraints, kPeakCount>>(
         previous ? previous->constraints : nullptr,
