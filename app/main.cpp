@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QStandardPaths>
 #include <cstdio>
 
 #include "ui/application.h"
@@ -21,7 +22,9 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);  // closing the main window ends the program, nothing else
     vortlan::ui::MessageBoxPrompter prompter;
     vortlan::ui::QtFileDialogs files;
-    vortlan::ui::Application vortlan(prompter, files);
+    // Recovery copies belong to the user, not to the folder the program was started in.
+    const QString recoveryFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    vortlan::ui::Application vortlan(prompter, files, recoveryFolder.toStdString());
     vortlan.start();
     return QApplication::exec();
 }

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 #include <deque>
@@ -34,6 +35,7 @@ class PrintingPrompter : public vortlan::ui::Prompter {
     std::optional<int> askNumber(const QString&, const QString&, int value, int, int) override {
         return value;
     }
+    vortlan::ui::SaveChoice askSaveChanges() override { return vortlan::ui::SaveChoice::Cancel; }
 };
 
 // Each file dialog answers with the next name given.
@@ -143,7 +145,9 @@ class GuideRoad {
     QString output_;
     PrintingPrompter prompter_;
     ListedFiles files_;
-    vortlan::ui::Application app_{prompter_, files_};
+    // The pictures' recovery copies stay out of the user's own folder, and none is offered.
+    QTemporaryDir recoveryFolder_;
+    vortlan::ui::Application app_{prompter_, files_, recoveryFolder_.path().toStdString()};
 };
 
 }  // namespace

@@ -13,14 +13,6 @@ namespace vortlan {
 
 namespace {
 
-void clearMainWindowIndicators(Port& port) {
-    for (int button = 0; button < kPeakButtonCount; ++button) {
-        port.setPeakButtonCaption(button, "");
-        port.setPeakButtonEnabled(button, false);
-    }
-    for (int region = 0; region < kRegionCount; ++region) port.setChiText(region, "");
-}
-
 // The curves of every fitted region, and the total of their statistics.
 void recomputeFittedRegions(Session& session) {
     Workspace& ws = session.workspace;
@@ -46,7 +38,7 @@ bool saveProject(Session& session) {
 
 bool openProject(Session& session) {
     Port& port = session.port;
-    clearMainWindowIndicators(port);
+    clearMainWindowIndicators(session);
     resetWorkspace(session);
     std::ifstream file(session.workspace.fileName, std::ios::binary);
     if (!file) {

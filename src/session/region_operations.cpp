@@ -99,6 +99,14 @@ void paintRegionButtons(Session& session) {
     session.port.setRegionColour(session.workspace.currentRegion, RegionColour::Current);
 }
 
+void clearMainWindowIndicators(Session& session) {
+    for (int button = 0; button < kPeakButtonCount; ++button) {
+        session.port.setPeakButtonCaption(button, "");
+        session.port.setPeakButtonEnabled(button, false);
+    }
+    for (int region = 0; region < kRegionCount; ++region) session.port.setChiText(region, "");
+}
+
 void refreshRegionDisplays(Session& session) {
     const Workspace& ws = session.workspace;
     for (int region = 0; region < kRegionCount; ++region) {

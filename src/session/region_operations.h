@@ -18,6 +18,9 @@ void showCurrentRegion(Session& session);
 // Light green for regions holding data, button face for empty ones, light yellow for the current one.
 void paintRegionButtons(Session& session);
 
+// Empties every chi box and peak-button caption and disables every peak button.
+void clearMainWindowIndicators(Session& session);
+
 // Rewrites every chi box and peak-button caption, the total of the chi boxes, enables the current
 // region's peak buttons, and recolours the region buttons.
 void refreshRegionDisplays(Session& session);

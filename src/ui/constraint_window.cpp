@@ -38,7 +38,7 @@ ConstraintWindow::ConstraintWindow(Application& app) : app_(app) {
 
     auto* ok = namedButton("CntOK", tr("OK"), tr("Check the entries and store them (Return)"));
     ok->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
-    connect(ok, &QPushButton::clicked, this, [this] { app_.run(acceptConstraintEdit); });
+    connect(ok, &QPushButton::clicked, this, [this] { app_.run(tr("Constraint"), acceptConstraintEdit); });
     for (QLineEdit* edit : {reference_, operand_, low_, high_, operator_->lineEdit()})
         pressOnReturn(edit, ok);
     new QShortcut(QKeySequence(Qt::Key_Escape), this, [this] { close(); });

@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "session/options_dialog.h"
@@ -20,6 +21,7 @@
 #include "session/spectrum_commands.h"
 #include "session/startup.h"
 #include "ui/application.h"
+#include "ui/edit_actions.h"
 #include "ui/text.h"
 
 namespace vortlan::ui {
@@ -70,7 +72,8 @@ MainWindow::MainWindow(Application& app) : app_(app) {
 
     new QShortcut(QKeySequence::Open, this, [this] { openProjectFile(); });
     new QShortcut(QKeySequence::Save, this, [this] { saveProjectFile(); });
-    new QShortcut(QKeySequence::Quit, this, [] { QApplication::quit(); });
+    new QShortcut(QKeySequence::Quit, this, [this] { closeProgram(); });
+    new EditActions(app_, this);
 }
 
 void MainWindow::buildRegionGrid(QGridLayout* grid) {
@@ -128,8 +131,10 @@ QWidget* MainWindow::buildCommands() {
     description_->setObjectName(QStringLiteral("Desc"));
     description_->setFixedHeight(description_->fontMetrics().lineSpacing() * kDescriptionLines + 12);
     description_->setToolTip(tr("Stored in the project file (the first 128 characters)"));
-    connect(description_, &QPlainTextEdit::textChanged, this,
-            [this] { app_.workspace().description = fromQt(description_->toPlainText()); });
+    connect(description_, &QPlainTextEdit::textChanged, this, [this] {
+        app_.workspace().description = fromQt(description_->toPlainText());
+        app_.recordStep(tr("Edit Description"), true);
+    });
     frameLayout->addWidget(description_);
     row->addWidget(frame, 1);
 
@@ -145,9 +150,9 @@ QWidget* MainWindow::buildCommands() {
     addButton("Save", tr("Save XPS"), 0, 1, [this] { saveProjectFile(); });
     addButton("Command1", tr("Options"), 1, 0, [this] { app_.run(loadOptionsDialog); });
     addButton("OptimiseAllRegions", tr("Optimise All"), 1, 1, [this] {
-        app_.run(optimiseAllCommand);
+        app_.run(tr("Optimise All"), optimiseAllCommand);
     })->setToolTip(tr("Fit every peak of every region with an accepted background"));
-    addButton("Close", tr("Close"), 2, 1, [] { QApplication::quit(); });
+    addButton("Close", tr("Close"), 2, 1, [this] { closeProgram(); });
     auto* sumRow = new QHBoxLayout;
     auto* sumLabel = new QLabel(QStringLiteral("Σχ²"));
     sumLabel->setObjectName(QStringLiteral("Label3"));
@@ -185,6 +190,8 @@ void MainWindow::setRegionColour(int region, RegionColour colour) {
 }
 
 void MainWindow::setDescription(const QString& text) {
+    // The workspace already holds the text: showing it is no edit of the user's.
+    const QSignalBlocker quiet(description_);
     if (description_->toPlainText() != text) description_->setPlainText(text);
 }
 
@@ -203,20 +210,50 @@ void MainWindow::openProjectFile() {
     const auto path = app_.files().openFile(tr("Open file"), kProjectFilter);
     if (!path) return;
     ws.fileName = path->toStdString();
-    app_.run([](Session& s) { openProject(s); });
+    bool opened = false;
+    app_.run(tr("Open XPS"), [&opened](Session& s) { opened = openProject(s); });
+    if (opened) app_.markSaved();
 }
 
-void MainWindow::saveProjectFile() {
+bool MainWindow::saveProjectFile() {
     Workspace& ws = app_.workspace();
     const QString proposed = app_.files().proposedName(QStringLiteral("xps"));
     ws.fileName.clear();
     const auto path = app_.files().saveFile(tr("Open file"), kProjectFilter, proposed);
-    if (!path) return;
+    if (!path) return false;
     ws.fileName = path->toStdString();
-    app_.run([](Session& s) { saveProjectCommand(s); });
+    bool saved = false;
+    app_.run([&saved](Session& s) { saved = saveProjectCommand(s); });
+    if (saved) app_.markSaved();
+    return saved;
+}
+
+bool MainWindow::confirmClose() {
+    if (!app_.hasUnsavedChanges()) {
+        app_.discardChanges();
+        return true;
+    }
+    switch (app_.prompter().askSaveChanges()) {
+        case SaveChoice::Save:
+            return saveProjectFile();
+        case SaveChoice::Discard:
+            app_.discardChanges();
+            return true;
+        case SaveChoice::Cancel:
+            break;
+    }
+    return false;
+}
+
+void MainWindow::closeProgram() {
+    if (confirmClose()) QApplication::quit();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!confirmClose()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     QApplication::quit();
 }

@@ -1,7 +1,7 @@
 #pragma once
 // XPSForm, "Vortlan Processing": a row per region with its button, its ten peak buttons and its χ²;
 // the total; the description; the project, options and "Optimise All" commands.  Closing it ends the
-// program.
+// program, after "Save changes?" when the work is not saved.
 
 #include <QWidget>
 #include <array>
@@ -45,7 +45,11 @@ class MainWindow : public QWidget {
     void buildRegionGrid(QGridLayout* grid);
     QWidget* buildCommands();
     void openProjectFile();
-    void saveProjectFile();
+    // True once the project was written; false when the file dialog was cancelled or the write failed.
+    bool saveProjectFile();
+    // "Close", Ctrl+Q and the close box: true when the program may end, the question answered.
+    bool confirmClose();
+    void closeProgram();
 
     Application& app_;
     std::array<QPushButton*, kRegionCount> regionButtons_{};

@@ -108,7 +108,7 @@ QGroupBox* OptionsWindow::buildNewtonFrame() {
     useNewton_->setToolTip(tr("Fit with Newton's method"));
     connect(useNewton_, &QRadioButton::clicked, this, [this](bool checked) {
         app_.dialogs().options.UseNewton = checked;
-        app_.run(clickUseNewton);
+        app_.run(tr("Options"), clickUseNewton);
     });
     newtonTrial_ = namedEdit("NewtonTrial", kTrialSample);
     bindText(newtonTrial_, d.NewtonTrial);
@@ -149,7 +149,7 @@ QGroupBox* OptionsWindow::buildSearchFrame() {
     useSearch_->setToolTip(tr("Fit with the search method"));
     connect(useSearch_, &QRadioButton::clicked, this, [this](bool checked) {
         app_.dialogs().options.UseSearch = checked;
-        app_.run(clickUseSearch);
+        app_.run(tr("Options"), clickUseSearch);
     });
     searchTrial_ = namedEdit("SearchTrial", kTrialSample);
     bindText(searchTrial_, d.SearchTrial);
@@ -193,7 +193,7 @@ QGroupBox* OptionsWindow::buildLeastSquaresFrame() {
     useLM_->setToolTip(tr("Fit every free parameter at once by Levenberg-Marquardt, to the minimum of the statistic"));
     connect(useLM_, &QRadioButton::clicked, this, [this](bool checked) {
         app_.dialogs().options.UseLM = checked;
-        app_.run(clickUseLM);
+        app_.run(tr("Options"), clickUseLM);
     });
     auto* row = new QHBoxLayout(frame);
     row->addWidget(new QLabel(tr("Levenberg-Marquardt")));
@@ -216,14 +216,14 @@ QWidget* OptionsWindow::buildFormAndTolerance() {
     glSum_->setToolTip(tr("Gaussian and Lorentzian added; the asymmetric tail is available"));
     connect(glSum_, &QRadioButton::clicked, this, [this](bool checked) {
         app_.dialogs().options.GLSum = checked;
-        app_.run(clickGLSum);
+        app_.run(tr("Options"), clickGLSum);
     });
     glProduct_ = new QRadioButton(tr("GL Product"));
     glProduct_->setObjectName(QStringLiteral("GLProduct"));
     glProduct_->setToolTip(tr("Gaussian and Lorentzian multiplied; peaks are symmetric"));
     connect(glProduct_, &QRadioButton::clicked, this, [this](bool checked) {
         app_.dialogs().options.GLProduct = checked;
-        app_.run(clickGLProduct);
+        app_.run(tr("Options"), clickGLProduct);
     });
     auto* forms = new QHBoxLayout(frame);
     forms->addWidget(glSum_);
@@ -250,7 +250,7 @@ QWidget* OptionsWindow::buildButtons() {
     auto* save = namedButton("SaveOption", tr("Save Parameters"));
     connect(save, &QPushButton::clicked, this, [this] { saveParameters(); });
     ok_ = namedButton("OptionOK", tr("OK"), tr("Check the values and use them (Return)"));
-    connect(ok_, &QPushButton::clicked, this, [this] { app_.run(applyOptionsDialog); });
+    connect(ok_, &QPushButton::clicked, this, [this] { app_.run(tr("Options"), applyOptionsDialog); });
     row->addWidget(load);
     row->addWidget(save);
     row->addStretch();
@@ -264,12 +264,12 @@ void OptionsWindow::loadParameters() {
     const auto path = app_.files().openFile(tr("Load Parameters"), kOptionFilter);
     if (!path || path->isEmpty()) return;
     ws.fileName = path->toStdString();
-    app_.run(readOptionFile);
+    app_.run(tr("Load Options"), readOptionFile);
 }
 
 void OptionsWindow::saveParameters() {
     // A refused value has shown its message; what stands is saved all the same.
-    app_.run(applyOptionsDialog);
+    app_.run(tr("Options"), applyOptionsDialog);
     Workspace& ws = app_.workspace();
     const QString proposed = app_.files().proposedName(QStringLiteral("opa"));
     ws.fileName.clear();

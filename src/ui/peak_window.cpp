@@ -73,7 +73,8 @@ PeakWindow::PeakWindow(Application& app) : app_(app) {
     layout->addLayout(frames, 1);
     layout->addLayout(side);
 
-    new QShortcut(QKeySequence(Qt::Key_Escape), this, [this] { app_.run(cancelPeakDialog); });
+    new QShortcut(QKeySequence(Qt::Key_Escape), this,
+                  [this] { app_.run(tr("Cancel Peak"), cancelPeakDialog); });
 }
 
 QGroupBox* PeakWindow::buildParamFrame(int row) {
@@ -115,8 +116,9 @@ QGroupBox* PeakWindow::buildParamFrame(int row) {
 
     auto* optimise =
         namedButton(r.optimise, tr("Optimise"), tr("Fit this parameter alone, from the value in its box"));
-    connect(optimise, &QPushButton::clicked, this,
-            [this, param] { app_.run([param](Session& s) { optimiseParameterFromDialog(s, param); }); });
+    connect(optimise, &QPushButton::clicked, this, [this, param] {
+        app_.run(tr("Optimise Peak"), [param](Session& s) { optimiseParameterFromDialog(s, param); });
+    });
     auto* constraints = namedButton(r.constraints, tr("Constraints"),
                                     tr("Tie this parameter to another peak's, or limit its search range"));
     connect(constraints, &QPushButton::clicked, this,
@@ -185,20 +187,27 @@ QWidget* PeakWindow::buildButtons() {
     auto* box = new QWidget;
     auto* grid = new QGridLayout(box);
     grid->setContentsMargins(0, 0, 0, 0);
-    const auto add = [&](const char* name, const QString& caption, int r, int c, auto handler) {
+    // `step` names the command in the Edit menu; ReDraw, which only tries values out, is none.
+    const auto add = [&](const char* name, const QString& caption, const QString& step, int r, int c,
+                         auto handler) {
         QPushButton* button = namedButton(name, caption);
-        connect(button, &QPushButton::clicked, this, [this, handler] { app_.run(handler); });
+        connect(button, &QPushButton::clicked, this, [this, step, handler] {
+            if (step.isEmpty())
+                app_.run(handler);
+            else
+                app_.run(step, handler);
+        });
         grid->addWidget(button, r, c);
         return button;
     };
-    add("Optpeak", tr("Optimise Peak"), 0, 0, optimisePeakFromDialog)
+    add("Optpeak", tr("Optimise Peak"), tr("Optimise Peak"), 0, 0, optimisePeakFromDialog)
         ->setToolTip(tr("Fit every parameter of this peak that is not fixed"));
-    redraw_ = add("ReDraw", tr("ReDraw"), 0, 1, redrawPeakDialog);
+    redraw_ = add("ReDraw", tr("ReDraw"), QString(), 0, 1, redrawPeakDialog);
     redraw_->setToolTip(tr("Take the values into the peak and redraw, keeping the dialog open (Return)"));
-    add("PeakAccept", tr("Accept"), 1, 0, acceptPeakDialog);
-    add("PeakCancel", tr("Cancel"), 1, 1, cancelPeakDialog)
+    add("PeakAccept", tr("Accept"), tr("Accept Peak"), 1, 0, acceptPeakDialog);
+    add("PeakCancel", tr("Cancel"), tr("Cancel Peak"), 1, 1, cancelPeakDialog)
         ->setToolTip(tr("Put the peak back as it was when the dialog opened (Esc)"));
-    add("DeletePeak", tr("Delete Peak"), 2, 0, deletePeakFromDialog);
+    add("DeletePeak", tr("Delete Peak"), tr("Delete Peak"), 2, 0, deletePeakFromDialog);
     return box;
 }
 
@@ -227,7 +236,7 @@ void PeakWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    if (isVisible()) app_.run(closePeakDialog);
+    if (isVisible()) app_.run(tr("Cancel Peak"), closePeakDialog);
     event->accept();
 }
 

@@ -38,4 +38,14 @@ std::optional<int> MessageBoxPrompter::askNumber(const QString& title, const QSt
     return number;
 }
 
+SaveChoice MessageBoxPrompter::askSaveChanges() {
+    // Return saves, Esc cancels: neither of the easy keys throws work away.
+    const auto answer = QMessageBox::question(
+        QApplication::activeWindow(), kApplicationTitle, QObject::tr("Save changes?"),
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+    if (answer == QMessageBox::Save) return SaveChoice::Save;
+    if (answer == QMessageBox::Discard) return SaveChoice::Discard;
+    return SaveChoice::Cancel;
+}
+
 }  // namespace vortlan::ui

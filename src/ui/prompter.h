@@ -12,6 +12,9 @@ namespace vortlan::ui {
 
 inline const QString kApplicationTitle = QStringLiteral("Vortlan");
 
+// The answers to "Save changes?".
+enum class SaveChoice { Save, Discard, Cancel };
+
 class Prompter {
   public:
     virtual ~Prompter() = default;
@@ -25,6 +28,8 @@ class Prompter {
     // A whole number from low to high, offered at `value`; nothing when the user cancels.
     virtual std::optional<int> askNumber(const QString& title, const QString& label, int value, int low,
                                          int high) = 0;
+    // "Save changes?" before the program ends with work not saved.
+    virtual SaveChoice askSaveChanges() = 0;
 };
 
 class MessageBoxPrompter : public Prompter {
@@ -36,6 +41,7 @@ class MessageBoxPrompter : public Prompter {
                                   int preselected) override;
     std::optional<int> askNumber(const QString& title, const QString& label, int value, int low,
                                  int high) override;
+    SaveChoice askSaveChanges() override;
 };
 
 }  // namespace vortlan::ui

@@ -73,7 +73,7 @@ RegionShiftWindow::RegionShiftWindow(Application& app) : app_(app) {
     auto* accept = new QPushButton(tr("Accept"));
     accept->setObjectName(QStringLiteral("Command1"));
     accept->setDefault(true);
-    connect(accept, &QPushButton::clicked, this, [this] { app_.run(acceptRegionShift); });
+    connect(accept, &QPushButton::clicked, this, [this] { app_.run(tr("Region Shift"), acceptRegionShift); });
     connect(shift_, &QLineEdit::returnPressed, accept, &QPushButton::click);
     auto* row = new QHBoxLayout;
     row->addWidget(new QLabel(tr("Shift")));
@@ -101,7 +101,7 @@ RegionCaptionWindow::RegionCaptionWindow(Application& app) : app_(app) {
     auto* ok = new QPushButton(tr("OK"));
     ok->setObjectName(QStringLiteral("RCaptioOK"));
     ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, [this] { app_.run(acceptRegionCaption); });
+    connect(ok, &QPushButton::clicked, this, [this] { app_.run(tr("Region Caption"), acceptRegionCaption); });
     connect(text_, &QLineEdit::returnPressed, ok, &QPushButton::click);
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(text_);

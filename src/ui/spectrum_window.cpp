@@ -24,6 +24,7 @@
 #include "session/spectrum_commands.h"
 #include "session/startup.h"
 #include "ui/application.h"
+#include "ui/edit_actions.h"
 #include "ui/peak_window.h"
 #include "ui/printing_window.h"
 #include "ui/text.h"
@@ -91,19 +92,22 @@ void SpectrumWindow::buildMenus() {
     QMenu* data = bar->addMenu(tr("Data"));
     data->setObjectName(QStringLiteral("Data"));
     action(data, "Import_Kratos", tr("Import (Kratos)"), [this] {
-        importWith(tr("Import Kratos Ascii format"), kKratosFilter, [](Session& s) { importKratos(s); });
+        importWith(tr("Import (Kratos)"), tr("Import Kratos Ascii format"), kKratosFilter,
+                   [](Session& s) { importKratos(s); });
     });
     action(data, "Import_Leybold", tr("Import (Leybold)"), [this] {
-        importWith(tr("Import Leybold Ascii format"), kLeyboldFilter, [](Session& s) { importLeybold(s); });
+        importWith(tr("Import (Leybold)"), tr("Import Leybold Ascii format"), kLeyboldFilter,
+                   [](Session& s) { importLeybold(s); });
     });
     action(data, "Import_Phi", tr("Import (Phi)"), [this] {
-        importWith(tr("Import Phi Ascii format"), kPhiFilter, [](Session& s) { importPhi(s); });
+        importWith(tr("Import (Phi)"), tr("Import Phi Ascii format"), kPhiFilter,
+                   [](Session& s) { importPhi(s); });
     });
     action(data, "Import_VAMAS", tr("Import (VAMAS)"), [this] {
         importVamasFile();
     })->setShortcut(QKeySequence::Open);
     action(data, "ImportAsc", tr("Import (ASCII)"), [this] {
-        importWith(tr("Import Ascii format (BE  Intensity)"), kAsciiFilter,
+        importWith(tr("Import (ASCII)"), tr("Import Ascii format (BE  Intensity)"), kAsciiFilter,
                    [](Session& s) { importAscii(s); });
     });
     data->addSeparator();
@@ -126,11 +130,13 @@ void SpectrumWindow::buildMenus() {
     data->addSeparator();
     action(data, "PrintG", tr("Print Spectrum"), [this] { print(false); })->setShortcut(QKeySequence::Print);
     action(data, "Printwithpeakparameters", tr("Print with peak parameters"), [this] { print(true); });
+    buildEditMenu();
 
     action(nullptr, "Background", tr("Background"), [this] {
         if (regionHoldsData()) app_.run(openBackgroundDialog);
     });
-    action(nullptr, "AddPeak", tr("Add Peak"), [this] { app_.run([](Session& s) { addPeak(s); }); });
+    action(nullptr, "AddPeak", tr("Add Peak"),
+           [this] { app_.run(tr("Add Peak"), [](Session& s) { addPeak(s); }); });
 
     QMenu* parameters = bar->addMenu(tr("Parameters"));
     parameters->setObjectName(QStringLiteral("RegionParameters"));
@@ -142,25 +148,35 @@ void SpectrumWindow::buildMenus() {
             saveWith(tr("Save region parameters"), kRegionParameterFilter, "rpa",
                      [](Session& s) { saveRegionParametersCommand(s); });
     });
-    action(parameters, "ClearParameters", tr("Clear Parameters"), [this] { app_.run(clearParameters); });
+    action(parameters, "ClearParameters", tr("Clear Parameters"),
+           [this] { app_.run(tr("Clear Parameters"), clearParameters); });
     action(parameters, "Delete_Region", tr("Delete Region"),
-           [this] { app_.run([](Session& s) { deleteRegionCommand(s); }); });
+           [this] { app_.run(tr("Delete Region"), [](Session& s) { deleteRegionCommand(s); }); });
     action(parameters, "RegionShift", tr("Region Shift"), [this] { app_.run(openRegionShiftDialog); });
 
-    action(nullptr, "OptimiseRegion", tr("Optimise Region"), [this] { app_.run(optimiseRegionCommand); });
+    action(nullptr, "OptimiseRegion", tr("Optimise Region"),
+           [this] { app_.run(tr("Optimise Region"), optimiseRegionCommand); });
     action(nullptr, "ReDisplay", tr("ReDisplay"), [this] {
         if (regionHoldsData()) app_.run(redisplay);
     })->setShortcut(QKeySequence::Refresh);
 }
 
-void SpectrumWindow::importWith(const QString& title, const FileFilter& filter,
+void SpectrumWindow::buildEditMenu() {
+    auto* edit = new EditActions(app_, this);
+    QMenu* menu = menuBar()->addMenu(tr("&Edit"));
+    menu->setObjectName(QStringLiteral("Edit"));
+    menu->addAction(edit->undo());
+    menu->addAction(edit->redo());
+}
+
+void SpectrumWindow::importWith(const QString& command, const QString& title, const FileFilter& filter,
                                 const std::function<void(Session&)>& import) {
     Workspace& ws = app_.workspace();
     ws.fileName.clear();
     const auto path = app_.files().openFile(title, filter);
     if (!path) return;
     ws.fileName = path->toStdString();
-    app_.run(import);
+    app_.run(command, import);
 }
 
 void SpectrumWindow::importVamasFile() {
@@ -172,7 +188,7 @@ void SpectrumWindow::importVamasFile() {
     // A file of several blocks lets the user choose one; the first XPS block is offered first.
     const auto blocks = listVamasBlocks(ws.fileName);
     if (!blocks || blocks->size() < 2) {
-        app_.run([](Session& s) { importVamas(s); });
+        app_.run(tr("Import (VAMAS)"), [](Session& s) { importVamas(s); });
         return;
     }
     QStringList items;
@@ -189,7 +205,7 @@ void SpectrumWindow::importVamasFile() {
     const auto block = app_.prompter().chooseItem(tr("Import VAMAS format"), tr("Block to import:"), items,
                                                   std::max(firstXps, 0));
     if (!block) return;
-    app_.run([block](Session& s) { importVamasBlock(s, *block); });
+    app_.run(tr("Import (VAMAS)"), [block](Session& s) { importVamasBlock(s, *block); });
 }
 
 void SpectrumWindow::saveWith(const QString& title, const FileFilter& filter, const QString& extension,
@@ -226,7 +242,7 @@ void SpectrumWindow::loadRegionParametersFile() {
         return;
     }
     ws.fileName = path->toStdString();
-    app_.run([](Session& s) { loadRegionParameters(s); });
+    app_.run(tr("Load Region Parameters"), [](Session& s) { loadRegionParameters(s); });
 }
 
 void SpectrumWindow::print(bool withTable) {

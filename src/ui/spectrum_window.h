@@ -25,7 +25,9 @@ class SpectrumWindow : public QMainWindow {
 
   private:
     void buildMenus();
-    void importWith(const QString& title, const FileFilter& filter,
+    void buildEditMenu();
+    // `command` names the import in the Edit menu.
+    void importWith(const QString& command, const QString& title, const FileFilter& filter,
                     const std::function<void(Session&)>& import);
     void importVamasFile();
     void saveWith(const QString& title, const FileFilter& filter, const QString& extension,

@@ -7,6 +7,7 @@
 #include <deque>
 #include <optional>
 
+#include "support/temp_dir.h"
 #include "ui/application.h"
 #include "ui/file_dialogs.h"
 #include "ui/prompter.h"
@@ -43,8 +44,14 @@ class ScriptedPrompter : public ui::Prompter {
         return number;
     }
 
+    ui::SaveChoice askSaveChanges() override {
+        questions << QStringLiteral("Save changes?");
+        return saveChoice;
+    }
+
     QStringList messages;
     QStringList questions;
+    ui::SaveChoice saveChoice = ui::SaveChoice::Cancel;
     std::deque<bool> answers;
     int beeps = 0;
     QStringList offered;
@@ -87,10 +94,18 @@ class ScriptedFileDialogs : public ui::FileDialogs {
     }
 };
 
-// A started desktop program on the offscreen platform, driven by its widgets' object names.
+// A started desktop program on the offscreen platform, driven by its widgets' object names.  Its
+// recovery copies go to a folder of its own unless one is given, as a later start of the program
+// would find it.
 class DesktopProgram {
   public:
-    DesktopProgram() : app(prompter, files) { app.start(); }
+    DesktopProgram() : app(prompter, files, ownRecoveryFolder.path().string()) { app.start(); }
+    // `startAnswers` answer the questions start-up asks.
+    explicit DesktopProgram(const std::string& recoveryFolder, std::deque<bool> startAnswers = {})
+        : app(prompter, files, recoveryFolder) {
+        prompter.answers = std::move(startAnswers);
+        app.start();
+    }
     template <typename Widget = QWidget>
     Widget* find(const char* objectName) {
         for (QWidget* top : QApplication::topLevelWidgets()) {
@@ -99,6 +114,7 @@ class DesktopProgram {
         }
         return nullptr;
     }
+    TempDir ownRecoveryFolder;
     ScriptedPrompter prompter;
     ScriptedFileDialogs files;
     ui::Application app;
