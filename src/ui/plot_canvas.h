@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QWidget>
 
+#include "plot/plot_style.h"
 #include "plot/region_plot.h"
 #include "workspace/port.h"
 
@@ -25,12 +26,17 @@ class PlotCanvas : public QWidget {
   public:
     explicit PlotCanvas(Application& app);
 
+    // While the peak dialog is open its peak stays highlighted: whatever redraws the curves draws it
+    // again over them, and closing the dialog redraws the plot without it.
     void draw(SpectrumDrawing drawing);
+    void setStyle(const PlotStyle& style);
+    const PlotStyle& style() const { return style_; }
     const QImage& image() const { return image_; }
     // The user coordinates of a point of the widget, as the last frame laid them out.
     UserPoint userPoint(QPointF widgetPoint) const;
 
   protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -38,6 +44,7 @@ class PlotCanvas : public QWidget {
   private:
     void redrawAll();
     void ensureImage();
+    bool peakDialogOpen();
 
     Application& app_;
     QImage image_;
@@ -46,6 +53,8 @@ class PlotCanvas : public QWidget {
         double left = 0, top = 0, right = 1, bottom = 1;
     } coordinates_;
     bool framed_ = false;
+    PlotStyle style_;
+    bool peakWatched_ = false;
 };
 
 }  // namespace vortlan::ui

@@ -25,6 +25,9 @@ class SpectrumWindow : public QMainWindow {
 
   private:
     void buildMenus();
+    void buildViewMenu();
+    // The style of the printed page and the clipboard picture: black unless the user chose colour.
+    PlotStyle printedStyle() const { return PlotStyle{printedColour_, false}; }
     void importWith(const QString& title, const FileFilter& filter,
                     const std::function<void(Session&)>& import);
     void importVamasFile();
@@ -39,6 +42,7 @@ class SpectrumWindow : public QMainWindow {
 
     Application& app_;
     PlotCanvas* canvas_ = nullptr;
+    bool printedColour_ = false;
 };
 
 }  // namespace vortlan::ui
