@@ -27,7 +27,8 @@ PlotLayout plotLayout(const Region& r, const PlotView& view, const PlotStyle& st
         l.curveClip = ClipArea{{e.xLow, e.yLow}, {e.xHigh, e.yHigh}};
     } else if (l.residualPanel) {
         // Above the gap only, and up to well beyond the top of the surface.
-        l.curveClip = ClipArea{{e.xLow - e.width / 40, e.yLow - gap / 2}, {l.intensityAxisX, e.yHigh + e.height}};
+        l.curveClip =
+            ClipArea{{e.xLow - e.width / 40, e.yLow - gap / 2}, {l.intensityAxisX, e.yHigh + e.height}};
     }
     return l;
 }

@@ -95,7 +95,8 @@ void drawCurves(Surface& s, const Workspace& ws, const Region& r, const PlotStyl
         for (int k = 0; k < r.peakCount; ++k) {
             const int p = r.peakSlots[k];
             if (p < 0 || p >= kPeakCount || !ws.peaks[p].curve.holds(n)) continue;
-            drawCurve(s, r.rangeEnergy, n, [&](int i) { return ws.peaks[p].curve[i]; }, colourOf(peakColour(k)));
+            const auto peak = [&](int i) { return ws.peaks[p].curve[i]; };
+            drawCurve(s, r.rangeEnergy, n, peak, colourOf(peakColour(k)));
         }
         if (r.envelope.holds(n)) {
             s.setLineWidth(4);

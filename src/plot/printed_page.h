@@ -13,6 +13,7 @@ enum class PageLayout { PlotOnly, WithPeakTable };
 
 // Draws the current region on a cleared surface.  A region without points leaves the surface empty.
 // Only the style's colour applies to the page.
-void drawPrintedPage(Surface& surface, const Workspace& workspace, PageLayout layout, const PlotStyle& style = {});
+void drawPrintedPage(Surface& surface, const Workspace& workspace, PageLayout layout,
+                     const PlotStyle& style = {});
 
 }  // namespace vortlan

@@ -122,8 +122,7 @@ void drawRegionFrame(Surface& s, const Workspace& ws, ReadoutPosition& readout, 
     const double xH = e.xHigh, xL = e.xLow, yH = e.yHigh, g = e.width, w = e.height;
     const double yA = l.energyAxisY;
     const AxisTicks intensity = verticalTicks(e.yLow, yH);
-    const AxisTicks residual =
-        l.residualPanel ? residualScale(residualPoints(r), e).ticks : AxisTicks{};
+    const AxisTicks residual = l.residualPanel ? residualScale(residualPoints(r), e).ticks : AxisTicks{};
     // The room the vertical axes' labels need left of the intensity axis, at the scale just set.
     const auto labelRoom = [&] {
         return g / 100 + g / 200 + std::max(labelsWidth(s, intensity), labelsWidth(s, residual));

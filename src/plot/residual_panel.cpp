@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-
 namespace vortlan {
 
 namespace {
@@ -12,7 +11,9 @@ namespace {
 constexpr double kHeadroom = 1.1;
 constexpr Colour kBandColour{160, 160, 160};
 
-bool inView(double energy, const PlotExtents& e) { return energy >= e.xLow && energy <= e.xHigh; }
+bool inView(double energy, const PlotExtents& e) {
+    return energy >= e.xLow && energy <= e.xHigh;
+}
 
 template <typename ValueOf>
 void drawPolyline(Surface& s, const std::vector<ResidualPoint>& points, ValueOf y, Colour colour) {
@@ -66,10 +67,13 @@ void drawResidualPanel(Surface& s, const Region& r, const PlotLayout& l) {
                      scale.ticks, yOf);
     s.setClip({e.xLow, l.panelBottom}, {e.xHigh, l.panelTop});
     s.line({e.xHigh, zero}, {e.xLow, zero});
-    drawPolyline(s, points, [&](const ResidualPoint& p) { return yOf(p.deviation); }, kBandColour);
-    drawPolyline(s, points, [&](const ResidualPoint& p) { return yOf(-p.deviation); }, kBandColour);
+    drawPolyline(
+        s, points, [&](const ResidualPoint& p) { return yOf(p.deviation); }, kBandColour);
+    drawPolyline(
+        s, points, [&](const ResidualPoint& p) { return yOf(-p.deviation); }, kBandColour);
     // The residuals are the data's own misfit: in the data's blue, whatever the style.
-    drawPolyline(s, points, [&](const ResidualPoint& p) { return yOf(p.residual); }, kBlue);
+    drawPolyline(
+        s, points, [&](const ResidualPoint& p) { return yOf(p.residual); }, kBlue);
     s.clearClip();
 }
 

@@ -26,7 +26,8 @@ AxisTicks verticalTicks(double low, double high) {
     if (!step) return ticks;
     ticks.values = axisTicks(low, high);
     const int decimals = decimalsFor(*step);
-    const std::string pattern = decimals == 0 ? "#0" : "#0." + std::string(static_cast<std::size_t>(decimals), '0');
+    const std::string pattern =
+        decimals == 0 ? "#0" : "#0." + std::string(static_cast<std::size_t>(decimals), '0');
     for (double v : ticks.values) ticks.labels.push_back(patternNumberText(v, pattern));
     return ticks;
 }

@@ -25,9 +25,9 @@ struct VerticalAxis {
     double x = 0;       // the axis line
     double bottom = 0;  // and its ends
     double top = 0;
-    double tickLength = 0;   // in user units, towards higher energy
-    double lineHeight = 0;   // of a label, in user units
-    double labelGap = 0;     // between a tick and its label
+    double tickLength = 0;  // in user units, towards higher energy
+    double lineHeight = 0;  // of a label, in user units
+    double labelGap = 0;    // between a tick and its label
 };
 
 // The line, its ticks at yOf(value) and their labels.

@@ -61,7 +61,8 @@ QAction* addSetting(QMenu* menu, const char* name, const QString& text, const ch
     QAction* a = menu->addAction(text);
     a->setObjectName(QString::fromLatin1(name));
     a->setCheckable(true);
-    a->setChecked(QSettings(kSettingsOwner, kSettingsOwner).value(QString::fromLatin1(key), byDefault).toBool());
+    const QSettings settings(kSettingsOwner, kSettingsOwner);
+    a->setChecked(settings.value(QString::fromLatin1(key), byDefault).toBool());
     apply(a->isChecked());
     QObject::connect(a, &QAction::toggled, menu, [key, apply](bool on) {
         QSettings(kSettingsOwner, kSettingsOwner).setValue(QString::fromLatin1(key), on);
@@ -190,8 +191,8 @@ void SpectrumWindow::buildViewMenu() {
         style.colour = on;
         canvas_->setStyle(style);
     });
-    addSetting(view, "ColourPrinted", tr("Colour on printed page and clipboard"), kColourPrintedSetting, false,
-               [this](bool on) { printedColour_ = on; });
+    addSetting(view, "ColourPrinted", tr("Colour on printed page and clipboard"), kColourPrintedSetting,
+               false, [this](bool on) { printedColour_ = on; });
 }
 
 void SpectrumWindow::importWith(const QString& title, const FileFilter& filter,

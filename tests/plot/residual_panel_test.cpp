@@ -15,7 +15,7 @@ using testing::Drawn;
 using testing::RecordingSurface;
 
 class ResidualPanelTest : public ::testing::Test, protected testing::FittedSession {
-protected:
+  protected:
     // The lines drawn in the colour, in order.
     std::vector<Drawn> linesIn(Colour colour) const {
         std::vector<Drawn> lines;

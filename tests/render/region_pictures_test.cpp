@@ -98,7 +98,8 @@ TEST_F(RegionPicturesTest, ColourAndResidualsAsTheStyleAsks) {
     EXPECT_GT(pixelsOf(colour, qtColour(kBackgroundColour), 10), 100);
 
     // The residuals are blue under the data: columns of the fit range cross blue twice, apart.
-    const QImage residuals = regionImage(ws, 0, size, PictureLayout::Screen, 1.0, false, PlotStyle{false, true});
+    const PlotStyle residualStyle{false, true};
+    const QImage residuals = regionImage(ws, 0, size, PictureLayout::Screen, 1.0, false, residualStyle);
     const auto twiceBlue = [](const QImage& image) {
         int columns = 0;
         for (int x = 0; x < image.width(); ++x) {
@@ -117,7 +118,8 @@ TEST_F(RegionPicturesTest, ColourAndResidualsAsTheStyleAsks) {
     EXPECT_GT(twiceBlue(residuals), 300);
 
     // The printed page keeps its black unless colour is asked for it.
-    const QImage page = regionImage(ws, 0, size, PictureLayout::PageWithTable, 1.0, false, PlotStyle{true, false});
+    const PlotStyle colourStyle{true, false};
+    const QImage page = regionImage(ws, 0, size, PictureLayout::PageWithTable, 1.0, false, colourStyle);
     EXPECT_GT(pixelsOf(page, qtColour(peakColour(1)), 10), 50);
     EXPECT_GT(pixelsOf(page, Qt::blue), 50);
     EXPECT_GT(pixelsOf(clipboardPicture(ws, PlotStyle{true, false}), qtColour(peakColour(0)), 10), 20);

@@ -97,7 +97,8 @@ private:
         record(Drawn::Line, current, p, {}, colour);
         current = p;
     }
-    void record(Drawn::Kind kind, UserPoint from, UserPoint to, std::string text, std::optional<Colour> colour) {
+    void record(Drawn::Kind kind, UserPoint from, UserPoint to, std::string text,
+                std::optional<Colour> colour) {
         drawn.push_back({kind, from, to, std::move(text), colour, width, bold, opaque, clip});
     }
     int width_;

@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <cstdlib>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QSettings>
+#include <cstdlib>
 
 #include "plot/palette.h"
 #include "scripted.h"
@@ -17,7 +17,9 @@ namespace vortlan {
 namespace {
 
 // Every test starts from the View settings' defaults and leaves none behind.
-void forgetViewSettings() { QSettings(QStringLiteral("Vortlan"), QStringLiteral("Vortlan")).remove("View"); }
+void forgetViewSettings() {
+    QSettings(QStringLiteral("Vortlan"), QStringLiteral("Vortlan")).remove("View");
+}
 
 // The pixels within `tolerance` (summed over red, green and blue) of the colour.
 int pixelsOf(const QImage& image, QColor colour, int tolerance = 0) {

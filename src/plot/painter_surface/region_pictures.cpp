@@ -29,7 +29,8 @@ bool writePng(const Workspace& ws, int region, const QString& path, PictureLayou
     return regionImage(ws, region, size, layout, 1.0, false, style).save(path, "PNG");
 }
 
-bool writePdf(const Workspace& ws, int region, const QString& path, PictureLayout layout, const PlotStyle& style) {
+bool writePdf(const Workspace& ws, int region, const QString& path, PictureLayout layout,
+              const PlotStyle& style) {
     QPdfWriter writer(path);
     writer.setResolution(kPdfResolution);
     writer.setPageSize(QPageSize(QPageSize::A4));
@@ -79,14 +80,14 @@ QImage regionImage(const Workspace& workspace, int region, QSize size, PictureLa
     image.setDevicePixelRatio(devicePixelRatio);
     image.fill(Qt::white);
     QPainter painter(&image);
-    renderRegion(painter, QRectF(QPointF(0, 0), QSizeF(size)), 1.0, workspace, region, layout, highlightCurrentPeak,
-                 style);
+    renderRegion(painter, QRectF(QPointF(0, 0), QSizeF(size)), 1.0, workspace, region, layout,
+                 highlightCurrentPeak, style);
     painter.end();
     return image;
 }
 
-bool saveRegionPicture(const Workspace& workspace, int region, const QString& path, PictureLayout layout, QSize size,
-                       const PlotStyle& style) {
+bool saveRegionPicture(const Workspace& workspace, int region, const QString& path, PictureLayout layout,
+                       QSize size, const PlotStyle& style) {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == "pdf") return writePdf(workspace, region, path, layout, style);
     if (suffix == "svg") return writeSvg(workspace, region, path, layout, size, style);

@@ -19,7 +19,8 @@ void renderRegion(QPainter& painter, QRectF area, double pixelScale, const Works
 
 // An image of `size` device-independent pixels, sharp at the given device pixel ratio.
 QImage regionImage(const Workspace& workspace, int region, QSize size, PictureLayout layout,
-                   double devicePixelRatio = 1.0, bool highlightCurrentPeak = false, const PlotStyle& style = {});
+                   double devicePixelRatio = 1.0, bool highlightCurrentPeak = false,
+                   const PlotStyle& style = {});
 
 // A PNG, PDF (one A4 landscape page) or SVG file, chosen by the path's extension; false when it could
 // not be written.
