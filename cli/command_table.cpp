@@ -260,11 +260,14 @@ Command renderEntry() {
         {"render",
          "a picture of a region: the plot, or the printed page",
          "Usage: vortlan-cli render PROJECT.xps --region N -o FILE.png|FILE.pdf|FILE.svg [--page] [--table]\n"
-         "           [--size WxH]\n"
+         "           [--size WxH] [--colour] [--residuals]\n"
          "\n"
          "The spectrum window's plot; --page the printed page, --table the page with the peak table.\n"
-         "--size sets the pixels of a PNG or SVG (default 800x500); a PDF is one A4 landscape page.\n",
-         {kRegion, kOutput, {"--page", false}, {"--table", false}, {"--size"}},
+         "--size sets the pixels of a PNG or SVG (default 800x500); a PDF is one A4 landscape page.\n"
+         "--colour draws the peaks in their palette colours and the background and envelope apart from\n"
+         "the data; --residuals adds the residual panel under the plot of a region with peaks.\n",
+         {kRegion, kOutput, {"--page", false}, {"--table", false}, {"--size"}, {"--colour", false},
+          {"--residuals", false}},
          1,
          1},
         runRender};

@@ -36,9 +36,10 @@ void* start() {
 }
 
 bool save(const Workspace& workspace, int region, const char* path, PictureLayout layout, int width,
-          int height) {
+          int height, vortlan::PlotStyle style) {
     try {
-        return saveRegionPicture(workspace, region, QString::fromUtf8(path), layout, QSize(width, height));
+        return saveRegionPicture(workspace, region, QString::fromUtf8(path), layout, QSize(width, height),
+                                 style);
     } catch (const std::exception&) {
         return false;
     }

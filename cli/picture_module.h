@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "plot/picture_layout.h"
+#include "plot/plot_style.h"
 #include "workspace/records.h"
 
 extern "C" {
@@ -17,7 +18,7 @@ struct VortlanCliPictures {
     void* (*start)();
     // A PNG, PDF or SVG file, chosen by the path's extension (UTF-8); false when it was not written.
     bool (*save)(const vortlan::Workspace& workspace, int region, const char* path,
-                 vortlan::PictureLayout layout, int width, int height);
+                 vortlan::PictureLayout layout, int width, int height, vortlan::PlotStyle style);
     // Ends the application `start` gave.
     void (*finish)(void* application);
 };

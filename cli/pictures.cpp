@@ -54,8 +54,8 @@ Pictures::~Pictures() {
 }
 
 bool Pictures::save(const Workspace& workspace, int region, const std::string& path, PictureLayout layout,
-                    PictureSize size) const {
-    return module_->save(workspace, region, path.c_str(), layout, size.width, size.height);
+                    PictureSize size, const PlotStyle& style) const {
+    return module_->save(workspace, region, path.c_str(), layout, size.width, size.height, style);
 }
 
 std::optional<PictureSize> parsePictureSize(const std::string& text) {

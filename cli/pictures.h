@@ -25,7 +25,7 @@ class Pictures {
 
     // A PNG, PDF or SVG file, chosen by the path's extension; false when it could not be written.
     bool save(const Workspace& workspace, int region, const std::string& path, PictureLayout layout,
-              PictureSize size) const;
+              PictureSize size, const PlotStyle& style = {}) const;
 
   private:
     const VortlanCliPictures* module_ = nullptr;

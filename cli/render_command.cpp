@@ -1,5 +1,5 @@
 // `render`: the spectrum window's plot, or the printed page with or without its peak table, as a
-// PNG, PDF or SVG file.
+// PNG, PDF or SVG file; black curves unless colour is asked for, as the window's View menu can.
 
 #include "cli/cli_session.h"
 #include "cli/commands.h"
@@ -20,6 +20,7 @@ int runRender(const Arguments& args) {
     PictureLayout layout = PictureLayout::Screen;
     if (args.has("--page")) layout = PictureLayout::Page;
     if (args.has("--table")) layout = PictureLayout::PageWithTable;
+    const PlotStyle style{args.has("--colour"), args.has("--residuals")};
 
     CliSession cli;
     openProjectFile(cli, args.positional(0));
@@ -27,7 +28,7 @@ int runRender(const Arguments& args) {
     // A slot without data has no energy range to draw, and printing is not offered for it.
     requireData(cli, region);
     const Pictures pictures;
-    if (!pictures.save(cli.workspace(), region, output, layout, size))
+    if (!pictures.save(cli.workspace(), region, output, layout, size, style))
         throw CommandFailed("cannot write " + output);
     return 0;
 }

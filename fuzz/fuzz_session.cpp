@@ -47,6 +47,8 @@ class MeasuringSurface : public Surface {
     }
     void setBold(bool) override {}
     void setOpaqueText(bool) override {}
+    void setClip(UserPoint, UserPoint) override {}
+    void clearClip() override {}
 
   private:
     static constexpr double kWidth = 474.0;

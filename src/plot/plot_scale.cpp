@@ -70,4 +70,16 @@ std::vector<float> tickPositions(const PlotExtents& e, double limit) {
     return ticks;
 }
 
+std::vector<double> axisTicks(double low, double high) {
+    std::vector<double> ticks;
+    const auto step = tickStep(high - low);
+    if (!step) return ticks;
+    // Multiples rather than a running sum, so that 0 is exactly 0 and no label shows a rounding error.
+    const double slack = *step * 1e-9;
+    const double first = std::ceil((low - slack) / *step);
+    for (double k = first; k * *step <= high + slack && static_cast<int>(ticks.size()) < kMaxTicks; k += 1.0)
+        ticks.push_back(k * *step);
+    return ticks;
+}
+
 }  // namespace vortlan

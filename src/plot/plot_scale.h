@@ -1,5 +1,5 @@
 #pragma once
-// The binding-energy axis of a region's plot: its extents and its ticks.
+// The axes of a region's plot: their extents and their ticks.
 
 #include <optional>
 #include <vector>
@@ -44,5 +44,9 @@ std::optional<double> tickStep(double span);
 // Tick positions from the first multiple of the step not below xLow while t / xHigh stays below
 // `limit` (1.01 on screen, 1.002 on paper), accumulated in single precision.
 std::vector<float> tickPositions(const PlotExtents& extents, double limit);
+
+// Ticks of an axis from `low` to `high` at the step tickStep gives their span: every multiple of the
+// step between them, both ends included.  Nothing for a span that is not positive.
+std::vector<double> axisTicks(double low, double high);
 
 }  // namespace vortlan

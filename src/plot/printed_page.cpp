@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <string>
 
 #include "base/number_text.h"
+#include "plot/palette.h"
 #include "plot/plot_scale.h"
 
 namespace vortlan {
@@ -65,31 +67,40 @@ void drawPeakTable(Surface& s, const Workspace& ws, const Region& r, const Frame
     }
 }
 
+// Black, unless the page is drawn in colour.
 template <typename ValueAt>
-void drawCurve(Surface& s, const PointArray& x, int count, ValueAt value) {
+void drawCurve(Surface& s, const PointArray& x, int count, ValueAt value, std::optional<Colour> colour) {
     s.drawPoint({x[1], value(1)});
-    for (int i = 2; i <= count; ++i) s.lineTo({x[i], value(i)});
+    for (int i = 2; i <= count; ++i) {
+        if (colour) {
+            s.lineTo({x[i], value(i)}, *colour);
+        } else {
+            s.lineTo({x[i], value(i)});
+        }
+    }
 }
 
-void drawCurves(Surface& s, const Workspace& ws, const Region& r) {
+void drawCurves(Surface& s, const Workspace& ws, const Region& r, const PlotStyle& style) {
+    const auto colourOf = [&](Colour c) { return style.colour ? std::optional(c) : std::nullopt; };
     s.setLineWidth(1);
-    drawCurve(s, r.energy, r.pointCount, [&](int i) { return r.counts[i]; });
+    drawCurve(s, r.energy, r.pointCount, [&](int i) { return r.counts[i]; }, colourOf(kBlue));
     const int n = r.rangeCount;
     const bool rangeDrawable = isTrue(r.backgroundSet) && n >= 1 && r.rangeEnergy.holds(n);
     if (rangeDrawable && r.background.holds(n)) {
         s.setLineWidth(4);
-        drawCurve(s, r.rangeEnergy, n, [&](int i) { return r.background[i]; });
+        drawCurve(s, r.rangeEnergy, n, [&](int i) { return r.background[i]; }, colourOf(kBackgroundColour));
     }
     if (rangeDrawable && r.peakCount >= 1 && r.peakCount <= kPeaksPerRegion) {
         s.setLineWidth(2);
         for (int k = 0; k < r.peakCount; ++k) {
             const int p = r.peakSlots[k];
             if (p < 0 || p >= kPeakCount || !ws.peaks[p].curve.holds(n)) continue;
-            drawCurve(s, r.rangeEnergy, n, [&](int i) { return ws.peaks[p].curve[i]; });
+            const auto peak = [&](int i) { return ws.peaks[p].curve[i]; };
+            drawCurve(s, r.rangeEnergy, n, peak, colourOf(peakColour(k)));
         }
         if (r.envelope.holds(n)) {
             s.setLineWidth(4);
-            drawCurve(s, r.rangeEnergy, n, [&](int i) { return r.envelope[i]; });
+            drawCurve(s, r.rangeEnergy, n, [&](int i) { return r.envelope[i]; }, colourOf(kEnvelopeColour));
         }
     }
     s.setLineWidth(1);
@@ -97,7 +108,7 @@ void drawCurves(Surface& s, const Workspace& ws, const Region& r) {
 
 }  // namespace
 
-void drawPrintedPage(Surface& s, const Workspace& ws, PageLayout layout) {
+void drawPrintedPage(Surface& s, const Workspace& ws, PageLayout layout, const PlotStyle& style) {
     s.clear();
     s.setLineWidth(1);
     const Region& r = currentRegionOf(ws);
@@ -132,7 +143,7 @@ void drawPrintedPage(Surface& s, const Workspace& ws, PageLayout layout) {
         s.line({tick, yL - w / 100}, {tick, yL + w / 100});
         printAt(s, tick + t.d / 2, f.Hb + 2 * t.h, patternNumberText(tick, "#0.0"));
     }
-    drawCurves(s, ws, r);
+    drawCurves(s, ws, r, style);
 }
 
 }  // namespace vortlan

@@ -49,6 +49,10 @@ public:
     virtual void setBold(bool bold) = 0;
     // An opaque text background covers what lies under the text.
     virtual void setOpaqueText(bool opaque) = 0;
+    // Lines and points are drawn only inside the rectangle with these opposite corners (user units)
+    // until the clip is cleared; a zoomed view relies on it to keep its curves inside the plot area.
+    virtual void setClip(UserPoint corner, UserPoint opposite) = 0;
+    virtual void clearClip() = 0;
 
     // A line between two positions in the foreground colour; the current position moves to the second.
     void line(UserPoint from, UserPoint to) {

@@ -1,5 +1,6 @@
 #include "ui/plot_canvas.h"
 
+#include <QEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -71,10 +72,35 @@ void PlotCanvas::draw(SpectrumDrawing drawing) {
     CanvasSurface surface(painter, QRectF(QPointF(0, 0), QSizeF(size())));
     surface.setCoordinates(coordinates_.left, coordinates_.top, coordinates_.right, coordinates_.bottom);
     surface.onCoordinates = [this](double l, double t, double r, double b) { coordinates_ = {l, t, r, b}; };
-    vortlan::drawSpectrum(surface, app_.workspace(), readout_, drawing, view_);
-    if (drawing == SpectrumDrawing::RegionFrame) framed_ = isTrue(currentRegionOf(app_.workspace()).defined);
+    const Workspace& ws = app_.workspace();
+    vortlan::drawSpectrum(surface, ws, readout_, drawing, view_, style_);
+    // The session redraws the curves after ReDraw, Add Peak and fits without asking for the highlight.
+    if (drawing == SpectrumDrawing::FittedCurves && peakDialogOpen())
+        vortlan::drawSpectrum(surface, ws, readout_, SpectrumDrawing::HighlightedPeak, view_, style_);
+    if (drawing == SpectrumDrawing::RegionFrame) framed_ = isTrue(currentRegionOf(ws).defined);
     if (drawing == SpectrumDrawing::Clear) framed_ = false;
     update();
+}
+
+// The spectrum window sets its style while the program is being built: nothing is drawn yet then.
+void PlotCanvas::setStyle(const PlotStyle& style) {
+    style_ = style;
+    if (framed_) redrawAll();
+}
+
+// The peak window is made after the plot; it is watched from the first fitted curves on, which
+// come only once the program runs.
+bool PlotCanvas::peakDialogOpen() {
+    if (!peakWatched_) {
+        app_.peakWindow().installEventFilter(this);
+        peakWatched_ = true;
+    }
+    return app_.peakWindow().isVisible();
+}
+
+bool PlotCanvas::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Hide && watched == &app_.peakWindow()) redrawAll();
+    return QWidget::eventFilter(watched, event);
 }
 
 UserPoint PlotCanvas::userPoint(QPointF p) const {
@@ -94,7 +120,6 @@ void PlotCanvas::redrawAll() {
     if (!isTrue(r.defined)) return;
     draw(SpectrumDrawing::RegionFrame);
     if (isTrue(r.backgroundSet)) draw(SpectrumDrawing::FittedCurves);
-    if (app_.peakWindow().isVisible()) draw(SpectrumDrawing::HighlightedPeak);
 }
 
 void PlotCanvas::setView(const PlotView& view) {

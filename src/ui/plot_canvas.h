@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QWidget>
 
+#include "plot/plot_style.h"
 #include "plot/region_plot.h"
 #include "plot/view_navigation.h"
 #include "session/peak_drag.h"
@@ -35,7 +36,11 @@ class PlotCanvas : public QWidget {
   public:
     explicit PlotCanvas(Application& app);
 
+    // While the peak dialog is open its peak stays highlighted: whatever redraws the curves draws it
+    // again over them, and closing the dialog redraws the plot without it.
     void draw(SpectrumDrawing drawing);
+    void setStyle(const PlotStyle& style);
+    const PlotStyle& style() const { return style_; }
     const QImage& image() const { return image_; }
     // The user coordinates of a point of the widget, as the last frame laid them out, and back.
     UserPoint userPoint(QPointF widgetPoint) const;
@@ -43,6 +48,7 @@ class PlotCanvas : public QWidget {
     const PlotView& view() const { return view_; }
 
   protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -69,6 +75,7 @@ class PlotCanvas : public QWidget {
     void finishZoom(QPointF at);
     void panTo(QPointF at);
     void panByKey(int key);
+    bool peakDialogOpen();
 
     Application& app_;
     QImage image_;
@@ -83,6 +90,8 @@ class PlotCanvas : public QWidget {
     QPointF pressedAt_;
     QPointF lastAt_;
     UserPoint grabOffset_;  // from the pointer to the dragged peak's top, in user units
+    PlotStyle style_;
+    bool peakWatched_ = false;
 };
 
 }  // namespace vortlan::ui

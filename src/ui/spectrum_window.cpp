@@ -9,6 +9,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScreen>
+#include <QSettings>
 #include <functional>
 
 #include "fit/monte_carlo.h"
@@ -47,6 +48,29 @@ const FileFilter kFitReportFilter{QStringLiteral("CSV Files (*.csv) "), QStringL
 
 // The replicas first offered for Monte Carlo errors: enough for errors good to about 7 %.
 constexpr int kOfferedReplicas = 100;
+
+// The View settings as the program remembers them between runs, in the user's settings of the program
+// (named here, so that they do not depend on the application object's names).
+constexpr const char* kSettingsOwner = "Vortlan";
+constexpr const char* kResidualsSetting = "View/Residuals";
+constexpr const char* kColourCurvesSetting = "View/ColourCurves";
+constexpr const char* kColourPrintedSetting = "View/ColourPrinted";
+
+// A checkable View entry that starts as remembered (or at its default) and remembers every change.
+QAction* addSetting(QMenu* menu, const char* name, const QString& text, const char* key, bool byDefault,
+                    const std::function<void(bool)>& apply) {
+    QAction* a = menu->addAction(text);
+    a->setObjectName(QString::fromLatin1(name));
+    a->setCheckable(true);
+    const QSettings settings(kSettingsOwner, kSettingsOwner);
+    a->setChecked(settings.value(QString::fromLatin1(key), byDefault).toBool());
+    apply(a->isChecked());
+    QObject::connect(a, &QAction::toggled, menu, [key, apply](bool on) {
+        QSettings(kSettingsOwner, kSettingsOwner).setValue(QString::fromLatin1(key), on);
+        apply(on);
+    });
+    return a;
+}
 
 
 }  // namespace
@@ -159,6 +183,24 @@ void SpectrumWindow::buildMenus() {
     action(nullptr, "ReDisplay", tr("ReDisplay"), [this] {
         if (regionHoldsData()) app_.run(redisplay);
     })->setShortcut(QKeySequence::Refresh);
+    buildViewMenu();
+}
+
+void SpectrumWindow::buildViewMenu() {
+    QMenu* view = menuBar()->addMenu(tr("View"));
+    view->setObjectName(QStringLiteral("View"));
+    addSetting(view, "Residuals", tr("Residuals"), kResidualsSetting, true, [this](bool on) {
+        PlotStyle style = canvas_->style();
+        style.residuals = on;
+        canvas_->setStyle(style);
+    });
+    addSetting(view, "ColourCurves", tr("Colour curves"), kColourCurvesSetting, true, [this](bool on) {
+        PlotStyle style = canvas_->style();
+        style.colour = on;
+        canvas_->setStyle(style);
+    });
+    addSetting(view, "ColourPrinted", tr("Colour on printed page and clipboard"), kColourPrintedSetting,
+               false, [this](bool on) { printedColour_ = on; });
 }
 
 void SpectrumWindow::buildEditMenu() {
@@ -259,14 +301,14 @@ void SpectrumWindow::print(bool withTable) {
         const double pixelScale = printer.resolution() / 96.0;
         renderRegion(painter, QRectF(QPointF(0, 0), area.size()), pixelScale, app_.workspace(),
                      app_.workspace().currentRegion,
-                     withTable ? PictureLayout::PageWithTable : PictureLayout::Page);
+                     withTable ? PictureLayout::PageWithTable : PictureLayout::Page, false, printedStyle());
         painter.end();
     }
     app_.printingWindow().hide();
 }
 
 void SpectrumWindow::copyPicture() {
-    QGuiApplication::clipboard()->setImage(clipboardPicture(app_.workspace()));
+    QGuiApplication::clipboard()->setImage(clipboardPicture(app_.workspace(), printedStyle()));
 }
 
 }  // namespace vortlan::ui

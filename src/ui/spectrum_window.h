@@ -26,6 +26,9 @@ class SpectrumWindow : public QMainWindow {
   private:
     void buildMenus();
     void buildEditMenu();
+    void buildViewMenu();
+    // The style of the printed page and the clipboard picture: black unless the user chose colour.
+    PlotStyle printedStyle() const { return PlotStyle{printedColour_, false}; }
     // `command` names the import in the Edit menu.
     void importWith(const QString& command, const QString& title, const FileFilter& filter,
                     const std::function<void(Session&)>& import);
@@ -41,6 +44,7 @@ class SpectrumWindow : public QMainWindow {
 
     Application& app_;
     PlotCanvas* canvas_ = nullptr;
+    bool printedColour_ = false;
 };
 
 }  // namespace vortlan::ui

@@ -266,6 +266,15 @@ TEST_F(CliTest, ImportBackgroundPeaksConstraintFitExportAndRender) {
     EXPECT_EQ(pngSize(readWholeFile(file("plot.png"))), std::make_pair(640, 400));
     ok({"render", "fitted.xps", "--region", "1", "--table", "-o", "page.pdf"});
     EXPECT_EQ(readWholeFile(file("page.pdf")).substr(0, 4), "%PDF");
+    // Colour and the residual panel each change the picture; the plain one stays as it was.
+    const std::string plain = readWholeFile(file("plot.png"));
+    for (const char* flag : {"--colour", "--residuals"}) {
+        ok({"render", "fitted.xps", "--region", "1", flag, "-o", "styled.png", "--size", "640x400"});
+        EXPECT_EQ(pngSize(readWholeFile(file("styled.png"))), std::make_pair(640, 400)) << flag;
+        EXPECT_NE(readWholeFile(file("styled.png")), plain) << flag;
+    }
+    ok({"render", "fitted.xps", "--region", "1", "-o", "again.png", "--size", "640x400"});
+    EXPECT_EQ(readWholeFile(file("again.png")), plain);
 }
 
 TEST_F(CliTest, InfoKeepsEveryColumnOfThePeakTableApart) {

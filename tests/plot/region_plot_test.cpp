@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "base/number_text.h"
+#include "plot/palette.h"
 #include "plot/plot_scale.h"
 #include "plot/printed_page.h"
+#include "plot/vertical_axis.h"
 #include "support/fitted_session.h"
 #include "support/recording_surface.h"
 
@@ -40,6 +44,18 @@ TEST(PlotScale, TicksRunFromTheLowEndToJustBeyondTheHighEnd) {
     EXPECT_EQ(tickPositions(extents(-2, 3), 1.01).front(), -1.0f);  // counted down from 0
 }
 
+TEST(PlotScale, VerticalTicksAreMultiplesOfTheStepWithLabelsToMatch) {
+    const AxisTicks counts = verticalTicks(150, 1250);  // step 220
+    EXPECT_EQ(counts.values, (std::vector<double>{220, 440, 660, 880, 1100}));
+    EXPECT_EQ(counts.labels, (std::vector<std::string>{"220", "440", "660", "880", "1100"}));
+    EXPECT_EQ(verticalTicks(0, 20).values, (std::vector<double>{0, 4, 8, 12, 16, 20}));  // both ends
+    const AxisTicks residual = verticalTicks(-11, 11);
+    EXPECT_EQ(residual.labels, (std::vector<std::string>{"-8", "-4", "0", "4", "8"}));
+    EXPECT_EQ(residual.values[2], 0.0);  // exactly: the zero line's label is no -0
+    EXPECT_EQ(verticalTicks(0.1, 0.4).labels.front(), "0.12");  // step 0.06
+    EXPECT_TRUE(verticalTicks(5, 5).values.empty());
+}
+
 class RegionPlotTest : public ::testing::Test, protected testing::FittedSession {
 protected:
     // The height of a text line and the width of "0000" in coordinate system k as it was set.
@@ -67,7 +83,13 @@ TEST_F(RegionPlotTest, FrameLaysOutThreeCoordinateSystemsAndDrawsTheSpectrumInBl
     const double h = lineHeight(1);
     const double d = digitsWidth(1);
     EXPECT_NEAR(final.top, r.countsHigh + 3 * h, 1e-9);
-    EXPECT_NEAR(final.left, 292.0 + 12.0 / 40 + d / 2, 1e-9);
+    // Left of the intensity axis (12/40 eV beyond the data) the room for its ticks and widest label.
+    const auto labels0 = verticalTicks(r.countsLow, r.countsHigh).labels;
+    const std::size_t widest = std::max_element(labels0.begin(), labels0.end(), [](auto& a, auto& b) {
+                                   return a.size() < b.size();
+                               })->size();
+    const double labelRoom = 12.0 / 100 + 12.0 / 200 + digitsWidth(1) * static_cast<double>(widest) / 4;
+    EXPECT_NEAR(final.left, 292.0 + 12.0 / 40 + labelRoom + d / 2, 1e-9);
     EXPECT_NEAR(final.right, 280.0 - 12.0 / 40 - d / 2, 1e-9);
 
     const Drawn* caption = surface.textStartingWith("C 1s");
@@ -194,6 +216,109 @@ TEST_F(RegionPlotTest, PlainPageHasNoTableAndBlackCurves) {
     const std::vector<Drawn> texts = surface.texts();
     ASSERT_FALSE(texts.empty());
     EXPECT_NEAR(texts[0].from.y, ws.regions[0].countsHigh + 3 * lineHeight(1), 1e-6);
+}
+
+// The texts printed left of x (towards higher energy) and above y: the vertical axes' labels and
+// titles, and the caption.
+std::vector<Drawn> textsLeftOf(const RecordingSurface& surface, double x, double y) {
+    std::vector<Drawn> found;
+    for (const Drawn& t : surface.texts()) {
+        if (t.from.x > x && t.from.y > y && !t.bold) found.push_back(t);
+    }
+    return found;
+}
+
+TEST_F(RegionPlotTest, IntensityAxisLabelsItsTicksBesideTheData) {
+    drawRegionFrame(surface, ws, readout);
+    const Region& r = ws.regions[0];
+    const double axisX = 292.0 + 12.0 / 40;
+    const AxisTicks ticks = verticalTicks(r.countsLow, r.countsHigh);
+    ASSERT_GE(ticks.values.size(), 3u);
+    std::vector<std::string> labels;
+    for (const Drawn& t : textsLeftOf(surface, axisX, r.countsLow)) {
+        if (t.text == "Intensity") {
+            EXPECT_GT(t.from.y, r.countsHigh);  // above the data, under the caption line
+            continue;
+        }
+        labels.push_back(t.text);
+        // Right-aligned against its tick and centred on it.
+        const double right = t.from.x - std::fabs(surface.textWidth(t.text));
+        EXPECT_NEAR(right, axisX + 12.0 / 100 + 12.0 / 200, 1e-9) << t.text;
+        const double centre = t.from.y - lineHeight(1) / 2;
+        EXPECT_TRUE(std::any_of(ticks.values.begin(), ticks.values.end(),
+                                [&](double v) { return std::fabs(v - centre) < 1e-6; }))
+            << t.text;
+    }
+    EXPECT_EQ(labels, ticks.labels);
+}
+
+TEST_F(RegionPlotTest, ZoomedViewLaysOutBothAxesOverTheViewAndClipsTheCurves) {
+    const PlotView view{true, 288.0, 283.0, 1000.0, 400.0};
+    const PlotStyle colour{true, false};
+    drawRegionFrame(surface, ws, readout, view);
+    EXPECT_NEAR(surface.coordinateSystems.back().top, 1000.0 + 3 * lineHeight(1), 1e-9);
+    std::vector<std::string> energyLabels;
+    std::vector<std::string> intensityLabels;
+    for (const Drawn& t : surface.texts()) {
+        if (t.text.find('.') != std::string::npos && t.text.size() <= 6) energyLabels.push_back(t.text);
+        const bool besideTheData = t.from.y > 400.0 && t.from.y <= 1000.0 + lineHeight(2);
+        if (t.from.x > 288.0 + 5.0 / 40 && besideTheData)
+            intensityLabels.push_back(t.text);
+    }
+    // Only ticks inside the view: 283.0 .. 287.0 at the step of a 5 eV span.
+    EXPECT_EQ(energyLabels, (std::vector<std::string>{"283.0", "284.0", "285.0", "286.0", "287.0", "288.0"}));
+    EXPECT_EQ(intensityLabels, verticalTicks(400.0, 1000.0).labels);
+
+    // Spectrum, curves and highlight are cut off at the view's edges by the surface, not trimmed.
+    int spectrumLines = 0;
+    for (const Drawn& d : surface.drawn) {
+        if (d.kind != Drawn::Line || d.colour != kBlue) continue;
+        ++spectrumLines;
+        ASSERT_TRUE(d.clip);
+        EXPECT_DOUBLE_EQ(d.clip->xMin, 283.0);
+        EXPECT_DOUBLE_EQ(d.clip->xMax, 288.0);
+        EXPECT_DOUBLE_EQ(d.clip->yMin, 400.0);
+        EXPECT_DOUBLE_EQ(d.clip->yMax, 1000.0);
+    }
+    EXPECT_EQ(spectrumLines, ws.regions[0].pointCount - 1);
+    surface.drawn.clear();
+    drawFittedCurves(surface, ws, colour, view);
+    highlightPeak(surface, ws, colour, view);
+    for (const Drawn& d : surface.drawn) EXPECT_TRUE(d.clip.has_value());
+    EXPECT_FALSE(surface.clip);  // and the clip ends with them
+}
+
+// The colour of each curve drawn by drawFittedCurves, in drawing order, one entry per curve.
+std::vector<std::optional<Colour>> curveColours(const RecordingSurface& surface) {
+    std::vector<std::optional<Colour>> colours;
+    for (const Drawn& d : surface.drawn) {
+        if (d.kind == Drawn::Point) colours.push_back(std::nullopt);
+        if (d.kind == Drawn::Line && colours.size() > 0 && !colours.back()) colours.back() = d.colour;
+    }
+    return colours;
+}
+
+TEST_F(RegionPlotTest, ColourCurvesTakeThePaletteInSlotOrderAndTheHighlightItsOwn) {
+    drawRegionFrame(surface, ws, readout);
+    surface.drawn.clear();
+    drawFittedCurves(surface, ws, PlotStyle{true, false});
+    const std::vector<std::optional<Colour>> expected{kBackgroundColour, peakColour(0), peakColour(1),
+                                                      peakColour(2), kEnvelopeColour};
+    EXPECT_EQ(curveColours(surface), expected);
+
+    // The palette follows the slots, not the peak numbers: peaks 2 and 0 swapped keep slot colours.
+    std::swap(ws.regions[0].peakSlots[0], ws.regions[0].peakSlots[2]);
+    surface.drawn.clear();
+    drawFittedCurves(surface, ws, PlotStyle{true, false});
+    EXPECT_EQ(curveColours(surface), expected);
+    const int n = ws.regions[0].rangeCount;
+    EXPECT_FLOAT_EQ(surface.drawn[n].from.y, ws.peaks[2].curve[1]);  // slot 0 now holds peak 2
+
+    surface.drawn.clear();
+    ws.currentPeak = 0;  // now in slot 2
+    highlightPeak(surface, ws, PlotStyle{true, false});
+    EXPECT_EQ(surface.drawn.back().colour, peakColour(2));
+    EXPECT_EQ(surface.drawn.back().width, 3);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <QPainter>
 
 #include "plot/painter_surface/painter_surface.h"
+#include "plot/palette.h"
 #include "plot/region_plot.h"
 #include "session/background_dialog.h"
 #include "session/import_vamas.h"
@@ -50,6 +51,49 @@ TEST_F(RegionPicturesTest, SharpOnHighResolutionScreens) {
     const QImage image = regionImage(ws, 0, QSize(300, 200), PictureLayout::Screen, 2.0);
     EXPECT_EQ(image.size(), QSize(600, 400));
     EXPECT_EQ(image.deviceIndependentSize(), QSizeF(300, 200));
+}
+
+// The pixels of a row darker than the threshold.
+int darkIn(const QImage& image, int row, int threshold = 230) {
+    int count = 0;
+    for (int x = 0; x < image.width(); ++x) count += qGray(image.pixel(x, row)) < threshold;
+    return count;
+}
+
+// The lowest row of the image black across most of it: the energy axis.
+int energyAxisRow(const QImage& image) {
+    for (int y = image.height() - 1; y >= 0; --y) {
+        if (darkIn(image, y, 100) > image.width() * 3 / 5) return y;
+    }
+    return -1;
+}
+
+TEST_F(RegionPicturesTest, HairlinesStayOneDevicePixelWhileTextAndCurvesScale) {
+    for (double ratio : {1.0, 2.0}) {
+        const QImage image = regionImage(ws, 0, QSize(400, 250), PictureLayout::Screen, ratio);
+        const int axis = energyAxisRow(image);
+        ASSERT_GT(axis, 0) << ratio;
+        // One sharp row: beside it, at high energy where the curves keep away from it, only ticks.
+        const QImage beside = image.copy(image.width() / 8, axis - 1, image.width() / 4, 3);
+        EXPECT_GT(darkIn(beside, 1, 100), beside.width() * 9 / 10) << ratio;
+        EXPECT_LT(darkIn(beside, 0), beside.width() / 10) << ratio;
+        EXPECT_LT(darkIn(beside, 2), beside.width() / 10) << ratio;
+    }
+    // Two pixels wide in each direction: the spectrum covers four times the device pixels.
+    const int once = pixelsOf(regionImage(ws, 0, QSize(400, 250), PictureLayout::Screen, 1.0), Qt::blue);
+    const int twice = pixelsOf(regionImage(ws, 0, QSize(400, 250), PictureLayout::Screen, 2.0), Qt::blue);
+    EXPECT_GT(twice, 3 * once);
+}
+
+QColor qtColour(Colour c) { return QColor(c.red, c.green, c.blue); }
+
+// The printed page and the clipboard picture keep their black (below) unless colour is asked for them.
+TEST_F(RegionPicturesTest, PrintedLayoutsInColourWhenAskedFor) {
+    const PlotStyle colourStyle{true, false};
+    const QImage page =
+        regionImage(ws, 0, QSize(800, 500), PictureLayout::PageWithTable, 1.0, false, colourStyle);
+    EXPECT_GT(pixelsOf(page, qtColour(peakColour(1)), 10), 50);
+    EXPECT_GT(pixelsOf(clipboardPicture(ws, colourStyle), qtColour(peakColour(0)), 10), 20);
 }
 
 TEST_F(RegionPicturesTest, PrintedLayoutsAreBlackAndTheClipboardPictureHasItsSize) {

@@ -1,6 +1,7 @@
 #pragma once
 // A surface that records what is drawn on it, with a fixed text size in device pixels.
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <string>
@@ -9,6 +10,11 @@
 #include "plot/surface.h"
 
 namespace vortlan::testing {
+
+// A clip's corners in user units, ordered whichever way the axes run.
+struct ClipRect {
+    double xMin, yMin, xMax, yMax;
+};
 
 struct Drawn {
     enum Kind { Clear, Point, Line, Text } kind;
@@ -19,13 +25,14 @@ struct Drawn {
     int width = 1;
     bool bold = false;
     bool opaque = false;
+    std::optional<ClipRect> clip;  // the clip in force when it was drawn
 };
 
 class RecordingSurface : public Surface {
 public:
     RecordingSurface(int widthPixels = 474, int heightPixels = 231) : width_(widthPixels), height_(heightPixels) {}
 
-    void clear() override { drawn.push_back({Drawn::Clear, {}, {}, {}, {}, width, bold, opaque}); }
+    void clear() override { record(Drawn::Clear, {}, {}, {}, {}); }
     void setCoordinates(double l, double t, double r, double b) override {
         left = l;
         top = t;
@@ -41,17 +48,21 @@ public:
     void setPosition(UserPoint p) override { current = p; }
     UserPoint position() const override { return current; }
     void drawPoint(UserPoint p) override {
-        drawn.push_back({Drawn::Point, p, p, {}, {}, width, bold, opaque});
+        record(Drawn::Point, p, p, {}, {});
         current = p;
     }
     void lineTo(UserPoint p) override { line(p, std::nullopt); }
     void lineTo(UserPoint p, Colour colour) override { line(p, colour); }
     void print(std::string_view text) override {
-        drawn.push_back({Drawn::Text, current, current, std::string(text), {}, width, bold, opaque});
+        record(Drawn::Text, current, current, std::string(text), {});
         current = {left, current.y + std::fabs(textHeight(text)) * (top > bottom ? -1 : 1)};
     }
     void setBold(bool b) override { bold = b; }
     void setOpaqueText(bool o) override { opaque = o; }
+    void setClip(UserPoint a, UserPoint b) override {
+        clip = ClipRect{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
+    }
+    void clearClip() override { clip.reset(); }
 
     std::vector<Drawn> texts() const {
         std::vector<Drawn> result;
@@ -78,12 +89,17 @@ public:
     int width = 1;
     bool bold = false;
     bool opaque = false;
+    std::optional<ClipRect> clip;
     UserPoint current;
 
 private:
     void line(UserPoint p, std::optional<Colour> colour) {
-        drawn.push_back({Drawn::Line, current, p, {}, colour, width, bold, opaque});
+        record(Drawn::Line, current, p, {}, colour);
         current = p;
+    }
+    void record(Drawn::Kind kind, UserPoint from, UserPoint to, std::string text,
+                std::optional<Colour> colour) {
+        drawn.push_back({kind, from, to, std::move(text), colour, width, bold, opaque, clip});
     }
     int width_;
     int height_;

@@ -31,6 +31,8 @@ class PlotViewTest : public ::testing::Test {
         testing::addPeak(ws, 0, 0, 285.0f, 1300.0f, 1.2f);
         testing::addPeak(ws, 0, 1, 287.0f, 200.0f, 1.2f);
         canvas().resize(900, 500);
+        // Without the residual panel the whole height of the plot reads counts.
+        canvas().setStyle(PlotStyle{true, false});
         click("reg0");
         program.app.run([](Session& s) { updateRegionCurves(s.workspace, s.port); });
     }

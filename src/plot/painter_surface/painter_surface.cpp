@@ -1,6 +1,9 @@
 #include "plot/painter_surface/painter_surface.h"
 
+#include <cmath>
+
 #include <QFontMetricsF>
+#include <QPaintDevice>
 #include <QPen>
 #include <QString>
 
@@ -60,10 +63,40 @@ double PainterSurface::textWidth(std::string_view text) {
     return pixels * (right_ - left_) / area_.width();
 }
 
-void PainterSurface::strokeTo(UserPoint p, const QColor& colour) {
+bool PainterSurface::hairline() const { return lineWidth_ <= 1 && pixelScale_ == 1.0; }
+
+QPen PainterSurface::pen(const QColor& colour) const {
     QPen pen(colour, lineWidth_ * pixelScale_, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-    painter_.setPen(pen);
-    painter_.drawLine(toDevice(current_), toDevice(p));
+    // On a screen a hairline is one device pixel at any density: axes and ticks stay as fine as the
+    // screen allows while text and curves grow with it.
+    if (hairline()) {
+        pen.setCosmetic(true);
+        pen.setWidthF(1.0);
+    }
+    return pen;
+}
+
+double PainterSurface::snapped(double coordinate) const {
+    const double ratio = painter_.device()->devicePixelRatioF();
+    const double devicePixels = hairline() ? 1.0 : std::round(lineWidth_ * pixelScale_ * ratio);
+    const double offset = std::fmod(devicePixels, 2.0) == 1.0 ? 0.5 : 0.0;
+    return (std::floor(coordinate * ratio) + offset) / ratio;
+}
+
+void PainterSurface::strokeTo(UserPoint p, const QColor& colour) {
+    painter_.setPen(pen(colour));
+    QPointF from = toDevice(current_);
+    QPointF to = toDevice(p);
+    // A line along a pixel row or column covers whole device pixels, not a blurred pair of them.
+    if (from.y() == to.y()) {
+        from.setY(snapped(from.y()));
+        to.setY(from.y());
+    }
+    if (from.x() == to.x()) {
+        from.setX(snapped(from.x()));
+        to.setX(from.x());
+    }
+    painter_.drawLine(from, to);
     current_ = p;
 }
 
@@ -98,5 +131,11 @@ void PainterSurface::setBold(bool bold) {
 void PainterSurface::setOpaqueText(bool opaque) {
     painter_.setBackgroundMode(opaque ? Qt::OpaqueMode : Qt::TransparentMode);
 }
+
+void PainterSurface::setClip(UserPoint corner, UserPoint opposite) {
+    painter_.setClipRect(QRectF(toDevice(corner), toDevice(opposite)).normalized());
+}
+
+void PainterSurface::clearClip() { painter_.setClipping(false); }
 
 }  // namespace vortlan

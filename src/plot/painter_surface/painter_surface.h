@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QFont>
 #include <QPainter>
+#include <QPen>
 #include <QRectF>
 
 #include "plot/surface.h"
@@ -13,7 +14,9 @@ namespace vortlan {
 class PainterSurface : public Surface {
 public:
     // Draws into `area` (device-independent pixels of the painter) with `pixelScale` device pixels per
-    // pixel of line width, so that a printer's lines are as thick as a screen's.
+    // pixel of line width, so that a printer's lines are as thick as a screen's.  On a screen image of a
+    // higher device pixel ratio, lines wider than one pixel and text scale with the ratio, and a line of
+    // one pixel stays one device pixel.
     PainterSurface(QPainter& painter, QRectF area, double pixelScale = 1.0);
 
     void clear() override;
@@ -29,6 +32,8 @@ public:
     void print(std::string_view text) override;
     void setBold(bool bold) override;
     void setOpaqueText(bool opaque) override;
+    void setClip(UserPoint corner, UserPoint opposite) override;
+    void clearClip() override;
 
     // The plot's font: Times New Roman of 8 points, or the metric-compatible Liberation Serif.
     static QFont plotFont();
@@ -36,6 +41,10 @@ public:
 private:
     QPointF toDevice(UserPoint p) const;
     void strokeTo(UserPoint p, const QColor& colour);
+    bool hairline() const;
+    QPen pen(const QColor& colour) const;
+    // A coordinate (painter units) moved to where a line along it covers whole device pixels.
+    double snapped(double coordinate) const;
 
     QPainter& painter_;
     QRectF area_;

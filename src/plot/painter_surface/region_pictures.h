@@ -7,25 +7,28 @@
 #include <QString>
 
 #include "plot/picture_layout.h"
+#include "plot/plot_style.h"
 #include "workspace/records.h"
 
 namespace vortlan {
 
 // Draws the region into `area` of the painter; `pixelScale` device pixels per pixel of line width.
+// The printed layouts take only the style's colour.
 void renderRegion(QPainter& painter, QRectF area, double pixelScale, const Workspace& workspace, int region,
-                  PictureLayout layout, bool highlightCurrentPeak = false);
+                  PictureLayout layout, bool highlightCurrentPeak = false, const PlotStyle& style = {});
 
 // An image of `size` device-independent pixels, sharp at the given device pixel ratio.
 QImage regionImage(const Workspace& workspace, int region, QSize size, PictureLayout layout,
-                   double devicePixelRatio = 1.0, bool highlightCurrentPeak = false);
+                   double devicePixelRatio = 1.0, bool highlightCurrentPeak = false,
+                   const PlotStyle& style = {});
 
 // A PNG, PDF (one A4 landscape page) or SVG file, chosen by the path's extension; false when it could
 // not be written.
 bool saveRegionPicture(const Workspace& workspace, int region, const QString& path, PictureLayout layout,
-                       QSize size = QSize(800, 500));
+                       QSize size = QSize(800, 500), const PlotStyle& style = {});
 
 // The clipboard picture of the current region: the page with its table, 532 x 434 pixels.
-QImage clipboardPicture(const Workspace& workspace);
+QImage clipboardPicture(const Workspace& workspace, const PlotStyle& style = {});
 inline constexpr int kClipboardWidth = 532;
 inline constexpr int kClipboardHeight = 434;
 
