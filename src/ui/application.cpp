@@ -6,6 +6,7 @@
 #include "ui/fitting_window.h"
 #include "ui/main_window.h"
 #include "ui/options_window.h"
+#include "ui/peak_table_window.h"
 #include "ui/peak_window.h"
 #include "ui/printing_window.h"
 #include "ui/region_caption_window.h"
@@ -27,6 +28,7 @@ Application::Application(Prompter& prompter, FileDialogs& files)
     printing_ = std::make_unique<PrintingWindow>();
     regionShift_ = std::make_unique<RegionShiftWindow>(*this);
     regionCaption_ = std::make_unique<RegionCaptionWindow>(*this);
+    peakTable_ = std::make_unique<PeakTableWindow>(*this);
 }
 
 Application::~Application() = default;
@@ -49,6 +51,7 @@ void Application::refreshWindows() {
     constraint_->refresh();
     regionShift_->refresh();
     regionCaption_->refresh();
+    peakTable_->refresh();
 }
 
 QWidget* Application::widgetOf(Window window) {

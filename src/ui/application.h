@@ -24,6 +24,7 @@ class FittingWindow;
 class PrintingWindow;
 class RegionShiftWindow;
 class RegionCaptionWindow;
+class PeakTableWindow;
 
 class Application {
   public:
@@ -63,6 +64,7 @@ class Application {
     PrintingWindow& printingWindow() { return *printing_; }
     RegionShiftWindow& regionShiftWindow() { return *regionShift_; }
     RegionCaptionWindow& regionCaptionWindow() { return *regionCaption_; }
+    PeakTableWindow& peakTableWindow() { return *peakTable_; }
 
     // The widget of a window the core names.
     QWidget* widgetOf(Window window);
@@ -82,6 +84,7 @@ class Application {
     std::unique_ptr<PrintingWindow> printing_;
     std::unique_ptr<RegionShiftWindow> regionShift_;
     std::unique_ptr<RegionCaptionWindow> regionCaption_;
+    std::unique_ptr<PeakTableWindow> peakTable_;
 };
 
 }  // namespace vortlan::ui

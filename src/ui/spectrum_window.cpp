@@ -24,6 +24,7 @@
 #include "session/spectrum_commands.h"
 #include "session/startup.h"
 #include "ui/application.h"
+#include "ui/peak_table_window.h"
 #include "ui/peak_window.h"
 #include "ui/printing_window.h"
 #include "ui/text.h"
@@ -151,6 +152,24 @@ void SpectrumWindow::buildMenus() {
     action(nullptr, "ReDisplay", tr("ReDisplay"), [this] {
         if (regionHoldsData()) app_.run(redisplay);
     })->setShortcut(QKeySequence::Refresh);
+    addViewEntries();
+}
+
+void SpectrumWindow::addViewEntries() {
+    QMenu* view = menuBar()->findChild<QMenu*>(QStringLiteral("View"));
+    if (!view) {
+        view = menuBar()->addMenu(tr("View"));
+        view->setObjectName(QStringLiteral("View"));
+    }
+    QAction* table = view->addAction(tr("Peak Table"));
+    table->setObjectName(QStringLiteral("ShowPeakTable"));
+    table->setToolTip(tr("Every peak of the region with its values and standard errors"));
+    connect(table, &QAction::triggered, this, [this] {
+        PeakTableWindow& window = app_.peakTableWindow();
+        window.show();
+        window.raise();
+        window.activateWindow();
+    });
 }
 
 void SpectrumWindow::importWith(const QString& title, const FileFilter& filter,

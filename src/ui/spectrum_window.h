@@ -25,6 +25,8 @@ class SpectrumWindow : public QMainWindow {
 
   private:
     void buildMenus();
+    // The View menu, found or made, and this window's entries in it.
+    void addViewEntries();
     void importWith(const QString& title, const FileFilter& filter,
                     const std::function<void(Session&)>& import);
     void importVamasFile();
