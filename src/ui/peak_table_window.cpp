@@ -114,7 +114,7 @@ PeakTableWindow::PeakTableWindow(Application& app) : app_(app) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(view_, 1);
     layout->addLayout(bottom);
-    resize(860, 280);
+    resize(980, 280);  // every column of three-peak rows without scrolling
 }
 
 bool PeakTableWindow::fitting() const {
