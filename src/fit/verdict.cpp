@@ -88,4 +88,16 @@ std::string fitVerdictText(int region, FitVerdict verdict) {
     return name + "not judged";
 }
 
+std::string fitVerdictWord(FitVerdict verdict) {
+    switch (verdict) {
+        case FitVerdict::Converged:
+            return "converged";
+        case FitVerdict::StillImproving:
+            return "still improving";
+        case FitVerdict::Unknown:
+            break;
+    }
+    return "unknown";
+}
+
 }  // namespace vortlan

@@ -25,4 +25,7 @@ FitVerdict fitVerdictOf(const Workspace& workspace, int region);
 // UTF-8, for the dash.
 std::string fitVerdictText(int region, FitVerdict verdict);
 
+// The verdict as one field of a table: "converged", "still improving" or "unknown".
+std::string fitVerdictWord(FitVerdict verdict);
+
 }  // namespace vortlan

@@ -11,6 +11,7 @@
 #include "base/number_text.h"
 #include "model/backgrounds.h"
 #include "model/region_curves.h"
+#include "session/refusal_note.h"
 #include "session/region_operations.h"
 
 namespace vortlan {
@@ -65,8 +66,21 @@ void redraw(Port& port) {
     port.drawSpectrum(SpectrumDrawing::FittedCurves);
 }
 
-void refuse(Session& session, std::string& box, std::string_view correction) {
+// The box is corrected, the beep sounds and the dialog says what was refused and why.
+void refuse(Session& session, std::string& box, std::string_view correction, std::string_view why) {
     box = correction;
+    noteRefusal(session.dialogs.background.RefusalNote, why);
+    session.port.beep();
+}
+
+// Each command of the dialog starts with nothing refused.
+void clearRefusal(Session& session) {
+    session.dialogs.background.RefusalNote.clear();
+}
+
+// A refused command that changes no box.
+void refuseCommand(Session& session, std::string_view why) {
+    noteRefusal(session.dialogs.background.RefusalNote, why);
     session.port.beep();
 }
 
@@ -99,12 +113,14 @@ float parameterOf(const std::string& text) {
 
 // A number beyond the range of a single cannot be stored; it is put back to the default like a zero,
 // and the beep tells the user the typed value was not taken.
-void defaultParameterText(Session& session, std::string& box, std::string_view defaultText) {
+void defaultParameterText(Session& session, std::string& box, std::string_view name,
+                          std::string_view defaultText) {
     const double value = leadingNumber(box);
     if (value == 0.0) {
         box = defaultText;
     } else if (!fitsSingle(value)) {
-        refuse(session, box, defaultText);
+        refuse(session, box, defaultText,
+               std::string(name) + " too large to store: set to " + std::string(defaultText));
     }
 }
 
@@ -118,31 +134,35 @@ bool checkAndStoreSettings(Session& session, Region& r, ParameterBoxes parameter
     const double high = leadingNumber(d.HBE);
     // A limit beyond the range of a single lies outside the data whichever its sign.
     if (!fitsSingle(low) || static_cast<float>(low) < r.beLow) {
-        refuse(session, d.LBE, exactNumberText(r.beLow));
+        const std::string lowest = exactNumberText(r.beLow);
+        refuse(session, d.LBE, lowest, "Low BE outside the data: set to its lowest BE, " + lowest);
         return false;
     }
     if (!fitsSingle(high) || static_cast<float>(high) > r.beHigh) {
-        refuse(session, d.HBE, exactNumberText(r.beHigh));
+        const std::string highest = exactNumberText(r.beHigh);
+        refuse(session, d.HBE, highest, "High BE outside the data: set to its highest BE, " + highest);
         return false;
     }
     if (low >= high) {
         d.LBE = exactNumberText(r.beLow);
-        refuse(session, d.HBE, exactNumberText(r.beHigh));
+        refuse(session, d.HBE, exactNumberText(r.beHigh),
+               "Low BE not below High BE: both set to the data's ends");
         return false;
     }
     const std::optional<short> averaging = averagingOf(d.AverPt);
     if (!averaging) {
-        refuse(session, d.AverPt, kNoAveraging);
+        refuse(session, d.AverPt, kNoAveraging, "Ave. Pts must be None, 3, 5, 7 or 9: set to None");
         return false;
     }
     r.averagePoints = *averaging;
     if (parameters == ParameterBoxes::Read) {
-        defaultParameterText(session, d.ShirleySlope, kDefaultSlopeText);
-        defaultParameterText(session, d.TouB1, kDefaultB1Text);
+        defaultParameterText(session, d.ShirleySlope, "Slope", kDefaultSlopeText);
+        defaultParameterText(session, d.TouB1, "B1", kDefaultB1Text);
     }
     const std::optional<BackgroundType> type = backgroundTypeOf(d.BG);
     if (!type) {
-        refuse(session, d.BG, kBackgroundTexts[0]);
+        refuse(session, d.BG, kBackgroundTexts[0],
+               "Background Type must be Shirley, Linear or Tougaard: set to Shirley");
         return false;
     }
     r.backgroundType = static_cast<short>(*type);
@@ -216,7 +236,7 @@ void restoreShirleyState(Session& session, Region& r, const ShirleyState& state)
     r.background = state.background;
     session.dialogs.background.ShirleySlope = state.slopeText;
     redraw(session.port);
-    session.port.beep();
+    refuseCommand(session, "No slope keeps the background below the data: put back to " + state.slopeText);
 }
 
 bool searchShirleySlope(Session& session, Region& r) {
@@ -227,7 +247,7 @@ bool searchShirleySlope(Session& session, Region& r) {
     if (fitsSingle(typed)) {
         slope = static_cast<float>(typed);
     } else {
-        refuse(session, d.ShirleySlope, kDefaultSlopeText);
+        refuse(session, d.ShirleySlope, kDefaultSlopeText, "Slope too large to store: searched from 0");
     }
     r.backgroundParam = slope;
     if (slope == 0.0f) slope = 1.0f;
@@ -313,6 +333,7 @@ bool searchTougaardB1(Session& session, Region& r) {
 }  // namespace
 
 void openBackgroundDialog(Session& session) {
+    clearRefusal(session);
     const Region& r = currentRegionOf(session.workspace);
     if (!isTrue(r.defined)) return;
     BackgroundDialog& d = session.dialogs.background;
@@ -348,6 +369,7 @@ void closeBackgroundDialog(Session& session) {
 }
 
 bool acceptBackground(Session& session) {
+    clearRefusal(session);
     Region& r = currentRegionOf(session.workspace);
     // The dialog belongs to a region holding data; an empty slot's limits and arrays mean nothing.
     if (!isTrue(r.defined)) return false;
@@ -360,11 +382,12 @@ bool acceptBackground(Session& session) {
 }
 
 bool optimiseShirleySlope(Session& session) {
+    clearRefusal(session);
     Region& r = currentRegionOf(session.workspace);
     if (!isTrue(r.defined)) return true;
     // The slope is stored in backgroundParam, which any other type reads as its own parameter.
     if (r.backgroundType != static_cast<short>(BackgroundType::Shirley)) {
-        session.port.beep();
+        refuseCommand(session, "Slope not optimised: the accepted background is not Shirley");
         return false;
     }
     if (r.rangeCount < kShirleyMinRange || !backgroundAboveData(r)) return true;
@@ -377,6 +400,7 @@ bool optimiseShirleySlope(Session& session) {
 }
 
 bool optimiseTougaardB1(Session& session) {
+    clearRefusal(session);
     Region& r = currentRegionOf(session.workspace);
     if (!isTrue(r.defined)) return false;
     try {
@@ -392,12 +416,13 @@ void tougaardHeadBackground(Session& session) {
 }
 
 void optimiseTougaard(Session& session) {
+    clearRefusal(session);
     Region& r = currentRegionOf(session.workspace);
     if (!isTrue(r.defined)) return;
     const BusyScope busy(session);
     if (session.dialogs.background.BG !=
         kBackgroundTexts[static_cast<std::size_t>(BackgroundType::Tougaard)]) {
-        session.port.beep();
+        refuseCommand(session, "B1 not optimised: the Background Type is not Tougaard");
         return;
     }
     try {

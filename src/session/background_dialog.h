@@ -1,8 +1,9 @@
 #pragma once
 // The background dialog (BGForm): the fit range and the background of the current region, checked
 // and accepted from the dialog's boxes, and the two automatic tunings of the background's parameter,
-// the Shirley linear term and the Tougaard B1.  A refused box is corrected and the beep sounds; there
-// are no messages except for an arithmetic fault, which ends the command.
+// the Shirley linear term and the Tougaard B1.  A refused box is corrected, the beep sounds and
+// `RefusalNote` says what was refused and why until the dialog's next command; there are no messages
+// except for an arithmetic fault, which ends the command.
 
 #include "session/session.h"
 

@@ -55,6 +55,8 @@ struct PeakDialog {
     std::string FWHMErr;
     std::string AreaErr;
     std::string GLErr;
+    // What the dialog last refused and why ("TS above 1: kept 1"); cleared by the next edit.
+    std::string RefusalNote;
     // What the value boxes showed when the dialog last wrote them from the peak.  A box that still
     // shows it stands for the stored value exactly, so merely looking at a peak never changes it.
     PeakValueTexts written;
@@ -72,6 +74,8 @@ struct BackgroundDialog {
     std::string ShirleySlope = "0";
     std::string TouB1 = "3000";
     std::string Area = "-----";
+    // What the dialog last refused and why ("High BE outside the data: ..."); cleared by the next edit.
+    std::string RefusalNote;
 };
 
 // OptForm: the fit options.  Level k of each control array is at index k - 1.

@@ -47,20 +47,6 @@ std::string reducedStatisticField(const RegionErrors& errors) {
     return exactNumberText(static_cast<float>(errors.reducedStatistic));
 }
 
-// The region's convergence verdict: "converged", "still improving", or "unknown".  The fits keep no
-// verdict with the region yet.
-std::string verdictField(const Workspace& ws, int region) {
-    switch (fitVerdictOf(ws, region)) {
-        case FitVerdict::Converged:
-            return "converged";
-        case FitVerdict::StillImproving:
-            return "still improving";
-        case FitVerdict::Unknown:
-            break;
-    }
-    return "unknown";
-}
-
 Fields header(bool monteCarlo) {
     Fields fields = {"region", "peak"};
     for (const Quantity& q : kQuantities) {
@@ -82,7 +68,7 @@ std::string fitReportText(const Workspace& ws, int region, int replicas) {
         replicas > 0 ? std::optional(monteCarloErrors(ws, region, replicas)) : std::nullopt;
     const Fields regionFields = {exactNumberText(ws.regions.at(static_cast<std::size_t>(region)).chiSquare),
                                  std::to_string(errors.points), std::to_string(errors.freeParameters),
-                                 reducedStatisticField(errors), verdictField(ws, region)};
+                                 reducedStatisticField(errors), fitVerdictWord(fitVerdictOf(ws, region))};
     std::string text = csvLine(header(monteCarlo.has_value()));
     for (std::size_t k = 0; k < errors.peaks.size(); ++k) {
         const PeakErrors& e = errors.peaks[k];

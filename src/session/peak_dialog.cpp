@@ -15,6 +15,7 @@
 #include "model/region_curves.h"
 #include "model/region_display.h"
 #include "session/error_text.h"
+#include "session/refusal_note.h"
 #include "session/region_operations.h"
 
 namespace vortlan {
@@ -155,6 +156,16 @@ float clampedTl(float tl) {
     return tl >= kTlMin ? std::min(tl, kTlMax) : kTlMin;
 }
 
+// A TS or TL outside what the tail allows is kept at the nearest end, and the dialog says so.
+void keepInRange(PeakDialog& d, std::string PeakValueTexts::*written, std::string PeakDialog::*box,
+                 const char* name, float typed, float kept) {
+    if (kept == typed) return;
+    const std::string text = exactNumberText(kept);
+    writeBox(d, box, written, text);
+    noteRefusal(d.RefusalNote,
+                std::string(name) + (typed > kept ? " above " : " below ") + text + ": kept " + text);
+}
+
 // Accept and ReDraw: store, carry the relations, refill, recompute and redraw.
 bool applyPeakDialog(Session& session) {
     if (!storePeakDialog(session)) return false;
@@ -192,6 +203,7 @@ void openPeakDialog(Session& session, int button) {
     if (slot >= r.peakCount) return;
     ws.currentPeak = r.peakSlots[slot];
     ws.peakBackup.at(ws.currentPeak) = ws.peaks.at(ws.currentPeak);
+    session.dialogs.peak.RefusalNote.clear();
     fillPeakDialog(session, ws.currentPeak, true);
     redrawWithCurves(session);
     session.port.showWindow(Window::Peak);
@@ -236,6 +248,7 @@ void fillPeakDialog(Session& session, int peak, bool opening) {
 bool storePeakDialog(Session& session) {
     Workspace& ws = session.workspace;
     PeakDialog& d = session.dialogs.peak;
+    d.RefusalNote.clear();
     Peak& p = currentPeakOf(session);
     const auto position = boxValue(d, &PeakDialog::PosVal, &PeakValueTexts::PosVal, p.position);
     const auto fwhm = boxValue(d, &PeakDialog::FWHMVal, &PeakValueTexts::FWHMVal, p.fwhm);
@@ -264,8 +277,8 @@ bool storePeakDialog(Session& session) {
     p.gl = *gl;
     p.ts = clampedTs(*ts);
     p.tl = clampedTl(*tl);
-    if (p.ts != *ts) writeBox(d, &PeakDialog::TSVal, &PeakValueTexts::TSVal, exactNumberText(p.ts));
-    if (p.tl != *tl) writeBox(d, &PeakDialog::TLVal, &PeakValueTexts::TLVal, exactNumberText(p.tl));
+    keepInRange(d, &PeakValueTexts::TSVal, &PeakDialog::TSVal, "TS", *ts, p.ts);
+    keepInRange(d, &PeakValueTexts::TLVal, &PeakDialog::TLVal, "TL", *tl, p.tl);
     if (d.PeakType == "s") p.type = 1;
     if (d.PeakType == "p") p.type = 2;
     if (d.PeakType == "d") p.type = 3;

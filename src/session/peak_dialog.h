@@ -22,7 +22,8 @@ void openPeakDialog(Session& session, int button);
 void fillPeakDialog(Session& session, int peak, bool opening);
 
 // Takes every control into the current peak; false (nothing stored, a message shown) for a FWHM that is
-// not positive, which no line shape can take.
+// not positive, which no line shape can take.  A TS or TL beyond the tail's range is kept at its end,
+// its box corrected and `RefusalNote` saying so.
 bool storePeakDialog(Session& session);
 
 void acceptPeakDialog(Session& session);      // "Accept"

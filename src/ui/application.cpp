@@ -10,6 +10,7 @@
 #include "ui/fitting_window.h"
 #include "ui/main_window.h"
 #include "ui/options_window.h"
+#include "ui/peak_table_window.h"
 #include "ui/peak_window.h"
 #include "ui/printing_window.h"
 #include "ui/region_caption_window.h"
@@ -32,6 +33,7 @@ Application::Application(Prompter& prompter, FileDialogs& files, const std::stri
     printing_ = std::make_unique<PrintingWindow>();
     regionShift_ = std::make_unique<RegionShiftWindow>(*this);
     regionCaption_ = std::make_unique<RegionCaptionWindow>(*this);
+    peakTable_ = std::make_unique<PeakTableWindow>(*this);
 }
 
 Application::~Application() = default;
@@ -113,6 +115,7 @@ void Application::refreshWindows() {
     regionShift_->refresh();
     regionCaption_->refresh();
     for (EditActions* actions : editActions_) actions->refresh();
+    peakTable_->refresh();
 }
 
 QWidget* Application::widgetOf(Window window) {

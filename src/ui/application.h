@@ -29,6 +29,7 @@ class PrintingWindow;
 class RegionShiftWindow;
 class RegionCaptionWindow;
 class EditActions;
+class PeakTableWindow;
 
 class Application {
   public:
@@ -99,6 +100,7 @@ class Application {
     PrintingWindow& printingWindow() { return *printing_; }
     RegionShiftWindow& regionShiftWindow() { return *regionShift_; }
     RegionCaptionWindow& regionCaptionWindow() { return *regionCaption_; }
+    PeakTableWindow& peakTableWindow() { return *peakTable_; }
 
     // The widget of a window the core names.
     QWidget* widgetOf(Window window);
@@ -125,6 +127,7 @@ class Application {
     std::unique_ptr<PrintingWindow> printing_;
     std::unique_ptr<RegionShiftWindow> regionShift_;
     std::unique_ptr<RegionCaptionWindow> regionCaption_;
+    std::unique_ptr<PeakTableWindow> peakTable_;
 };
 
 }  // namespace vortlan::ui

@@ -92,6 +92,11 @@ BackgroundWindow::BackgroundWindow(Application& app) : app_(app) {
     for (QLineEdit* edit : {low_, high_, slope_, b1_, averaging_->lineEdit(), type_->lineEdit()}) {
         pressOnReturn(edit, accept);
     }
+    note_ = refusalLabel();
+    for (QLineEdit* edit : {low_, high_, slope_, b1_})
+        clearNoteOn(edit, &QLineEdit::textEdited, d.RefusalNote, note_);
+    for (QComboBox* combo : {averaging_, type_})
+        clearNoteOn(combo, &QComboBox::currentTextChanged, d.RefusalNote, note_);
     new QShortcut(QKeySequence(Qt::Key_Escape), this, [this] { app_.run(closeBackgroundDialog); });
 
     auto* layout = new QVBoxLayout(this);
@@ -99,6 +104,7 @@ BackgroundWindow::BackgroundWindow(Application& app) : app_(app) {
     layout->addWidget(shirley);
     layout->addWidget(tougaard);
     layout->addLayout(areaRow);
+    layout->addWidget(note_);
     layout->addLayout(buttons);
 }
 
@@ -114,6 +120,7 @@ void BackgroundWindow::refresh() {
     showText(slope_, d.ShirleySlope);
     showText(b1_, d.TouB1);
     showText(area_, d.Area);
+    showNote(note_, d.RefusalNote);
 }
 
 }  // namespace vortlan::ui

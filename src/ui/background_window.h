@@ -4,6 +4,7 @@
 #include <QWidget>
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 
 namespace vortlan::ui {
@@ -26,6 +27,7 @@ class BackgroundWindow : public QWidget {
     QLineEdit* slope_ = nullptr;
     QLineEdit* b1_ = nullptr;
     QLineEdit* area_ = nullptr;
+    QLabel* note_ = nullptr;
 };
 
 }  // namespace vortlan::ui

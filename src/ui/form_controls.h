@@ -89,6 +89,24 @@ inline void showOption(QAbstractButton* button, bool checked) {
     button->setAutoExclusive(exclusive);
 }
 
+// Where a dialog says what it refused and why; hidden while there is nothing to say.
+inline QLabel* refusalLabel() {
+    QLabel* label = namedLabel(QStringLiteral("RefusalNote"), QString());
+    label->setWordWrap(true);
+    label->setStyleSheet(QStringLiteral("color: #a00000"));
+    label->hide();
+    return label;
+}
+
+// The user's next edit in the window ends the note of its last refusal.
+template <typename Sender, typename Signal>
+void clearNoteOn(Sender* sender, Signal signal, std::string& note, QLabel* label) {
+    QObject::connect(sender, signal, label, [&note, label] {
+        note.clear();
+        label->hide();
+    });
+}
+
 inline void showTitle(QWidget* window, const std::string& caption) {
     const QString title = toQt(caption);
     if (window->windowTitle() != title) window->setWindowTitle(title);

@@ -69,9 +69,14 @@ PeakWindow::PeakWindow(Application& app) : app_(app) {
     side->addStretch();
     side->addWidget(buttons);
 
-    auto* layout = new QHBoxLayout(this);
-    layout->addLayout(frames, 1);
-    layout->addLayout(side);
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(frames, 1);
+    columns->addLayout(side);
+    note_ = refusalLabel();
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(columns, 1);
+    layout->addWidget(note_);
+    clearNoteOnEdits();
 
     new QShortcut(QKeySequence(Qt::Key_Escape), this,
                   [this] { app_.run(tr("Cancel Peak"), cancelPeakDialog); });
@@ -183,6 +188,17 @@ QWidget* PeakWindow::buildTypeAndShape() {
     return box;
 }
 
+void PeakWindow::clearNoteOnEdits() {
+    std::string& note = app_.dialogs().peak.RefusalNote;
+    for (const ParamControls& c : params_) {
+        clearNoteOn(c.value, &QLineEdit::textEdited, note, note_);
+        clearNoteOn(c.scroll, &QScrollBar::valueChanged, note, note_);
+        clearNoteOn(c.fix, &QCheckBox::clicked, note, note_);
+    }
+    for (QLineEdit* edit : {splitting_, ts_, tl_}) clearNoteOn(edit, &QLineEdit::textEdited, note, note_);
+    clearNoteOn(peakType_, &QComboBox::currentTextChanged, note, note_);
+}
+
 QWidget* PeakWindow::buildButtons() {
     auto* box = new QWidget;
     auto* grid = new QGridLayout(box);
@@ -228,6 +244,7 @@ void PeakWindow::refresh() {
     showText(tl_, d.TLVal);
     asymmetry_->setEnabled(d.AsyFrameEnabled);
     showText(actualFwhm_, d.ActFWHM);
+    showNote(note_, d.RefusalNote);
 }
 
 void PeakWindow::closeEvent(QCloseEvent* event) {

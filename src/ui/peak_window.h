@@ -40,6 +40,7 @@ class PeakWindow : public QWidget {
     QGroupBox* buildParamFrame(int row);
     QWidget* buildTypeAndShape();
     QWidget* buildButtons();
+    void clearNoteOnEdits();
 
     Application& app_;
     std::array<ParamControls, 4> params_{};
@@ -50,6 +51,7 @@ class PeakWindow : public QWidget {
     QLineEdit* tl_ = nullptr;
     QLabel* actualFwhm_ = nullptr;
     QPushButton* redraw_ = nullptr;
+    QLabel* note_ = nullptr;
 };
 
 }  // namespace vortlan::ui

@@ -193,11 +193,7 @@ void PlotCanvas::dragPeakTo(QPointF at) {
     bool taken = true;
     app_.run([&](Session& s) { taken = dragPeakTop(s, top); });
     // A dialog that cannot take its boxes has said why; the drag ends there.
-    if (!taken) {
-        gesture_ = Gesture::None;
-        return;
-    }
-    draw(SpectrumDrawing::HighlightedPeak);
+    if (!taken) gesture_ = Gesture::None;
 }
 
 void PlotCanvas::finishZoom(QPointF at) {

@@ -26,6 +26,7 @@
 #include "session/startup.h"
 #include "ui/application.h"
 #include "ui/edit_actions.h"
+#include "ui/peak_table_window.h"
 #include "ui/peak_window.h"
 #include "ui/printing_window.h"
 #include "ui/text.h"
@@ -189,6 +190,16 @@ void SpectrumWindow::buildMenus() {
 void SpectrumWindow::buildViewMenu() {
     QMenu* view = menuBar()->addMenu(tr("View"));
     view->setObjectName(QStringLiteral("View"));
+    QAction* table = view->addAction(tr("Peak Table"));
+    table->setObjectName(QStringLiteral("ShowPeakTable"));
+    table->setToolTip(tr("Every peak of the region with its values and standard errors"));
+    connect(table, &QAction::triggered, this, [this] {
+        PeakTableWindow& window = app_.peakTableWindow();
+        window.show();
+        window.raise();
+        window.activateWindow();
+    });
+    view->addSeparator();
     addSetting(view, "Residuals", tr("Residuals"), kResidualsSetting, true, [this](bool on) {
         PlotStyle style = canvas_->style();
         style.residuals = on;

@@ -27,6 +27,12 @@ inline void showText(QLabel* label, const std::string& text) {
     if (label->text() != qtext) label->setText(qtext);
 }
 
+// A refusal's note, shown while there is one.
+inline void showNote(QLabel* label, const std::string& note) {
+    showText(label, note);
+    label->setVisible(!note.empty());
+}
+
 inline void showChecked(QAbstractButton* box, bool checked) {
     if (box->isChecked() == checked) return;
     const QSignalBlocker blocker(box);

@@ -74,7 +74,7 @@ class BackgroundDialogTest : public ::testing::Test {
     BackgroundDialog& dialog = session.dialogs.background;
 };
 
-TEST_F(BackgroundDialogTest, RefusalsCorrectTheBoxAndBeep) {
+TEST_F(BackgroundDialogTest, RefusalsCorrectTheBoxBeepAndSayWhy) {
     Region& r = peakOnLevel();
     EXPECT_EQ(dialog.caption, "Region 1");
     EXPECT_TRUE(port.window(Window::Background).visible);
@@ -83,23 +83,35 @@ TEST_F(BackgroundDialogTest, RefusalsCorrectTheBoxAndBeep) {
     dialog.HBE = "300";
     EXPECT_FALSE(acceptBackground(session));
     EXPECT_EQ(dialog.HBE, "292");
+    EXPECT_EQ(dialog.RefusalNote, "High BE outside the data: set to its highest BE, 292");
     dialog.LBE = "-1e39";  // beyond a single
     acceptBackground(session);
     EXPECT_EQ(dialog.LBE, "280");
+    EXPECT_EQ(dialog.RefusalNote, "Low BE outside the data: set to its lowest BE, 280");
     dialog.LBE = dialog.HBE = "285";
     acceptBackground(session);
     EXPECT_EQ(dialog.LBE + " " + dialog.HBE, "280 292");
+    EXPECT_EQ(dialog.RefusalNote, "Low BE not below High BE: both set to the data's ends");
     dialog.AverPt = "4";
     acceptBackground(session);
     EXPECT_EQ(dialog.AverPt, "None");
+    EXPECT_EQ(dialog.RefusalNote, "Ave. Pts must be None, 3, 5, 7 or 9: set to None");
     EXPECT_EQ(r, before);
     dialog.AverPt = "5";
     dialog.BG = "Shirly";
+    dialog.ShirleySlope = "1e39";  // refused too, and said before the type
     acceptBackground(session);
     EXPECT_EQ(dialog.BG, "Shirley");
+    EXPECT_EQ(dialog.RefusalNote,
+              "Slope too large to store: set to 0; "
+              "Background Type must be Shirley, Linear or Tougaard: set to Shirley");
     EXPECT_EQ(r.averagePoints, 5);
     EXPECT_FALSE(isTrue(r.backgroundSet));
-    EXPECT_EQ(port.beeps, 5);
+    EXPECT_EQ(port.beeps, 6);
+
+    EXPECT_TRUE(acceptBackground(session));  // what the corrections left is taken
+    EXPECT_EQ(dialog.RefusalNote, "");
+    EXPECT_EQ(port.beeps, 6);
 }
 
 TEST_F(BackgroundDialogTest, BoxesShowEveryDigitSoAcceptTakesBackWhatTheyShow) {
@@ -242,6 +254,7 @@ TEST_F(BackgroundDialogTest, ShirleyOptimiseThatFindsNoSlopeBelowTheDataPutsEver
         EXPECT_EQ(r, before) << averaging;
         EXPECT_EQ(dialog.ShirleySlope, "0.5") << averaging;
         EXPECT_EQ(port.beeps, beeps + 1) << averaging;
+        EXPECT_EQ(dialog.RefusalNote, "No slope keeps the background below the data: put back to 0.5");
         EXPECT_EQ(port.drawings.back(), SpectrumDrawing::FittedCurves);
     }
     EXPECT_TRUE(port.messages.empty());
@@ -265,13 +278,18 @@ TEST_F(BackgroundDialogTest, B1SearchFindsTheB1TheSpectrumWasBuiltWith) {
     expectIdle(port);
 }
 
-TEST_F(BackgroundDialogTest, TougaardOptimiseBeepsForOtherTypesAndAlwaysRestoresTheWindows) {
+TEST_F(BackgroundDialogTest, OptimiseBeepsAndSaysWhyForOtherTypesAndAlwaysRestoresTheWindows) {
     Region& r = peakOnLevel();
     const Region before = r;
     optimiseTougaard(session);  // BG shows "Shirley"
     EXPECT_EQ(port.beeps, 1);
+    EXPECT_EQ(dialog.RefusalNote, "B1 not optimised: the Background Type is not Tougaard");
     EXPECT_EQ(r, before);
     expectIdle(port);
+    r.backgroundType = static_cast<short>(BackgroundType::Linear);
+    EXPECT_FALSE(optimiseShirleySlope(session));
+    EXPECT_EQ(port.beeps, 2);
+    EXPECT_EQ(dialog.RefusalNote, "Slope not optimised: the accepted background is not Shirley");
 
     dialog.BG = "Tougaard";
     dialog.LBE = "285";

@@ -99,7 +99,7 @@ TEST_F(PeakDialogTest, APositionOutsideTheRangeKeepsItsExactText) {
     EXPECT_EQ(dialog.PosVal, "300.123");
 }
 
-TEST_F(PeakDialogTest, StoringHoldsTheTailWithinItsRangesAndRefusesAZeroWidth) {
+TEST_F(PeakDialogTest, StoringHoldsTheTailWithinItsRangesSayingSoAndRefusesAZeroWidth) {
     openPeakDialog(session, 0);
     dialog.TSVal = "1.5";
     dialog.TLVal = "0";
@@ -111,11 +111,15 @@ TEST_F(PeakDialogTest, StoringHoldsTheTailWithinItsRangesAndRefusesAZeroWidth) {
     EXPECT_EQ(p.tl, 0.01f);
     EXPECT_EQ(dialog.TSVal, "1");
     EXPECT_EQ(dialog.TLVal, "0.01");
+    EXPECT_EQ(dialog.RefusalNote, "TS above 1: kept 1; TL below 0.01: kept 0.01");
     EXPECT_EQ(p.type, 3);
     EXPECT_EQ(p.fixArea, 1);
     dialog.TLVal = "500";
     ASSERT_TRUE(storePeakDialog(session));
     EXPECT_EQ(p.tl, 200.0f);
+    EXPECT_EQ(dialog.RefusalNote, "TL above 200: kept 200");
+    ASSERT_TRUE(storePeakDialog(session));
+    EXPECT_EQ(dialog.RefusalNote, "");
     dialog.FWHMVal = "0";
     EXPECT_FALSE(storePeakDialog(session));
     EXPECT_EQ(port.messages.back(), "FWHM must be >0");

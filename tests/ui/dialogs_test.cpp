@@ -165,7 +165,7 @@ TEST_F(DialogsTest, DeletePeakRemovesItFromTheRegionAndHidesTheDialog) {
     EXPECT_EQ(r.peakSlots[0], 1);
 }
 
-TEST_F(DialogsTest, BackgroundDialogBeepsAndCorrectsRefusedBoxes) {
+TEST_F(DialogsTest, BackgroundDialogBeepsCorrectsRefusedBoxesAndSaysWhyUntilTheNextEdit) {
     makeRegion(false);
     const Region& r = program.app.workspace().regions[0];
     program.find<QAction>("Background")->trigger();
@@ -174,16 +174,25 @@ TEST_F(DialogsTest, BackgroundDialogBeepsAndCorrectsRefusedBoxes) {
     EXPECT_EQ(text("BGForm", "LBE"), "280");
     EXPECT_EQ(text("BGForm", "HBE"), "290");
 
+    QLabel* note = control<QLabel>("BGForm", "RefusalNote");
+    EXPECT_FALSE(note->isVisible());
     type("BGForm", "HBE", "300");
     click("BGForm", "BGAccept");
     EXPECT_EQ(program.prompter.beeps, 1);
     EXPECT_EQ(text("BGForm", "HBE"), "290");
+    EXPECT_TRUE(note->isVisible());
+    EXPECT_EQ(note->text(), "High BE outside the data: set to its highest BE, 290");
+    type("BGForm", "LBE", "281");
+    EXPECT_FALSE(note->isVisible());
+    EXPECT_EQ(program.app.dialogs().background.RefusalNote, "");
 
     typeInList("BGForm", "AverPt", "4");
     click("BGForm", "BGAccept");
     EXPECT_EQ(program.prompter.beeps, 2);
     EXPECT_EQ(control<QComboBox>("BGForm", "AverPt")->currentText(), "None");
     EXPECT_EQ(r.backgroundSet, kFalse);
+    EXPECT_EQ(note->text(), "Ave. Pts must be None, 3, 5, 7 or 9: set to None");
+    EXPECT_TRUE(note->isVisible());
 
     // A refused type comes after the averaging, which stays stored.
     typeInList("BGForm", "AverPt", "5");
@@ -197,8 +206,32 @@ TEST_F(DialogsTest, BackgroundDialogBeepsAndCorrectsRefusedBoxes) {
     // The Tougaard search refuses any other type with nothing but the beep.
     click("BGForm", "Toug_Opt");
     EXPECT_EQ(program.prompter.beeps, 4);
+    EXPECT_EQ(note->text(), "B1 not optimised: the Background Type is not Tougaard");
+    typeInList("BGForm", "BG", "Linear");
+    EXPECT_FALSE(note->isVisible());
     EXPECT_EQ(text("BGForm", "Area"), "-----");
     EXPECT_TRUE(program.prompter.messages.isEmpty());
+}
+
+TEST_F(DialogsTest, PeakDialogSaysWhichTailValueItKeptInRangeUntilTheNextEdit) {
+    makeRegion(true);
+    click("XPSForm", "pp0");
+    QLabel* note = control<QLabel>("PeakForm", "RefusalNote");
+    EXPECT_FALSE(note->isVisible());
+    type("PeakForm", "TSVal", "1.5");
+    click("PeakForm", "ReDraw");
+    EXPECT_EQ(text("PeakForm", "TSVal"), "1");
+    EXPECT_TRUE(note->isVisible());
+    EXPECT_EQ(note->text(), "TS above 1: kept 1");
+    control<QScrollBar>("PeakForm", "ScFWHM")->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_FALSE(note->isVisible());
+
+    type("PeakForm", "TLVal", "0");
+    click("PeakForm", "ReDraw");
+    EXPECT_EQ(note->text(), "TL below 0.01: kept 0.01");
+    click("PeakForm", "PeakAccept");
+    click("XPSForm", "pp0");  // a new opening starts with nothing refused
+    EXPECT_FALSE(note->isVisible());
 }
 
 TEST_F(DialogsTest, AcceptedBackgroundShowsAgainAfterClosing) {
