@@ -70,9 +70,19 @@ std::vector<float> tickPositions(const PlotExtents& e, double limit) {
     return ticks;
 }
 
+std::optional<double> roundStep(double span) {
+    if (!(span > 0) || !std::isfinite(span)) return std::nullopt;
+    const double rough = span / 5.0;
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    const double mantissa = rough / power;
+    const double step = (mantissa < 1.5 ? 1.0 : mantissa < 3.0 ? 2.0 : mantissa < 7.0 ? 5.0 : 10.0) * power;
+    if (!(step > 0) || !std::isfinite(step)) return std::nullopt;
+    return step;
+}
+
 std::vector<double> axisTicks(double low, double high) {
     std::vector<double> ticks;
-    const auto step = tickStep(high - low);
+    const auto step = roundStep(high - low);
     if (!step) return ticks;
     // Multiples rather than a running sum, so that 0 is exactly 0 and no label shows a rounding error.
     const double slack = *step * 1e-9;

@@ -45,7 +45,11 @@ std::optional<double> tickStep(double span);
 // `limit` (1.01 on screen, 1.002 on paper), accumulated in single precision.
 std::vector<float> tickPositions(const PlotExtents& extents, double limit);
 
-// Ticks of an axis from `low` to `high` at the step tickStep gives their span: every multiple of the
+// The step of 1, 2 or 5 times a power of ten nearest a fifth of the span, so that an intensity axis
+// reads 200, 400, 600 rather than 220, 440, 660.  Nothing for a span that is not positive.
+std::optional<double> roundStep(double span);
+
+// Ticks of an axis from `low` to `high` at the step roundStep gives their span: every multiple of the
 // step between them, both ends included.  Nothing for a span that is not positive.
 std::vector<double> axisTicks(double low, double high);
 

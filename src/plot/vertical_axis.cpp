@@ -22,7 +22,7 @@ int decimalsFor(double step) {
 
 AxisTicks verticalTicks(double low, double high) {
     AxisTicks ticks;
-    const auto step = tickStep(high - low);
+    const auto step = roundStep(high - low);
     if (!step) return ticks;
     ticks.values = axisTicks(low, high);
     const int decimals = decimalsFor(*step);

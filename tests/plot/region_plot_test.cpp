@@ -44,15 +44,17 @@ TEST(PlotScale, TicksRunFromTheLowEndToJustBeyondTheHighEnd) {
     EXPECT_EQ(tickPositions(extents(-2, 3), 1.01).front(), -1.0f);  // counted down from 0
 }
 
-TEST(PlotScale, VerticalTicksAreMultiplesOfTheStepWithLabelsToMatch) {
-    const AxisTicks counts = verticalTicks(150, 1250);  // step 220
-    EXPECT_EQ(counts.values, (std::vector<double>{220, 440, 660, 880, 1100}));
-    EXPECT_EQ(counts.labels, (std::vector<std::string>{"220", "440", "660", "880", "1100"}));
-    EXPECT_EQ(verticalTicks(0, 20).values, (std::vector<double>{0, 4, 8, 12, 16, 20}));  // both ends
+TEST(PlotScale, VerticalTicksAreRoundMultiplesWithLabelsToMatch) {
+    const AxisTicks counts = verticalTicks(150, 1250);  // a fifth of the span is 220: step 200
+    EXPECT_EQ(counts.values, (std::vector<double>{200, 400, 600, 800, 1000, 1200}));
+    EXPECT_EQ(counts.labels, (std::vector<std::string>{"200", "400", "600", "800", "1000", "1200"}));
+    EXPECT_EQ(verticalTicks(0, 20).values, (std::vector<double>{0, 5, 10, 15, 20}));  // both ends
     const AxisTicks residual = verticalTicks(-11, 11);
-    EXPECT_EQ(residual.labels, (std::vector<std::string>{"-8", "-4", "0", "4", "8"}));
+    EXPECT_EQ(residual.labels, (std::vector<std::string>{"-10", "-5", "0", "5", "10"}));
     EXPECT_EQ(residual.values[2], 0.0);  // exactly: the zero line's label is no -0
-    EXPECT_EQ(verticalTicks(0.1, 0.4).labels.front(), "0.12");  // step 0.06
+    EXPECT_EQ(verticalTicks(0.1, 0.4).labels.front(), "0.10");  // step 0.05
+    EXPECT_EQ(verticalTicks(0, 9000).values[1], 2000.0);       // 1800 rounds to 2000
+    EXPECT_EQ(verticalTicks(0, 6000).values[1], 1000.0);       // 1200 rounds to 1000
     EXPECT_TRUE(verticalTicks(5, 5).values.empty());
 }
 
