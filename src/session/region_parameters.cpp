@@ -37,13 +37,6 @@ void applyHeader(Region& r, const RegionParameterHeader& header) {
     r.rangeLow = header.rangeLow;
 }
 
-int lowestFreePeak(const Workspace& ws) {
-    for (int p = 0; p < kPeakCount; ++p) {
-        if (!isTrue(ws.peaks[p].defined)) return p;
-    }
-    return -1;
-}
-
 // Links name peaks of the region the file came from; only the limits make sense here.
 void clearLinks(PeakConstraints& constraints) {
     for (PeakParam param : kPeakParams) {

@@ -26,14 +26,12 @@ bool fitted(const Region& r) {
     return isTrue(r.defined) && isTrue(r.backgroundSet);
 }
 
-int lowestFreePeak(const Workspace& ws) {
-    for (int p = 0; p < kPeakCount; ++p) {
-        if (!isTrue(ws.peaks[p].defined)) return p;
-    }
-    return -1;
-}
-
 }  // namespace
+
+bool canAddPeak(const Workspace& ws) {
+    const Region& r = currentRegionOf(ws);
+    return fitted(r) && r.peakCount < kPeaksPerRegion && lowestFreePeak(ws) >= 0;
+}
 
 bool addPeak(Session& session) {
     Workspace& ws = session.workspace;

@@ -10,6 +10,8 @@ namespace vortlan {
 // dialog.  False (with a beep) when the region or the peak table is full, and when the region has no
 // data or no accepted background.
 bool addPeak(Session& session);
+// Whether "Add Peak" would place a peak rather than refuse.
+bool canAddPeak(const Workspace& workspace);
 
 // "ReDisplay".
 void redisplay(Session& session);

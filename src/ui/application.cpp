@@ -108,6 +108,7 @@ bool Application::hasUnsavedChanges() const {
 
 void Application::refreshWindows() {
     main_->refresh();
+    spectrum_->refresh();
     peak_->refresh();
     background_->refresh();
     options_->refresh();

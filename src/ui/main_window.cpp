@@ -5,12 +5,10 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QShortcut>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -21,6 +19,7 @@
 #include "session/spectrum_commands.h"
 #include "session/startup.h"
 #include "ui/application.h"
+#include "ui/key_map.h"
 #include "ui/edit_actions.h"
 #include "ui/text.h"
 
@@ -70,9 +69,10 @@ MainWindow::MainWindow(Application& app) : app_(app) {
         tr("How the last fit ended: converged, or still lowering χ² when it ended (optimise again)"));
     layout->addWidget(fitStatus_);
 
-    new QShortcut(QKeySequence::Open, this, [this] { openProjectFile(); });
-    new QShortcut(QKeySequence::Save, this, [this] { saveProjectFile(); });
-    new QShortcut(QKeySequence::Quit, this, [this] { closeProgram(); });
+    addWindowKeys(this, KeyCommand::OpenProject, [this] { openProjectFile(); });
+    addWindowKeys(this, KeyCommand::SaveProject, [this] { saveProjectFile(); });
+    addWindowKeys(this, KeyCommand::Quit, [this] { closeProgram(); });
+    addWindowKeys(this, KeyCommand::OptimiseAll, [this] { app_.run(tr("Optimise All"), optimiseAllCommand); });
     new EditActions(app_, this);
 }
 
@@ -146,13 +146,19 @@ QWidget* MainWindow::buildCommands() {
         buttons->addWidget(button, r, c);
         return button;
     };
-    addButton("Open", tr("Open XPS"), 0, 0, [this] { openProjectFile(); });
-    addButton("Save", tr("Save XPS"), 0, 1, [this] { saveProjectFile(); });
-    addButton("Command1", tr("Options"), 1, 0, [this] { app_.run(loadOptionsDialog); });
-    addButton("OptimiseAllRegions", tr("Optimise All"), 1, 1, [this] {
+    addButton("Open", tr("&Open XPS"), 0, 0, [this] {
+        openProjectFile();
+    })->setToolTip(withKeys(tr("Open a project file"), KeyCommand::OpenProject));
+    addButton("Save", tr("&Save XPS"), 0, 1, [this] {
+        saveProjectFile();
+    })->setToolTip(withKeys(tr("Save every region in a project file"), KeyCommand::SaveProject));
+    addButton("Command1", tr("O&ptions"), 1, 0, [this] { app_.run(loadOptionsDialog); });
+    addButton("OptimiseAllRegions", tr("Optimise &All"), 1, 1, [this] {
         app_.run(tr("Optimise All"), optimiseAllCommand);
-    })->setToolTip(tr("Fit every peak of every region with an accepted background"));
-    addButton("Close", tr("Close"), 2, 1, [this] { closeProgram(); });
+    })->setToolTip(withKeys(tr("Fit every peak of every region with an accepted background"), KeyCommand::OptimiseAll));
+    addButton("Close", tr("&Close"), 2, 1, [this] {
+        closeProgram();
+    })->setToolTip(withKeys(tr("End the program, asking first about unsaved changes"), KeyCommand::Quit));
     auto* sumRow = new QHBoxLayout;
     auto* sumLabel = new QLabel(QStringLiteral("Σχ²"));
     sumLabel->setObjectName(QStringLiteral("Label3"));

@@ -38,18 +38,20 @@ class MainWindow : public QWidget {
     void clearFitVerdicts();
     void addFitVerdict(const QString& text);
 
+    // "Open XPS", "Save XPS" and "Close", which the spectrum window's keys reach too.
+    void openProjectFile();
+    // True once the project was written; false when the file dialog was cancelled or the write failed.
+    bool saveProjectFile();
+    void closeProgram();
+
   protected:
     void closeEvent(QCloseEvent* event) override;
 
   private:
     void buildRegionGrid(QGridLayout* grid);
     QWidget* buildCommands();
-    void openProjectFile();
-    // True once the project was written; false when the file dialog was cancelled or the write failed.
-    bool saveProjectFile();
     // "Close", Ctrl+Q and the close box: true when the program may end, the question answered.
     bool confirmClose();
-    void closeProgram();
 
     Application& app_;
     std::array<QPushButton*, kRegionCount> regionButtons_{};

@@ -18,6 +18,7 @@
 #include "plot/palette.h"
 #include "session/peak_dialog.h"
 #include "ui/application.h"
+#include "ui/key_map.h"
 #include "ui/fitting_window.h"
 #include "ui/form_controls.h"
 #include "ui/text.h"
@@ -96,8 +97,7 @@ PeakTableWindow::PeakTableWindow(Application& app) : app_(app) {
 
     auto* copyAction = new QAction(tr("Copy"), this);
     copyAction->setObjectName(QStringLiteral("CopyTable"));
-    copyAction->setShortcut(QKeySequence::Copy);
-    copyAction->setShortcutContext(Qt::WindowShortcut);
+    bindKeys(copyAction, KeyCommand::Copy);
     connect(copyAction, &QAction::triggered, this, &PeakTableWindow::copy);
     addAction(copyAction);
     view_->addAction(copyAction);

@@ -25,6 +25,8 @@
 #include "session/spectrum_commands.h"
 #include "session/startup.h"
 #include "ui/application.h"
+#include "ui/key_map.h"
+#include "ui/main_window.h"
 #include "ui/edit_actions.h"
 #include "ui/peak_table_window.h"
 #include "ui/peak_window.h"
@@ -114,85 +116,110 @@ void SpectrumWindow::buildMenus() {
         connect(a, &QAction::triggered, this, handler);
         return a;
     };
-    QMenu* data = bar->addMenu(tr("Data"));
+    QMenu* data = bar->addMenu(tr("&Data"));
     data->setObjectName(QStringLiteral("Data"));
-    action(data, "Import_Kratos", tr("Import (Kratos)"), [this] {
+    action(data, "Import_Kratos", tr("Import (&Kratos)"), [this] {
         importWith(tr("Import (Kratos)"), tr("Import Kratos Ascii format"), kKratosFilter,
                    [](Session& s) { importKratos(s); });
     });
-    action(data, "Import_Leybold", tr("Import (Leybold)"), [this] {
+    action(data, "Import_Leybold", tr("Import (&Leybold)"), [this] {
         importWith(tr("Import (Leybold)"), tr("Import Leybold Ascii format"), kLeyboldFilter,
                    [](Session& s) { importLeybold(s); });
     });
-    action(data, "Import_Phi", tr("Import (Phi)"), [this] {
+    action(data, "Import_Phi", tr("Import (P&hi)"), [this] {
         importWith(tr("Import (Phi)"), tr("Import Phi Ascii format"), kPhiFilter,
                    [](Session& s) { importPhi(s); });
     });
-    action(data, "Import_VAMAS", tr("Import (VAMAS)"), [this] {
-        importVamasFile();
-    })->setShortcut(QKeySequence::Open);
-    action(data, "ImportAsc", tr("Import (ASCII)"), [this] {
+    commands_.importVamas = action(data, "Import_VAMAS", tr("Import (&VAMAS)"), [this] { importVamasFile(); });
+    bindKeys(commands_.importVamas, KeyCommand::ImportVamas);
+    action(data, "ImportAsc", tr("Import (&ASCII)"), [this] {
         importWith(tr("Import (ASCII)"), tr("Import Ascii format (BE  Intensity)"), kAsciiFilter,
                    [](Session& s) { importAscii(s); });
     });
     data->addSeparator();
-    action(data, "Export", tr("Export (Spectrum)"), [this] {
+    commands_.exportSpectrum = action(data, "Export", tr("&Export (Spectrum)"), [this] {
         if (regionHoldsData())
             saveWith(tr("Export Spectral and Fitted data in Ascii format"), kSpectrumExportFilter, "dat",
                      exportSpectrumCommand);
     });
-    action(data, "ExportPeakParameters", tr("Export (Peak Parameters)"), [this] {
+    bindKeys(commands_.exportSpectrum, KeyCommand::ExportSpectrum);
+    commands_.exportPeaks = action(data, "ExportPeakParameters", tr("Export (&Peak Parameters)"), [this] {
         if (regionFitted())
             saveWith(tr("Export peak parameters"), kPeakExportFilter, "par",
                      [](Session& s) { exportPeakParametersCommand(s); });
     });
-    action(data, "ExportFitReport", tr("Export (Fit Report)"), [this] { exportFitReport(false); });
-    action(data, "ExportFitReportMonteCarlo", tr("Export (Fit Report with Monte Carlo)..."),
-           [this] { exportFitReport(true); });
-    action(data, "ExportClip", tr("Export to clipboard"), [this] {
-        copyPicture();
-    })->setShortcut(QKeySequence::Copy);
+    commands_.exportReport =
+        action(data, "ExportFitReport", tr("Export (&Fit Report)"), [this] { exportFitReport(false); });
+    commands_.exportMonteCarlo = action(data, "ExportFitReportMonteCarlo",
+                                        tr("Export (Fit Report with &Monte Carlo)..."),
+                                        [this] { exportFitReport(true); });
+    bindKeys(action(data, "ExportClip", tr("Export to &clipboard"), [this] { copyPicture(); }), KeyCommand::Copy);
     data->addSeparator();
-    action(data, "PrintG", tr("Print Spectrum"), [this] { print(false); })->setShortcut(QKeySequence::Print);
-    action(data, "Printwithpeakparameters", tr("Print with peak parameters"), [this] { print(true); });
+    commands_.print = action(data, "PrintG", tr("P&rint Spectrum"), [this] { print(false); });
+    bindKeys(commands_.print, KeyCommand::Print);
+    commands_.printTable =
+        action(data, "Printwithpeakparameters", tr("Print &with peak parameters"), [this] { print(true); });
     buildEditMenu();
 
-    action(nullptr, "Background", tr("Background"), [this] {
+    commands_.background = action(nullptr, "Background", tr("&Background"), [this] {
         if (regionHoldsData()) app_.run(openBackgroundDialog);
     });
-    action(nullptr, "AddPeak", tr("Add Peak"),
-           [this] { app_.run(tr("Add Peak"), [](Session& s) { addPeak(s); }); });
+    bindKeys(commands_.background, KeyCommand::Background);
+    commands_.addPeak = action(nullptr, "AddPeak", tr("&Add Peak"),
+                               [this] { app_.run(tr("Add Peak"), [](Session& s) { addPeak(s); }); });
+    bindKeys(commands_.addPeak, KeyCommand::AddPeak);
 
-    QMenu* parameters = bar->addMenu(tr("Parameters"));
+    QMenu* parameters = bar->addMenu(tr("&Parameters"));
     parameters->setObjectName(QStringLiteral("RegionParameters"));
-    action(parameters, "RegionCaption", tr("Region Caption"), [this] { app_.run(openRegionCaptionDialog); });
-    action(parameters, "LoadRegionParameters", tr("Load Region Parameters"),
+    action(parameters, "RegionCaption", tr("Region &Caption"), [this] { app_.run(openRegionCaptionDialog); });
+    action(parameters, "LoadRegionParameters", tr("&Load Region Parameters"),
            [this] { loadRegionParametersFile(); });
-    action(parameters, "SaveRegionParameters", tr("Save Region Parameters"), [this] {
+    commands_.saveParameters = action(parameters, "SaveRegionParameters", tr("&Save Region Parameters"), [this] {
         if (isTrue(currentRegionOf(app_.workspace()).backgroundSet))
             saveWith(tr("Save region parameters"), kRegionParameterFilter, "rpa",
                      [](Session& s) { saveRegionParametersCommand(s); });
     });
-    action(parameters, "ClearParameters", tr("Clear Parameters"),
+    action(parameters, "ClearParameters", tr("Clear &Parameters"),
            [this] { app_.run(tr("Clear Parameters"), clearParameters); });
-    action(parameters, "Delete_Region", tr("Delete Region"),
+    action(parameters, "Delete_Region", tr("&Delete Region"),
            [this] { app_.run(tr("Delete Region"), [](Session& s) { deleteRegionCommand(s); }); });
-    action(parameters, "RegionShift", tr("Region Shift"), [this] { app_.run(openRegionShiftDialog); });
+    action(parameters, "RegionShift", tr("Region S&hift"), [this] { app_.run(openRegionShiftDialog); });
 
-    action(nullptr, "OptimiseRegion", tr("Optimise Region"),
-           [this] { app_.run(tr("Optimise Region"), optimiseRegionCommand); });
-    action(nullptr, "ReDisplay", tr("ReDisplay"), [this] {
+    commands_.optimiseRegion = action(nullptr, "OptimiseRegion", tr("&Optimise Region"),
+                                      [this] { app_.run(tr("Optimise Region"), optimiseRegionCommand); });
+    bindKeys(commands_.optimiseRegion, KeyCommand::OptimiseRegion);
+    commands_.redisplay = action(nullptr, "ReDisplay", tr("&ReDisplay"), [this] {
         if (regionHoldsData()) app_.run(redisplay);
-    })->setShortcut(QKeySequence::Refresh);
+    });
+    bindKeys(commands_.redisplay, KeyCommand::ReDisplay);
     buildViewMenu();
+    for (QMenu* menu : bar->findChildren<QMenu*>()) menu->setToolTipsVisible(true);
+    // The project's keys mean here what they mean in the main window.
+    addWindowKeys(this, KeyCommand::OpenProject, [this] { app_.mainWindow().openProjectFile(); });
+    addWindowKeys(this, KeyCommand::SaveProject, [this] { app_.mainWindow().saveProjectFile(); });
+    addWindowKeys(this, KeyCommand::Quit, [this] { app_.mainWindow().closeProgram(); });
+}
+
+void SpectrumWindow::refresh() {
+    const Region& r = currentRegionOf(app_.workspace());
+    const bool holdsData = isTrue(r.defined);
+    const bool fitted = holdsData && isTrue(r.backgroundSet);
+    for (QAction* a : {commands_.exportSpectrum, commands_.print, commands_.printTable, commands_.background,
+                       commands_.redisplay})
+        a->setEnabled(holdsData);
+    for (QAction* a : {commands_.exportPeaks, commands_.exportReport, commands_.exportMonteCarlo,
+                       commands_.saveParameters, commands_.optimiseRegion})
+        a->setEnabled(fitted);
+    commands_.addPeak->setEnabled(fitted && canAddPeak(app_.workspace()));
 }
 
 void SpectrumWindow::buildViewMenu() {
-    QMenu* view = menuBar()->addMenu(tr("View"));
+    QMenu* view = menuBar()->addMenu(tr("&View"));
     view->setObjectName(QStringLiteral("View"));
-    QAction* table = view->addAction(tr("Peak Table"));
+    QAction* table = view->addAction(tr("Peak &Table"));
     table->setObjectName(QStringLiteral("ShowPeakTable"));
     table->setToolTip(tr("Every peak of the region with its values and standard errors"));
+    bindKeys(table, KeyCommand::PeakTable);
     connect(table, &QAction::triggered, this, [this] {
         PeakTableWindow& window = app_.peakTableWindow();
         window.show();
@@ -200,17 +227,17 @@ void SpectrumWindow::buildViewMenu() {
         window.activateWindow();
     });
     view->addSeparator();
-    addSetting(view, "Residuals", tr("Residuals"), kResidualsSetting, true, [this](bool on) {
+    addSetting(view, "Residuals", tr("&Residuals"), kResidualsSetting, true, [this](bool on) {
         PlotStyle style = canvas_->style();
         style.residuals = on;
         canvas_->setStyle(style);
     });
-    addSetting(view, "ColourCurves", tr("Colour curves"), kColourCurvesSetting, true, [this](bool on) {
+    addSetting(view, "ColourCurves", tr("&Colour curves"), kColourCurvesSetting, true, [this](bool on) {
         PlotStyle style = canvas_->style();
         style.colour = on;
         canvas_->setStyle(style);
     });
-    addSetting(view, "ColourPrinted", tr("Colour on printed page and clipboard"), kColourPrintedSetting,
+    addSetting(view, "ColourPrinted", tr("Colour on &printed page and clipboard"), kColourPrintedSetting,
                false, [this](bool on) { printedColour_ = on; });
 }
 

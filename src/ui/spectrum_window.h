@@ -23,7 +23,27 @@ class SpectrumWindow : public QMainWindow {
     // Beside the main window, which is on screen, and inside the screen's free area; not shown yet.
     void placeBeside(const QWidget& mainWindow);
 
+    // Greys the commands whose conditions the current region does not meet; invoked anyway (by a key
+    // the menu did not see greyed), they still do nothing.
+    void refresh();
+
   private:
+    // The commands that are greyed when the region cannot take them.
+    struct Commands {
+        QAction* importVamas = nullptr;
+        QAction* exportSpectrum = nullptr;
+        QAction* exportPeaks = nullptr;
+        QAction* exportReport = nullptr;
+        QAction* exportMonteCarlo = nullptr;
+        QAction* print = nullptr;
+        QAction* printTable = nullptr;
+        QAction* background = nullptr;
+        QAction* addPeak = nullptr;
+        QAction* saveParameters = nullptr;
+        QAction* optimiseRegion = nullptr;
+        QAction* redisplay = nullptr;
+    };
+
     void buildMenus();
     void buildEditMenu();
     void buildViewMenu();
@@ -44,6 +64,7 @@ class SpectrumWindow : public QMainWindow {
 
     Application& app_;
     PlotCanvas* canvas_ = nullptr;
+    Commands commands_;
     bool printedColour_ = false;
 };
 

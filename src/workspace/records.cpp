@@ -70,4 +70,11 @@ const Region& currentRegionOf(const Workspace& workspace) {
     return workspace.regions.at(workspace.currentRegion);
 }
 
+int lowestFreePeak(const Workspace& ws) {
+    for (int p = 0; p < kPeakCount; ++p) {
+        if (!isTrue(ws.peaks[p].defined)) return p;
+    }
+    return -1;
+}
+
 }  // namespace vortlan

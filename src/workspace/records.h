@@ -232,6 +232,9 @@ float realParameter(const Peak& peak, PeakParam param);
 // Whether the peak's fix flag keeps the optimisers off the parameter (a checked box, any non-zero flag).
 bool isFixed(const Peak& peak, PeakParam param);
 
+// The lowest entry of the peak table that holds no peak, or -1 when every entry does.
+int lowestFreePeak(const Workspace& workspace);
+
 // The region's verdict is forgotten: its data, model or file changed outside a fit.
 void forgetFitVerdict(Workspace& workspace, int region);
 
