@@ -7,8 +7,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
@@ -94,6 +98,15 @@ class GuideRoad {
         save("SpecForm", "fitted");
         save("XPSForm", "fitted-main");
 
+        trigger("ShowPeakTable");
+        save("PeakTable", "peak-table");
+        find("PeakTable")->close();
+
+        // A rectangle dragged round the shoulders of the main peak.
+        dragOnPlot({0.30, 0.15}, {0.62, 0.62});
+        save("SpecForm", "zoomed");
+        keyOnPlot(Qt::Key_Home);
+
         // The first peak after the fit, with the standard error beside each value.
         click("pp0");
         save("PeakForm", "peak-fitted");
@@ -134,6 +147,22 @@ class GuideRoad {
         edit->setText(text);
         emit edit->textEdited(text);
     }
+    // A left-button drag between two points given as fractions of the plot's width and height.
+    void dragOnPlot(QPointF from, QPointF to) {
+        QWidget* plot = find("Plot");
+        const auto at = [plot](QPointF f) { return QPointF(f.x() * plot->width(), f.y() * plot->height()); };
+        const auto send = [plot](QEvent::Type type, QPointF p, Qt::MouseButtons buttons) {
+            QMouseEvent event(type, p, plot->mapToGlobal(p), Qt::LeftButton, buttons, Qt::NoModifier);
+            QApplication::sendEvent(plot, &event);
+        };
+        send(QEvent::MouseButtonPress, at(from), Qt::LeftButton);
+        send(QEvent::MouseMove, at(to), Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, at(to), Qt::NoButton);
+    }
+    void keyOnPlot(Qt::Key key) {
+        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(find("Plot"), &event);
+    }
     void save(const char* window, const char* picture) {
         QApplication::processEvents();
         const QString path = output_ + "/" + picture + ".png";
@@ -158,6 +187,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     QApplication qt(argc, argv);
+    // The View menu's settings start at their defaults, whatever the user chose for the real program.
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings(QStringLiteral("Vortlan"), QStringLiteral("Vortlan")).remove(QStringLiteral("View"));
     const QString source = QString::fromLocal8Bit(argv[1]);
     const QString output = QString::fromLocal8Bit(argv[2]);
     QDir().mkpath(output);
