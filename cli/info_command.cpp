@@ -47,16 +47,8 @@ bool fitted(const Region& r) {
     return isTrue(r.backgroundSet);
 }
 
-const char* verdictWord(FitVerdict verdict) {
-    switch (verdict) {
-        case FitVerdict::Converged:
-            return "converged";
-        case FitVerdict::StillImproving:
-            return "still improving";
-        case FitVerdict::Unknown:
-            break;
-    }
-    return "convergence unknown";
+std::string verdictWord(FitVerdict verdict) {
+    return verdict == FitVerdict::Unknown ? "convergence unknown" : fitVerdictWord(verdict);
 }
 
 // The standard errors of the region's peaks, in slot order, at the values the file holds.
