@@ -20,6 +20,9 @@ int runRender(const Arguments& args) {
     PictureLayout layout = PictureLayout::Screen;
     if (args.has("--page")) layout = PictureLayout::Page;
     if (args.has("--table")) layout = PictureLayout::PageWithTable;
+    // The printed page keeps its own layout: the residual panel belongs to the plot.
+    if (layout != PictureLayout::Screen && args.has("--residuals"))
+        throw UsageError("render: --residuals draws on the plot, not with --page or --table");
     const PlotStyle style{args.has("--colour"), args.has("--residuals")};
 
     CliSession cli;

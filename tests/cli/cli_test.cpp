@@ -275,6 +275,10 @@ TEST_F(CliTest, ImportBackgroundPeaksConstraintFitExportAndRender) {
     }
     ok({"render", "fitted.xps", "--region", "1", "-o", "again.png", "--size", "640x400"});
     EXPECT_EQ(readWholeFile(file("again.png")), plain);
+    // The printed page has no residual panel to draw: asking for one is refused, not ignored.
+    const Outcome page = run({"render", "fitted.xps", "--region", "1", "--page", "--residuals", "-o", "p.png"});
+    EXPECT_EQ(page.status, 2);
+    EXPECT_FALSE(std::filesystem::exists(file("p.png")));
 }
 
 TEST_F(CliTest, InfoKeepsEveryColumnOfThePeakTableApart) {
