@@ -252,14 +252,18 @@ bool MainWindow::confirmClose() {
 }
 
 void MainWindow::closeProgram() {
-    if (confirmClose()) QApplication::quit();
+    if (!confirmClose()) return;
+    // Ending closes every window, this one included: the question is not asked again.
+    ending_ = true;
+    QApplication::quit();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (!confirmClose()) {
+    if (!ending_ && !confirmClose()) {
         event->ignore();
         return;
     }
+    ending_ = true;
     event->accept();
     QApplication::quit();
 }

@@ -60,6 +60,7 @@ class MainWindow : public QWidget {
     QLabel* sumChi_ = nullptr;
     QPlainTextEdit* description_ = nullptr;
     QLabel* fitStatus_ = nullptr;
+    bool ending_ = false;  // the close was confirmed: the program is ending
 };
 
 }  // namespace vortlan::ui

@@ -135,7 +135,10 @@ TEST_F(CloseQuestionTest, DiscardEndsWithoutWritingAndRemovesTheRecoveryCopy) {
     makeFittedRegion(program);
     ASSERT_TRUE(recoveryCopyLeft());
     program.prompter.saveChoice = ui::SaveChoice::Discard;
+    program.find<QPushButton>("Close")->click();
+    // Ending closes the windows, the main window among them: the question is not asked twice.
     EXPECT_TRUE(closeMainWindow());
+    EXPECT_EQ(program.prompter.questions, QStringList({"Save changes?"}));
     EXPECT_TRUE(program.files.asked.empty());
     EXPECT_FALSE(recoveryCopyLeft());
 }
