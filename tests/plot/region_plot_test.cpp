@@ -254,6 +254,21 @@ TEST_F(RegionPlotTest, IntensityAxisLabelsItsTicksBesideTheData) {
     EXPECT_EQ(labels, ticks.labels);
 }
 
+TEST_F(RegionPlotTest, IntensityTitleNamesTheUnitOnlyWhenTheFileDid) {
+    drawRegionFrame(surface, ws, readout);
+    const Drawn* plain = surface.textStartingWith("Intensity");
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->text, "Intensity");
+
+    ws.regions[0].intensityUnit = "c/s";
+    RecordingSurface withUnit;
+    drawRegionFrame(withUnit, ws, readout);
+    const Drawn* named = withUnit.textStartingWith("Intensity");
+    ASSERT_TRUE(named);
+    EXPECT_EQ(named->text, "Intensity (c/s)");
+    EXPECT_EQ(named->from.x, plain->from.x);
+}
+
 TEST_F(RegionPlotTest, ZoomedViewLaysOutBothAxesOverTheViewAndClipsTheCurves) {
     const PlotView view{true, 288.0, 283.0, 1000.0, 400.0};
     const PlotStyle colour{true, false};
