@@ -43,6 +43,11 @@ std::string trimmedCaption(const Region& r) {
     return caption;
 }
 
+// After the intensity extents; nothing where the imported file did not name the unit.
+std::string unitText(const Region& r) {
+    return r.intensityUnit.empty() ? "" : " " + r.intensityUnit;
+}
+
 bool fitted(const Region& r) {
     return isTrue(r.backgroundSet);
 }
@@ -125,6 +130,12 @@ void writeRegion(JsonWriter& json, const Workspace& ws, int region) {
     json.key("points").value(static_cast<int>(r.pointCount));
     json.key("bindingEnergyHigh").value(r.beHigh).key("bindingEnergyLow").value(r.beLow);
     json.key("intensityHigh").value(r.countsHigh).key("intensityLow").value(r.countsLow);
+    json.key("intensityUnit");
+    if (r.intensityUnit.empty()) {
+        json.null();
+    } else {
+        json.value(r.intensityUnit);
+    }
     json.key("background");
     if (fitted(r)) {
         json.value(backgroundName(r));
@@ -230,7 +241,7 @@ void printRegion(std::ostream& out, const Workspace& ws, int region) {
     const Region& r = ws.regions[region];
     out << "Region " << region + 1 << " \"" << trimmedCaption(r) << "\": " << r.pointCount << " points, "
         << number(r.beHigh) << " to " << number(r.beLow) << " eV, intensity " << number(r.countsLow) << " to "
-        << number(r.countsHigh) << '\n';
+        << number(r.countsHigh) << unitText(r) << '\n';
     if (!fitted(r)) {
         out << "  no background accepted; shift " << number(r.shift) << '\n';
         return;

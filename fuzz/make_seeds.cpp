@@ -173,6 +173,10 @@ int main(int argc, char** argv) {
         if (read.description) ws.description = *read.description;
 
         writeFile(corpus / "project" / "c1s-version3.xps", encodeProject(ws, PeakLayout::Version3));
+        // The section after the description, as an import that named its intensity unit leaves it.
+        ws.regions[0].intensityUnit = "c/s";
+        writeFile(corpus / "project" / "c1s-units.xps", encodeProject(ws));
+        ws.regions[0].intensityUnit.clear();
         writeFile(corpus / "kratos" / "c1s-fitted.des", fittedKratos(readFile(argv[3]), ws));
         // Three peaks keep the oldest layout's fixed blocks under 100 kB.
         while (currentRegionOf(ws).peakCount > 3) {

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "workspace/intensity_unit.h"
 #include "workspace/resize.h"
 
 namespace vortlan {
@@ -28,6 +29,7 @@ void storeSpectrum(Workspace& ws, int region, const ImportedSpectrum& spectrum) 
     forgetFitVerdict(ws, region);
     r.pointCount = static_cast<short>(n);
     r.caption.assign(spectrum.caption);
+    r.intensityUnit = intensityUnitText(spectrum.intensityUnit);
     for (int i = 1; i <= n; ++i) {
         r.energy[i] = spectrum.energy[i - 1];
         r.counts[i] = spectrum.counts[i - 1];

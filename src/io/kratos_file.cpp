@@ -189,7 +189,9 @@ void readInto(Scanner& in, KratosFile& file) {
     } else {
         in.restart();
     }
+    // The intensity column's heading, which every export has, names the unit.
     in.pass("(Counts)");
+    file.spectrum.intensityUnit = "counts";
     in.restOfLine();
     readPoints(in, n, file.photonEnergy, file.spectrum);
 }

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "io/binary_io.h"
+#include "io/project_extension.h"
 #include "io/records_io.h"
 #include "workspace/invariants.h"
 #include "workspace/resize.h"
@@ -182,6 +183,7 @@ std::string encodeProject(const Workspace& ws, PeakLayout layout) {
     out.writeShort(kTextTag);
     out.writeShort(static_cast<std::int16_t>(description.size()));
     out.writeBytes(description);
+    out.writeBytes(encodeProjectExtension(ws));
     return out.bytes();
 }
 
@@ -212,6 +214,7 @@ ProjectReadResult decodeProject(std::istream& stream, Workspace& ws) {
         return result;
     }
     result.description = readDescription(in);
+    if (result.description) readProjectExtension(in, ws);
     result.status = ProjectRead::Complete;
     return result;
 }

@@ -17,8 +17,9 @@ inline constexpr std::string_view kProjectVersion3 = "VORTLAN 3.0";
 inline constexpr std::string_view kOldestProjectMark = "SF";
 inline constexpr std::size_t kStoredDescriptionLength = 128;
 
-// The bytes of the workspace, with the first 128 characters of the description: in the current
-// version, or in version 3, which differs only in its version text and its peak records.
+// The bytes of the workspace, with the first 128 characters of the description and, when the
+// workspace holds more than the records, the extension section: in the current version, or in
+// version 3, which differs only in its version text and its peak records.
 std::string encodeProject(const Workspace& workspace, PeakLayout layout = PeakLayout::Version4);
 
 enum class ProjectRead {

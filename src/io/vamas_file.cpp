@@ -8,6 +8,7 @@
 
 #include "io/imported_spectrum.h"
 #include "io/text_fields.h"
+#include "workspace/intensity_unit.h"
 
 namespace vortlan {
 
@@ -92,11 +93,25 @@ std::string trimmed(std::string_view text) {
     return std::string(text);
 }
 
-bool mentionsBindingEnergy(std::string_view label) {
-    std::string lower(label);
+std::string lowerCase(std::string_view text) {
+    std::string lower(text);
     std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](unsigned char c) { return std::tolower(c); });
-    return lower.find("binding") != std::string::npos;
+    return lower;
+}
+
+bool mentionsBindingEnergy(std::string_view label) {
+    return lowerCase(label).find("binding") != std::string::npos;
+}
+
+// Instruments write "d" (dimensionless) for counts as often as "c"; their label then tells counts
+// from a ratio or a derived signal.
+std::string intensityUnitOf(std::string_view label, std::string_view unit) {
+    if (unit == "c") return "counts";
+    if (!unit.empty() && unit != "d") return intensityUnitText(unit);
+    const std::string lower = lowerCase(label);
+    if (lower.find("count") != std::string::npos || lower == "cps") return intensityUnitText(label);
+    return {};
 }
 
 // One field a line; a read past the end of the text is a malformed file.
@@ -220,6 +235,7 @@ class BlockReader {
         block_.abscissaStart = first.abscissaStart;
         block_.abscissaIncrement = first.abscissaIncrement;
         block_.variableLabels = first.variableLabels;
+        block_.intensityUnit = first.intensityUnit;
     }
 
     bool has(Parameter p) const { return !first_ || header_.included[p]; }
@@ -275,12 +291,18 @@ class BlockReader {
             block_.abscissaStart = in_.number();
             block_.abscissaIncrement = in_.number();
         }
-        if (has(kCorrespondingVariables)) {
-            block_.variableLabels.assign(in_.count(), std::string());
-            for (std::string& label : block_.variableLabels) {
-                label = in_.label();
-                in_.skip(1);  // units
-            }
+        if (has(kCorrespondingVariables)) readCorrespondingVariables();
+    }
+
+    // An irregular scan's first variable is its abscissa; the intensity is the variable after it.
+    void readCorrespondingVariables() {
+        const std::size_t intensity = header_.scanMode == "REGULAR" ? 0 : 1;
+        block_.variableLabels.assign(in_.count(), std::string());
+        block_.intensityUnit.clear();
+        for (std::size_t v = 0; v < block_.variableLabels.size(); ++v) {
+            block_.variableLabels[v] = in_.label();
+            const std::string unit = in_.label();
+            if (v == intensity) block_.intensityUnit = intensityUnitOf(block_.variableLabels[v], unit);
         }
     }
 

@@ -37,6 +37,8 @@ struct VamasBlock {
     double abscissaStart = 0.0;
     double abscissaIncrement = 0.0;
     std::vector<std::string> variableLabels;  // the corresponding variables
+    // The intensity's unit as the intensity variable's unit or label names it; empty when neither does.
+    std::string intensityUnit;
 
     // The spectrum as binding energies, index 0 the highest, with the intensity of each point.
     std::vector<float> energy;

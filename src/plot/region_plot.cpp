@@ -18,7 +18,6 @@ namespace {
 constexpr std::string_view kHeightSample = "Sample";
 constexpr std::string_view kWidthSample = "0000";
 constexpr std::string_view kAxisTitle = "Binding Energy (eV)";
-// The files the program reads do not tell their intensity unit apart, so the axis does not name one.
 constexpr std::string_view kIntensityTitle = "Intensity";
 // The highlighted peak in its own colour stands out by its width instead of by red.
 constexpr int kHighlightWidth = 3;
@@ -29,6 +28,12 @@ struct TextUnits {
     double h = 0;  // height of a line of text
     double d = 0;  // width of four digits
 };
+
+// The unit only where the imported file named it.
+std::string intensityTitle(const Region& r) {
+    if (r.intensityUnit.empty()) return std::string(kIntensityTitle);
+    return std::string(kIntensityTitle) + " (" + r.intensityUnit + ")";
+}
 
 TextUnits measure(Surface& s) { return {std::fabs(s.textHeight(kHeightSample)), std::fabs(s.textWidth(kWidthSample))}; }
 
@@ -141,7 +146,7 @@ void drawRegionFrame(Surface& s, const Workspace& ws, ReadoutPosition& readout, 
     s.print(r.caption.str());
     s.setBold(false);
     s.setPosition({left - t.d / 4, yH + 2 * t.h});
-    s.print(kIntensityTitle);
+    s.print(intensityTitle(r));
 
     drawEnergyAxis(s, l, t);
     drawVerticalAxis(s, {l.intensityAxisX, l.panelTop, yH, g / 100, t.h, g / 200}, intensity,

@@ -38,7 +38,7 @@ std::optional<VamasFile> openVamas(Session& session) {
 
 // The first 5000 points in the order of the file, turned high binding energy first.
 ImportedSpectrum keptPoints(Session& session, const VamasBlock& block) {
-    ImportedSpectrum spectrum{block.transition, block.energy, block.counts};
+    ImportedSpectrum spectrum{block.transition, block.energy, block.counts, block.intensityUnit};
     const std::size_t n = spectrum.energy.size();
     if (n > static_cast<std::size_t>(kMaxPoints)) {
         reportPointLimit(session);

@@ -52,6 +52,10 @@ struct Region {
     short averagePoints = 0;
     float backgroundParam = 0;
     float shift = 0;
+    // Not one of the fixed records: the project file keeps it in its extension section.  The unit of
+    // the intensities as the imported file names it (see workspace/intensity_unit.h); empty when the
+    // file does not say.
+    std::string intensityUnit;
 
     friend bool operator==(const Region&, const Region&) = default;
 };

@@ -31,6 +31,7 @@ void resetWorkspaceRecords(Workspace& ws) {
         r.defined = kFalse;
         r.backgroundSet = kFalse;
         r.shift = 0.0f;
+        r.intensityUnit.clear();
     }
     ws.peakTotal = 0;
     for (int p = 0; p < kPeakCount; ++p) {

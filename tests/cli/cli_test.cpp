@@ -570,6 +570,21 @@ TEST_F(CliTest, VamasFileCountingMoreBlocksThanItHoldsImportsItsBlock) {
     }
 }
 
+TEST_F(CliTest, InfoNamesTheIntensityUnitWhereTheFileDid) {
+    ok({"import", "kratos", example("c1s.des"), "-o", "u.xps"});
+    ok({"import", "ascii", example("c1s.txt"), "--into", "u.xps", "--region", "2", "-o", "u.xps"});
+    std::vector<std::string> regionLines;
+    for (const std::string& line : lines(ok({"info", "u.xps"}))) {
+        if (line.rfind("Region ", 0) == 0) regionLines.push_back(line);
+    }
+    ASSERT_EQ(regionLines.size(), 2u);
+    EXPECT_EQ(regionLines[0].substr(regionLines[0].size() - 7), " counts") << regionLines[0];
+    EXPECT_EQ(regionLines[1].find("counts"), std::string::npos) << regionLines[1];
+    const Json doc = info("u.xps");
+    EXPECT_EQ(doc["regions"][0]["intensityUnit"].text, "counts");
+    EXPECT_EQ(doc["regions"][1]["intensityUnit"].kind, Json::Null);
+}
+
 TEST_F(CliTest, KratosFileWithoutItsDataHeadingIsRefusedByTheKratosReader) {
     std::string text = readWholeFile(example("c1s.des"));
     const std::size_t heading = text.find(" (Counts)");

@@ -41,6 +41,7 @@ TEST(KratosFile, LandmarksRegionAndComponentsWithEitherLineEnd) {
         EXPECT_EQ(r.components[2].fwhm, 1.6f);
         EXPECT_EQ(file.spectrum.energy, (std::vector<float>{290.0f, 1486.6f - 1196.7f}));
         EXPECT_EQ(file.spectrum.counts, (std::vector<float>{2500.0f, 2600.0f}));
+        EXPECT_EQ(file.spectrum.intensityUnit, "counts");
     }
 }
 

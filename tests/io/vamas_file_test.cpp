@@ -109,6 +109,34 @@ TEST(VamasFile, BlocksKeepTheirOwnSourceEnergyAndInheritWhatTheyLeaveOut) {
     EXPECT_EQ(inherited.energy, energies);
 }
 
+TEST(VamasFile, IntensityUnitComesFromTheIntensityVariable) {
+    const auto unitOf = [](std::vector<std::string> labels, std::vector<std::string> units,
+                           const char* scan = "REGULAR") {
+        VamasTestBlock b = rampBlock(0);
+        b.variables = std::move(labels);
+        b.units = std::move(units);
+        for (int i = 0; i < 3; ++i) b.values.insert(b.values.end(), b.variables.size(), 1186.6 + i);
+        return onlyBlock(fileWith({b}, [&](auto& f) { f.scanMode = scan; })).intensityUnit;
+    };
+    EXPECT_EQ(unitOf({"counts"}, {"d"}), "counts");
+    EXPECT_EQ(unitOf({"Intensity"}, {"c/s"}), "c/s");
+    EXPECT_EQ(unitOf({"Intensity"}, {"c"}), "counts");
+    // A dimensionless variable whose label does not name counts says nothing of the unit.
+    EXPECT_EQ(unitOf({"Intensity"}, {"d"}), "");
+    EXPECT_EQ(unitOf({"Intensity", "Transmission"}, {"d", "c/s"}), "");
+    EXPECT_EQ(unitOf({"Kinetic Energy", "Intensity"}, {"eV", "c/s"}, "IRREGULAR"), "c/s");
+    // Whatever a file writes there stays short and printable.
+    const std::string hostile = std::string("\x1b[31mc/s\x07 \xb5") + "A of the detector head";
+    EXPECT_EQ(unitOf({"Intensity"}, {hostile}), "[31mc/s A of the det");
+}
+
+TEST(VamasFile, LaterBlocksLeavingOutTheVariablesKeepTheFirstBlocksUnit) {
+    VamasTestBlock first = rampBlock(3);
+    first.units = {"c/s"};
+    const auto text = vamasText(fileWith({first, rampBlock(3)}, [](auto& f) { f.excluded = {34}; }));
+    EXPECT_EQ(parseVamas(text).blocks.at(1).intensityUnit, "c/s");
+}
+
 // The header's block count, which follows the experiment's upgrade entry, changed to `count`.
 std::string withBlockCount(std::string text, int count) {
     const std::size_t at = text.find("\n1486.6\n") + 8;

@@ -254,6 +254,13 @@ TEST_F(RegionPlotTest, IntensityAxisLabelsItsTicksBesideTheData) {
     EXPECT_EQ(labels, ticks.labels);
 }
 
+TEST_F(RegionPlotTest, IntensityTitleNamesTheUnitOnlyWhenTheFileDid) {
+    ws.regions[0].intensityUnit = "c/s";
+    drawRegionFrame(surface, ws, readout);
+    ASSERT_TRUE(surface.textStartingWith("Intensity"));
+    EXPECT_EQ(surface.textStartingWith("Intensity")->text, "Intensity (c/s)");
+}
+
 TEST_F(RegionPlotTest, ZoomedViewLaysOutBothAxesOverTheViewAndClipsTheCurves) {
     const PlotView view{true, 288.0, 283.0, 1000.0, 400.0};
     const PlotStyle colour{true, false};

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "session/history/history.h"
+#include "session/history/history_commands.h"
+#include "session/project.h"
 #include "support/fitted_session.h"
 #include "support/temp_dir.h"
 #include "support/vamas_writer.h"
@@ -52,6 +55,36 @@ TEST_F(ImportVamasTest, XpsBlockReplacesTheFittedRegionAndIsShown) {
     EXPECT_EQ(port.window(Window::Spectrum).caption, "Region 1");
     EXPECT_EQ(port.drawings.back(), SpectrumDrawing::RegionFrame);
     EXPECT_EQ(firstBrokenRule(ws), "");
+}
+
+TEST_F(ImportVamasTest, UnitFollowsTheRegionThroughProjectsAndUndo) {
+    const std::string plain = dir.file("plain.xps");
+    const std::string withUnit = dir.file("unit.xps");
+    ws.fileName = plain;
+    ASSERT_TRUE(saveProject(session));
+    History history;
+    history.reset(ws);
+    VamasTestBlock cps = rampBlock(11);
+    cps.units = {"c/s"};
+    importFile(VamasTestFile({cps}));
+    EXPECT_EQ(ws.regions[0].intensityUnit, "c/s");
+    history.record("Import (VAMAS)", ws);
+    ws.fileName = withUnit;
+    ASSERT_TRUE(saveProject(session));
+
+    importFile(VamasTestFile({rampBlock(11)}));
+    EXPECT_EQ(ws.regions[0].intensityUnit, "");
+    history.record("Import (VAMAS)", ws);
+    ASSERT_TRUE(undoCommand(session, history));
+    EXPECT_EQ(ws.regions[0].intensityUnit, "c/s");
+
+    // Opening a project forgets the units of the workspace it replaces.
+    ws.fileName = plain;
+    ASSERT_TRUE(openProject(session));
+    EXPECT_EQ(ws.regions[0].intensityUnit, "");
+    ws.fileName = withUnit;
+    ASSERT_TRUE(openProject(session));
+    EXPECT_EQ(ws.regions[0].intensityUnit, "c/s");
 }
 
 TEST_F(ImportVamasTest, OnlyAFileThatIsNotVamasLeavesTheRegionAlone) {

@@ -20,6 +20,7 @@ struct VamasTestBlock {
     double start = 1186.6;
     double increment = 0.1;
     std::vector<std::string> variables = {"Intensity"};
+    std::vector<std::string> units;  // of the variables, in their order; "d" for those not given
     std::vector<double> values;  // interleaved by corresponding variable
     std::vector<std::string> comments;
     int additionalParameters = 0;
@@ -89,7 +90,8 @@ class VamasTextWriter {
         const bool ions = b.technique == "SIMS";
         const bool sputtering = modeIn({"MAPDP", "MAPSVDP", "SDP", "SDPSV"});
         Lines variables{str(b.variables.size())};
-        for (const std::string& label : b.variables) variables.insert(variables.end(), {label, "d"});
+        for (std::size_t v = 0; v < b.variables.size(); ++v)
+            variables.insert(variables.end(), {b.variables[v], v < b.units.size() ? b.units[v] : "d"});
         Lines extra{str(b.additionalParameters)};
         for (int i = 0; i < b.additionalParameters; ++i) extra.insert(extra.end(), {"XPS", "eV", e});
         // clang-format off
