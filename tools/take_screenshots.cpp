@@ -73,6 +73,10 @@ class GuideRoad {
 
         trigger("Background");
         save("BGForm", "background");
+        // A Low BE below the data is put back to the data's end, and the dialog says so.
+        type("LBE", "100");
+        click("BGAccept");
+        save("BGForm", "background-refused");
         click("BGAccept");
         save("SpecForm", "background-accepted");
 
