@@ -56,6 +56,13 @@ struct Region {
     // the intensities as the imported file names it (see workspace/intensity_unit.h); empty when the
     // file does not say.
     std::string intensityUnit;
+    // Not fixed records either, kept in the extension section.  The element and core level the region
+    // measures, as the text quant/core_level reads ("Ti 2p3/2", "O 1s"); empty when not known.
+    std::string coreLevel;
+    // The excitation energy (eV) the imported file records; nothing when it records none.
+    std::optional<double> sourceEnergy;
+    // The sensitivity factor the user gave instead of the computed one; nothing when it is computed.
+    std::optional<double> sensitivityOverride;
 
     friend bool operator==(const Region&, const Region&) = default;
 };
@@ -199,6 +206,20 @@ struct RegionVerdict {
     std::vector<float> model;
 };
 
+// Which amount of a region enters the quantification: the sum of its peak areas when it has peaks
+// (Auto), always the peaks' sum, or always the background-subtracted area over the fit range.
+enum class QuantArea : short { Auto = 0, Peaks = 1, Background = 2 };
+
+// How regions are made into atomic concentrations; kept in the project's extension section.
+struct QuantSettings {
+    double sourceEnergy = 1486.6;       // eV, Al K-alpha; used where the file records none
+    double imfpExponent = 0.6;          // the inelastic mean free path grows as KE^m
+    double transmissionExponent = 0.0;  // the analyser's transmission falls as KE^-n
+    QuantArea area = QuantArea::Auto;
+
+    friend bool operator==(const QuantSettings&, const QuantSettings&) = default;
+};
+
 // The whole state of the program; one instance lives for the whole run.
 struct Workspace {
     std::array<Region, kRegionCount> regions;
@@ -214,6 +235,7 @@ struct Workspace {
     std::string fileName;
     std::string description;  // at most 128 characters are stored
     FitOptions options;
+    QuantSettings quantSettings;
     short stopRequested = 0;
     short acceptingBackground = 0;
     // How many fit statistics (of one peak against the others, or of a region) have been computed:

@@ -32,7 +32,11 @@ void resetWorkspaceRecords(Workspace& ws) {
         r.backgroundSet = kFalse;
         r.shift = 0.0f;
         r.intensityUnit.clear();
+        r.coreLevel.clear();
+        r.sourceEnergy.reset();
+        r.sensitivityOverride.reset();
     }
+    ws.quantSettings = QuantSettings{};
     ws.peakTotal = 0;
     for (int p = 0; p < kPeakCount; ++p) {
         resetPeak(ws.peaks[p]);

@@ -46,6 +46,7 @@ WorkspaceSnapshot takeSnapshot(const Workspace& ws, const WorkspaceSnapshot* pre
         previous ? previous->constraints : nullptr,
         [&](const auto& earlier) { return earlier == ws.constraints; }, ws.constraints);
     s.options = ws.options;
+    s.quantSettings = ws.quantSettings;
     s.description = ws.description;
     s.totalChiSquare = ws.totalChiSquare;
     s.currentRegion = ws.currentRegion;
@@ -60,7 +61,8 @@ bool sameContent(const Workspace& ws, const WorkspaceSnapshot& s) {
     for (int p = 0; p < kPeakCount; ++p) {
         if (ws.peaks[p] != *s.peaks[p]) return false;
     }
-    return ws.constraints == *s.constraints && ws.options == s.options && ws.description == s.description &&
+    return ws.constraints == *s.constraints && ws.options == s.options &&
+           ws.quantSettings == s.quantSettings && ws.description == s.description &&
            ws.totalChiSquare == s.totalChiSquare;
 }
 
@@ -72,7 +74,7 @@ bool sameContent(const WorkspaceSnapshot& a, const WorkspaceSnapshot& b) {
         if (a.peaks[p] != b.peaks[p] && *a.peaks[p] != *b.peaks[p]) return false;
     }
     return (a.constraints == b.constraints || *a.constraints == *b.constraints) && a.options == b.options &&
-           a.description == b.description && a.totalChiSquare == b.totalChiSquare;
+           a.quantSettings == b.quantSettings && a.description == b.description && a.totalChiSquare == b.totalChiSquare;
 }
 
 void restoreSnapshot(const WorkspaceSnapshot& s, Workspace& ws) {
@@ -83,6 +85,7 @@ void restoreSnapshot(const WorkspaceSnapshot& s, Workspace& ws) {
     for (int p = 0; p < kPeakCount; ++p) ws.peaks[p] = *s.peaks[p];
     ws.constraints = *s.constraints;
     ws.options = s.options;
+    ws.quantSettings = s.quantSettings;
     ws.description = s.description;
     ws.totalChiSquare = s.totalChiSquare;
     ws.currentRegion = s.currentRegion;

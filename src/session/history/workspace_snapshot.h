@@ -1,7 +1,7 @@
 #pragma once
 // A settled state of the workspace, as undo and redo put it back: the regions with their curves and
-// fit verdicts, the peaks, the constraints, the fit options, the description, the total statistic and
-// the current region and peak.  Counters, the curve memo, the peak dialog's backup and the optimisers'
+// fit verdicts, the peaks, the constraints, the fit and quantification options, the description, the
+// total statistic and the current region and peak.  Counters, the curve memo, the peak dialog's backup and the optimisers'
 // scratch peak are working state, never part of it.
 //
 // Regions and peaks are held as shared immutable copies: a snapshot taken beside an earlier one shares
@@ -25,6 +25,7 @@ struct WorkspaceSnapshot {
     std::array<std::shared_ptr<const Peak>, kPeakCount> peaks;
     std::shared_ptr<const std::array<PeakConstraints, kPeakCount>> constraints;
     FitOptions options;
+    QuantSettings quantSettings;
     std::string description;
     float totalChiSquare = 0;
     short currentRegion = 0;
