@@ -84,6 +84,10 @@ void BinaryReader::readFixedBlock(PointArray& array, int blockSize, int keepBoun
     }
 }
 
+bool BinaryReader::atEnd() {
+    return in_.peek() == std::istream::traits_type::eof();
+}
+
 void BinaryReader::skip(std::size_t count) {
     std::array<char, 4096> buffer;
     while (count > 0) {
@@ -103,6 +107,10 @@ void BinaryWriter::writeLong(std::int32_t value) {
 
 void BinaryWriter::writeSingle(float value) {
     appendLittleEndian(bytes_, std::bit_cast<std::uint32_t>(value));
+}
+
+void BinaryWriter::writeDouble(double value) {
+    appendLittleEndian(bytes_, std::bit_cast<std::uint64_t>(value));
 }
 
 void BinaryWriter::writeBytes(std::string_view bytes) {

@@ -43,6 +43,8 @@ class BinaryReader {
     void readFixedBlock(PointArray& array, int blockSize, int keepBound);
 
     void skip(std::size_t count);
+    // True when nothing is left to read.
+    bool atEnd();
 
   private:
     void readRaw(char* data, std::size_t count);
@@ -54,6 +56,7 @@ class BinaryWriter {
     void writeShort(std::int16_t value);
     void writeLong(std::int32_t value);
     void writeSingle(float value);
+    void writeDouble(double value);
     void writeBytes(std::string_view bytes);
     template <std::size_t N>
     void writeText(const FixedText<N>& text) {

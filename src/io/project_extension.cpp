@@ -1,11 +1,15 @@
 #include "io/project_extension.h"
 
+#include <array>
+#include <cmath>
 #include <cstdint>
+#include <optional>
 #include <sstream>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "base/printable_text.h"
 #include "workspace/intensity_unit.h"
 
 namespace vortlan {
@@ -15,70 +19,191 @@ namespace {
 constexpr std::string_view kExtensionMark = "VORTLAN EXT";
 constexpr std::int16_t kExtensionVersion = 1;
 constexpr std::int16_t kIntensityUnitsTag = 1;
+constexpr std::int16_t kCoreLevelsTag = 2;
+constexpr std::int16_t kSourceEnergiesTag = 3;
+constexpr std::int16_t kSensitivityOverridesTag = 4;
+constexpr std::int16_t kQuantSettingsTag = 5;
 // Far more than any record written; a longer length is damage, and nothing is allocated for it.
 constexpr std::int32_t kLongestRecord = 1 << 16;
 constexpr std::int16_t kLongestText = 255;
 
 using Record = std::pair<std::int16_t, std::string>;
+using RegionText = std::string Region::*;
+using RegionNumber = std::optional<double> Region::*;
 
-std::string intensityUnitsPayload(const Workspace& ws) {
-    BinaryWriter out;
-    std::int16_t entries = 0;
+// What the section gives the regions and the settings, taken only once the whole section has read.
+struct Additions {
+    std::array<Region, kRegionCount> regions;
+    QuantSettings quantSettings;
+};
+
+std::string coreLevelText(std::string_view text) {
+    return printableText(text, kCoreLevelLength);
+}
+
+// The text a region keeps, cleaned as a reader cleans it so that what is written reads back the same.
+std::string storedText(const Region& region, RegionText field) {
+    return field == &Region::intensityUnit ? intensityUnitText(region.intensityUnit)
+                                           : coreLevelText(region.coreLevel);
+}
+
+// The entry count, then the entries that `writeEntry` writes for each region holding data for which
+// it returns true; empty when no region has one.
+template <typename WriteEntry>
+std::string entriesPayload(const Workspace& ws, WriteEntry writeEntry) {
+    BinaryWriter entries;
+    std::int16_t count = 0;
     for (int r = 0; r < kRegionCount; ++r) {
         const Region& region = ws.regions[r];
-        if (!isTrue(region.defined) || region.intensityUnit.empty()) continue;
-        const std::string text = intensityUnitText(region.intensityUnit);
-        out.writeShort(static_cast<std::int16_t>(r));
-        out.writeShort(static_cast<std::int16_t>(text.size()));
-        out.writeBytes(text);
-        ++entries;
+        if (!isTrue(region.defined)) continue;
+        BinaryWriter entry;
+        entry.writeShort(static_cast<std::int16_t>(r));
+        if (!writeEntry(region, entry)) continue;
+        entries.writeBytes(entry.bytes());
+        ++count;
     }
-    if (entries == 0) return {};
+    if (count == 0) return {};
     BinaryWriter payload;
-    payload.writeShort(entries);
-    payload.writeBytes(out.bytes());
+    payload.writeShort(count);
+    payload.writeBytes(entries.bytes());
     return payload.bytes();
 }
 
-// The units are taken only when the whole record reads; an entry for a region without data is passed
-// over.
-void readIntensityUnits(const std::string& payload, Workspace& ws) {
-    std::istringstream stream(payload);
-    BinaryReader in(stream);
-    std::vector<std::pair<int, std::string>> units;
-    try {
-        const std::int16_t entries = in.readShort();
-        if (entries < 0 || entries > kRegionCount) return;
-        for (int e = 0; e < entries; ++e) {
-            const std::int16_t region = in.readShort();
-            const std::int16_t length = in.readShort();
-            if (length < 0 || length > kLongestText) return;
-            std::string text = in.readBytes(static_cast<std::size_t>(length));
-            if (region >= 0 && region < kRegionCount) units.emplace_back(region, std::move(text));
-        }
-    } catch (const ReadFailure&) {
-        return;
-    }
-    for (const auto& [region, text] : units) {
-        Region& r = ws.regions[static_cast<std::size_t>(region)];
-        if (isTrue(r.defined)) r.intensityUnit = intensityUnitText(text);
+std::string textPayload(const Workspace& ws, RegionText field) {
+    return entriesPayload(ws, [field](const Region& region, BinaryWriter& out) {
+        const std::string text = storedText(region, field);
+        if (text.empty()) return false;
+        out.writeShort(static_cast<std::int16_t>(text.size()));
+        out.writeBytes(text);
+        return true;
+    });
+}
+
+std::string numberPayload(const Workspace& ws, RegionNumber field) {
+    return entriesPayload(ws, [field](const Region& region, BinaryWriter& out) {
+        const std::optional<double>& value = region.*field;
+        if (!value) return false;
+        out.writeDouble(*value);
+        return true;
+    });
+}
+
+std::string quantSettingsPayload(const QuantSettings& settings) {
+    if (settings == QuantSettings{}) return {};
+    BinaryWriter out;
+    out.writeDouble(settings.sourceEnergy);
+    out.writeDouble(settings.imfpExponent);
+    out.writeDouble(settings.transmissionExponent);
+    out.writeShort(static_cast<std::int16_t>(settings.area));
+    return out.bytes();
+}
+
+double finiteNumber(BinaryReader& in) {
+    const double value = in.readDouble();
+    if (!std::isfinite(value)) throw ReadFailure("an extension record with a number that is not finite");
+    return value;
+}
+
+double positiveNumber(BinaryReader& in) {
+    const double value = finiteNumber(in);
+    if (value <= 0) throw ReadFailure("an extension record with a number that must be positive");
+    return value;
+}
+
+// Reads the entry count and each entry's region; `readEntry` reads the rest of the entry into the
+// region, or into a throwaway region when the index is outside the table.
+template <typename ReadEntry>
+void readEntries(BinaryReader& in, Additions& additions, ReadEntry readEntry) {
+    const std::int16_t count = in.readShort();
+    if (count < 0 || count > kRegionCount) throw ReadFailure("an extension record of too many entries");
+    for (int e = 0; e < count; ++e) {
+        const std::int16_t index = in.readShort();
+        Region passedOver;
+        readEntry(in, index >= 0 && index < kRegionCount ? additions.regions[index] : passedOver);
     }
 }
 
-void readRecord(BinaryReader& in, Workspace& ws) {
+void readTexts(BinaryReader& in, Additions& additions, RegionText field) {
+    readEntries(in, additions, [field](BinaryReader& entry, Region& region) {
+        const std::int16_t length = entry.readShort();
+        if (length < 0 || length > kLongestText) throw ReadFailure("an extension text of no written length");
+        region.*field = entry.readBytes(static_cast<std::size_t>(length));
+        region.*field = storedText(region, field);
+    });
+}
+
+void readNumbers(BinaryReader& in, Additions& additions, RegionNumber field) {
+    readEntries(in, additions,
+                [field](BinaryReader& entry, Region& region) { region.*field = positiveNumber(entry); });
+}
+
+void readQuantSettings(BinaryReader& in, Additions& additions) {
+    QuantSettings settings;
+    settings.sourceEnergy = positiveNumber(in);
+    settings.imfpExponent = finiteNumber(in);
+    settings.transmissionExponent = finiteNumber(in);
+    const std::int16_t area = in.readShort();
+    if (area < static_cast<std::int16_t>(QuantArea::Auto) ||
+        area > static_cast<std::int16_t>(QuantArea::Background))
+        throw ReadFailure("quantification settings with an unknown area");
+    settings.area = static_cast<QuantArea>(area);
+    additions.quantSettings = settings;
+}
+
+void readPayload(std::int16_t tag, const std::string& payload, Additions& additions) {
+    std::istringstream stream(payload);
+    BinaryReader in(stream);
+    switch (tag) {
+        case kIntensityUnitsTag:
+            return readTexts(in, additions, &Region::intensityUnit);
+        case kCoreLevelsTag:
+            return readTexts(in, additions, &Region::coreLevel);
+        case kSourceEnergiesTag:
+            return readNumbers(in, additions, &Region::sourceEnergy);
+        case kSensitivityOverridesTag:
+            return readNumbers(in, additions, &Region::sensitivityOverride);
+        case kQuantSettingsTag:
+            return readQuantSettings(in, additions);
+        default:
+            return;
+    }
+}
+
+void readRecord(BinaryReader& in, Additions& additions) {
     const std::int16_t tag = in.readShort();
     const std::int32_t length = in.readLong();
     if (length < 0 || length > kLongestRecord) throw ReadFailure("an extension record of no written length");
-    const std::string payload = in.readBytes(static_cast<std::size_t>(length));
-    if (tag == kIntensityUnitsTag) readIntensityUnits(payload, ws);
+    readPayload(tag, in.readBytes(static_cast<std::size_t>(length)), additions);
+}
+
+// Only regions holding data take what the section gives them.
+void apply(const Additions& additions, Workspace& ws) {
+    for (int r = 0; r < kRegionCount; ++r) {
+        Region& region = ws.regions[r];
+        if (!isTrue(region.defined)) continue;
+        const Region& from = additions.regions[r];
+        region.intensityUnit = from.intensityUnit;
+        region.coreLevel = from.coreLevel;
+        region.sourceEnergy = from.sourceEnergy;
+        region.sensitivityOverride = from.sensitivityOverride;
+    }
+    ws.quantSettings = additions.quantSettings;
 }
 
 }  // namespace
 
 std::string encodeProjectExtension(const Workspace& ws) {
+    const std::vector<Record> candidates = {
+        {kIntensityUnitsTag, textPayload(ws, &Region::intensityUnit)},
+        {kCoreLevelsTag, textPayload(ws, &Region::coreLevel)},
+        {kSourceEnergiesTag, numberPayload(ws, &Region::sourceEnergy)},
+        {kSensitivityOverridesTag, numberPayload(ws, &Region::sensitivityOverride)},
+        {kQuantSettingsTag, quantSettingsPayload(ws.quantSettings)},
+    };
     std::vector<Record> records;
-    if (std::string units = intensityUnitsPayload(ws); !units.empty())
-        records.emplace_back(kIntensityUnitsTag, std::move(units));
+    for (const Record& record : candidates) {
+        if (!record.second.empty()) records.push_back(record);
+    }
     if (records.empty()) return {};
     BinaryWriter out;
     out.writeBytes(kExtensionMark);
@@ -92,15 +217,22 @@ std::string encodeProjectExtension(const Workspace& ws) {
     return out.bytes();
 }
 
-void readProjectExtension(BinaryReader& in, Workspace& ws) {
+ProjectExtensionRead readProjectExtension(BinaryReader& in, Workspace& ws) {
+    if (in.atEnd()) return ProjectExtensionRead::Absent;
+    Additions additions;
     try {
-        if (in.readBytes(kExtensionMark.size()) != kExtensionMark) return;
-        if (in.readShort() != kExtensionVersion) return;
+        if (in.readBytes(kExtensionMark.size()) != kExtensionMark) return ProjectExtensionRead::Damaged;
+        const std::int16_t version = in.readShort();
+        if (version > kExtensionVersion) return ProjectExtensionRead::NewerLayout;
+        if (version != kExtensionVersion) return ProjectExtensionRead::Damaged;
         const std::int16_t records = in.readShort();
-        for (int i = 0; i < records; ++i) readRecord(in, ws);
+        if (records < 0) return ProjectExtensionRead::Damaged;
+        for (int i = 0; i < records; ++i) readRecord(in, additions);
     } catch (const ReadFailure&) {
-        // Cut short or damaged: what was read whole stays.
+        return ProjectExtensionRead::Damaged;
     }
+    apply(additions, ws);
+    return ProjectExtensionRead::Complete;
 }
 
 }  // namespace vortlan

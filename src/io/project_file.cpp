@@ -214,7 +214,7 @@ ProjectReadResult decodeProject(std::istream& stream, Workspace& ws) {
         return result;
     }
     result.description = readDescription(in);
-    if (result.description) readProjectExtension(in, ws);
+    if (result.description) result.extension = readProjectExtension(in, ws);
     result.status = ProjectRead::Complete;
     return result;
 }

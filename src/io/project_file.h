@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "io/project_extension.h"
 #include "io/records_io.h"
 #include "workspace/records.h"
 
@@ -32,6 +33,8 @@ struct ProjectReadResult {
     ProjectRead status = ProjectRead::Failed;
     // The stored description, when the file had a readable one.
     std::optional<std::string> description;
+    // What became of the section after the description; the regions and peaks never depend on it.
+    ProjectExtensionRead extension = ProjectExtensionRead::Absent;
 };
 
 // Reads a project into a workspace that the caller has reset.  After a failure the workspace holds

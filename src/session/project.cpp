@@ -1,6 +1,7 @@
 #include "session/project.h"
 
 #include <fstream>
+#include <string_view>
 
 #include "base/checked_math.h"
 #include "base/number_text.h"
@@ -24,6 +25,24 @@ void recomputeFittedRegions(Session& session) {
         updateRegionCurves(ws, session.port);
     }
     ws.currentRegion = current;
+}
+
+// What the user is told of a section after the description that was not taken; nothing when it was.
+std::string_view extensionNotice(ProjectExtensionRead read) {
+    switch (read) {
+        case ProjectExtensionRead::Damaged:
+            return "The project's additions (intensity units, core levels, sensitivity factors and "
+                   "quantification settings) could not be read: its regions and peaks are opened "
+                   "without them";
+        case ProjectExtensionRead::NewerLayout:
+            return "The project's additions (intensity units, core levels, sensitivity factors and "
+                   "quantification settings) were saved by a newer version of the program: its regions "
+                   "and peaks are opened without them";
+        case ProjectExtensionRead::Absent:
+        case ProjectExtensionRead::Complete:
+            break;
+    }
+    return {};
 }
 
 }  // namespace
@@ -61,6 +80,9 @@ bool openProject(Session& session) {
     recomputeFittedRegions(session);
     refreshRegionDisplays(session);
     showCurrentRegion(session);
+    // Said once the regions are on screen, so that the user sees what was kept.
+    if (const std::string_view notice = extensionNotice(result.extension); !notice.empty())
+        port.message(notice);
     return true;
 }
 

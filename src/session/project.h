@@ -10,7 +10,8 @@ namespace vortlan {
 bool saveProject(Session& session);
 
 // Replaces the workspace by the project in fileName, recomputes the fitted regions and shows them.
-// False, after its message, when the file could not be read whole.
+// False, after its message, when the file could not be read whole.  A section after the description
+// that could not be taken leaves the project opened, and a message saying so.
 bool openProject(Session& session);
 
 }  // namespace vortlan

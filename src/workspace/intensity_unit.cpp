@@ -1,19 +1,11 @@
 #include "workspace/intensity_unit.h"
 
-#include <algorithm>
-#include <iterator>
+#include "base/printable_text.h"
 
 namespace vortlan {
 
 std::string intensityUnitText(std::string_view text) {
-    std::string kept;
-    std::copy_if(text.begin(), text.end(), std::back_inserter(kept),
-                 [](char c) { return c >= ' ' && c <= '~'; });
-    const std::size_t first = kept.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    kept = kept.substr(first, kIntensityUnitLength);
-    kept.erase(kept.find_last_not_of(' ') + 1);
-    return kept;
+    return printableText(text, kIntensityUnitLength);
 }
 
 }  // namespace vortlan

@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 #include "io/project_file.h"
 #include "support/byte_builder.h"
@@ -32,6 +35,22 @@ std::string entry(int region, const std::string& text) {
     return Bytes().i16(region).i16(static_cast<int>(text.size())).text(text).str();
 }
 
+std::string record(int tag, const std::string& payload) {
+    return Bytes().i16(tag).i32(static_cast<int>(payload.size())).str() + payload;
+}
+
+// A record of the regions' numbers (tag 3 the source energies, tag 4 the factors) of (region, value).
+std::string numbersRecord(int tag, const std::vector<std::pair<int, double>>& entries) {
+    Bytes payload;
+    payload.i16(static_cast<int>(entries.size()));
+    for (const auto& [region, value] : entries) payload.i16(region).f64(value);
+    return record(tag, payload.str());
+}
+
+std::string settingsRecord(double sourceEnergy, double imfp, double transmission, int area) {
+    return record(5, Bytes().f64(sourceEnergy).f64(imfp).f64(transmission).i16(area).str());
+}
+
 class ProjectExtensionTest : public ::testing::Test, protected testing::FittedSession {
   protected:
     ProjectExtensionTest() : plain(encodeProject(session.workspace)) {
@@ -48,10 +67,16 @@ class ProjectExtensionTest : public ::testing::Test, protected testing::FittedSe
     }
     std::string unitOf(int region) const { return read.regions[region].intensityUnit; }
 
-    // Everything but the units is what an older reader, which stops after the description, reads.
+    // Everything the section does not hold is what an older reader, which stops after the
+    // description, reads.
     void expectOnlyUnitsAdded() {
         Workspace a = read;
-        for (Region& r : a.regions) r.intensityUnit.clear();
+        for (Region& r : a.regions) {
+            r.intensityUnit.clear();
+            r.coreLevel.clear();
+            r.sourceEnergy.reset();
+            r.sensitivityOverride.reset();
+        }
         for (int r = 0; r < kRegionCount; ++r) EXPECT_TRUE(a.regions[r] == withoutSection.regions[r]) << r;
         for (int p = 0; p < kPeakCount; ++p) EXPECT_TRUE(a.peaks[p] == withoutSection.peaks[p]) << p;
         EXPECT_TRUE(a.constraints == withoutSection.constraints);
@@ -65,6 +90,13 @@ class ProjectExtensionTest : public ::testing::Test, protected testing::FittedSe
 TEST_F(ProjectExtensionTest, ProjectsWithoutUnitsAreWrittenAsBefore) {
     // A unit left in a region without data is not stored either.
     session.workspace.regions[5].intensityUnit = "c/s";
+    session.workspace.regions[5].coreLevel = "Ti 2p";
+    session.workspace.regions[5].sourceEnergy = 1253.6;
+    session.workspace.regions[5].sensitivityOverride = 5.2;
+    session.workspace.regions[0].coreLevel = " \t ";
+    // Settings changed and set back to their defaults are not stored.
+    session.workspace.quantSettings.imfpExponent = 0.7;
+    session.workspace.quantSettings.imfpExponent = QuantSettings{}.imfpExponent;
     EXPECT_EQ(encodeProject(session.workspace), plain);
     for (const char* name : {"c1s.xps", "c1s-ti2p.xps"}) {
         const std::string original =
@@ -93,6 +125,31 @@ TEST_F(ProjectExtensionTest, UnitsFollowTheUnchangedRecordsAndComeBack) {
     expectOnlyUnitsAdded();
 }
 
+TEST_F(ProjectExtensionTest, CoreLevelsEnergiesFactorsAndSettingsHaveTheirRecordsAndComeBack) {
+    Workspace& ws = session.workspace;
+    ws.regions[0].coreLevel = "Ti 2p3/2";
+    ws.regions[3].coreLevel = "O 1s";
+    ws.regions[0].sourceEnergy = 1253.6;
+    ws.regions[3].sensitivityOverride = 2.93;
+    ws.quantSettings = {1253.6, 0.75, 1.0, QuantArea::Background};
+    const std::string expected =
+        section(1, 4,
+                record(2, Bytes().i16(2).str() + entry(0, "Ti 2p3/2") + entry(3, "O 1s")) +
+                    numbersRecord(3, {{0, 1253.6}}) + numbersRecord(4, {{3, 2.93}}) +
+                    settingsRecord(1253.6, 0.75, 1.0, 2));
+    ASSERT_EQ(encodeProject(ws), plain + expected);
+
+    ASSERT_EQ(readWith(expected).extension, ProjectExtensionRead::Complete);
+    EXPECT_EQ(read.regions[0].coreLevel, "Ti 2p3/2");
+    EXPECT_EQ(read.regions[3].coreLevel, "O 1s");
+    EXPECT_EQ(read.regions[0].sourceEnergy, 1253.6);
+    EXPECT_EQ(read.regions[3].sourceEnergy, std::nullopt);
+    EXPECT_EQ(read.regions[3].sensitivityOverride, 2.93);
+    EXPECT_EQ(read.regions[0].sensitivityOverride, std::nullopt);
+    EXPECT_TRUE(read.quantSettings == ws.quantSettings);
+    expectOnlyUnitsAdded();
+}
+
 TEST_F(ProjectExtensionTest, UnknownRecordsAndEntriesArePassedOverAndTextsCleaned) {
     readWith(
         section(1, 2, Bytes().i16(9).i32(11).text("future data").str() + unitsRecord(1, entry(0, "c/s"))));
@@ -105,25 +162,65 @@ TEST_F(ProjectExtensionTest, UnknownRecordsAndEntriesArePassedOverAndTextsCleane
     readWith(section(1, 1, unitsRecord(1, entry(3, "\ncounts\t per second, corrected"))));
     EXPECT_EQ(unitOf(3), "counts per second, c");
     expectOnlyUnitsAdded();
+    // Numbers for regions without data are passed over too; bytes a later version adds at the end of
+    // a record are passed over, and the record is read.
+    const std::string longerSettings = settingsRecord(1253.6, 0.5, 0.0, 1);
+    readWith(section(1, 3,
+                     record(2, Bytes().i16(1).str() + entry(0,
+                                                            "\x01"
+                                                            "Au 4f7/2 as measured on the day")) +
+                         numbersRecord(3, {{5, 1253.6}, {3, 1486.7}}) +
+                         record(5, longerSettings.substr(6) + "later")));
+    EXPECT_EQ(read.regions[0].coreLevel, "Au 4f7/2 as measured");
+    EXPECT_EQ(read.regions[5].sourceEnergy, std::nullopt);
+    EXPECT_EQ(read.regions[3].sourceEnergy, 1486.7);
+    EXPECT_TRUE(read.quantSettings == (QuantSettings{1253.6, 0.5, 0.0, QuantArea::Peaks}));
+    expectOnlyUnitsAdded();
 }
 
-TEST_F(ProjectExtensionTest, CutOrDamagedSectionLeavesTheProjectWhole) {
+TEST_F(ProjectExtensionTest, CutOrDamagedSectionLeavesTheProjectWholeAndIsReported) {
     const std::string sound = section(1, 1, unitsRecord(1, entry(0, "c/s")));
+    const std::string units = unitsRecord(1, entry(0, "c/s"));
+    // A sound record before the damage is not taken either.
+    const auto after = [&units](const std::string& bad) { return section(1, 2, units + bad); };
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double infinity = std::numeric_limits<double>::infinity();
     std::vector<std::pair<std::string, std::string>> damaged = {
-        {"unknown layout", section(2, 1, unitsRecord(1, entry(0, "c/s")))},
-        {"negative record count", section(1, -1, unitsRecord(1, entry(0, "c/s")))},
+        {"negative record count", section(1, -1, units)},
+        {"older layout", section(0, 1, units)},
         {"record longer than the file",
          section(1, 1, Bytes().i16(1).i32(0x7fffffff).str() + entry(0, "c/s"))},
         {"entries beyond the record", section(1, 1, unitsRecord(2, entry(0, "c/s")))},
         {"another mark", "VORTLAN EXS" + sound.substr(11)},
+        {"bytes that are no section", "\r\n"},
+        {"a text longer than any written",
+         after(record(2, Bytes().i16(1).str() + entry(0, std::string(256, 'C'))))},
+        {"more entries than regions",
+         after(numbersRecord(3, std::vector<std::pair<int, double>>(11, {0, 1486.6})))},
+        {"an energy that is no number", after(numbersRecord(3, {{0, nan}}))},
+        {"a negative energy", after(numbersRecord(3, {{3, -1486.6}}))},
+        {"a factor of zero", after(numbersRecord(4, {{0, 0.0}}))},
+        {"an infinite factor", after(numbersRecord(4, {{0, infinity}}))},
+        {"a source energy setting of zero", after(settingsRecord(0.0, 0.6, 0.0, 0))},
+        {"an exponent that is no number", after(settingsRecord(1486.6, nan, 0.0, 0))},
+        {"an infinite exponent", after(settingsRecord(1486.6, 0.6, -infinity, 0))},
+        {"an unknown area", after(settingsRecord(1486.6, 0.6, 0.0, 3))},
+        {"a settings record too short", after(record(5, Bytes().f64(1486.6).f64(0.6).str()))},
     };
-    for (std::size_t length = 0; length < sound.size(); ++length)
+    for (std::size_t length = 1; length < sound.size(); ++length)
         damaged.emplace_back("cut at " + std::to_string(length), sound.substr(0, length));
     for (const auto& [what, bytes] : damaged) {
-        ASSERT_EQ(readWith(bytes).status, ProjectRead::Complete) << what;
+        const ProjectReadResult result = readWith(bytes);
+        ASSERT_EQ(result.status, ProjectRead::Complete) << what;
+        EXPECT_EQ(result.extension, ProjectExtensionRead::Damaged) << what;
         EXPECT_EQ(unitOf(0), "") << what;
         expectOnlyUnitsAdded();
     }
+    EXPECT_EQ(readWith("").extension, ProjectExtensionRead::Absent);
+    // A later layout is passed over whole as well, and reported as such.
+    EXPECT_EQ(readWith(section(2, 1, units)).extension, ProjectExtensionRead::NewerLayout);
+    EXPECT_EQ(unitOf(0), "");
+    expectOnlyUnitsAdded();
 }
 
 }  // namespace

@@ -94,6 +94,37 @@ TEST_F(ProjectCommandsTest, ARegionDroppedByAReadErrorHasNoPeakButtons) {
     for (bool enabled : port.peakButtonsEnabled) EXPECT_FALSE(enabled);
 }
 
+// The section after the description is all the project's additions; when it cannot be taken, the
+// project still opens, with its regions and peaks, and the user is told what was left out.
+TEST_F(ProjectCommandsTest, ASectionThatCannotBeTakenIsReportedAndTheProjectOpens) {
+    ws.regions[0].coreLevel = "C 1s";
+    const std::string bytes = encodeProject(ws);
+    const std::size_t section = bytes.rfind("VORTLAN EXT");
+    ASSERT_NE(section, std::string::npos);
+    std::string newer = bytes;
+    newer[section + 11] = 2;
+    for (const auto& [file, notice] : {std::pair{bytes.substr(0, bytes.size() - 3), "could not be read"},
+                                       std::pair{newer, "saved by a newer version of the program"}}) {
+        RecordingPort fresh;
+        Session opened(fresh);
+        opened.workspace.fileName = dir.file("additions.xps");
+        writeWholeFile(opened.workspace.fileName, file);
+        EXPECT_TRUE(openProject(opened));
+        ASSERT_EQ(fresh.messages.size(), 1u);
+        EXPECT_NE(fresh.messages[0].find(notice), std::string::npos) << fresh.messages[0];
+        EXPECT_NE(fresh.messages[0].find("its regions and peaks are opened without them"), std::string::npos);
+        const Workspace& read = opened.workspace;
+        EXPECT_EQ(read.regions[0].coreLevel, "");
+        for (int r : {0, 3}) EXPECT_EQ(read.regions[r].energy, ws.regions[r].energy);
+        for (int p : {0, 1, 2, 5}) {
+            EXPECT_EQ(read.peaks[p].position, ws.peaks[p].position) << p;
+            EXPECT_EQ(read.peaks[p].area, ws.peaks[p].area) << p;
+            EXPECT_EQ(read.peaks[p].fwhm, ws.peaks[p].fwhm) << p;
+        }
+        EXPECT_EQ(fresh.window(Window::Spectrum).caption, "Region 1");
+    }
+}
+
 TEST_F(ProjectCommandsTest, MissingFileIsAReadError) {
     ws.fileName = dir.file("nowhere.xps");
     openProject(session);

@@ -3,6 +3,9 @@
 
 #include <random>
 
+#include "base/printable_text.h"
+#include "io/project_extension.h"
+#include "workspace/intensity_unit.h"
 #include "workspace/invariants.h"
 #include "workspace/records.h"
 #include "workspace/resize.h"
@@ -29,6 +32,10 @@ public:
         ws.areaScrollUnit = real(0.1, 50);
         ws.description = text(integer(0, 128));
         ws.options = options();
+        if (chance(0.5)) {
+            ws.quantSettings = {real(100, 20000), real(-1, 2), real(-1, 2),
+                                static_cast<QuantArea>(integer(0, 2))};
+        }
         return ws;
     }
 
@@ -101,6 +108,11 @@ private:
         r.averagePoints = averages[integer(0, 4)];
         r.backgroundParam = real(-1, 4000);
         r.shift = real(-3, 3);
+        // What the project keeps after its description; the texts as its reader cleans them.
+        if (chance(0.5)) r.intensityUnit = printableText(text(integer(1, 25)), kIntensityUnitLength);
+        if (chance(0.5)) r.coreLevel = printableText(text(integer(1, 25)), kCoreLevelLength);
+        if (chance(0.5)) r.sourceEnergy = real(10, 20000);
+        if (chance(0.5)) r.sensitivityOverride = real(0.01, 50);
         const int peaks = std::min(integer(0, kPeaksPerRegion), kPeakCount - nextPeak);
         for (int s = 0; s < peaks; ++s) {
             const int p = nextPeak++;
