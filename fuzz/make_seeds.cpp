@@ -1,7 +1,8 @@
 // Writes the seeds that vortlan-cli cannot write: a project in the previous version and in the oldest
-// layout, a region parameter file in the older layout, an option file of the older size, and a Kratos
-// export with a fitted region.  Each is made from files our own tools wrote (a fitted project and its
-// region parameter file) and the shipped C 1s example, through the program's readers and record writers.
+// layout, projects with the section after the description, a region parameter file in the older
+// layout, an option file of the older size, and a Kratos export with a fitted region.  Each is made
+// from files our own tools wrote (a fitted project and its region parameter file) and the shipped C 1s
+// example, through the program's readers and record writers.
 //
 //     vortlan-fuzz-seeds PROJECT.xps MODEL.rpa KRATOS.des CORPUS_DIR
 
@@ -176,6 +177,13 @@ int main(int argc, char** argv) {
         // The section after the description, as an import that named its intensity unit leaves it.
         ws.regions[0].intensityUnit = "c/s";
         writeFile(corpus / "project" / "c1s-units.xps", encodeProject(ws));
+        // Every record of the section, as a quantified project leaves it.
+        Workspace quantified = ws;
+        quantified.regions[0].coreLevel = "C 1s";
+        quantified.regions[0].sourceEnergy = 1486.6;
+        quantified.regions[0].sensitivityOverride = 1.0;
+        quantified.quantSettings = {1253.6, 0.75, 0.5, QuantArea::Background};
+        writeFile(corpus / "project" / "c1s-quantified.xps", encodeProject(quantified));
         ws.regions[0].intensityUnit.clear();
         writeFile(corpus / "kratos" / "c1s-fitted.des", fittedKratos(readFile(argv[3]), ws));
         // Three peaks keep the oldest layout's fixed blocks under 100 kB.

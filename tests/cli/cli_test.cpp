@@ -585,6 +585,18 @@ TEST_F(CliTest, InfoNamesTheIntensityUnitWhereTheFileDid) {
     EXPECT_EQ(doc["regions"][1]["intensityUnit"].kind, Json::Null);
 }
 
+TEST_F(CliTest, ProjectWhoseAdditionsAreDamagedOpensWithItsRegionsAndSaysSo) {
+    ok({"import", "kratos", example("c1s.des"), "-o", "u.xps"});
+    const std::string bytes = readWholeFile(file("u.xps"));
+    ASSERT_NE(bytes.rfind("VORTLAN EXT"), std::string::npos);
+    vortlan::testing::writeWholeFile(file("cut.xps"), bytes.substr(0, bytes.size() - 2));
+    const Outcome r = run({"info", "cut.xps"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("The project's additions"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("could not be read"), std::string::npos) << r.err;
+    EXPECT_NE(r.out.find("Region 1"), std::string::npos) << r.out;
+}
+
 TEST_F(CliTest, KratosFileWithoutItsDataHeadingIsRefusedByTheKratosReader) {
     std::string text = readWholeFile(example("c1s.des"));
     const std::size_t heading = text.find(" (Counts)");

@@ -148,6 +148,16 @@ TEST_F(ProjectExtensionTest, CoreLevelsEnergiesFactorsAndSettingsHaveTheirRecord
     EXPECT_EQ(read.regions[0].sensitivityOverride, std::nullopt);
     EXPECT_TRUE(read.quantSettings == ws.quantSettings);
     expectOnlyUnitsAdded();
+
+    // The fuzzing seed holds every record, so that the fuzzer starts inside each of them.
+    std::istringstream seed(testing::readWholeFile(std::string(VORTLAN_SOURCE_DIR) +
+                                                   "/fuzz/corpus/project/c1s-quantified.xps"));
+    Workspace seeded;
+    ASSERT_EQ(decodeProject(seed, seeded).extension, ProjectExtensionRead::Complete);
+    EXPECT_EQ(seeded.regions[0].coreLevel, "C 1s");
+    EXPECT_EQ(seeded.regions[0].sourceEnergy, 1486.6);
+    EXPECT_EQ(seeded.regions[0].sensitivityOverride, 1.0);
+    EXPECT_EQ(seeded.quantSettings.area, QuantArea::Background);
 }
 
 TEST_F(ProjectExtensionTest, UnknownRecordsAndEntriesArePassedOverAndTextsCleaned) {
