@@ -150,8 +150,8 @@ TEST_F(ProjectExtensionTest, CoreLevelsEnergiesFactorsAndSettingsHaveTheirRecord
     expectOnlyUnitsAdded();
 
     // The fuzzing seed holds every record, so that the fuzzer starts inside each of them.
-    std::istringstream seed(testing::readWholeFile(std::string(VORTLAN_SOURCE_DIR) +
-                                                   "/fuzz/corpus/project/c1s-quantified.xps"));
+    std::istringstream seed(
+        testing::readWholeFile(std::string(VORTLAN_SOURCE_DIR) + "/fuzz/corpus/project/c1s-quantified.xps"));
     Workspace seeded;
     ASSERT_EQ(decodeProject(seed, seeded).extension, ProjectExtensionRead::Complete);
     EXPECT_EQ(seeded.regions[0].coreLevel, "C 1s");
