@@ -79,17 +79,29 @@ std::string textPayload(const Workspace& ws, RegionText field) {
     });
 }
 
+// The rules the reader holds the numbers to.  The writer keeps to them too: one value a reader
+// refuses would cost the whole section when the project is opened again.
+bool isPositive(double value) {
+    return std::isfinite(value) && value > 0;
+}
+
+bool isReadable(const QuantSettings& settings) {
+    return isPositive(settings.sourceEnergy) && std::isfinite(settings.imfpExponent) &&
+           std::isfinite(settings.transmissionExponent) && settings.area >= QuantArea::Auto &&
+           settings.area <= QuantArea::Background;
+}
+
 std::string numberPayload(const Workspace& ws, RegionNumber field) {
     return entriesPayload(ws, [field](const Region& region, BinaryWriter& out) {
         const std::optional<double>& value = region.*field;
-        if (!value) return false;
+        if (!value || !isPositive(*value)) return false;
         out.writeDouble(*value);
         return true;
     });
 }
 
 std::string quantSettingsPayload(const QuantSettings& settings) {
-    if (settings == QuantSettings{}) return {};
+    if (settings == QuantSettings{} || !isReadable(settings)) return {};
     BinaryWriter out;
     out.writeDouble(settings.sourceEnergy);
     out.writeDouble(settings.imfpExponent);
@@ -105,8 +117,8 @@ double finiteNumber(BinaryReader& in) {
 }
 
 double positiveNumber(BinaryReader& in) {
-    const double value = finiteNumber(in);
-    if (value <= 0) throw ReadFailure("an extension record with a number that must be positive");
+    const double value = in.readDouble();
+    if (!isPositive(value)) throw ReadFailure("an extension record with a number that must be positive");
     return value;
 }
 
@@ -142,11 +154,8 @@ void readQuantSettings(BinaryReader& in, Additions& additions) {
     settings.sourceEnergy = positiveNumber(in);
     settings.imfpExponent = finiteNumber(in);
     settings.transmissionExponent = finiteNumber(in);
-    const std::int16_t area = in.readShort();
-    if (area < static_cast<std::int16_t>(QuantArea::Auto) ||
-        area > static_cast<std::int16_t>(QuantArea::Background))
-        throw ReadFailure("quantification settings with an unknown area");
-    settings.area = static_cast<QuantArea>(area);
+    settings.area = static_cast<QuantArea>(in.readShort());
+    if (!isReadable(settings)) throw ReadFailure("quantification settings of an unknown area");
     additions.quantSettings = settings;
 }
 

@@ -98,6 +98,11 @@ TEST_F(ProjectExtensionTest, ProjectsWithoutUnitsAreWrittenAsBefore) {
     session.workspace.quantSettings.imfpExponent = 0.7;
     session.workspace.quantSettings.imfpExponent = QuantSettings{}.imfpExponent;
     EXPECT_EQ(encodeProject(session.workspace), plain);
+    // Nor are numbers the reader would refuse, which would cost the whole section on opening.
+    session.workspace.regions[0].sourceEnergy = 0.0;
+    session.workspace.regions[3].sensitivityOverride = std::numeric_limits<double>::infinity();
+    session.workspace.quantSettings.transmissionExponent = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_EQ(encodeProject(session.workspace), plain);
     for (const char* name : {"c1s.xps", "c1s-ti2p.xps"}) {
         const std::string original =
             testing::readWholeFile(std::string(VORTLAN_SOURCE_DIR) + "/fuzz/corpus/project/" + name);
