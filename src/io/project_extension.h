@@ -6,7 +6,8 @@
 // Layout (little-endian, as the records): the mark "VORTLAN EXT", a 16-bit layout version (1), a
 // 16-bit record count, then each record as a 16-bit tag, a 32-bit payload length and the payload.  A
 // new kind of data gets a new tag; readers pass over the tags they do not know, and ignore a section
-// of a layout version they do not know.  A record is written only when it holds something.
+// of a layout version they do not know.  A record is written only when it holds something, and only
+// with values its reader takes.
 //
 // Records (numbers are 64-bit floats; a region's index is 16-bit, 0..9; only regions holding data
 // have entries; a count of entries is 16-bit, 0..10):
