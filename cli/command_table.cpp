@@ -153,6 +153,23 @@ Command captionEntry() {
             runCaption};
 }
 
+Command elementEntry() {
+    return {{"element",
+             "the core level of a region, or its sensitivity factor",
+             "Usage: vortlan-cli element PROJECT.xps --region N [--line LEVEL] [--factor F | --computed]\n"
+             "           -o OUT.xps\n"
+             "\n"
+             "  --line LEVEL   the element and core level the region measures: \"Ti 2p\" (the whole\n"
+             "                 doublet), \"Ti 2p3/2\", \"O 1s\", \"Au 4f7/2\"\n"
+             "  --factor F     a sensitivity factor of your own instead of the computed one\n"
+             "  --computed     back to the factor computed from the level\n",
+             {kRegion, {"--line"}, {"--factor"}, {"--computed", false}, kOutput},
+             1,
+             1},
+            runElement};
+}
+
+
 Command clearEntry() {
     return {{"clear",
              "delete the peaks and fit settings of a region (\"Clear Parameters\")",
@@ -325,7 +342,8 @@ const std::vector<Command>& commands() {
     static const std::vector<Command> all = {infoEntry(),        newEntry(),          importEntry(),
                                              backgroundEntry(),  addPeakEntry(),      constrainEntry(),
                                              deletePeakEntry(),  shiftEntry(),        captionEntry(),
-                                             clearEntry(),       deleteRegionEntry(), paramsSaveEntry(),
+                                             elementEntry(),     clearEntry(),        deleteRegionEntry(),
+                                             paramsSaveEntry(),
                                              paramsLoadEntry(),  fitEntry(),          exportSpectrumEntry(),
                                              exportPeaksEntry(), exportReportEntry(), renderEntry(),
                                              optionsShowEntry(), optionsWriteEntry(), batchEntry()};

@@ -30,6 +30,9 @@ void storeSpectrum(Workspace& ws, int region, const ImportedSpectrum& spectrum) 
     r.pointCount = static_cast<short>(n);
     r.caption.assign(spectrum.caption);
     r.intensityUnit = intensityUnitText(spectrum.intensityUnit);
+    r.sourceEnergy.reset();
+    r.coreLevel.clear();
+    r.sensitivityOverride.reset();
     for (int i = 1; i <= n; ++i) {
         r.energy[i] = spectrum.energy[i - 1];
         r.counts[i] = spectrum.counts[i - 1];

@@ -22,7 +22,8 @@ struct ImportedSpectrum {
 void computeRegionExtents(Region& region);
 
 // The spectrum into the region's raw arrays (reallocated), caption, intensity unit and extents; the
-// region holds data and has no background, peaks, fit range or verdict.
+// region holds data and has no background, peaks, fit range or verdict, nor the core level, recorded
+// source energy or factor override of the spectrum before (the importer fills those it knows).
 void storeSpectrum(Workspace& workspace, int region, const ImportedSpectrum& spectrum);
 
 // Points listed with increasing binding energy are turned round, so that the first is the highest.

@@ -118,6 +118,7 @@ bool importKratos(Session& session) {
 
     storeSpectrum(ws, ws.currentRegion, file.spectrum);
     Region& r = currentRegionOf(ws);
+    nameCoreLevel(r);
     if (file.region) {
         applyRegionSettings(r, *file.region);
         placeComponents(session, file.region->components);

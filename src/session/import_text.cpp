@@ -43,6 +43,7 @@ bool importRegions(Session& session, const MultiRegionText& file) {
     for (const TextRegion& region : file.regions) {
         beginRegion(session, region);
         storeSpectrum(ws, ws.currentRegion, region.spectrum);
+        nameCoreLevel(currentRegionOf(ws));
         wrapped = !advanceSlot(session, start);
         if (wrapped) break;
     }

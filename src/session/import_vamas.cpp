@@ -61,6 +61,9 @@ bool storeBlock(Session& session, const VamasBlock& block) {
     }
     Workspace& ws = session.workspace;
     storeSpectrum(ws, ws.currentRegion, keptPoints(session, block));
+    Region& r = currentRegionOf(ws);
+    if (block.sourceEnergy > 0.0) r.sourceEnergy = block.sourceEnergy;
+    nameCoreLevel(r, block.species, block.transition);
     finishImport(session);
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "quant/core_level.h"
 #include "session/region_operations.h"
 
 namespace vortlan {
@@ -14,6 +15,10 @@ void showDescription(Session& session, std::string_view text) {
 
 void reportPointLimit(Session& session) {
     session.port.message("Too many points.  Only " + std::to_string(kMaxPoints) + " points have been read.");
+}
+
+void nameCoreLevel(Region& region, std::string_view species, std::string_view transition) {
+    region.coreLevel = importedCoreLevel(species, transition, region.caption.str());
 }
 
 void finishImport(Session& session) {

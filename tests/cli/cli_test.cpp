@@ -773,6 +773,36 @@ TEST_F(CliTest, RefusalsSayWhyAndEndWithTheirStatus) {
     }
 }
 
+TEST_F(CliTest, ElementSetsALevelOrFactorAndRefusesWhatIsNotOne) {
+    ok({"import", "vamas", example("c1s.vms"), "-o", "c1s.xps"});
+    ok({"element", "c1s.xps", "--region", "1", "--line", "ti 2P3/2", "-o", "level.xps"});
+    ok({"element", "level.xps", "--region", "1", "--factor", "5.5", "-o", "factor.xps"});
+    ok({"element", "factor.xps", "--region", "1", "--line", "O 1s", "--computed", "-o", "computed.xps"});
+    const auto on = [](std::vector<std::string> words) {
+        words.insert(words.begin(), {"element", "c1s.xps", "--region"});
+        words.insert(words.end(), {"-o", "out.xps"});
+        return words;
+    };
+    const std::vector<Refusal> refusals = {
+        {on({"1", "--line", "Ti 2p5/2"}), 1,
+         "vortlan-cli: Ti 2p5/2 is not a level: 2p has the components 2p1/2 and 2p3/2\n"},
+        {on({"1", "--line", "Qq 1s"}), 1, "vortlan-cli: \"Qq\" is not an element\n"},
+        {on({"1", "--line", "Ti 2p O 1s"}), 1, "vortlan-cli: \"Ti 2p O 1s\" names more than one level\n"},
+        {on({"1", "--factor", "0"}), 1, "vortlan-cli: the factor must be a positive number, not \"0\"\n"},
+        {on({"1", "--factor", "2x"}), 1, "vortlan-cli: the factor must be a positive number, not \"2x\"\n"},
+        {on({"2", "--line", "O 1s"}), 1, "vortlan-cli: region 2 holds no data\n"},
+        {on({"1"}), 2, "vortlan-cli: element: give --line, --factor or --computed\n"},
+        {on({"1", "--factor", "2", "--computed"}), 2,
+         "vortlan-cli: element: --factor and --computed exclude each other\n"},
+    };
+    for (const Refusal& refusal : refusals) {
+        const Outcome r = run(refusal.words);
+        EXPECT_EQ(r.status, refusal.status) << refusal.err;
+        EXPECT_EQ(r.err.substr(0, refusal.err.size()), refusal.err) << refusal.err;
+        EXPECT_FALSE(exists("out.xps")) << refusal.err;
+    }
+}
+
 TEST_F(CliTest, EveryCommandHasItsHelp) {
     const Outcome overview = run({"--help"});
     ASSERT_EQ(overview.status, 0);
@@ -790,7 +820,7 @@ TEST_F(CliTest, EveryCommandHasItsHelp) {
         EXPECT_EQ(help.out.rfind("Usage: vortlan-cli " + name + " ", 0), 0u) << name;
         ++commands;
     }
-    EXPECT_EQ(commands, 21);
+    EXPECT_EQ(commands, 22);
 }
 
 }  // namespace

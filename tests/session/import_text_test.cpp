@@ -34,6 +34,9 @@ TEST_F(ImportTextTest, LeyboldFillsSlotsFromTheCurrentOneAndShowsIt) {
     EXPECT_EQ(port.regionColours[4], RegionColour::Defined);
     EXPECT_EQ(captionOf(3), "C 1s");
     EXPECT_EQ(captionOf(4), "O 1s");
+    // Captions that read as a level name the region's level.
+    EXPECT_EQ(ws.regions[3].coreLevel, "C 1s");
+    EXPECT_EQ(ws.regions[4].coreLevel, "O 1s");
     EXPECT_FALSE(isTrue(ws.peaks[5].defined) || isTrue(ws.regions[3].backgroundSet));
     EXPECT_EQ(ws.regions[4].energy[1], 292.0f);  // listed rising, stored falling
     EXPECT_EQ(ws.regions[4].beLow, 287.0f);

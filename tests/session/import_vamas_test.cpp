@@ -117,6 +117,28 @@ TEST_F(ImportVamasTest, ChosenBlockUsesItsOwnSourceEnergy) {
     EXPECT_EQ(ws.regions[0].energy[21], 298.0f);
 }
 
+// The level comes from the block's species and transition; a spectrum without one leaves none of the
+// level, source or override of the spectrum before.
+TEST_F(ImportVamasTest, BlockLabelsNameTheLevelAndItsSource) {
+    VamasTestBlock titanium = rampBlock(11);
+    titanium.species = "Ti";
+    titanium.transition = "2p3/2";
+    titanium.sourceEnergy = 1253.6;
+    titanium.start = 953.6;
+    importFile(VamasTestFile({titanium}));
+    EXPECT_EQ(ws.regions[0].coreLevel, "Ti 2p3/2");
+    EXPECT_EQ(ws.regions[0].sourceEnergy, 1253.6);
+
+    ws.regions[0].sensitivityOverride = 4.0;
+    VamasTestBlock unknown = rampBlock(11);
+    unknown.species = "Sample";
+    unknown.transition = "wide";
+    importFile(VamasTestFile({unknown}));
+    EXPECT_EQ(ws.regions[0].coreLevel, "");
+    EXPECT_EQ(ws.regions[0].sourceEnergy, 1486.6);
+    EXPECT_FALSE(ws.regions[0].sensitivityOverride);
+}
+
 // The file cut short inside its last block.
 std::string lastBlockCut(const VamasTestFile& file) {
     const std::string text = vamasText(file);
