@@ -44,10 +44,7 @@ std::string cell(const StandardError& e) {
 class FitReportTest : public ::testing::Test, protected testing::FittedSession {
   protected:
     FitReportTest() {
-        ws.options = defaultFitOptions();
-        ws.options.glSum = kTrue;
-        ws.options.methodFlag = kLeastSquaresMethodFlag;
-        optimiseRegion(ws, port);
+        fitWithShippedOptions();
     }
     Workspace& ws = session.workspace;
 };

@@ -36,11 +36,8 @@ std::vector<Fields> linesOf(const std::string& text) {
 class PeakTableTest : public ::testing::Test, protected testing::FittedSession {
   protected:
     PeakTableTest() {
-        ws.options = defaultFitOptions();
-        ws.options.glSum = kTrue;
-        ws.options.methodFlag = kLeastSquaresMethodFlag;
         ws.peaks[2].fixGl = kTrue;
-        optimiseRegion(ws, port);
+        fitWithShippedOptions();
     }
     const std::string& cell(const PeakTable& t, int row, int column) {
         return t.rows.at(static_cast<std::size_t>(row)).cells.at(static_cast<std::size_t>(column));

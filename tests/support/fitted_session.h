@@ -1,6 +1,8 @@
 #pragma once
 // A session holding fitted regions, as a user leaves it after a few fits.
 
+#include "fit/drivers.h"
+#include "io/option_file.h"
 #include "model/region_curves.h"
 #include "session/session.h"
 #include "support/synthetic_region.h"
@@ -58,6 +60,13 @@ struct FittedSession {
         ws.currentRegion = 0;
         ws.currentPeak = 1;
         ws.description = "Sample A, sputtered 5 min";
+    }
+    // The current region fitted with the shipped options (Levenberg-Marquardt) in the sum form.
+    void fitWithShippedOptions() {
+        Workspace& ws = session.workspace;
+        ws.options = defaultFitOptions();
+        ws.options.glSum = kTrue;
+        optimiseRegion(ws, session.port);
     }
     RecordingPort port;
     Session session{port};
