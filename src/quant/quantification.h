@@ -58,7 +58,8 @@ struct Quantification {
 Quantification quantify(const Workspace& workspace);
 
 // The table as text, one line per row (a region's peaks indented under it by their own rows), with a
-// heading line: Region, Peak, Level, Area, Area ±, Factor, Corrected area, At.%, At.% ±, Note.  Fields
+// heading line: Region, Peak, Level, Area, Area ±, Factor, Corrected area, At.%, At.% ±, Note (the
+// texts 8-bit, ± and captions in Latin-1 like every text of the core).  Fields
 // are separated by `separator` (a tab for the clipboard, a comma for CSV; fields holding the separator
 // or a quote are quoted).  A number the data do not determine is left empty; an excluded region has
 // only its name, level and, as its note, the reason.

@@ -273,7 +273,7 @@ TEST(Quantification, TextHasOneLinePerRowAndLeavesUnknownsEmpty) {
     ws.regions[2].defined = kTrue;  // a region without a level, its caption holding the separator
     ws.regions[2].caption.assign("Survey, wide");
     const std::string csv = quantificationText(quantify(ws), ',');
-    EXPECT_EQ(csv.substr(0, csv.find('\n')), "Region,Peak,Level,Area,Area ±,Factor,Corrected area,At.%,At.% ±,Note");
+    EXPECT_EQ(csv.substr(0, csv.find('\n')), "Region,Peak,Level,Area,Area \xB1,Factor,Corrected area,At.%,At.% \xB1,Note");
     EXPECT_NE(csv.find("\n\"Survey, wide\",,,,,,,,,No core level given\n"), std::string::npos) << csv;
     std::size_t lines = 0;
     for (char c : csv) lines += c == '\n';
