@@ -152,7 +152,7 @@ QuantificationWindow::QuantificationWindow(Application& app) : app_(app) {
 
     summary_ = namedLabel(QStringLiteral("QuantificationSummary"), QString());
     summary_->setWordWrap(true);
-    auto* copyButton = namedButton(QStringLiteral("Copy"), tr("Copy"),
+    auto* copyButton = namedButton(QStringLiteral("QuantCopy"), tr("Copy"),
                                    tr("Put the table on the clipboard as tab-separated text (Ctrl+C)"));
     connect(copyButton, &QPushButton::clicked, this, &QuantificationWindow::copy);
     auto* bottom = new QHBoxLayout;
@@ -163,6 +163,8 @@ QuantificationWindow::QuantificationWindow(Application& app) : app_(app) {
     layout->addWidget(buildSettings());
     layout->addWidget(view_, 1);
     layout->addLayout(bottom);
+    // Shown, the window's keys (Ctrl+C) go to the table, not to the first settings box.
+    setFocusProxy(view_);
     resize(900, 360);
 }
 

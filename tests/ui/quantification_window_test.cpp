@@ -137,7 +137,7 @@ TEST_F(QuantificationWindowTest, CopyPutsTheTableOnTheClipboardAsTabSeparatedTex
     trigger("ShowQuantification");
     const QString expected = ui::toQt(quantificationText(quantify(ws), '\t'));
     QApplication::clipboard()->clear();
-    window()->findChild<QPushButton*>(QStringLiteral("Copy"))->click();
+    program.find<QPushButton>("QuantCopy")->click();
     EXPECT_EQ(QApplication::clipboard()->text(), expected);
     EXPECT_EQ(expected.count(QLatin1Char('\n')), 1 + 3 + 3);  // heading, regions, peaks
 
