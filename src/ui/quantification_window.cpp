@@ -163,8 +163,6 @@ QuantificationWindow::QuantificationWindow(Application& app) : app_(app) {
     layout->addWidget(buildSettings());
     layout->addWidget(view_, 1);
     layout->addLayout(bottom);
-    // Shown, the window's keys (Ctrl+C) go to the table, not to the first settings box.
-    setFocusProxy(view_);
     resize(900, 360);
 }
 
@@ -257,6 +255,7 @@ void QuantificationWindow::refresh() {
 
 void QuantificationWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    view_->setFocus();
     refresh();
 }
 
