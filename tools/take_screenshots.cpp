@@ -1,12 +1,15 @@
 // Takes the pictures of docs/user-guide.md: the desktop program driven along the guide's first fit of
-// the C 1s example, each window saved as it stands at its step.
+// the C 1s example, then its quantification beside a Ti 2p and an O 1s, each window saved as it stands
+// at its step.
 //
 //     vortlan-screenshots SOURCE_DIR OUTPUT_DIR      (tools/take-screenshots runs it)
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -14,7 +17,9 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTextStream>
 #include <QTimer>
+#include <cmath>
 #include <cstdio>
 #include <deque>
 #include <stdexcept>
@@ -116,11 +121,78 @@ class GuideRoad {
         save("PeakForm", "peak-fitted");
         click("PeakCancel");
 
+        quantifyTitania();
+
         click("Command1");  // "Options"
         save("OptForm", "options");
     }
 
   private:
+    // Ti 2p of the example and an O 1s made here, beside the C 1s: the sample's composition.
+    void quantifyTitania() {
+        click("reg1");
+        files_.names.push_back(source_ + "/examples/ti2p.vms");
+        trigger("Import_VAMAS");
+        trigger("Background");
+        click("BGAccept");
+        addDoublet("458.8", "36000", "5.7");
+
+        click("reg2");
+        files_.names.push_back(writeOxygenSpectrum());
+        trigger("ImportAsc");
+        trigger("RegionCaption");
+        type("Text", "O 1s");
+        click("RCaptioOK");
+        trigger("Background");
+        click("BGAccept");
+        addPeak("530.0", "22000", false);
+        addPeak("531.6", "4500", false);
+
+        // An imported text file names no level: the user gives it.
+        trigger("CoreLevel");
+        type("Level", "o 1s");
+        save("CoreLevelForm", "core-level");
+        click("CoreLevelOK");
+
+        click("OptimiseAllRegions");
+        click("QuantificationButton");
+        save("Quantification", "quantification");
+        find("Quantification")->close();
+    }
+
+    // The O 1s of titania with some hydroxide, as two columns of binding energy and counts.
+    QString writeOxygenSpectrum() {
+        const QString path = spectra_.filePath(QStringLiteral("o1s.txt"));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+            throw std::runtime_error("cannot write " + path.toStdString());
+        QTextStream out(&file);
+        const auto line = [](double e, double centre, double area, double fwhm) {
+            const double u = 2.0 * (e - centre) / fwhm;
+            return area / (1.0645 * fwhm) * std::exp(-0.6931471806 * u * u);
+        };
+        for (int i = 0; i <= 160; ++i) {
+            const double e = 540.0 - 0.1 * i;
+            const double background = 3000.0 + 700.0 / (1.0 + std::exp(-(e - 530.5) / 0.6));
+            const double counts = background + line(e, 530.0, 22000.0, 1.2) + line(e, 531.6, 4500.0, 1.5);
+            out << QString::number(e, 'f', 2) << '\t' << QString::number(std::round(counts)) << '\n';
+        }
+        return path;
+    }
+
+    void addDoublet(const char* position, const char* area, const char* splitting) {
+        trigger("AddPeak");
+        auto* type = find<QComboBox>("PeakType");
+        type->setCurrentText(QStringLiteral("p"));
+        this->type("PosVal", position);
+        this->type("AreaVal", area);
+        this->type("FWHMVal", "1.2");
+        this->type("GLVal", "30");
+        this->type("SplittingVal", splitting);
+        click("ReDraw");
+        click("PeakAccept");
+    }
+
     void addPeak(const char* position, const char* area, bool picture) {
         trigger("AddPeak");
         type("PosVal", position);
@@ -180,6 +252,7 @@ class GuideRoad {
     ListedFiles files_;
     // The pictures' recovery copies stay out of the user's own folder, and none is offered.
     QTemporaryDir recoveryFolder_;
+    QTemporaryDir spectra_;  // spectra made for the pictures
     vortlan::ui::Application app_{prompter_, files_, recoveryFolder_.path().toStdString()};
 };
 

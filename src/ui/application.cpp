@@ -13,6 +13,7 @@
 #include "ui/peak_table_window.h"
 #include "ui/peak_window.h"
 #include "ui/printing_window.h"
+#include "ui/quantification_window.h"
 #include "ui/region_caption_window.h"
 #include "ui/region_shift_window.h"
 #include "ui/spectrum_window.h"
@@ -34,6 +35,7 @@ Application::Application(Prompter& prompter, FileDialogs& files, const std::stri
     regionShift_ = std::make_unique<RegionShiftWindow>(*this);
     regionCaption_ = std::make_unique<RegionCaptionWindow>(*this);
     peakTable_ = std::make_unique<PeakTableWindow>(*this);
+    quantification_ = std::make_unique<QuantificationWindow>(*this);
 }
 
 Application::~Application() = default;
@@ -117,6 +119,13 @@ void Application::refreshWindows() {
     regionCaption_->refresh();
     for (EditActions* actions : editActions_) actions->refresh();
     peakTable_->refresh();
+    quantification_->refresh();
+}
+
+void Application::showQuantification() {
+    quantification_->show();
+    quantification_->raise();
+    quantification_->activateWindow();
 }
 
 QWidget* Application::widgetOf(Window window) {

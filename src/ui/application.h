@@ -30,6 +30,7 @@ class RegionShiftWindow;
 class RegionCaptionWindow;
 class EditActions;
 class PeakTableWindow;
+class QuantificationWindow;
 
 class Application {
   public:
@@ -101,6 +102,9 @@ class Application {
     RegionShiftWindow& regionShiftWindow() { return *regionShift_; }
     RegionCaptionWindow& regionCaptionWindow() { return *regionCaption_; }
     PeakTableWindow& peakTableWindow() { return *peakTable_; }
+    QuantificationWindow& quantificationWindow() { return *quantification_; }
+    // Brought to the front, shown first if it is not.
+    void showQuantification();
 
     // The widget of a window the core names.
     QWidget* widgetOf(Window window);
@@ -128,6 +132,7 @@ class Application {
     std::unique_ptr<RegionShiftWindow> regionShift_;
     std::unique_ptr<RegionCaptionWindow> regionCaption_;
     std::unique_ptr<PeakTableWindow> peakTable_;
+    std::unique_ptr<QuantificationWindow> quantification_;
 };
 
 }  // namespace vortlan::ui

@@ -37,6 +37,9 @@ QList<QKeySequence> keysOf(KeyCommand command) {
             return {QKeySequence(Qt::Key_F5)};
         case KeyCommand::PeakTable:
             return {QKeySequence(Qt::CTRL | Qt::Key_T)};
+        case KeyCommand::Quantification:
+            // Every region's table, as Ctrl+Shift+F fits every region.
+            return {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T)};
     }
     return {};
 }

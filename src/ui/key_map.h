@@ -29,6 +29,7 @@ enum class KeyCommand {
     OptimiseAll,
     ReDisplay,
     PeakTable,
+    Quantification,
 };
 
 QList<QKeySequence> keysOf(KeyCommand command);

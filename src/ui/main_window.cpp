@@ -72,6 +72,7 @@ MainWindow::MainWindow(Application& app) : app_(app) {
     addWindowKeys(this, KeyCommand::OpenProject, [this] { openProjectFile(); });
     addWindowKeys(this, KeyCommand::SaveProject, [this] { saveProjectFile(); });
     addWindowKeys(this, KeyCommand::Quit, [this] { closeProgram(); });
+    addWindowKeys(this, KeyCommand::Quantification, [this] { app_.showQuantification(); });
     addWindowKeys(this, KeyCommand::OptimiseAll, [this] { app_.run(tr("Optimise All"), optimiseAllCommand); });
     new EditActions(app_, this);
 }
@@ -156,6 +157,10 @@ QWidget* MainWindow::buildCommands() {
     addButton("OptimiseAllRegions", tr("Optimise &All"), 1, 1, [this] {
         app_.run(tr("Optimise All"), optimiseAllCommand);
     })->setToolTip(withKeys(tr("Fit every peak of every region with an accepted background"), KeyCommand::OptimiseAll));
+    addButton("QuantificationButton", tr("&Quantification"), 3, 0, [this] {
+        app_.showQuantification();
+    })->setToolTip(withKeys(tr("Atomic concentrations of every region that names its core level"),
+                            KeyCommand::Quantification));
     addButton("Close", tr("&Close"), 2, 1, [this] {
         closeProgram();
     })->setToolTip(withKeys(tr("End the program, asking first about unsaved changes"), KeyCommand::Quit));

@@ -25,6 +25,7 @@
 #include "session/spectrum_commands.h"
 #include "session/startup.h"
 #include "ui/application.h"
+#include "ui/core_level_window.h"
 #include "ui/key_map.h"
 #include "ui/main_window.h"
 #include "ui/edit_actions.h"
@@ -84,6 +85,7 @@ SpectrumWindow::SpectrumWindow(Application& app) : app_(app) {
     canvas_ = new PlotCanvas(app);
     setCentralWidget(canvas_);
     buildMenus();
+    coreLevel_ = new CoreLevelWindow(app, this);
     resize(kInitialPlotWidth * 2, kInitialPlotHeight * 2);
 }
 
@@ -184,6 +186,11 @@ void SpectrumWindow::buildMenus() {
     action(parameters, "Delete_Region", tr("&Delete Region"),
            [this] { app_.run(tr("Delete Region"), [](Session& s) { deleteRegionCommand(s); }); });
     action(parameters, "RegionShift", tr("Region S&hift"), [this] { app_.run(openRegionShiftDialog); });
+    commands_.coreLevel = action(parameters, "CoreLevel", tr("Core Le&vel"), [this] {
+        if (regionHoldsData()) coreLevel_->openForCurrentRegion();
+    });
+    commands_.coreLevel->setToolTip(
+        tr("The element and level the region measures, and its sensitivity factor"));
 
     commands_.optimiseRegion = action(nullptr, "OptimiseRegion", tr("&Optimise Region"),
                                       [this] { app_.run(tr("Optimise Region"), optimiseRegionCommand); });
@@ -205,7 +212,7 @@ void SpectrumWindow::refresh() {
     const bool holdsData = isTrue(r.defined);
     const bool fitted = holdsData && isTrue(r.backgroundSet);
     for (QAction* a : {commands_.exportSpectrum, commands_.print, commands_.printTable, commands_.background,
-                       commands_.redisplay})
+                       commands_.redisplay, commands_.coreLevel})
         a->setEnabled(holdsData);
     for (QAction* a : {commands_.exportPeaks, commands_.exportReport, commands_.exportMonteCarlo,
                        commands_.saveParameters, commands_.optimiseRegion})
@@ -226,6 +233,11 @@ void SpectrumWindow::buildViewMenu() {
         window.raise();
         window.activateWindow();
     });
+    QAction* quantification = view->addAction(tr("&Quantification"));
+    quantification->setObjectName(QStringLiteral("ShowQuantification"));
+    quantification->setToolTip(tr("Atomic concentrations of every region that names its core level"));
+    bindKeys(quantification, KeyCommand::Quantification);
+    connect(quantification, &QAction::triggered, this, [this] { app_.showQuantification(); });
     view->addSeparator();
     addSetting(view, "Residuals", tr("&Residuals"), kResidualsSetting, true, [this](bool on) {
         PlotStyle style = canvas_->style();

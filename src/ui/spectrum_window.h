@@ -11,6 +11,7 @@
 namespace vortlan::ui {
 
 class Application;
+class CoreLevelWindow;
 struct FileFilter;
 
 class SpectrumWindow : public QMainWindow {
@@ -42,6 +43,7 @@ class SpectrumWindow : public QMainWindow {
         QAction* saveParameters = nullptr;
         QAction* optimiseRegion = nullptr;
         QAction* redisplay = nullptr;
+        QAction* coreLevel = nullptr;
     };
 
     void buildMenus();
@@ -65,6 +67,7 @@ class SpectrumWindow : public QMainWindow {
     Application& app_;
     PlotCanvas* canvas_ = nullptr;
     Commands commands_;
+    CoreLevelWindow* coreLevel_ = nullptr;
     bool printedColour_ = false;
 };
 

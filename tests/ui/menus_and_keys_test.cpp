@@ -21,7 +21,7 @@ using ui::KeyCommand;
 
 std::vector<KeyCommand> everyKeyCommand() {
     std::vector<KeyCommand> commands;
-    for (int k = 0; k <= static_cast<int>(KeyCommand::PeakTable); ++k) commands.push_back(static_cast<KeyCommand>(k));
+    for (int k = 0; k <= static_cast<int>(KeyCommand::Quantification); ++k) commands.push_back(static_cast<KeyCommand>(k));
     return commands;
 }
 
@@ -46,7 +46,7 @@ TEST_F(MenusAndKeysTest, EveryKeyMeansOneCommandInEveryWindow) {
         }
     }
     // No window sets a key of its own outside the map.
-    for (const char* window : {"XPSForm", "SpecForm", "PeakTable"}) {
+    for (const char* window : {"XPSForm", "SpecForm", "PeakTable", "Quantification"}) {
         for (QAction* a : program.find(window)->findChildren<QAction*>()) {
             for (const QKeySequence& key : a->shortcuts())
                 EXPECT_TRUE(taken.contains(key)) << window << " " << key.toString().toStdString();

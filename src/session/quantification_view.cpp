@@ -1,0 +1,90 @@
+#include "session/quantification_view.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "base/number_text.h"
+
+namespace vortlan {
+
+namespace {
+
+constexpr int kSignificantDigits = 4;
+constexpr int kMostDecimals = 9;  // smaller numbers read as 0, never in the exponent form
+constexpr const char* kNotDetermined = "not determined";
+
+// "± 1.2": the ± is the 8-bit character of the core's texts.
+std::string plusMinus(const std::string& number) {
+    return "\xB1 " + number;
+}
+
+std::string areaErrorText(const std::optional<double>& error) {
+    return error ? plusMinus(twoDigitNumberText(*error)) : kNotDetermined;
+}
+
+std::string percentErrorText(const std::optional<double>& error) {
+    return error ? plusMinus(patternNumberText(*error, "#0.00")) : kNotDetermined;
+}
+
+// A region without a caption or a peak without a label is named as its button shows it.
+std::string nameOf(const QuantRow& row) {
+    if (!row.name.empty()) return row.name;
+    return row.peak >= 0 ? "Peak " + std::to_string(row.peak) : "Region " + std::to_string(row.region + 1);
+}
+
+// The row's numbers; a peak's row leaves its region's level and factor to the region's row above it.
+QuantCells cellsOf(const QuantRow& row, bool regionRow) {
+    QuantCells cells;
+    cells[QuantNameColumn] = nameOf(row);
+    cells[QuantAreaColumn] = quantNumberText(row.area);
+    cells[QuantAreaErrorColumn] = areaErrorText(row.areaError);
+    if (regionRow) {
+        cells[QuantLevelColumn] = row.level;
+        cells[QuantFactorColumn] = quantNumberText(row.factor);
+    }
+    cells[QuantCorrectedColumn] = quantNumberText(row.correctedArea);
+    cells[QuantPercentColumn] = patternNumberText(row.atomicPercent, "#0.00");
+    cells[QuantPercentErrorColumn] = percentErrorText(row.atomicPercentError);
+    return cells;
+}
+
+std::string areaUsedText(QuantArea area) {
+    return area == QuantArea::Background ? "Background-subtracted area" : "Sum of the peaks";
+}
+
+QuantViewRegion viewOf(const QuantRegion& quant, const Workspace& ws) {
+    QuantViewRegion view;
+    view.region = quant.row.region;
+    view.counted = quant.counted();
+    const auto index = static_cast<std::size_t>(quant.row.region);
+    view.factorOverridden = index < ws.regions.size() && ws.regions[index].sensitivityOverride.has_value();
+    if (!view.counted) {
+        view.cells[QuantNameColumn] = nameOf(quant.row);
+        view.cells[QuantLevelColumn] = quant.row.level;
+        view.cells[QuantNoteColumn] = quant.excluded;
+        return view;
+    }
+    view.cells = cellsOf(quant.row, true);
+    view.cells[QuantNoteColumn] = areaUsedText(quant.areaUsed);
+    for (const QuantRow& peak : quant.components) view.peaks.push_back(cellsOf(peak, false));
+    return view;
+}
+
+}  // namespace
+
+std::vector<QuantViewRegion> quantificationView(const Quantification& table, const Workspace& workspace) {
+    std::vector<QuantViewRegion> view;
+    for (const QuantRegion& region : table.regions) view.push_back(viewOf(region, workspace));
+    return view;
+}
+
+std::string quantNumberText(double value) {
+    if (!std::isfinite(value)) return kNotDetermined;
+    if (value == 0.0) return "0";
+    const int magnitude = static_cast<int>(std::floor(std::log10(std::abs(value))));
+    const int decimals = std::clamp(kSignificantDigits - 1 - magnitude, 0, kMostDecimals);
+    const std::string digits(static_cast<std::size_t>(decimals), '0');
+    return patternNumberText(value, decimals == 0 ? "#0" : "#0." + digits);
+}
+
+}  // namespace vortlan

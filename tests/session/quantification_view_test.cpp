@@ -1,0 +1,84 @@
+#include "session/quantification_view.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace vortlan {
+namespace {
+
+TEST(QuantNumberText, FourSignificantDigitsNeverInTheExponentForm) {
+    const struct {
+        double value;
+        const char* text;
+    } cases[] = {
+        {36000.4, "36000"},       {12345.6, "12346"},
+        {5.22134, "5.221"},       {0.537123, "0.5371"},
+        {-2.5, "-2.500"},         {0.0, "0"},
+        {1.0e-12, "0.000000000"}, {std::numeric_limits<double>::quiet_NaN(), "not determined"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(quantNumberText(c.value), c.text) << c.value;
+}
+
+QuantRow row(int region, int peak, const char* name, double area, double percent) {
+    QuantRow r;
+    r.region = region;
+    r.peak = peak;
+    r.name = name;
+    r.level = "Ti 2p";
+    r.area = area;
+    r.factor = 7.9;
+    r.correctedArea = area / 7.9;
+    r.atomicPercent = percent;
+    return r;
+}
+
+TEST(QuantificationView, CountedRegionsShowTheirNumbersAndPeaksTheOthersOnlyTheirReason) {
+    Workspace ws;
+    ws.regions[2].sensitivityOverride = 3.5;
+    Quantification table;
+    QuantRegion ti;
+    ti.row = row(0, -1, "Ti 2p", 36000.0, 33.3333);
+    ti.row.areaError = 120.0;
+    ti.row.atomicPercentError = 0.456;
+    ti.components = {row(0, 4, "Ti4+", 30000.0, 27.777), row(0, 5, "", 6000.0, 5.5555)};
+    ti.components[0].areaError = 0.0123;
+    QuantRegion background;
+    background.row = row(1, -1, "O 1s", 9000.0, 66.6667);
+    background.areaUsed = QuantArea::Background;
+    QuantRegion excluded;
+    excluded.row.region = 2;
+    excluded.row.name = "";
+    excluded.row.level = "N 1s";
+    excluded.excluded = "Background not accepted";
+    table.regions = {ti, background, excluded};
+
+    const std::vector<QuantViewRegion> view = quantificationView(table, ws);
+    ASSERT_EQ(view.size(), 3u);
+    const QuantCells expectedTi = {"Ti 2p", "Ti 2p", "36000",     "\xB1 120",        "7.900",
+                                   "4557",  "33.33", "\xB1 0.46", "Sum of the peaks"};
+    EXPECT_EQ(view[0].cells, expectedTi);
+    EXPECT_TRUE(view[0].counted);
+    ASSERT_EQ(view[0].peaks.size(), 2u);
+    // A peak's row leaves the level and factor to its region's row, and has no note.
+    const QuantCells expectedPeak = {"Ti4+",           "", "30000", "\xB1 0.012", "", "3797", "27.78",
+                                     "not determined", ""};
+    EXPECT_EQ(view[0].peaks[0], expectedPeak);
+    EXPECT_EQ(view[0].peaks[1][QuantNameColumn], "Peak 5");  // unlabelled: its button's number
+    EXPECT_EQ(view[0].peaks[1][QuantPercentColumn], "5.56");
+
+    EXPECT_EQ(view[1].cells[QuantAreaErrorColumn], "not determined");
+    EXPECT_EQ(view[1].cells[QuantNoteColumn], "Background-subtracted area");
+    EXPECT_FALSE(view[1].factorOverridden);
+
+    const QuantCells expectedExcluded = {
+        "Region 3", "N 1s", "", "", "", "", "", "", "Background not accepted"};
+    EXPECT_EQ(view[2].cells, expectedExcluded);
+    EXPECT_FALSE(view[2].counted);
+    EXPECT_TRUE(view[2].peaks.empty());
+    EXPECT_TRUE(view[2].factorOverridden);
+}
+
+}  // namespace
+}  // namespace vortlan
