@@ -41,7 +41,8 @@ StandardError errorOf(const Gradient& gradient, const std::optional<Covariance>&
 // d ln(height) / d %GL: through the sum form's area factor, or the product form's tables read towards
 // the next whole %GL, as the fits read them.
 double logHeightPerGl(const Workspace& ws, const Peak& p) {
-    if (lineFormOf(ws.options) == LineForm::Sum) return -kSumAreaFactorPerGl / sumAreaFactor(p.gl, p.ts, p.tl);
+    if (lineFormOf(ws.options) == LineForm::Sum)
+        return -kSumAreaFactorPerGl / sumAreaFactor(p.gl, p.ts, p.tl);
     const int k = std::clamp<int>(p.gl, 0, kMaxGl - 1);
     return (productHalfWidth[k + 1] - productHalfWidth[k]) / productHalfWidth[k] -
            (static_cast<double>(productArea[k + 1]) - productArea[k]) / productArea[k];
@@ -76,7 +77,8 @@ PeakErrors peakErrors(const SpectrumProblem& problem, const std::optional<Covari
                       int peak, const double* x, const std::vector<FreeParameter>& heldParameters) {
     PeakErrors e;
     e.peak = peak;
-    for (PeakParam param : kPeakParams) e.*PeakErrors::memberOf(param) = errorOf({problem.dependenceOf(peak, param, x)}, c);
+    for (PeakParam param : kPeakParams)
+        e.*PeakErrors::memberOf(param) = errorOf({problem.dependenceOf(peak, param, x)}, c);
     e.height = errorOf(heightGradient(problem, ws, peak, x), c);
     for (const FreeParameter& held : heldParameters) {
         if (held.peak != peak) continue;
@@ -105,7 +107,8 @@ std::vector<double> areaCovariance(const SpectrumProblem& problem, const std::op
     }
     const std::size_t n = errors.size();
     std::vector<Gradient> gradients;
-    for (const PeakErrors& e : errors) gradients.push_back({problem.dependenceOf(e.peak, PeakParam::Area, x)});
+    for (const PeakErrors& e : errors)
+        gradients.push_back({problem.dependenceOf(e.peak, PeakParam::Area, x)});
     std::vector<double> matrix(n * n, 0.0);
     if (!c) return matrix;  // every area is fixed
     for (std::size_t a = 0; a < n; ++a) {

@@ -37,7 +37,9 @@ struct RegionErrors {
     // determined; a fixed area's row and column are zero.
     std::vector<double> areaCovariance;
 
-    double areaCovarianceAt(std::size_t a, std::size_t b) const { return areaCovariance[a * peaks.size() + b]; }
+    double areaCovarianceAt(std::size_t a, std::size_t b) const {
+        return areaCovariance[a * peaks.size() + b];
+    }
 };
 
 // The region's peaks' errors.

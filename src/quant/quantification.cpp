@@ -36,7 +36,8 @@ std::size_t Measurements::add(const std::vector<double>& blockValues, const std:
     const std::size_t n = first + added;
     std::vector<double> grown(n * n, 0.0);
     for (std::size_t a = 0; a < first; ++a) std::copy_n(&covariance[a * first], first, &grown[a * n]);
-    for (std::size_t a = 0; a < added; ++a) std::copy_n(&block[a * added], added, &grown[(first + a) * n + first]);
+    for (std::size_t a = 0; a < added; ++a)
+        std::copy_n(&block[a * added], added, &grown[(first + a) * n + first]);
     values.insert(values.end(), blockValues.begin(), blockValues.end());
     known.insert(known.end(), blockKnown.begin(), blockKnown.end());
     covariance = std::move(grown);
@@ -237,14 +238,16 @@ class TableBuilder {
     void fillNumbers() {
         for (const CountedRegion& c : counted_) {
             QuantRegion& entry = table_.regions[c.quantIndex];
-            fillRow(entry.row, [&c](const std::vector<double>& x) { return c.regionAmount(x); }, c.factor);
+            fillRow(
+                entry.row, [&c](const std::vector<double>& x) { return c.regionAmount(x); }, c.factor);
             for (std::size_t k = 0; k < c.peaks.size(); ++k) {
                 QuantRow row;
                 row.region = entry.row.region;
                 row.peak = c.peaks[k];
                 row.name = trimmed(ws_.peaks[static_cast<std::size_t>(c.peaks[k])].label.str());
                 row.level = entry.row.level;
-                fillRow(row, [&c, k](const std::vector<double>& x) { return c.peakAmount(k, x); }, c.factor);
+                fillRow(
+                    row, [&c, k](const std::vector<double>& x) { return c.peakAmount(k, x); }, c.factor);
                 entry.components.push_back(std::move(row));
             }
         }

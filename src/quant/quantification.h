@@ -24,21 +24,21 @@
 namespace vortlan {
 
 struct QuantRow {
-    int region = 0;        // index into the workspace's regions
-    int peak = -1;         // index into the workspace's peaks; -1 for a region's own row
-    std::string name;      // the region's caption or the peak's label
-    std::string level;     // the region's core level, canonical ("Ti 2p3/2"); may be empty with an override
-    double area = 0;       // the amount: region total, or the peak's (component's) area
-    std::optional<double> areaError;  // ±1σ; none when the data do not determine it
-    double factor = 0;     // the region's sensitivity factor
-    double correctedArea = 0;   // area / factor
-    double atomicPercent = 0;   // 100 × correctedArea / Σ counted regions' corrected areas
+    int region = 0;     // index into the workspace's regions
+    int peak = -1;      // index into the workspace's peaks; -1 for a region's own row
+    std::string name;   // the region's caption or the peak's label
+    std::string level;  // the region's core level, canonical ("Ti 2p3/2"); may be empty with an override
+    double area = 0;    // the amount: region total, or the peak's (component's) area
+    std::optional<double> areaError;           // ±1σ; none when the data do not determine it
+    double factor = 0;                         // the region's sensitivity factor
+    double correctedArea = 0;                  // area / factor
+    double atomicPercent = 0;                  // 100 × correctedArea / Σ counted regions' corrected areas
     std::optional<double> atomicPercentError;  // ±1σ; none when not determined
 };
 
 struct QuantRegion {
     QuantRow row;
-    std::vector<QuantRow> components;  // the region's peaks, in slot order (counted regions only)
+    std::vector<QuantRow> components;       // the region's peaks, in slot order (counted regions only)
     QuantArea areaUsed = QuantArea::Peaks;  // Peaks or Background: which amount the row is
     // Why the region is not counted ("No core level given", "Background not accepted", ...), empty
     // when it is.  A region not counted has only its name and level filled.

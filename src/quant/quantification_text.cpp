@@ -38,8 +38,8 @@ std::vector<std::string> rowFields(const QuantRegion& region, const QuantRow& ro
 }  // namespace
 
 std::string quantificationText(const Quantification& table, char separator) {
-    std::string text = csvLine({"Region", "Peak", "Level", "Area", "Area \xB1", "Factor", "Corrected area", "At.%",
-                                "At.% \xB1", "Note"},
+    std::string text = csvLine({"Region", "Peak", "Level", "Area", "Area \xB1", "Factor", "Corrected area",
+                                "At.%", "At.% \xB1", "Note"},
                                separator);
     for (const QuantRegion& region : table.regions) {
         text += csvLine(rowFields(region, region.row), separator);

@@ -26,10 +26,12 @@ std::string percentErrorText(const std::optional<double>& error) {
     return error ? plusMinus(patternNumberText(*error, "#0.00")) : kNotDetermined;
 }
 
-// A region without a caption or a peak without a label is named as its button shows it.
+// A region goes by its number and caption, as the Core Level dialog names it ("3  O 1s"); a region
+// without a caption or a peak without a label is named as its button shows it.
 std::string nameOf(const QuantRow& row) {
-    if (!row.name.empty()) return row.name;
-    return row.peak >= 0 ? "Peak " + std::to_string(row.peak) : "Region " + std::to_string(row.region + 1);
+    if (row.peak >= 0) return row.name.empty() ? "Peak " + std::to_string(row.peak) : row.name;
+    const std::string number = std::to_string(row.region + 1);
+    return row.name.empty() ? "Region " + number : number + "  " + row.name;
 }
 
 // The row's numbers; a peak's row leaves its region's level and factor to the region's row above it.

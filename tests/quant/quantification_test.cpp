@@ -83,7 +83,8 @@ class Sample {
         for (std::size_t r = 0; r < regions_.size(); ++r) {
             Region& region = ws_.regions[r];
             for (int i = 1; i <= region.rangeCount; ++i)
-                region.rangeCounts[i] = static_cast<float>(std::poisson_distribution<long>(region.rangeCounts[i])(random));
+                region.rangeCounts[i] =
+                    static_cast<float>(std::poisson_distribution<long>(region.rangeCounts[i])(random));
         }
     }
 
@@ -124,10 +125,12 @@ class Sample {
     RecordingPort port_;
 };
 
-const std::vector<LevelRegion> kTitania{{"Ti 2p", 475.0f, {{458.8f, 1, 2, 5.7f}}}, {"O 1s", 545.0f, {{530.1f, 2}}}};
+const std::vector<LevelRegion> kTitania{{"Ti 2p", 475.0f, {{458.8f, 1, 2, 5.7f}}},
+                                        {"O 1s", 545.0f, {{530.1f, 2}}}};
 const std::vector<LevelRegion> kTitaniaByComponent{{"Ti 2p3/2", 475.0f, {{458.8f, 1, 2, 5.7f}}},
                                                    {"O 1s", 545.0f, {{530.1f, 2}}}};
-const std::vector<LevelRegion> kSilica{{"Si 2p", 118.0f, {{103.5f, 1, 2, 0.6f}}}, {"O 1s", 547.0f, {{532.9f, 2}}}};
+const std::vector<LevelRegion> kSilica{{"Si 2p", 118.0f, {{103.5f, 1, 2, 0.6f}}},
+                                       {"O 1s", 547.0f, {{532.9f, 2}}}};
 // A polyimide, C22H10N2O5: three carbon states, one of nitrogen, two of oxygen.
 const std::vector<LevelRegion> kPolyimide{{"C 1s", 300.0f, {{284.8f, 12}, {285.9f, 6}, {288.6f, 4}}},
                                           {"N 1s", 414.0f, {{400.6f, 2}}},
@@ -143,7 +146,8 @@ void expectComposition(Sample& sample, double tolerance) {
         EXPECT_NEAR(region.row.atomicPercent, truth[r], tolerance) << region.row.level;
         ASSERT_TRUE(region.row.atomicPercentError.has_value());
         for (std::size_t s = 0; s < region.components.size(); ++s)
-            EXPECT_NEAR(region.components[s].atomicPercent, sample.stateTruth(r, s), tolerance) << region.row.level;
+            EXPECT_NEAR(region.components[s].atomicPercent, sample.stateTruth(r, s), tolerance)
+                << region.row.level;
     }
 }
 
@@ -181,7 +185,8 @@ Coverage coverageOf(const std::vector<LevelRegion>& formula, int replicas) {
 }
 
 TEST(Quantification, NoisyReplicasFallWithinTheirUncertaintyAsOftenAsPromised) {
-    for (const auto& [name, formula] : {std::pair{"TiO2", kTitania}, {"SiO2", kSilica}, {"polyimide", kPolyimide}}) {
+    for (const auto& [name, formula] :
+         {std::pair{"TiO2", kTitania}, {"SiO2", kSilica}, {"polyimide", kPolyimide}}) {
         const Coverage c = coverageOf(formula, 100);
         std::cout << name << ": within 1 sigma " << c.withinOne << " of " << c.cases << ", within 2 sigma "
                   << c.withinTwo << "\n";
@@ -251,7 +256,8 @@ TEST(Quantification, UncertaintyFollowsTheFitsAreaErrorsAndTheirCorrelation) {
     // A peak's own area error is the fit's; the region's total is not the independent sum, since
     // overlapping peaks trade area.
     for (std::size_t k = 0; k < carbon.peaks.size(); ++k)
-        EXPECT_NEAR(table.regions[0].components[k].areaError.value(), carbon.peaks[k].area.value, 1e-6 * carbon.peaks[k].area.value);
+        EXPECT_NEAR(table.regions[0].components[k].areaError.value(), carbon.peaks[k].area.value,
+                    1e-6 * carbon.peaks[k].area.value);
     double independent = 0;
     for (const PeakErrors& e : carbon.peaks) independent += e.area.value * e.area.value;
     EXPECT_LT(table.regions[0].row.areaError.value(), std::sqrt(independent));
@@ -273,7 +279,8 @@ TEST(Quantification, TextHasOneLinePerRowAndLeavesUnknownsEmpty) {
     ws.regions[2].defined = kTrue;  // a region without a level, its caption holding the separator
     ws.regions[2].caption.assign("Survey, wide");
     const std::string csv = quantificationText(quantify(ws), ',');
-    EXPECT_EQ(csv.substr(0, csv.find('\n')), "Region,Peak,Level,Area,Area \xB1,Factor,Corrected area,At.%,At.% \xB1,Note");
+    EXPECT_EQ(csv.substr(0, csv.find('\n')),
+              "Region,Peak,Level,Area,Area \xB1,Factor,Corrected area,At.%,At.% \xB1,Note");
     EXPECT_NE(csv.find("\n\"Survey, wide\",,,,,,,,,No core level given\n"), std::string::npos) << csv;
     std::size_t lines = 0;
     for (char c : csv) lines += c == '\n';

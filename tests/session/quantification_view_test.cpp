@@ -56,8 +56,8 @@ TEST(QuantificationView, CountedRegionsShowTheirNumbersAndPeaksTheOthersOnlyThei
 
     const std::vector<QuantViewRegion> view = quantificationView(table, ws);
     ASSERT_EQ(view.size(), 3u);
-    const QuantCells expectedTi = {"Ti 2p", "Ti 2p", "36000",     "\xB1 120",        "7.900",
-                                   "4557",  "33.33", "\xB1 0.46", "Sum of the peaks"};
+    const QuantCells expectedTi = {"1  Ti 2p", "Ti 2p", "36000",     "\xB1 120",        "7.900",
+                                   "4557",     "33.33", "\xB1 0.46", "Sum of the peaks"};
     EXPECT_EQ(view[0].cells, expectedTi);
     EXPECT_TRUE(view[0].counted);
     ASSERT_EQ(view[0].peaks.size(), 2u);
