@@ -87,6 +87,33 @@ PeakErrors peakErrors(const SpectrumProblem& problem, const std::optional<Covari
     return e;
 }
 
+double covarianceOf(const Gradient& a, const Gradient& b, const Covariance& c) {
+    double sum = 0.0;
+    for (const auto& u : a) {
+        if (u.variable < 0) continue;
+        for (const auto& v : b) {
+            if (v.variable >= 0) sum += u.slope * v.slope * c.at(u.variable, v.variable);
+        }
+    }
+    return sum;
+}
+
+std::vector<double> areaCovariance(const SpectrumProblem& problem, const std::optional<Covariance>& c,
+                                   const std::vector<PeakErrors>& errors, const double* x) {
+    for (const PeakErrors& e : errors) {
+        if (e.area.kind == Kind::NotDetermined) return {};
+    }
+    const std::size_t n = errors.size();
+    std::vector<Gradient> gradients;
+    for (const PeakErrors& e : errors) gradients.push_back({problem.dependenceOf(e.peak, PeakParam::Area, x)});
+    std::vector<double> matrix(n * n, 0.0);
+    if (!c) return matrix;  // every area is fixed
+    for (std::size_t a = 0; a < n; ++a) {
+        for (std::size_t b = 0; b < n; ++b) matrix[a * n + b] = covarianceOf(gradients[a], gradients[b], *c);
+    }
+    return matrix;
+}
+
 }  // namespace
 
 StandardError PeakErrors::*PeakErrors::memberOf(PeakParam param) {
@@ -120,6 +147,7 @@ RegionErrors standardErrors(const Workspace& ws, int region) {
     if (covariance) errors.reducedStatistic = covariance->reducedCost;
     for (int peak : selection.peaks)
         errors.peaks.push_back(peakErrors(problem, covariance, ws, peak, x.data(), selection.held));
+    errors.areaCovariance = areaCovariance(problem, covariance, errors.peaks, x.data());
     return errors;
 }
 

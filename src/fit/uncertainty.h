@@ -32,6 +32,12 @@ struct RegionErrors {
     int points = 0;                 // N of the fit (several regions when ties join them)
     int freeParameters = 0;         // p
     double reducedStatistic = 0;    // Σr²/(N - p)
+    // The covariance of the peaks' areas, row-major in the order of `peaks`: what a sum or ratio of
+    // areas needs, since areas of overlapping peaks are correlated.  Empty when an area is not
+    // determined; a fixed area's row and column are zero.
+    std::vector<double> areaCovariance;
+
+    double areaCovarianceAt(std::size_t a, std::size_t b) const { return areaCovariance[a * peaks.size() + b]; }
 };
 
 // The region's peaks' errors.

@@ -28,22 +28,6 @@ bool isDoublet(short type) {
     return type >= 2 && type <= 4;
 }
 
-// The share of a peak's area in the component at the peak position, the main one.
-double mainShare(short type) {
-    switch (type) {
-        case 1:
-            return 1.0;
-        case 2:
-            return 2.0 / 3.0;
-        case 3:
-            return 0.6;
-        case 4:
-            return 4.0 / 7.0;
-        default:
-            return 0.0;
-    }
-}
-
 // The main component's area as its curve is drawn: rounded to single like every stored area.
 double mainArea(float area, short type) {
     switch (type) {
@@ -94,6 +78,21 @@ double productScaleLength(float fwhm, int k) {
 }
 
 }  // namespace
+
+double mainShare(short type) {
+    switch (type) {
+        case 1:
+            return 1.0;
+        case 2:
+            return 2.0 / 3.0;
+        case 3:
+            return 0.6;
+        case 4:
+            return 4.0 / 7.0;
+        default:
+            return 0.0;
+    }
+}
 
 PeakShape shapeOf(const Peak& peak, float shift) {
     return PeakShape{static_cast<float>(static_cast<double>(peak.position) + shift),

@@ -32,6 +32,10 @@ PeakShape shapeOf(const Peak& peak, float shift = 0.0f);
 // area / (height x FWHM) of one component in the sum form; %GL need not be whole.
 double sumAreaFactor(double gl, double ts, double tl);
 
+// The share of a peak's area in its component at the peak position, the main one: 1 for a singlet,
+// 2/3, 0.6 and 4/7 for p, d and f doublets (the j = l + 1/2 component); 0 for a type outside 1..4.
+double mainShare(short type);
+
 // One Gaussian-Lorentzian component with the given area.
 float componentValue(LineForm form, float x, float position, float area, float fwhm, short gl, float ts,
                      float tl);

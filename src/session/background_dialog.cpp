@@ -10,6 +10,7 @@
 #include "base/number_reading.h"
 #include "base/number_text.h"
 #include "model/backgrounds.h"
+#include "model/net_area.h"
 #include "model/region_curves.h"
 #include "session/refusal_note.h"
 #include "session/region_operations.h"
@@ -173,16 +174,6 @@ bool checkAndStoreSettings(Session& session, Region& r, ParameterBoxes parameter
     r.rangeLow = static_cast<float>(low);
     r.rangeHigh = static_cast<float>(high);
     return true;
-}
-
-// The area between the data and the background, in intensity x eV, summed in single precision.
-float backgroundArea(const Region& r) {
-    float sum = 0.0f;
-    for (int i = 1; i <= r.rangeCount; ++i) {
-        sum = singleOrFault(sum + (static_cast<double>(r.rangeCounts[i]) - r.background[i]));
-    }
-    const double step = r.rangeCount < 2 ? 0.0 : static_cast<double>(r.rangeEnergy[1]) - r.rangeEnergy[2];
-    return singleOrFault(sum * step);
 }
 
 // Throws ComputationFault when the recomputation faults; the region's backgroundSet is then as it was.
