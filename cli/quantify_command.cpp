@@ -115,13 +115,13 @@ std::string areaText(double value) {
     return shortNumberText(static_cast<float>(value));
 }
 
-constexpr std::size_t kNameWidth = 26, kLevelWidth = 11, kAreaWidth = 12, kErrorWidth = 16, kFactorWidth = 9,
-                      kCorrectedWidth = 13, kPercentWidth = 9;
+constexpr std::size_t kNameWidth = 22, kLevelWidth = 10, kAreaWidth = 10, kErrorWidth = 15, kFactorWidth = 8,
+                      kCorrectedWidth = 11, kPercentWidth = 8;
 
 void printHeading(std::ostream& out) {
     out << leftColumn("Region / peak", kNameWidth) << leftColumn("Level", kLevelWidth)
-        << column("Area", kAreaWidth) << column("", kErrorWidth) << column("Factor", kFactorWidth)
-        << column("Corrected", kCorrectedWidth) << column("At.%", kPercentWidth) << column("", kErrorWidth)
+        << column("Area", kAreaWidth) << column("±1σ", kErrorWidth) << column("Factor", kFactorWidth)
+        << column("Corrected", kCorrectedWidth) << column("At.%", kPercentWidth) << column("±1σ", kErrorWidth)
         << "  From\n";
 }
 
@@ -144,27 +144,29 @@ void printExcluded(std::ostream& out, const QuantRegion& region) {
 }
 
 // Which settings made the numbers, and where a file's own source energy took the setting's place.
-std::string settingsLine(const Workspace& ws, const QuantSettings& s) {
-    std::string line = "Source energy " + shortNumberText(static_cast<float>(s.sourceEnergy)) +
-                       " eV where the file records none";
+void printSettings(std::ostream& out, const Workspace& ws, const QuantSettings& s) {
+    out << "Source energy " << shortNumberText(static_cast<float>(s.sourceEnergy))
+        << " eV where the file records none";
     for (int region = 0; region < kRegionCount; ++region) {
         const Region& r = ws.regions[region];
-        if (isTrue(r.defined) && r.sourceEnergy)
-            line += ", region " + std::to_string(region + 1) + " " +
-                    shortNumberText(static_cast<float>(*r.sourceEnergy)) + " eV";
+        if (isTrue(r.defined) && r.sourceEnergy && *r.sourceEnergy != s.sourceEnergy)
+            out << "; region " << region + 1 << "'s file records "
+                << shortNumberText(static_cast<float>(*r.sourceEnergy)) << " eV";
     }
-    line += "; IMFP exponent m " + shortNumberText(static_cast<float>(s.imfpExponent)) +
-            "; transmission exponent n " + shortNumberText(static_cast<float>(s.transmissionExponent)) +
-            "; area: ";
+    out << "\nIMFP exponent m " << shortNumberText(static_cast<float>(s.imfpExponent))
+        << ", transmission exponent n " << shortNumberText(static_cast<float>(s.transmissionExponent))
+        << "; area: ";
     switch (s.area) {
         case QuantArea::Peaks:
-            return line + "the peaks'";
+            out << "the peaks'\n";
+            return;
         case QuantArea::Background:
-            return line + "background-subtracted";
+            out << "background-subtracted\n";
+            return;
         case QuantArea::Auto:
             break;
     }
-    return line + "the peaks', background-subtracted in a region without peaks";
+    out << "the peaks', background-subtracted in a region without peaks\n";
 }
 
 void printTable(std::ostream& out, const Workspace& ws, const Quantification& table) {
@@ -181,7 +183,7 @@ void printTable(std::ostream& out, const Workspace& ws, const Quantification& ta
         printRow(out, region.row, areaUsedName(region.areaUsed));
         for (const QuantRow& component : region.components) printRow(out, component, "");
     }
-    out << settingsLine(ws, table.settings) << '\n';
+    printSettings(out, ws, table.settings);
 }
 
 void numberOrNull(JsonWriter& json, const std::optional<double>& value) {
