@@ -93,14 +93,10 @@ void writeResults(CliSession& cli, const fs::path& base, const Pictures* picture
         picture);
 }
 
-// The fitted region's table with every other region a multi-region file filled left out, so that
-// the fitted region is the only one counted and its peaks' at.% are their shares of it.
+// The fitted region's peaks in the table.  It is the only region counted: the others a multi-region
+// file fills have no accepted background.
 std::vector<QuantRow> fittedRegionComponents(const Workspace& ws) {
-    Workspace alone = ws;
-    for (int region = 0; region < kRegionCount; ++region) {
-        if (region != kRegion) alone.regions[region].defined = 0;
-    }
-    for (const QuantRegion& region : quantify(alone).regions) {
+    for (const QuantRegion& region : quantify(ws).regions) {
         if (region.row.region == kRegion && region.counted()) return region.components;
     }
     return {};
