@@ -20,6 +20,7 @@
 #include "fit/uncertainty.h"
 #include "io/csv_text.h"
 #include "io/file_replace.h"
+#include "quant/quantification.h"
 #include "session/background_dialog.h"
 #include "session/exports.h"
 #include "session/project.h"
@@ -40,11 +41,14 @@ struct FittedPeak {
     float position = 0, area = 0, fwhm = 0;
     int gl = 0;
     PeakErrors errors;
+    // The peak's share of the region in at.%, where the region names its core level.
+    std::optional<double> atomicPercent, atomicPercentError;
 };
 
 struct FittedFile {
     std::string file;
     float chiSquare = 0;
+    bool hasLevel = false;
     std::vector<FittedPeak> peaks;  // in slot order
 };
 
@@ -53,6 +57,7 @@ struct BatchSettings {
     std::string options;  // empty: the working directory's default.opa
     std::string format;
     fs::path outDir;
+    std::string level;  // canonical; empty: the level the import names, if any
 };
 
 void acceptModelBackground(Session& session) {
@@ -88,6 +93,25 @@ void writeResults(CliSession& cli, const fs::path& base, const Pictures* picture
         picture);
 }
 
+// The fitted region's peaks in the table.  It is the only region counted: the others a multi-region
+// file fills have no accepted background.
+std::vector<QuantRow> fittedRegionComponents(const Workspace& ws) {
+    for (const QuantRegion& region : quantify(ws).regions) {
+        if (region.row.region == kRegion && region.counted()) return region.components;
+    }
+    return {};
+}
+
+void addAtomicPercents(const Workspace& ws, FittedFile& result) {
+    for (const QuantRow& row : fittedRegionComponents(ws)) {
+        const auto peak = std::find_if(result.peaks.begin(), result.peaks.end(),
+                                       [&](const FittedPeak& p) { return p.errors.peak == row.peak; });
+        if (peak == result.peaks.end()) continue;
+        peak->atomicPercent = row.atomicPercent;
+        peak->atomicPercentError = row.atomicPercentError;
+    }
+}
+
 FittedFile fitFile(const BatchSettings& settings, const Pictures* pictures, const std::string& file,
                    const std::string& name, const std::string& label) {
     CliSession cli;
@@ -100,6 +124,7 @@ FittedFile fitFile(const BatchSettings& settings, const Pictures* pictures, cons
     selectRegionButton(cli, kRegion);
     cli.workspace().fileName = settings.model;
     if (!loadRegionParameters(session)) throw CommandFailed();
+    if (!settings.level.empty()) cli.workspace().regions[kRegion].coreLevel = settings.level;
     acceptModelBackground(session);
     optimiseRegionCommand(session);
     writeResults(cli, settings.outDir / name, pictures);
@@ -107,11 +132,12 @@ FittedFile fitFile(const BatchSettings& settings, const Pictures* pictures, cons
     const Workspace& ws = cli.workspace();
     const Region& r = ws.regions[kRegion];
     const RegionErrors errors = standardErrors(ws, kRegion);
-    FittedFile result{file, r.chiSquare, {}};
+    FittedFile result{file, r.chiSquare, !r.coreLevel.empty(), {}};
     for (std::size_t s = 0; s < errors.peaks.size(); ++s) {
         const Peak& p = ws.peaks[errors.peaks[s].peak];
-        result.peaks.push_back({p.position, p.area, p.fwhm, p.gl, errors.peaks[s]});
+        result.peaks.push_back({p.position, p.area, p.fwhm, p.gl, errors.peaks[s], {}, {}});
     }
+    if (result.hasLevel) addAtomicPercents(ws, result);
     return result;
 }
 
@@ -120,15 +146,45 @@ std::string errorCell(const StandardError& error) {
     return error.known() ? exactNumberText(static_cast<float>(error.value)) : "";
 }
 
+std::string optionalCell(const std::optional<double>& value) {
+    return value ? exactNumberText(static_cast<float>(*value)) : "";
+}
+
+// After every peak's own columns, so that the columns of a summary without levels keep their places.
+std::string atomicPercentHeadings(std::size_t peaks) {
+    std::string text;
+    for (std::size_t k = 1; k <= peaks; ++k) {
+        const std::string p = "peak" + std::to_string(k) + "_";
+        text += "," + p + "atomic_percent," + p + "atomic_percent_err";
+    }
+    return text;
+}
+
+std::string atomicPercentCells(const FittedFile& f, std::size_t peaks) {
+    std::string text;
+    for (std::size_t k = 0; k < peaks; ++k) {
+        if (k >= f.peaks.size()) {
+            text += ",,";
+            continue;
+        }
+        const FittedPeak& p = f.peaks[k];
+        text += "," + optionalCell(p.atomicPercent) + "," + optionalCell(p.atomicPercentError);
+    }
+    return text;
+}
+
 std::string summaryText(const std::vector<FittedFile>& files) {
     std::size_t peaks = 0;
     for (const FittedFile& f : files) peaks = std::max(peaks, f.peaks.size());
+    const bool anyLevel =
+        std::any_of(files.begin(), files.end(), [](const FittedFile& f) { return f.hasLevel; });
     std::string text = "file,chi_square";
     for (std::size_t k = 1; k <= peaks; ++k) {
         const std::string p = "peak" + std::to_string(k) + "_";
         text += "," + p + "position," + p + "area," + p + "fwhm," + p + "gl," + p + "share," + p +
                 "position_err," + p + "area_err," + p + "fwhm_err," + p + "gl_err";
     }
+    if (anyLevel) text += atomicPercentHeadings(peaks);
     text += '\n';
     for (const FittedFile& f : files) {
         double total = 0.0;
@@ -145,6 +201,7 @@ std::string summaryText(const std::vector<FittedFile>& files) {
             if (total != 0.0) text += exactNumberText(static_cast<float>(p.area / total));
             for (PeakParam param : kPeakParams) text += "," + errorCell(p.errors.of(param));
         }
+        if (anyLevel) text += atomicPercentCells(f, peaks);
         text += '\n';
     }
     return text;
@@ -167,12 +224,18 @@ void reportSkipped(const std::string& file, const std::string& reason) {
     std::cerr << "vortlan-cli: " << file << ": skipped" << (reason.empty() ? "" : ": " + reason) << '\n';
 }
 
+// The level every file's region measures, as --line names it; refused as `element` refuses it.
+std::string batchLevel(const Arguments& args) {
+    const std::optional<std::string> line = args.value("--line");
+    return line ? canonicalCoreLevel(*line) : std::string();
+}
+
 }  // namespace
 
 int runBatch(const Arguments& args) {
     BatchSettings settings{args.required("--model"), args.value("--options").value_or(""),
                            args.choice("--format", importFormatNames()).value_or("auto"),
-                           args.required("--out")};
+                           args.required("--out"), batchLevel(args)};
     if (!std::ifstream(settings.model)) throw CommandFailed("cannot read " + settings.model);
     std::error_code error;
     fs::create_directories(settings.outDir, error);

@@ -1,5 +1,8 @@
 #include "cli/cli_session.h"
 
+#include <variant>
+
+#include "quant/core_level.h"
 #include "session/options_dialog.h"
 #include "session/peak_dialog.h"
 #include "session/project.h"
@@ -38,6 +41,12 @@ void chooseMethod(Session& session, std::string_view method) {
     if (d.UseLM) clickUseLM(session);
     if (d.UseNewton) clickUseNewton(session);
     if (d.UseSearch) clickUseSearch(session);
+}
+
+std::string canonicalCoreLevel(const std::string& text) {
+    const CoreLevelReading reading = readCoreLevel(text);
+    if (const auto* reason = std::get_if<std::string>(&reading)) throw CommandFailed(*reason);
+    return coreLevelText(std::get<CoreLevel>(reading));
 }
 
 std::string regionName(int region) {

@@ -48,6 +48,10 @@ void openPeakButton(CliSession& cli, int peak);
 // The options dialog's "Use" of the method named lm, newton or search, clicked.
 void chooseMethod(Session& session, std::string_view method);
 
+// The core level the text names, as the program writes it ("Ti 2p3/2"); CommandFailed with the reason
+// for a text that names none, or more than one.
+std::string canonicalCoreLevel(const std::string& text);
+
 // The region numbered as the user numbers them.
 std::string regionName(int region);
 

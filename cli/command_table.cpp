@@ -169,6 +169,31 @@ Command elementEntry() {
             runElement};
 }
 
+Command quantifyEntry() {
+    return {{"quantify",
+             "atomic concentrations of the regions and their peaks",
+             "Usage: vortlan-cli quantify PROJECT.xps [--json | --csv] [--source-energy EV]\n"
+             "           [--imfp-exponent M] [--transmission-exponent N] [--area auto|peaks|background]\n"
+             "\n"
+             "Each region that names a core level (or has a factor of its own): its area, sensitivity\n"
+             "factor, corrected area and atomic per cent with its ±1σ, and the same for each of its peaks.\n"
+             "The options replace the project's settings for this run; the project is not written.\n"
+             "  --json, --csv              one JSON object, or the table as CSV\n"
+             "  --source-energy EV         the source where a region's file records none\n"
+             "  --imfp-exponent M          the mean free path grows as KE^M\n"
+             "  --transmission-exponent N  the analyser's transmission falls as KE^-N\n"
+             "  --area                     the peaks' areas, the background-subtracted area, or (auto)\n"
+             "                             the peaks' where a region has peaks\n",
+             {{"--json", false},
+              {"--csv", false},
+              {"--source-energy"},
+              {"--imfp-exponent"},
+              {"--transmission-exponent"},
+              {"--area"}},
+             1,
+             1},
+            runQuantify};
+}
 
 Command clearEntry() {
     return {{"clear",
@@ -322,15 +347,16 @@ Command optionsWriteEntry() {
 Command batchEntry() {
     return {{"batch",
              "fit one model to many spectra",
-             "Usage: vortlan-cli batch --model MODEL.rpa [--options FILE.opa] [--format FORMAT] --out DIR\n"
-             "           DATAFILE...\n"
+             "Usage: vortlan-cli batch --model MODEL.rpa [--options FILE.opa] [--format FORMAT]\n"
+             "           [--line LEVEL] --out DIR DATAFILE...\n"
              "\n"
              "For each data file: import it into region 1 (FORMAT as for import, default auto), load the\n"
              "model, accept its background over the model's range, optimise the region, and write\n"
              "DIR/NAME.xps, NAME.par, NAME.dat and NAME.png (NAME: the data file's name without its\n"
              "extension).  Then DIR/summary.csv, one row per file fitted.  A file that fails is reported\n"
-             "and skipped; the status is then 1.\n",
-             {{"--model"}, {"--options"}, {"--format"}, {"--out"}},
+             "and skipped; the status is then 1.  Where the region has a core level (the import names it,\n"
+             "or --line LEVEL, as for element), the summary also gives each peak's at.% of the region.\n",
+             {{"--model"}, {"--options"}, {"--format"}, {"--line"}, {"--out"}},
              1,
              -1},
             runBatch};
@@ -339,14 +365,13 @@ Command batchEntry() {
 }  // namespace
 
 const std::vector<Command>& commands() {
-    static const std::vector<Command> all = {infoEntry(),        newEntry(),          importEntry(),
-                                             backgroundEntry(),  addPeakEntry(),      constrainEntry(),
-                                             deletePeakEntry(),  shiftEntry(),        captionEntry(),
-                                             elementEntry(),     clearEntry(),        deleteRegionEntry(),
-                                             paramsSaveEntry(),
-                                             paramsLoadEntry(),  fitEntry(),          exportSpectrumEntry(),
-                                             exportPeaksEntry(), exportReportEntry(), renderEntry(),
-                                             optionsShowEntry(), optionsWriteEntry(), batchEntry()};
+    static const std::vector<Command> all = {
+        infoEntry(),           newEntry(),          importEntry(),       backgroundEntry(),
+        addPeakEntry(),        constrainEntry(),    deletePeakEntry(),   shiftEntry(),
+        captionEntry(),        elementEntry(),      quantifyEntry(),     clearEntry(),
+        deleteRegionEntry(),   paramsSaveEntry(),   paramsLoadEntry(),   fitEntry(),
+        exportSpectrumEntry(), exportPeaksEntry(),  exportReportEntry(), renderEntry(),
+        optionsShowEntry(),    optionsWriteEntry(), batchEntry()};
     return all;
 }
 

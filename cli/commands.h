@@ -27,6 +27,7 @@ int runDeletePeak(const Arguments& args);
 int runShift(const Arguments& args);
 int runCaption(const Arguments& args);
 int runElement(const Arguments& args);
+int runQuantify(const Arguments& args);
 int runClear(const Arguments& args);
 int runDeleteRegion(const Arguments& args);
 int runParamsSave(const Arguments& args);

@@ -4,11 +4,9 @@
 #include <cmath>
 #include <optional>
 #include <string>
-#include <variant>
 
 #include "cli/cli_session.h"
 #include "cli/commands.h"
-#include "quant/core_level.h"
 
 namespace vortlan::cli {
 
@@ -21,12 +19,6 @@ double factorOf(const std::string& text) {
     if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value) || value <= 0.0)
         throw CommandFailed("the factor must be a positive number, not \"" + text + "\"");
     return value;
-}
-
-std::string canonicalLevel(const std::string& text) {
-    const CoreLevelReading reading = readCoreLevel(text);
-    if (const auto* reason = std::get_if<std::string>(&reading)) throw CommandFailed(*reason);
-    return coreLevelText(std::get<CoreLevel>(reading));
 }
 
 }  // namespace
@@ -44,7 +36,7 @@ int runElement(const Arguments& args) {
     openProjectFile(cli, args.positional(0));
     requireData(cli, region);
     Region& r = cli.workspace().regions[region];
-    if (line) r.coreLevel = canonicalLevel(*line);
+    if (line) r.coreLevel = canonicalCoreLevel(*line);
     if (factor) r.sensitivityOverride = factorOf(*factor);
     if (computed) r.sensitivityOverride.reset();
     saveProjectFile(cli, output);

@@ -130,8 +130,12 @@ void roundUp(std::string& integer, std::string& fraction) {
 
 // A single is rounded as it reads, to the 7 digits it carries (0.01f is 0.01, and 0.0123 typed and
 // multiplied in single precision still shows 0.0123); a double to its shortest exact text.
-DecimalDigits significantDigits(float magnitude) { return sevenDigits(magnitude); }
-DecimalDigits significantDigits(double magnitude) { return shortestDigits(magnitude); }
+DecimalDigits significantDigits(float magnitude) {
+    return sevenDigits(magnitude);
+}
+DecimalDigits significantDigits(double magnitude) {
+    return shortestDigits(magnitude);
+}
 
 template <typename Real>
 std::string patternText(Real value, std::string_view format) {
@@ -201,17 +205,21 @@ std::string exactNumberText(float value) {
     return (text.negative ? "-" : "") + text.body;
 }
 
-std::string twoDigitNumberText(double value) {
+std::string significantNumberText(double value, int digits) {
     if (std::isnan(value)) return "NaN";
     if (std::isinf(value)) return value < 0 ? "-Infinity" : "Infinity";
     std::array<char, 64> buffer;
     const auto end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), std::fabs(value),
-                                   std::chars_format::scientific, 1)
+                                   std::chars_format::scientific, std::clamp(digits, 1, 17) - 1)
                          .ptr;
     const DecimalDigits d = fromScientificText(std::string_view(buffer.data(), end - buffer.data()));
     std::string body = (d.exponent >= 7 || d.exponent < -4) ? exponentForm(d) : pointForm(d);
     if (body.front() == '.') body.insert(0, 1, '0');
     return (value < 0 && d.digits != "0" ? "-" : "") + body;
+}
+
+std::string twoDigitNumberText(double value) {
+    return significantNumberText(value, 2);
 }
 
 std::string patternNumberText(double value, std::string_view pattern) {

@@ -38,6 +38,9 @@ std::string exactNumberText(float value);
 // as an uncertainty is read beside the value it belongs to.
 std::string twoDigitNumberText(double value);
 
+// The value to `digits` significant digits (1 to 17) in the same form ("5.217", "16.73", "1").
+std::string significantNumberText(double value, int digits);
+
 // The value formatted with a pattern of '#' (optional digit), '0' (required digit) and at most one '.',
 // as "#0.000" or "##0.##############".  Rounds half away from zero on the shortest decimal text of the
 // value, so a float is rounded as it reads (0.01f is 0.01, not 0.0099999997...).  Never uses the

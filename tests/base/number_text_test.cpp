@@ -100,6 +100,18 @@ TEST(TwoDigitNumberText, RoundsToTwoSignificantDigitsInTheFormOfTheBoxes) {
     EXPECT_EQ(twoDigitNumberText(std::numeric_limits<double>::infinity()), "Infinity");
 }
 
+TEST(SignificantNumberText, RoundsToTheDigitsAskedAndDropsTrailingZeros) {
+    const struct {
+        double value;
+        int digits;
+        const char* expected;
+    } cases[] = {{16.7349, 4, "16.73"},    {5.21750001, 4, "5.218"},      {1.0, 4, "1"},
+                 {0.53749, 4, "0.5375"},   {99996.0, 4, "100000"},        {99994.0, 4, "99990"},
+                 {2.93, 1, "3"},           {1234567.0, 3, "1230000"},     {-0.0001, 4, "-0.0001"},
+                 {0.0, 4, "0"},            {1.0 / 3.0, 17, "0.33333333333333331"}};
+    for (const auto& c : cases) EXPECT_EQ(significantNumberText(c.value, c.digits), c.expected) << c.value;
+}
+
 TEST(NumberText, NonFiniteValuesAreNamed) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();

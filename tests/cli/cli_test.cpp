@@ -503,12 +503,28 @@ TEST_F(CliTest, BatchFitsEachFileAndSkipsOneThatTheModelDoesNotFit) {
             EXPECT_TRUE(exists("results/" + name + extension)) << name << extension;
         }
     }
+    // Only the VAMAS file names its level (C 1s): its peaks' at.% follow all the peaks' own columns.
+    const std::string lastColumns = "peak4_gl_err,peak1_atomic_percent,peak1_atomic_percent_err,peak2_";
+    EXPECT_NE(summary[0].find(lastColumns), std::string::npos);
     for (std::size_t k = 1; k < summary.size(); ++k) {
-        std::vector<std::string> cells;
-        std::istringstream row(summary[k]);
-        for (std::string cell; std::getline(row, cell, ',');) cells.push_back(cell);
-        ASSERT_EQ(cells.size(), 37u) << summary[k];  // the last peak's empty %GL error ends the line
+        const std::vector<std::string> cells = csvCells(summary[k]);
+        ASSERT_EQ(cells.size(), 46u) << summary[k];
         EXPECT_EQ(cells[0].substr(cells[0].size() - 7, 3), "c1s");
+        double percents = 0;
+        for (std::size_t p = 0; p < 4; ++p) {
+            const std::string& percent = cells[38 + 2 * p];
+            const std::string& error = cells[39 + 2 * p];
+            if (k != 1) {
+                EXPECT_EQ(percent + error, "") << summary[k];
+                continue;
+            }
+            percents += std::stod(percent);
+            EXPECT_NEAR(std::stod(percent), 100 * std::stod(cells[6 + 9 * p]), 1e-3);  // its share
+            EXPECT_GT(std::stod(error), 0.0);
+        }
+        if (k == 1) {
+            EXPECT_NEAR(percents, 100.0, 1e-3);
+        }
         EXPECT_LT(std::stod(cells[1]), 5.0);
         double shares = 0;
         for (std::size_t p = 0; p < 4; ++p) {
@@ -521,7 +537,7 @@ TEST_F(CliTest, BatchFitsEachFileAndSkipsOneThatTheModelDoesNotFit) {
         }
         EXPECT_NEAR(shares, 1.0, 1e-5);
         EXPECT_NEAR(std::stod(cells[2]), 284.8, 0.05);
-        EXPECT_EQ(summary[k].substr(summary[k].size() - 1), ",");  // %GL is fixed: no error
+        EXPECT_EQ(cells[37], "");  // %GL is fixed: no error
     }
     EXPECT_EQ(info("results/c1s.vms.xps")["regions"][0]["peaks"].items.size(), 4u);
 }
@@ -803,6 +819,131 @@ TEST_F(CliTest, ElementSetsALevelOrFactorAndRefusesWhatIsNotOne) {
     }
 }
 
+// C 1s with two peaks in region 1, Ti 2p with its background alone in region 2 (both levels named by
+// their VAMAS blocks, which record Al Kα), and the C 1s pairs without a level or background in region 3.
+class QuantifyTest : public CliTest {
+  protected:
+    void SetUp() override {
+        ok({"import", "vamas", example("c1s.vms"), "-o", "q.xps"});
+        ok({"import", "vamas", example("ti2p.vms"), "--into", "q.xps", "--region", "2", "-o", "q.xps"});
+        ok({"import", "ascii", example("c1s.txt"), "--into", "q.xps", "--region", "3", "-o", "q.xps"});
+        for (const char* region : {"1", "2"})
+            ok({"background", "q.xps", "--region", region, "--type", "shirley", "-o", "q.xps"});
+        for (const char* position : {"284.8", "286.4"}) {
+            ok({"add-peak", "q.xps", "--region", "1", "--position", position, "--area", "10000", "--fwhm",
+                "1.2", "-o", "q.xps"});
+        }
+    }
+    Json quantified(std::vector<std::string> options) {
+        options.insert(options.begin(), {"quantify", "q.xps", "--json"});
+        return JsonReader(ok(options)).document();
+    }
+};
+
+TEST_F(QuantifyTest, TableCsvAndJsonAgreeAndOptionsHoldForTheRunOnly) {
+    const Json doc = quantified({});
+    ASSERT_EQ(doc["regions"].items.size(), 3u);
+    const Json& c1s = doc["regions"][0];
+    const Json& ti = doc["regions"][1];
+    EXPECT_EQ(c1s["level"].text + "|" + ti["level"].text, "C 1s|Ti 2p");
+    EXPECT_EQ(c1s["areaUsed"].text + "|" + ti["areaUsed"].text, "peaks|background");
+    EXPECT_NEAR(c1s["atomicPercent"].number + ti["atomicPercent"].number, 100.0, 1e-3);
+    ASSERT_EQ(c1s["components"].items.size(), 2u);
+    EXPECT_NEAR(c1s["components"][0]["atomicPercent"].number + c1s["components"][1]["atomicPercent"].number,
+                c1s["atomicPercent"].number, 1e-3);
+    EXPECT_EQ(doc["regions"][2]["excluded"].text, "No core level given");
+    EXPECT_EQ(doc["regions"][2]["atomicPercent"].kind, Json::Null);
+    EXPECT_EQ(doc["settings"]["area"].text, "auto");
+
+    const auto csv = lines(ok({"quantify", "q.xps", "--csv"}));
+    ASSERT_EQ(csv.size(), 6u);  // heading, C 1s and its two peaks, Ti 2p, the excluded region
+    EXPECT_EQ(csv[0], "Region,Peak,Level,Area,Area ±,Factor,Corrected area,At.%,At.% ±,Note");
+    EXPECT_EQ(csvCells(csv[5]).back(), "No core level given");
+
+    const std::string table = ok({"quantify", "q.xps"});
+    for (const std::string part : {"     peak 1 ", "not counted: No core level given\n", "  background\n",
+                                   "Source energy 1486.6 eV where the file records none\n"})
+        EXPECT_NE(table.find(part), std::string::npos) << part << "\n" << table;
+
+    // The factors are relative to C 1s, whatever m; the recorded Al Kα outweighs the setting, which
+    // still serves a region whose file records no source.
+    ok({"element", "q.xps", "--region", "3", "--line", "O 1s", "-o", "q.xps"});
+    const std::string before = readWholeFile(file("q.xps"));
+    const Json changed = quantified({"--imfp-exponent", "0", "--source-energy", "1253.6", "--area", "peaks"});
+    EXPECT_EQ(changed["settings"]["imfpExponent"].number, 0.0);
+    EXPECT_EQ(changed["regions"][0]["factor"].number, 1.0);
+    EXPECT_EQ(changed["regions"][0]["sourceEnergy"].number, doc["regions"][0]["sourceEnergy"].number);
+    EXPECT_NEAR(changed["regions"][2]["sourceEnergy"].number, 1253.6, 1e-3);
+    EXPECT_EQ(changed["regions"][2]["excluded"].text, "Background not accepted");
+    EXPECT_EQ(changed["regions"][1]["excluded"].text, "No peaks to quantify");
+    EXPECT_NEAR(changed["regions"][0]["atomicPercent"].number, 100.0, 1e-3);
+    const double tiFactor = quantified({"--imfp-exponent", "0"})["regions"][1]["factor"].number;
+    EXPECT_GT(tiFactor, 1.0);
+    EXPECT_NE(tiFactor, ti["factor"].number);
+    EXPECT_EQ(readWholeFile(file("q.xps")), before);
+}
+
+TEST_F(QuantifyTest, RefusesBadSettingsAndSaysWhenNothingIsCounted) {
+    const auto quantify = [](std::vector<std::string> words) {
+        words.insert(words.begin(), {"quantify", "q.xps"});
+        return words;
+    };
+    const std::string usage = "vortlan-cli: quantify: ";
+    const std::vector<Refusal> refusals = {
+        {quantify({"--json", "--csv"}), 2, usage + "--json and --csv exclude each other\n"},
+        {quantify({"--source-energy", "0"}), 2,
+         usage + "--source-energy must be a positive number, not \"0\"\n"},
+        {quantify({"--source-energy", "-1486.6"}), 2, usage + "--source-energy must be a positive number"},
+        {quantify({"--source-energy", "inf"}), 2, usage + "--source-energy must be a positive number"},
+        {quantify({"--imfp-exponent", "0.6x"}), 2,
+         usage + "--imfp-exponent must be a number, not \"0.6x\"\n"},
+        {quantify({"--transmission-exponent", "nan"}), 2, usage + "--transmission-exponent must be a number"},
+        {quantify({"--area", "both"}), 2, usage + "--area must be one of auto, peaks, background\n"},
+        {{"quantify", "missing.xps", "--source-energy", "0"}, 2, usage + "--source-energy"},
+        {{"quantify", "missing.xps"}, 1, "Error in reading file\n"},
+        {quantify({"--transmission-exponent", "-0.5", "--imfp-exponent", "-1"}), 0, ""},
+    };
+    for (const Refusal& refusal : refusals) {
+        const Outcome r = run(refusal.words);
+        EXPECT_EQ(r.status, refusal.status) << refusal.err;
+        EXPECT_EQ(r.err.substr(0, refusal.err.size()), refusal.err) << r.err;
+    }
+
+    ok({"import", "ascii", example("c1s.txt"), "-o", "bare.xps"});
+    const Outcome nothing = run({"quantify", "bare.xps"});
+    EXPECT_EQ(nothing.status, 0);
+    EXPECT_EQ(nothing.err, "vortlan-cli: no region could be quantified\n");
+    EXPECT_NE(nothing.out.find("not counted: No core level given"), std::string::npos) << nothing.out;
+}
+
+TEST_F(CliTest, BatchGivesAtomicPercentsOnlyWhereTheRegionHasALevel) {
+    fourPeakProject("model.xps");
+    ok({"params", "save", "model.xps", "--region", "1", "-o", "c1s.rpa"});
+    const auto summary = [&](std::vector<std::string> extra) {
+        std::vector<std::string> words = {"batch", "--model", "c1s.rpa", "--out", "out", example("c1s.txt")};
+        words.insert(words.end(), extra.begin(), extra.end());
+        EXPECT_EQ(run(words).status, 0);
+        return lines(readWholeFile(file("out/summary.csv")));
+    };
+    const auto plain = summary({});
+    EXPECT_EQ(plain[0].substr(plain[0].size() - 13), ",peak4_gl_err");
+    EXPECT_EQ(csvCells(plain[1]).size(), 38u);
+
+    const auto named = summary({"--line", "c1S"});
+    const std::vector<std::string> cells = csvCells(named[1]);
+    ASSERT_EQ(cells.size(), 46u);
+    EXPECT_EQ(std::vector<std::string>(cells.begin(), cells.begin() + 38),
+              csvCells(plain[1]));  // the earlier columns as they were
+    double percents = 0;
+    for (std::size_t p = 0; p < 4; ++p) percents += std::stod(cells[38 + 2 * p]);
+    EXPECT_NEAR(percents, 100.0, 1e-3);
+
+    const Outcome refused =
+        run({"batch", "--model", "c1s.rpa", "--out", "refused", "--line", "C 1q", example("c1s.txt")});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_FALSE(fs::exists(file("refused")));
+}
+
 TEST_F(CliTest, EveryCommandHasItsHelp) {
     const Outcome overview = run({"--help"});
     ASSERT_EQ(overview.status, 0);
@@ -820,7 +961,7 @@ TEST_F(CliTest, EveryCommandHasItsHelp) {
         EXPECT_EQ(help.out.rfind("Usage: vortlan-cli " + name + " ", 0), 0u) << name;
         ++commands;
     }
-    EXPECT_EQ(commands, 22);
+    EXPECT_EQ(commands, 23);
 }
 
 }  // namespace
