@@ -277,7 +277,7 @@ int runQuantify(const Arguments& args) {
     if (args.has("--json")) {
         std::cout << quantificationJson(ws, table);
     } else if (args.has("--csv")) {
-        std::cout << quantificationText(table, ',');
+        std::cout << utf8FromLatin1(quantificationText(table, ','));
     } else {
         printTable(std::cout, ws, table);
     }

@@ -57,12 +57,13 @@ struct Quantification {
 // The table for the workspace as it stands, with its quantification settings.
 Quantification quantify(const Workspace& workspace);
 
-// The table as text, one line per row (a region's peaks indented under it by their own rows), with a
-// heading line: Region, Peak, Level, Area, Area ±, Factor, Corrected area, At.%, At.% ±, Note (the
-// texts 8-bit, ± and captions in Latin-1 like every text of the core).  Fields
-// are separated by `separator` (a tab for the clipboard, a comma for CSV; fields holding the separator
-// or a quote are quoted).  A number the data do not determine is left empty; an excluded region has
-// only its name, level and, as its note, the reason.
+// The table as text, one line per row (a region's row, then its peaks' rows), with a heading line:
+// Region, Caption, Peak, Label, Level, Area, Area ±, Factor, Corrected area, At.%, At.% ±, Note.  A
+// region is given by its number from 1, a peak by its number in the peak table (empty on a region's
+// row).  The texts are 8-bit, ± and captions in Latin-1 like every text of the core.  Fields are
+// separated by `separator` (a tab for the clipboard, a comma for CSV; fields holding the separator or a
+// quote are quoted).  A number the data do not determine is left empty and the note says so; an
+// excluded region has no numbers and its reason as the note.
 std::string quantificationText(const Quantification& table, char separator);
 
 }  // namespace vortlan

@@ -18,28 +18,30 @@ std::string numberField(const std::optional<double>& value) {
     return value ? numberField(*value) : std::string();
 }
 
+// Regions are numbered from 1 as their buttons are, peaks by their number in the peak table.
 std::vector<std::string> rowFields(const QuantRegion& region, const QuantRow& row) {
     const bool isPeak = row.peak >= 0;
-    const std::string regionName = isPeak ? region.row.name : row.name;
-    const std::string peakName = isPeak ? row.name : std::string();
-    if (!region.counted()) return {regionName, peakName, row.level, "", "", "", "", "", "", region.excluded};
-    return {regionName,
-            peakName,
-            row.level,
-            numberField(row.area),
-            numberField(row.areaError),
-            numberField(row.factor),
-            numberField(row.correctedArea),
-            numberField(row.atomicPercent),
-            numberField(row.atomicPercentError),
-            row.atomicPercentError ? std::string() : std::string("uncertainty not determined")};
+    std::vector<std::string> fields = {std::to_string(region.row.region + 1), region.row.name,
+                                       isPeak ? std::to_string(row.peak) : std::string(),
+                                       isPeak ? row.name : std::string(), row.level};
+    if (!region.counted()) {
+        fields.insert(fields.end(), 6, std::string());
+        fields.push_back(region.excluded);
+        return fields;
+    }
+    for (const std::optional<double>& number :
+         {std::optional(row.area), row.areaError, std::optional(row.factor), std::optional(row.correctedArea),
+          std::optional(row.atomicPercent), row.atomicPercentError})
+        fields.push_back(numberField(number));
+    fields.push_back(row.atomicPercentError ? std::string() : std::string("uncertainty not determined"));
+    return fields;
 }
 
 }  // namespace
 
 std::string quantificationText(const Quantification& table, char separator) {
-    std::string text = csvLine({"Region", "Peak", "Level", "Area", "Area \xB1", "Factor", "Corrected area",
-                                "At.%", "At.% \xB1", "Note"},
+    std::string text = csvLine({"Region", "Caption", "Peak", "Label", "Level", "Area", "Area \xB1", "Factor",
+                                "Corrected area", "At.%", "At.% \xB1", "Note"},
                                separator);
     for (const QuantRegion& region : table.regions) {
         text += csvLine(rowFields(region, region.row), separator);

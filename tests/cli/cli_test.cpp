@@ -857,7 +857,9 @@ TEST_F(QuantifyTest, TableCsvAndJsonAgreeAndOptionsHoldForTheRunOnly) {
 
     const auto csv = lines(ok({"quantify", "q.xps", "--csv"}));
     ASSERT_EQ(csv.size(), 6u);  // heading, C 1s and its two peaks, Ti 2p, the excluded region
-    EXPECT_EQ(csv[0], "Region,Peak,Level,Area,Area ±,Factor,Corrected area,At.%,At.% ±,Note");
+    EXPECT_EQ(csv[0], "Region,Caption,Peak,Label,Level,Area,Area ±,Factor,Corrected area,At.%,At.% ±,Note");
+    EXPECT_EQ(csvCells(csv[2])[0], "1");  // a peak's row names its region and its own number
+    EXPECT_FALSE(csvCells(csv[2])[2].empty());
     EXPECT_EQ(csvCells(csv[5]).back(), "No core level given");
 
     const std::string table = ok({"quantify", "q.xps"});

@@ -280,13 +280,14 @@ TEST(Quantification, TextHasOneLinePerRowAndLeavesUnknownsEmpty) {
     ws.regions[2].caption.assign("Survey, wide");
     const std::string csv = quantificationText(quantify(ws), ',');
     EXPECT_EQ(csv.substr(0, csv.find('\n')),
-              "Region,Peak,Level,Area,Area \xB1,Factor,Corrected area,At.%,At.% \xB1,Note");
-    EXPECT_NE(csv.find("\n\"Survey, wide\",,,,,,,,,No core level given\n"), std::string::npos) << csv;
+              "Region,Caption,Peak,Label,Level,Area,Area \xB1,Factor,Corrected area,At.%,At.% \xB1,Note");
+    EXPECT_NE(csv.find("\n3,\"Survey, wide\",,,,,,,,,,No core level given\n"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\n1,,0,,Ti 2p,"), std::string::npos) << csv;  // the Ti 2p peak, number 0
     std::size_t lines = 0;
     for (char c : csv) lines += c == '\n';
     EXPECT_EQ(lines, 1u + 2u + 2u + 1u);
     const std::string tsv = quantificationText(quantify(ws), '\t');
-    EXPECT_NE(tsv.find("\nSurvey, wide\t\t\t"), std::string::npos);
+    EXPECT_NE(tsv.find("\n3\tSurvey, wide\t\t\t"), std::string::npos);
     EXPECT_NE(tsv.find("\tTi 2p\t"), std::string::npos);
 }
 
