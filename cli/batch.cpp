@@ -20,7 +20,7 @@
 #include "fit/uncertainty.h"
 #include "io/csv_text.h"
 #include "io/file_replace.h"
-#include "quant/quantification.h"
+#include "session/quantification.h"
 #include "session/background_dialog.h"
 #include "session/exports.h"
 #include "session/project.h"

@@ -15,7 +15,7 @@
 #include "cli/json_writer.h"
 #include "cli/terminal_text.h"
 #include "quant/analyser.h"
-#include "quant/quantification.h"
+#include "session/quantification.h"
 
 namespace vortlan::cli {
 

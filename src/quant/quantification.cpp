@@ -6,7 +6,6 @@
 #include <variant>
 
 #include "base/checked_math.h"
-#include "fit/uncertainty.h"
 #include "model/net_area.h"
 #include "model/peak_shapes.h"
 #include "quant/analyser.h"
@@ -137,7 +136,10 @@ std::optional<std::string> exclusionOf(const Region& r, QuantArea area, const Qu
 
 class TableBuilder {
   public:
-    explicit TableBuilder(const Workspace& ws) : ws_(ws) { table_.settings = ws.quantSettings; }
+    TableBuilder(const Workspace& ws, const AreaCovarianceOf& areaCovariance)
+        : ws_(ws), areaCovariance_(areaCovariance) {
+        table_.settings = ws.quantSettings;
+    }
 
     Quantification build() {
         for (int r = 0; r < kRegionCount; ++r) {
@@ -201,14 +203,15 @@ class TableBuilder {
         std::vector<double> block(n * n, 0.0);
         if (offset == 1) block[0] = backgroundAreaCountingVariance(r);
         if (n == offset) return block;
-        const RegionErrors errors = standardErrors(ws_, index);
-        if (errors.areaCovariance.empty() || errors.peaks.size() + offset != n) {
+        const std::vector<double> areas = areaCovariance_(index);
+        const std::size_t peaks = n - offset;
+        if (areas.size() != peaks * peaks) {
             std::fill(known.begin() + static_cast<std::ptrdiff_t>(offset), known.end(), false);
             return block;
         }
-        for (std::size_t a = 0; a < errors.peaks.size(); ++a) {
-            for (std::size_t b = 0; b < errors.peaks.size(); ++b)
-                block[(a + offset) * n + b + offset] = errors.areaCovarianceAt(a, b);
+        for (std::size_t a = 0; a < peaks; ++a) {
+            for (std::size_t b = 0; b < peaks; ++b)
+                block[(a + offset) * n + b + offset] = areas[a * peaks + b];
         }
         return block;
     }
@@ -254,6 +257,7 @@ class TableBuilder {
     }
 
     const Workspace& ws_;
+    const AreaCovarianceOf& areaCovariance_;
     Quantification table_;
     Measurements measurements_;
     std::vector<CountedRegion> counted_;
@@ -265,8 +269,8 @@ bool Quantification::empty() const {
     return std::none_of(regions.begin(), regions.end(), [](const QuantRegion& r) { return r.counted(); });
 }
 
-Quantification quantify(const Workspace& workspace) {
-    return TableBuilder(workspace).build();
+Quantification quantify(const Workspace& workspace, const AreaCovarianceOf& areaCovariance) {
+    return TableBuilder(workspace, areaCovariance).build();
 }
 
 }  // namespace vortlan

@@ -15,6 +15,7 @@
 // counting statistics (each recorded value taken as a count).  Regions are independent measurements;
 // the sensitivity factors are taken as exact.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -54,16 +55,11 @@ struct Quantification {
     bool empty() const;  // no region counted
 };
 
-// The table for the workspace as it stands, with its quantification settings.
-Quantification quantify(const Workspace& workspace);
+// The covariance of a region's peaks' areas at the present fit, row-major in the order of its slots;
+// empty when the fit does not determine an area.  (The fit's standard errors provide it.)
+using AreaCovarianceOf = std::function<std::vector<double>(int region)>;
 
-// The table as text, one line per row (a region's row, then its peaks' rows), with a heading line:
-// Region, Caption, Peak, Label, Level, Area, Area ±, Factor, Corrected area, At.%, At.% ±, Note.  A
-// region is given by its number from 1, a peak by its number in the peak table (empty on a region's
-// row).  The texts are 8-bit, ± and captions in Latin-1 like every text of the core.  Fields are
-// separated by `separator` (a tab for the clipboard, a comma for CSV; fields holding the separator or a
-// quote are quoted).  A number the data do not determine is left empty and the note says so; an
-// excluded region has no numbers and its reason as the note.
-std::string quantificationText(const Quantification& table, char separator);
+// The table for the workspace as it stands, with its quantification settings.
+Quantification quantify(const Workspace& workspace, const AreaCovarianceOf& areaCovariance);
 
 }  // namespace vortlan

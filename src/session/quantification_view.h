@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "quant/quantification.h"
+#include "session/quantification.h"
 
 namespace vortlan {
 

@@ -2,7 +2,7 @@
 // sensitivity factors: noise-free they come back exactly, with counting noise within their stated
 // uncertainty about as often as a standard error promises.
 
-#include "quant/quantification.h"
+#include "session/quantification.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include <charconv>
 
 #include "io/csv_text.h"
-#include "quant/quantification.h"
+#include "session/quantification.h"
 
 namespace vortlan {
 

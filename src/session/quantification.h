@@ -1,0 +1,23 @@
+#pragma once
+// The quantification table of the workspace as the windows and the tool show it: the regions' atomic
+// concentrations with uncertainties from the present fits, and the table as text.
+
+#include <string>
+
+#include "quant/quantification.h"
+
+namespace vortlan {
+
+// The table for the workspace as it stands, its peak areas' covariance from the fits' standard errors.
+Quantification quantify(const Workspace& workspace);
+
+// The table as text, one line per row (a region's row, then its peaks' rows), with a heading line:
+// Region, Caption, Peak, Label, Level, Area, Area ±, Factor, Corrected area, At.%, At.% ±, Note.  A
+// region is given by its number from 1, a peak by its number in the peak table (empty on a region's
+// row).  The texts are 8-bit, ± and captions in Latin-1 like every text of the core.  Fields are
+// separated by `separator` (a tab for the clipboard, a comma for CSV; fields holding the separator or a
+// quote are quoted).  A number the data do not determine is left empty and the note says so; an
+// excluded region has no numbers and its reason as the note.
+std::string quantificationText(const Quantification& table, char separator);
+
+}  // namespace vortlan
