@@ -5,7 +5,7 @@
 
 #include <QWidget>
 
-#include "quant/quantification.h"
+#include "session/quantification.h"
 #include "session/quantification_view.h"
 
 class QComboBox;
