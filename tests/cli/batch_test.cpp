@@ -200,6 +200,22 @@ TEST_F(BatchTest, OutputsAndNoPicturesChooseTheFilesOfEachSpectrum) {
     EXPECT_EQ(readWholeFile(file("none/summary.csv")), readWholeFile(file("some/summary.csv")));
 }
 
+TEST_F(BatchTest, ChosenBlocksAreSpectraOfTheirOwnWithTheirColumnsAndNames) {
+    const std::string vamas = std::string(VORTLAN_SOURCE_DIR) + "/examples/c1s.vms";
+    const std::vector<std::string> files = {vamas, spectra(1)[0]};
+    const Outcome r = run(batch("out", {"--blocks", "1,2", "--summary-json"}, files));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("vortlan-cli: " + vamas + ": block 2"), std::string::npos) << r.err;
+    const std::vector<std::string> summary = lines(readWholeFile(file("out/summary.csv")));
+    ASSERT_EQ(summary.size(), 3u);
+    EXPECT_EQ(summary[0].rfind("file,block,block_label,chi_square,", 0), 0u);
+    EXPECT_EQ(summary[1].rfind(vamas + ",1,C 1s,", 0), 0u) << summary[1];
+    EXPECT_EQ(summary[2].rfind("s1.txt,,,", 0), 0u) << summary[2];
+    EXPECT_TRUE(fs::exists(file("out/c1s.b1-C_1s.xps")));
+    EXPECT_NE(readWholeFile(file("out/summary.jsonl")).find("\"block\":1,\"block_label\":\"C 1s\""),
+              std::string::npos);
+}
+
 TEST_F(BatchTest, BadArgumentsAreUsageErrorsAndTouchNothing) {
     const std::vector<std::string> files = spectra(1);
     for (const std::vector<std::string>& options :
