@@ -1,31 +1,27 @@
-// `batch`: one model fitted to many spectra.  Each data file gets a session of its own, as if the
-// program had been started afresh for it: import into region 1, load the model, accept its
-// background, optimise the region, write the results.  A file that fails is reported and skipped.
+// `batch`: one model fitted to many spectra, each in a session of its own, on as many threads as asked.
+// What the spectra print and the summary's rows come out in the order of the spectra, whatever the
+// number of threads.  A spectrum that fails is reported and skipped.
+
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <limits>
 #include <map>
 #include <optional>
-#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "base/number_text.h"
+#include "cli/batch_fit.h"
+#include "cli/batch_journal.h"
+#include "cli/batch_progress.h"
 #include "cli/cli_session.h"
 #include "cli/commands.h"
-#include "cli/pictures.h"
 #include "cli/spectrum_import.h"
-#include "fit/uncertainty.h"
-#include "io/csv_text.h"
 #include "io/file_replace.h"
-#include "session/quantification.h"
-#include "session/background_dialog.h"
-#include "session/exports.h"
-#include "session/project.h"
-#include "session/region_parameters.h"
-#include "session/spectrum_commands.h"
 
 namespace vortlan::cli {
 
@@ -33,251 +29,194 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kRegion = 0;
-constexpr PictureSize kPictureSize{800, 500};
-const char* const kBackgroundTexts[] = {"Shirley", "Linear", "Tougaard"};
+constexpr int kMostJobs = 1024;
 
-struct FittedPeak {
-    float position = 0, area = 0, fwhm = 0;
-    int gl = 0;
-    PeakErrors errors;
-    // The peak's share of the region in at.%, where the region names its core level.
-    std::optional<double> atomicPercent, atomicPercentError;
-};
-
-struct FittedFile {
-    std::string file;
-    float chiSquare = 0;
-    bool hasLevel = false;
-    std::vector<FittedPeak> peaks;  // in slot order
-};
-
-struct BatchSettings {
-    std::string model;
-    std::string options;  // empty: the working directory's default.opa
-    std::string format;
-    fs::path outDir;
-    std::string level;  // canonical; empty: the level the import names, if any
-};
-
-void acceptModelBackground(Session& session) {
-    const Region& r = currentRegionOf(session.workspace);
-    openBackgroundDialog(session);
-    BackgroundDialog& d = session.dialogs.background;
-    // The range typed in full: a limit rounded to the box's seven digits could fall outside the data.
-    d.LBE = exactNumberText(r.rangeLow);
-    d.HBE = exactNumberText(r.rangeHigh);
-    if (r.backgroundType >= 0 && r.backgroundType < 3) d.BG = kBackgroundTexts[r.backgroundType];
-    if (!acceptBackground(session)) throw CommandFailed("the background dialog refused the model's range");
+UsageError usage(const std::string& reason) {
+    return UsageError("batch: " + reason);
 }
 
-void requireWritten(bool written, const fs::path& path) {
-    if (!written) throw CommandFailed("cannot write " + path.string());
+int jobCount(const Arguments& args) {
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    return args.integer("--jobs", 1, kMostJobs)
+        .value_or(static_cast<int>(std::min<unsigned>(cores, kMostJobs)));
 }
 
-// Without `pictures` the results are written without their picture.
-void writeResults(CliSession& cli, const fs::path& base, const Pictures* pictures) {
-    Session& session = cli.session;
-    const auto writeWith = [&](const char* extension, bool (*writer)(Session&)) {
-        const fs::path path = base.string() + extension;
-        session.workspace.fileName = path.string();
-        if (!writer(session)) throw CommandFailed();
-    };
-    writeWith(".xps", saveProject);
-    writeWith(".par", exportPeakParameters);
-    writeWith(".dat", exportSpectrum);
-    if (!pictures) return;
-    const fs::path picture = base.string() + ".png";
-    requireWritten(
-        pictures->save(cli.workspace(), kRegion, picture.string(), PictureLayout::Screen, kPictureSize),
-        picture);
+BlockChoice blockChoice(const Arguments& args) {
+    const std::optional<std::string> text = args.value("--blocks");
+    if (!text) return {};
+    const std::optional<BlockChoice> choice = parseBlockChoice(*text);
+    if (!choice) throw usage("--blocks must be first, all, xps or block numbers from 1 such as 1,3,5-9");
+    return *choice;
 }
 
-// The fitted region's peaks in the table.  It is the only region counted: the others a multi-region
-// file fills have no accepted background.
-std::vector<QuantRow> fittedRegionComponents(const Workspace& ws) {
-    for (const QuantRegion& region : quantify(ws).regions) {
-        if (region.row.region == kRegion && region.counted()) return region.components;
+std::optional<std::pair<int, int>> shardOf(const Arguments& args) {
+    const std::optional<std::string> text = args.value("--shard");
+    if (!text) return std::nullopt;
+    const auto shard = parseShard(*text);
+    if (!shard) throw usage("--shard must be I/N with 1 <= I <= N");
+    return shard;
+}
+
+OutputChoice outputChoice(const Arguments& args) {
+    OutputChoice choice;
+    if (const std::optional<std::string> text = args.value("--outputs")) {
+        const std::optional<OutputChoice> chosen = parseOutputChoice(*text);
+        if (!chosen) throw usage("--outputs must be none or a list of xps, par, dat, png and report");
+        choice = *chosen;
+        if (args.has("--no-pictures") && choice.has(BatchOutput::Picture))
+            throw usage("--no-pictures and an --outputs list with png contradict each other");
     }
-    return {};
+    if (args.has("--no-pictures")) choice.set(BatchOutput::Picture, false);
+    return choice;
 }
 
-void addAtomicPercents(const Workspace& ws, FittedFile& result) {
-    for (const QuantRow& row : fittedRegionComponents(ws)) {
-        const auto peak = std::find_if(result.peaks.begin(), result.peaks.end(),
-                                       [&](const FittedPeak& p) { return p.errors.peak == row.peak; });
-        if (peak == result.peaks.end()) continue;
-        peak->atomicPercent = row.atomicPercent;
-        peak->atomicPercentError = row.atomicPercentError;
-    }
-}
-
-FittedFile fitFile(const BatchSettings& settings, const Pictures* pictures, const std::string& file,
-                   const std::string& name, const std::string& label) {
-    CliSession cli;
-    Session& session = cli.session;
-    if (!settings.options.empty()) readOptionsFile(cli, settings.options);
-    cli.port.describeRun(label);
-    selectRegionButton(cli, kRegion);
-    importSpectrum(cli, settings.format, file);
-    // A multi-region file fills the regions after the first as well; the model goes on the first.
-    selectRegionButton(cli, kRegion);
-    cli.workspace().fileName = settings.model;
-    if (!loadRegionParameters(session)) throw CommandFailed();
-    if (!settings.level.empty()) cli.workspace().regions[kRegion].coreLevel = settings.level;
-    acceptModelBackground(session);
-    optimiseRegionCommand(session);
-    writeResults(cli, settings.outDir / name, pictures);
-
-    const Workspace& ws = cli.workspace();
-    const Region& r = ws.regions[kRegion];
-    const RegionErrors errors = standardErrors(ws, kRegion);
-    FittedFile result{file, r.chiSquare, !r.coreLevel.empty(), {}};
-    for (std::size_t s = 0; s < errors.peaks.size(); ++s) {
-        const Peak& p = ws.peaks[errors.peaks[s].peak];
-        result.peaks.push_back({p.position, p.area, p.fwhm, p.gl, errors.peaks[s], {}, {}});
-    }
-    if (result.hasLevel) addAtomicPercents(ws, result);
-    return result;
-}
-
-// Empty where the parameter was fixed or the data do not determine it.
-std::string errorCell(const StandardError& error) {
-    return error.known() ? exactNumberText(static_cast<float>(error.value)) : "";
-}
-
-std::string optionalCell(const std::optional<double>& value) {
-    return value ? exactNumberText(static_cast<float>(*value)) : "";
-}
-
-// After every peak's own columns, so that the columns of a summary without levels keep their places.
-std::string atomicPercentHeadings(std::size_t peaks) {
-    std::string text;
-    for (std::size_t k = 1; k <= peaks; ++k) {
-        const std::string p = "peak" + std::to_string(k) + "_";
-        text += "," + p + "atomic_percent," + p + "atomic_percent_err";
-    }
-    return text;
-}
-
-std::string atomicPercentCells(const FittedFile& f, std::size_t peaks) {
-    std::string text;
-    for (std::size_t k = 0; k < peaks; ++k) {
-        if (k >= f.peaks.size()) {
-            text += ",,";
-            continue;
-        }
-        const FittedPeak& p = f.peaks[k];
-        text += "," + optionalCell(p.atomicPercent) + "," + optionalCell(p.atomicPercentError);
-    }
-    return text;
-}
-
-std::string summaryText(const std::vector<FittedFile>& files) {
-    std::size_t peaks = 0;
-    for (const FittedFile& f : files) peaks = std::max(peaks, f.peaks.size());
-    const bool anyLevel =
-        std::any_of(files.begin(), files.end(), [](const FittedFile& f) { return f.hasLevel; });
-    std::string text = "file,chi_square";
-    for (std::size_t k = 1; k <= peaks; ++k) {
-        const std::string p = "peak" + std::to_string(k) + "_";
-        text += "," + p + "position," + p + "area," + p + "fwhm," + p + "gl," + p + "share," + p +
-                "position_err," + p + "area_err," + p + "fwhm_err," + p + "gl_err";
-    }
-    if (anyLevel) text += atomicPercentHeadings(peaks);
-    text += '\n';
-    for (const FittedFile& f : files) {
-        double total = 0.0;
-        for (const FittedPeak& p : f.peaks) total += p.area;
-        text += csvField(f.file) + "," + exactNumberText(f.chiSquare);
-        for (std::size_t k = 0; k < peaks; ++k) {
-            if (k >= f.peaks.size()) {
-                text += ",,,,,,,,,";
-                continue;
-            }
-            const FittedPeak& p = f.peaks[k];
-            text += "," + exactNumberText(p.position) + "," + exactNumberText(p.area) + "," +
-                    exactNumberText(p.fwhm) + "," + std::to_string(p.gl) + ",";
-            if (total != 0.0) text += exactNumberText(static_cast<float>(p.area / total));
-            for (PeakParam param : kPeakParams) text += "," + errorCell(p.errors.of(param));
-        }
-        if (anyLevel) text += atomicPercentCells(f, peaks);
-        text += '\n';
-    }
-    return text;
-}
-
-// The data file's name without its extension, or with it where two data files would otherwise share
-// a name (c1s.vms and c1s.txt give c1s.vms.xps and c1s.txt.xps).
-std::vector<std::string> outputNames(const std::vector<std::string>& files) {
-    std::map<std::string, int> stems;
-    for (const std::string& file : files) ++stems[fs::path(file).stem().string()];
-    std::vector<std::string> names;
-    for (const std::string& file : files) {
-        const fs::path path(file);
-        names.push_back(stems[path.stem().string()] > 1 ? path.filename().string() : path.stem().string());
-    }
-    return names;
-}
-
-void reportSkipped(const std::string& file, const std::string& reason) {
-    std::cerr << "vortlan-cli: " << file << ": skipped" << (reason.empty() ? "" : ": " + reason) << '\n';
-}
-
-// The level every file's region measures, as --line names it; refused as `element` refuses it.
+// The level every spectrum's region measures, as --line names it; refused as `element` refuses it.
 std::string batchLevel(const Arguments& args) {
     const std::optional<std::string> line = args.value("--line");
     return line ? canonicalCoreLevel(*line) : std::string();
 }
 
+// What a resumed run must share with the run that wrote the journal for its rows to stand.
+std::string journalSettings(const BatchSettings& settings) {
+    return settings.model + '\t' + settings.options + '\t' + settings.format + '\t' + settings.level;
+}
+
+// Whether the spectrum's entry and every chosen output are at least as new as its input, the model
+// and the options.
+bool upToDate(const BatchSettings& settings, const BatchItem& item, const JournalEntry& entry) {
+    if (entry.file != item.file || entry.block != item.block) return false;
+    // The file clock's ticks may count from an epoch after the files' times: they can be negative.
+    long long inputs = std::numeric_limits<long long>::min();
+    for (const std::string& input : {item.file, settings.model, settings.options}) {
+        if (input.empty()) continue;
+        const std::optional<long long> changed = lastChange(input);
+        if (!changed) return false;
+        inputs = std::max(inputs, *changed);
+    }
+    if (entry.finished < inputs) return false;
+    const std::string base = (settings.outDir / item.outputName).string();
+    for (BatchOutput output : kBatchOutputs) {
+        if (!settings.outputs.has(output)) continue;
+        const std::optional<long long> written = lastChange(base + std::string(outputEnding(output)));
+        if (!written || *written < inputs) return false;
+    }
+    return true;
+}
+
+struct Plan {
+    std::vector<std::size_t> toFit;            // items, in order
+    std::map<std::string, JournalEntry> kept;  // the rows taken from the journal, by output name
+    std::vector<SummaryRow> rows;              // theirs
+};
+
+Plan plan(const BatchSettings& settings, const std::vector<BatchItem>& items,
+          const std::vector<std::size_t>& chosen, std::map<std::string, JournalEntry> journal) {
+    Plan p;
+    for (std::size_t k : chosen) {
+        const auto entry = journal.find(items[k].outputName);
+        if (entry == journal.end() || !upToDate(settings, items[k], entry->second)) {
+            p.toFit.push_back(k);
+            continue;
+        }
+        SummaryRow row = entry->second.row;
+        row.item = k;
+        p.rows.push_back(std::move(row));
+        p.kept.insert(journal.extract(entry));
+    }
+    return p;
+}
+
+// The items of the run, in order: all of them, or the shard's slice.
+std::vector<std::size_t> runItems(std::size_t count, const std::optional<std::pair<int, int>>& shard) {
+    if (shard) return shardSlice(count, shard->first, shard->second);
+    std::vector<std::size_t> all(count);
+    for (std::size_t k = 0; k < count; ++k) all[k] = k;
+    return all;
+}
+
+void writeSummaries(const fs::path& outDir, const std::vector<BatchItem>& items,
+                    std::vector<SummaryRow>& rows, SummaryColumns columns, bool json) {
+    std::sort(rows.begin(), rows.end(),
+              [](const SummaryRow& a, const SummaryRow& b) { return a.item < b.item; });
+    const fs::path summary = outDir / "summary.csv";
+    if (!replaceFile(summary.string(), summaryCsv(items, rows, columns)))
+        throw CommandFailed("cannot write " + summary.string());
+    if (!json) return;
+    std::string lines;
+    for (const SummaryRow& row : rows) lines += summaryJsonLine(items[row.item], row, columns);
+    const fs::path jsonLines = outDir / "summary.jsonl";
+    if (!replaceFile(jsonLines.string(), lines)) throw CommandFailed("cannot write " + jsonLines.string());
+}
+
 }  // namespace
 
 int runBatch(const Arguments& args) {
-    BatchSettings settings{args.required("--model"), args.value("--options").value_or(""),
-                           args.choice("--format", importFormatNames()).value_or("auto"),
-                           args.required("--out"), batchLevel(args)};
+    const int jobs = jobCount(args);
+    const BlockChoice blocks = blockChoice(args);
+    const std::optional<std::pair<int, int>> shard = shardOf(args);
+    const BatchSettings settings{args.required("--model"),
+                                 args.value("--options").value_or(""),
+                                 args.choice("--format", importFormatNames()).value_or("auto"),
+                                 args.required("--out"),
+                                 batchLevel(args),
+                                 outputChoice(args)};
     if (!std::ifstream(settings.model)) throw CommandFailed("cannot read " + settings.model);
     std::error_code error;
     fs::create_directories(settings.outDir, error);
     if (error) throw CommandFailed("cannot make " + settings.outDir.string() + ": " + error.message());
-    bool complete = true;
+
+    std::vector<std::string> problems;
+    const std::vector<BatchItem> items = batchItems(args.positionals(), blocks, problems);
+    for (const std::string& problem : problems) std::cerr << "vortlan-cli: " << problem << '\n';
+    bool complete = problems.empty();
+    const std::vector<std::size_t> chosen = runItems(items.size(), shard);
+
+    const fs::path journalPath = settings.outDir / ".batch-journal";
+    Plan work = plan(settings, items, chosen,
+                     args.has("--resume") ? readJournal(journalPath, journalSettings(settings))
+                                          : std::map<std::string, JournalEntry>());
+    JournalWriter journal(journalPath, journalSettings(settings), work.kept);
+
     std::optional<Pictures> pictures;
-    try {
-        pictures.emplace();
-    } catch (const CommandFailed& failure) {
-        std::cerr << "vortlan-cli: " << failure.what() << "; the batch writes no .png files\n";
-        complete = false;
+    if (settings.outputs.has(BatchOutput::Picture) && !work.toFit.empty()) {
+        try {
+            pictures.emplace();
+        } catch (const CommandFailed& failure) {
+            std::cerr << "vortlan-cli: " << failure.what() << "; the batch writes no .png files\n";
+            complete = false;
+        }
     }
     installInterruptHandler();
 
-    const std::vector<std::string>& files = args.positionals();
-    const std::vector<std::string> names = outputNames(files);
-    std::vector<FittedFile> fitted;
-    std::set<std::string> used;
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        if (interruptRequested()) {
-            std::cerr << "vortlan-cli: batch stopped after " << i << " of " << files.size() << " files\n";
-            complete = false;
-            break;
+    ProgressLine progress(std::cerr, isatty(STDERR_FILENO) != 0, work.rows.size(), chosen.size());
+    const std::size_t reused = work.rows.size();
+    RunSteps steps;
+    steps.fit = [&](std::size_t k) {
+        const BatchItem& item = items[work.toFit[k]];
+        ItemOutcome outcome = fitItem(settings, pictures ? &*pictures : nullptr, item, work.toFit[k]);
+        if (outcome.row) journal.append(item, *outcome.row);
+        return outcome;
+    };
+    steps.release = [&](std::size_t, ItemOutcome&& outcome) {
+        if (!outcome.messages.empty()) {
+            progress.clear();
+            std::cerr << outcome.messages;
         }
-        const std::string& file = files[i];
-        if (!used.insert(names[i]).second) {
-            reportSkipped(file, "another data file has the same name");
+        if (outcome.row)
+            work.rows.push_back(std::move(*outcome.row));
+        else
             complete = false;
-            continue;
-        }
-        const std::string label =
-            "[" + std::to_string(i + 1) + "/" + std::to_string(files.size()) + "] " + names[i];
-        try {
-            fitted.push_back(fitFile(settings, pictures ? &*pictures : nullptr, file, names[i], label));
-        } catch (const CommandFailed& failure) {
-            reportSkipped(file, failure.what());
-            complete = false;
-        }
-    }
-    const fs::path summary = settings.outDir / "summary.csv";
-    if (!replaceFile(summary.string(), summaryText(fitted)))
-        throw CommandFailed("cannot write " + summary.string());
+    };
+    steps.tick = [&](std::size_t released) { progress.show(reused + released); };
+    steps.stopRequested = interruptRequested;
+    const std::size_t released = runInOrder(work.toFit.size(), jobs, steps);
+    progress.clear();
+    if (released < work.toFit.size())
+        std::cerr << "vortlan-cli: batch stopped after " << reused + released << " of " << chosen.size()
+                  << " spectra\n";
+
+    writeSummaries(settings.outDir, items, work.rows, {shard.has_value(), args.has("--blocks")},
+                   args.has("--summary-json"));
     return complete ? 0 : 1;
 }
 

@@ -17,6 +17,11 @@ CliSession::CliSession() {
     startUp(session);
 }
 
+CliSession::CliSession(std::ostream& messages) : port(messages, false) {
+    port.attach(session.workspace);
+    startUp(session);
+}
+
 void openProjectFile(CliSession& cli, const std::string& path) {
     cli.workspace().fileName = path;
     if (!openProject(cli.session)) throw CommandFailed();

@@ -2,6 +2,7 @@
 // A session of the program without windows, started as the desktop program starts, and the steps
 // every command shares: opening the project, choosing the region or the peak, writing the result.
 
+#include <iosfwd>
 #include <stdexcept>
 #include <string>
 
@@ -21,6 +22,9 @@ class CliSession {
   public:
     // Starts up: an empty workspace and the options of "default.opa" in the working directory.
     CliSession();
+    // The same, with the program's messages written to `messages` and no progress line: a session of
+    // a batch, whose messages are released in the order of its spectra.
+    explicit CliSession(std::ostream& messages);
     CliSession(const CliSession&) = delete;
     CliSession& operator=(const CliSession&) = delete;
 

@@ -348,15 +348,30 @@ Command batchEntry() {
     return {{"batch",
              "fit one model to many spectra",
              "Usage: vortlan-cli batch --model MODEL.rpa [--options FILE.opa] [--format FORMAT]\n"
-             "           [--line LEVEL] --out DIR DATAFILE...\n"
+             "           [--line LEVEL] [--jobs N] [--blocks first|all|xps|LIST] [--resume]\n"
+             "           [--shard I/N] [--no-pictures] [--outputs LIST|none] [--summary-json]\n"
+             "           --out DIR DATAFILE...\n"
              "\n"
-             "For each data file: import it into region 1 (FORMAT as for import, default auto), load the\n"
+             "For each spectrum: import it into region 1 (FORMAT as for import, default auto), load the\n"
              "model, accept its background over the model's range, optimise the region, and write\n"
              "DIR/NAME.xps, NAME.par, NAME.dat and NAME.png (NAME: the data file's name without its\n"
-             "extension).  Then DIR/summary.csv, one row per file fitted.  A file that fails is reported\n"
-             "and skipped; the status is then 1.  Where the region has a core level (the import names it,\n"
-             "or --line LEVEL, as for element), the summary also gives each peak's at.% of the region.\n",
-             {{"--model"}, {"--options"}, {"--format"}, {"--line"}, {"--out"}},
+             "extension).  Then DIR/summary.csv, one row per spectrum fitted.  A spectrum that fails is\n"
+             "reported and skipped; the status is then 1.  Where the region has a core level (the import\n"
+             "names it, or --line LEVEL, as for element), the summary also gives each peak's at.% of the\n"
+             "region.\n"
+             "\n"
+             "--jobs N fits N spectra at once (default: every core); the files are the same for any N.\n"
+             "--blocks fits the first XPS block of a VAMAS file (first, the default), every block (all),\n"
+             "every XPS block (xps) or the blocks listed as the block chooser numbers them (1,3,5-9).\n"
+             "--outputs chooses the files of each spectrum among xps, par, dat, png and report (the fit\n"
+             "report, NAME.report.csv), or none (the summary only); --no-pictures leaves out the png.\n"
+             "--resume fits again only the spectra whose files are missing or older than their data\n"
+             "file, the model or the options.  --shard I/N fits the I-th of N slices of the spectra (for\n"
+             "a cluster; join the summaries with merge).  --summary-json also writes summary.jsonl.\n"
+             "Ctrl+C finishes the spectra in progress and writes the summary of those done.\n",
+             {{"--model"}, {"--options"}, {"--format"}, {"--line"}, {"--out"}, {"--jobs"}, {"--blocks"},
+              {"--resume", false}, {"--shard"}, {"--no-pictures", false}, {"--outputs"},
+              {"--summary-json", false}},
              1,
              -1},
             runBatch};

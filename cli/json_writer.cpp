@@ -98,7 +98,6 @@ std::string jsonString(std::string_view text) {
     return out;
 }
 
-
 JsonWriter& JsonWriter::beginObject() {
     beforeValue();
     out_ += '{';
@@ -134,7 +133,7 @@ JsonWriter& JsonWriter::endArray() {
 JsonWriter& JsonWriter::key(std::string_view name) {
     beforeValue();
     out_ += jsonString(name);
-    out_ += ": ";
+    out_ += oneLine_ ? ":" : ": ";
     afterKey_ = true;
     return *this;
 }
@@ -183,6 +182,7 @@ void JsonWriter::beforeValue() {
 }
 
 void JsonWriter::newLine() {
+    if (oneLine_) return;
     out_ += '\n';
     out_.append(2 * open_.size(), ' ');
 }

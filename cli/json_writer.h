@@ -10,6 +10,11 @@ namespace vortlan::cli {
 
 class JsonWriter {
   public:
+    enum class Layout { Indented, OneLine };
+    // OneLine writes the document without blanks or line feeds but the one that ends it, as a line of
+    // a JSON Lines file.
+    explicit JsonWriter(Layout layout = Layout::Indented) : oneLine_(layout == Layout::OneLine) {}
+
     JsonWriter& beginObject();
     JsonWriter& endObject();
     JsonWriter& beginArray();
@@ -39,6 +44,7 @@ class JsonWriter {
     };
     std::vector<Level> open_;
     bool afterKey_ = false;
+    bool oneLine_ = false;
 };
 
 // The text as a JSON string literal, quotes included.  Control characters are escaped, and bytes that

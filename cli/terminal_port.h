@@ -26,6 +26,8 @@ class TerminalPort : public Port {
 
     // The workspace whose fitting runs Ctrl+C stops.
     void attach(Workspace& workspace) { workspace_ = &workspace; }
+    // Ctrl+C then stops no fitting run: a batch lets the spectra in flight finish.
+    void detach() { workspace_ = nullptr; }
 
     // The label the progress line gives the next fitting runs (a file name in a batch).
     void describeRun(std::string label) { label_ = std::move(label); }

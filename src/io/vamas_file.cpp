@@ -5,6 +5,7 @@
 #include <cfloat>
 #include <cmath>
 #include <initializer_list>
+#include <sstream>
 
 #include "io/imported_spectrum.h"
 #include "io/text_fields.h"
@@ -114,17 +115,19 @@ std::string intensityUnitOf(std::string_view label, std::string_view unit) {
     return {};
 }
 
-// One field a line; a read past the end of the text is a malformed file.
+// One field a line; a read past the end of the file is a malformed file.  NUL bytes are dropped; lines
+// may end in LF or CR LF.
 class Lines {
   public:
-    explicit Lines(std::string text) : in_(std::move(text)) {}
+    explicit Lines(std::istream& in) : in_(in) {}
 
     std::string line() {
-        try {
-            return in_.readLine();
-        } catch (const FieldError&) {
-            malformed();
-        }
+        std::string text;
+        if (!std::getline(in_, text)) malformed();
+        consumed_ += text.size() + (in_.eof() ? 0 : 1);
+        std::erase(text, '\0');
+        if (!text.empty() && text.back() == '\r') text.pop_back();
+        return text;
     }
     std::string label() { return trimmed(line()); }
     void skip(int count) {
@@ -140,21 +143,17 @@ class Lines {
         if (value < 0.0 || value > largest || value != std::floor(value)) malformed();
         return static_cast<int>(value);
     }
+    // The bytes read so far, line ends included.
+    std::uint64_t consumed() const { return consumed_; }
 
   private:
-    FieldReader in_;
+    std::istream& in_;
+    std::uint64_t consumed_ = 0;
 };
 
-struct Header {
-    std::string experimentMode;
-    std::string scanMode;
-    int experimentalVariables = 0;
-    std::vector<bool> included;  // by parameter number, for the blocks after the first
-    int blockUpgradeEntries = 0;
-    int blockCount = 0;
-
-    bool modeIn(std::initializer_list<std::string_view> modes) const { return oneOf(experimentMode, modes); }
-};
+bool hasMode(const VamasLayout& layout, std::initializer_list<std::string_view> modes) {
+    return oneOf(layout.experimentMode, modes);
+}
 
 void readFirstLine(Lines& in) {
     std::string first;
@@ -183,18 +182,18 @@ std::vector<bool> readInclusionList(Lines& in) {
     return included;
 }
 
-Header readHeader(Lines& in) {
+VamasLayout readHeader(Lines& in) {
     readFirstLine(in);
     in.skip(4);           // institution, instrument model, operator, experiment
     in.skip(in.count());  // comment lines
-    Header h;
+    VamasLayout h;
     h.experimentMode = in.label();
-    if (!h.modeIn({"MAP", "MAPDP", "MAPSV", "MAPSVDP", "NORM", "SDP", "SDPSV", "SEM"})) malformed();
+    if (!hasMode(h, {"MAP", "MAPDP", "MAPSV", "MAPSVDP", "NORM", "SDP", "SDPSV", "SEM"})) malformed();
     h.scanMode = in.label();
     // A map has no energy axis to put a spectrum on.
     if (!oneOf(h.scanMode, {"REGULAR", "IRREGULAR"})) malformed();
-    if (h.modeIn({"MAP", "MAPDP", "NORM", "SDP"})) in.skip(1);  // number of spectral regions
-    if (h.modeIn({"MAP", "MAPDP"})) in.skip(3);  // analysis positions, discrete x and y coordinates
+    if (hasMode(h, {"MAP", "MAPDP", "NORM", "SDP"})) in.skip(1);  // number of spectral regions
+    if (hasMode(h, {"MAP", "MAPDP"})) in.skip(3);  // analysis positions, discrete x and y coordinates
     h.experimentalVariables = in.count();
     in.skip(2 * h.experimentalVariables);  // label and units of each
     h.included = readInclusionList(in);
@@ -208,7 +207,7 @@ Header readHeader(Lines& in) {
 
 class BlockReader {
   public:
-    BlockReader(Lines& in, const Header& header, const VamasBlock* first)
+    BlockReader(Lines& in, const VamasLayout& header, const VamasBlock* first)
         : in_(in), header_(header), first_(first) {
         if (first) inheritParameters(*first);
     }
@@ -239,7 +238,7 @@ class BlockReader {
     }
 
     bool has(Parameter p) const { return !first_ || header_.included[p]; }
-    bool modeIn(std::initializer_list<std::string_view> modes) const { return header_.modeIn(modes); }
+    bool modeIn(std::initializer_list<std::string_view> modes) const { return hasMode(header_, modes); }
     bool techniqueIn(std::initializer_list<std::string_view> techniques) const {
         return oneOf(block_.technique, techniques);
     }
@@ -358,47 +357,87 @@ class BlockReader {
     }
 
     Lines& in_;
-    const Header& header_;
+    const VamasLayout& header_;
     const VamasBlock* first_;
     VamasBlock block_;
 };
 
-// The next block onto the file's list.  Once a block cannot be read the place of the next one is
-// lost: the file is marked damaged, unless no block stands before it, which leaves nothing to import.
-void readNextBlock(Lines& in, const Header& header, VamasFile& file) {
-    const VamasBlock* first = file.blocks.empty() ? nullptr : &file.blocks.front();
-    try {
-        VamasBlock block = BlockReader(in, header, first).read();
-        file.blocks.push_back(std::move(block));
-    } catch (const VamasError&) {
-        if (file.blocks.empty()) throw;
-        file.damaged = true;
+VamasBlock withoutPoints(const VamasBlock& block) {
+    VamasBlock parameters = block;
+    parameters.energy.clear();
+    parameters.counts.clear();
+    parameters.reversed = false;
+    return parameters;
+}
+
+// Every block in the order of the file to `take`, with the byte where it starts.  Once a block cannot
+// be read the place of the next one is lost: reading ends there and the result is true (damaged),
+// unless no block stands before it, which leaves nothing to import (VamasError).
+template <typename Take>
+bool readBlocks(Lines& in, const VamasLayout& layout, Take take) {
+    VamasBlock first;
+    for (int b = 0; b < layout.blockCount; ++b) {
+        const std::uint64_t offset = in.consumed();
+        VamasBlock block;
+        try {
+            block = BlockReader(in, layout, b == 0 ? nullptr : &first).read();
+        } catch (const VamasError&) {
+            if (b == 0) throw;
+            return true;
+        }
+        if (b == 0) first = withoutPoints(block);
+        take(std::move(block), offset);
     }
+    return false;
 }
 
 }  // namespace
 
 VamasFile parseVamas(std::string text) {
-    std::erase(text, '\0');
-    Lines in(std::move(text));
-    const Header header = readHeader(in);
+    std::istringstream stream(std::move(text));
+    Lines in(stream);
+    const VamasLayout layout = readHeader(in);
     VamasFile file;
-    for (int b = 0; b < header.blockCount && !file.damaged; ++b) readNextBlock(in, header, file);
+    file.damaged = readBlocks(
+        in, layout, [&](VamasBlock&& block, std::uint64_t) { file.blocks.push_back(std::move(block)); });
     return file;
+}
+
+VamasBlockSummary summarizeBlock(const VamasBlock& b) {
+    VamasBlockSummary s{b.species, b.transition, b.technique, static_cast<int>(b.energy.size())};
+    if (!b.energy.empty()) {
+        const auto [low, high] = std::minmax_element(b.energy.begin(), b.energy.end());
+        s.energyHigh = *high;
+        s.energyLow = *low;
+    }
+    return s;
 }
 
 std::vector<VamasBlockSummary> summarizeBlocks(const VamasFile& file) {
     std::vector<VamasBlockSummary> summaries;
-    for (const VamasBlock& b : file.blocks) {
-        VamasBlockSummary s{b.species, b.transition, b.technique, static_cast<int>(b.energy.size())};
-        if (!b.energy.empty()) {
-            const auto [low, high] = std::minmax_element(b.energy.begin(), b.energy.end());
-            s.energyHigh = *high;
-            s.energyLow = *low;
-        }
-        summaries.push_back(std::move(s));
-    }
+    for (const VamasBlock& b : file.blocks) summaries.push_back(summarizeBlock(b));
     return summaries;
+}
+
+VamasIndex indexVamas(std::istream& in) {
+    Lines lines(in);
+    VamasIndex index;
+    index.layout = readHeader(lines);
+    index.damaged = readBlocks(lines, index.layout, [&](VamasBlock&& block, std::uint64_t offset) {
+        if (index.blocks.empty()) index.first = withoutPoints(block);
+        index.blocks.push_back(summarizeBlock(block));
+        index.offsets.push_back(offset);
+    });
+    return index;
+}
+
+VamasBlock readVamasBlock(std::istream& in, const VamasIndex& index, std::size_t block) {
+    const std::uint64_t offset = index.offsets.at(block);
+    in.clear();
+    in.seekg(static_cast<std::streamoff>(offset));
+    if (!in) malformed();
+    Lines lines(in);
+    return BlockReader(lines, index.layout, block == 0 ? nullptr : &index.first).read();
 }
 
 }  // namespace vortlan

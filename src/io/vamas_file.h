@@ -4,6 +4,8 @@
 // on real files, whose comments and variable labels may say "XPS" and whose blocks may carry several
 // corresponding variables or extra parameters.
 
+#include <cstdint>
+#include <istream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -74,6 +76,37 @@ struct VamasBlockSummary {
     float energyLow = 0.0f;
 };
 
+VamasBlockSummary summarizeBlock(const VamasBlock& block);
 std::vector<VamasBlockSummary> summarizeBlocks(const VamasFile& file);
+
+// The experiment header's fields that the layout of every block depends on.
+struct VamasLayout {
+    std::string experimentMode;
+    std::string scanMode;
+    int experimentalVariables = 0;
+    std::vector<bool> included;  // by parameter number, for the blocks after the first
+    int blockUpgradeEntries = 0;
+    int blockCount = 0;  // as the header announces it
+};
+
+// What it takes to read any one block of a file alone: a depth profile of ten thousand blocks is
+// listed in one pass and then read block by block, never held whole.
+struct VamasIndex {
+    VamasLayout layout;
+    // The first block without its points: the later blocks take the parameters they leave out from it.
+    VamasBlock first;
+    std::vector<VamasBlockSummary> blocks;  // those that can be read, in the order of the file
+    std::vector<std::uint64_t> offsets;     // the byte where each of them starts
+    // The block after the last listed one could not be read, and with it the place of those after it.
+    bool damaged = false;
+};
+
+// The blocks of a VAMAS file as parseVamas reads them, without their points.  Throws VamasError as
+// parseVamas does.
+VamasIndex indexVamas(std::istream& in);
+
+// Block `block` (from 0) of the index's file, read alone from the stream of that file.  Throws
+// VamasError (Malformed) when it cannot be read, std::out_of_range for a block the index lacks.
+VamasBlock readVamasBlock(std::istream& in, const VamasIndex& index, std::size_t block);
 
 }  // namespace vortlan

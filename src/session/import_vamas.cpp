@@ -91,8 +91,12 @@ bool importVamasBlock(Session& session, int block) {
         session.port.message(kNoSuchBlockMessage);
         return false;
     }
+    return importReadVamasBlock(session, file->blocks[static_cast<std::size_t>(block)]);
+}
+
+bool importReadVamasBlock(Session& session, const VamasBlock& block) {
     emptyCurrentRegion(session);
-    return storeBlock(session, file->blocks[static_cast<std::size_t>(block)]);
+    return storeBlock(session, block);
 }
 
 std::optional<std::vector<VamasBlockSummary>> listVamasBlocks(const std::string& path) {

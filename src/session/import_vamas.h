@@ -22,6 +22,9 @@ bool importVamas(Session& session);
 // was not filled.  A block number the file does not have leaves the workspace as it was.
 bool importVamasBlock(Session& session, int block);
 
+// A block read on its own (readVamasBlock) into the current region, as importVamasBlock imports it.
+bool importReadVamasBlock(Session& session, const VamasBlock& block);
+
 // The blocks of the file at `path` that can be read, or nothing when it cannot be read as a VAMAS file
 // (not even its first block).
 std::optional<std::vector<VamasBlockSummary>> listVamasBlocks(const std::string& path);

@@ -508,8 +508,9 @@ TEST_F(CliTest, BatchFitsEachFileAndSkipsOneThatTheModelDoesNotFit) {
     EXPECT_NE(summary[0].find(lastColumns), std::string::npos);
     for (std::size_t k = 1; k < summary.size(); ++k) {
         const std::vector<std::string> cells = csvCells(summary[k]);
-        ASSERT_EQ(cells.size(), 46u) << summary[k];
+        ASSERT_EQ(cells.size(), 47u) << summary[k];
         EXPECT_EQ(cells[0].substr(cells[0].size() - 7, 3), "c1s");
+        EXPECT_EQ(cells[46], "yes");
         double percents = 0;
         for (std::size_t p = 0; p < 4; ++p) {
             const std::string& percent = cells[38 + 2 * p];
@@ -928,14 +929,16 @@ TEST_F(CliTest, BatchGivesAtomicPercentsOnlyWhereTheRegionHasALevel) {
         return lines(readWholeFile(file("out/summary.csv")));
     };
     const auto plain = summary({});
-    EXPECT_EQ(plain[0].substr(plain[0].size() - 13), ",peak4_gl_err");
-    EXPECT_EQ(csvCells(plain[1]).size(), 38u);
+    EXPECT_EQ(plain[0].substr(plain[0].size() - 23), ",peak4_gl_err,converged");
+    EXPECT_EQ(csvCells(plain[1]).size(), 39u);
 
     const auto named = summary({"--line", "c1S"});
     const std::vector<std::string> cells = csvCells(named[1]);
-    ASSERT_EQ(cells.size(), 46u);
+    ASSERT_EQ(cells.size(), 47u);
+    const std::vector<std::string> plainCells = csvCells(plain[1]);
     EXPECT_EQ(std::vector<std::string>(cells.begin(), cells.begin() + 38),
-              csvCells(plain[1]));  // the earlier columns as they were
+              std::vector<std::string>(plainCells.begin(), plainCells.begin() + 38));  // the earlier columns
+    EXPECT_EQ(cells.back(), plainCells.back());                                     // and the verdict
     double percents = 0;
     for (std::size_t p = 0; p < 4; ++p) percents += std::stod(cells[38 + 2 * p]);
     EXPECT_NEAR(percents, 100.0, 1e-3);

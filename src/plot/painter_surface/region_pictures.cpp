@@ -1,11 +1,13 @@
 #include "plot/painter_surface/region_pictures.h"
 
+#include <QBuffer>
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QSvgGenerator>
 
+#include "io/file_replace.h"
 #include "plot/painter_surface/painter_surface.h"
 #include "plot/printed_page.h"
 #include "plot/region_plot.h"
@@ -24,14 +26,28 @@ Workspace viewOf(const Workspace& workspace, int region) {
     return view;
 }
 
+// Pictures are drawn into memory and then put in place whole, so that a run cut short never leaves
+// half a picture where the previous one was.
+bool replaceWith(const QString& path, const QByteArray& bytes) {
+    return replaceFile(path.toStdString(),
+                       std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
 bool writePng(const Workspace& ws, int region, const QString& path, PictureLayout layout, QSize size,
               const PlotStyle& style) {
-    return regionImage(ws, region, size, layout, 1.0, false, style).save(path, "PNG");
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    return regionImage(ws, region, size, layout, 1.0, false, style).save(&buffer, "PNG") &&
+           replaceWith(path, bytes);
 }
 
 bool writePdf(const Workspace& ws, int region, const QString& path, PictureLayout layout,
               const PlotStyle& style) {
-    QPdfWriter writer(path);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
     writer.setResolution(kPdfResolution);
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setPageOrientation(QPageLayout::Landscape);
@@ -40,20 +56,23 @@ bool writePdf(const Workspace& ws, int region, const QString& path, PictureLayou
     if (!painter.begin(&writer)) return false;
     const QRectF area(0, 0, writer.width(), writer.height());
     renderRegion(painter, area, kPdfResolution / kScreenDpi, ws, region, layout, false, style);
-    return painter.end();
+    return painter.end() && replaceWith(path, bytes);
 }
 
 bool writeSvg(const Workspace& ws, int region, const QString& path, PictureLayout layout, QSize size,
               const PlotStyle& style) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
     QSvgGenerator generator;
-    generator.setFileName(path);
+    generator.setOutputDevice(&buffer);
     generator.setSize(size);
     generator.setViewBox(QRect(QPoint(0, 0), size));
     generator.setTitle("Vortlan region plot");
     QPainter painter;
     if (!painter.begin(&generator)) return false;
     renderRegion(painter, QRectF(QPointF(0, 0), size), 1.0, ws, region, layout, false, style);
-    return painter.end();
+    return painter.end() && replaceWith(path, bytes);
 }
 
 }  // namespace
@@ -74,8 +93,8 @@ void renderRegion(QPainter& painter, QRectF area, double pixelScale, const Works
     if (highlightCurrentPeak) highlightPeak(surface, view, style);
 }
 
-QImage regionImage(const Workspace& workspace, int region, QSize size, PictureLayout layout, double devicePixelRatio,
-                   bool highlightCurrentPeak, const PlotStyle& style) {
+QImage regionImage(const Workspace& workspace, int region, QSize size, PictureLayout layout,
+                   double devicePixelRatio, bool highlightCurrentPeak, const PlotStyle& style) {
     QImage image(size * devicePixelRatio, QImage::Format_RGB32);
     image.setDevicePixelRatio(devicePixelRatio);
     image.fill(Qt::white);

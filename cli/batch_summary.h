@@ -1,0 +1,45 @@
+#pragma once
+// What a batch keeps of each spectrum it fitted, the row of summary.csv and the line of summary.jsonl.
+// A row holds numbers only, as singles (the summary writes every number as a single), so that a run of
+// a hundred thousand spectra keeps little more than their numbers.
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "cli/batch_items.h"
+
+namespace vortlan::cli {
+
+// A value that is not a number stands for an empty cell (a fixed parameter's error, a peak without
+// at.%).
+struct PeakRow {
+    float position = 0, area = 0, fwhm = 0;
+    int gl = 0;
+    std::array<float, 4> errors{};  // position, area, FWHM, %GL
+    float atomicPercent = 0, atomicPercentError = 0;
+};
+
+struct SummaryRow {
+    std::size_t item = 0;  // the spectrum's place in the batch's list, from 0
+    float chiSquare = 0;
+    bool hasLevel = false;
+    bool converged = false;
+    std::vector<PeakRow> peaks;  // in slot order
+};
+
+// Which of the columns that not every summary has are written.
+struct SummaryColumns {
+    bool item = false;   // a shard's run: the spectrum's place in the whole run, from 1
+    bool block = false;  // --blocks given
+};
+
+// The whole summary.csv: a heading line, then one line per row, in the order given.
+std::string summaryCsv(const std::vector<BatchItem>& items, const std::vector<SummaryRow>& rows,
+                       SummaryColumns columns);
+
+// One spectrum as one line of summary.jsonl, line feed included.
+std::string summaryJsonLine(const BatchItem& item, const SummaryRow& row, SummaryColumns columns);
+
+}  // namespace vortlan::cli
