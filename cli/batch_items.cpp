@@ -20,14 +20,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A VAMAS file counts its blocks in 16 bits: no file has a block numbered higher.
-constexpr int kHighestBlockNumber = 32767;
-
 constexpr std::string_view kSameName = "skipped: another data file has the same name";
 
 std::optional<int> blockNumber(std::string_view text) {
     const auto number = parseWholeNumber(text);
-    if (!number || *number < 1 || *number > kHighestBlockNumber) return std::nullopt;
+    if (!number || *number < 1 || *number > kLargestVamasCount) return std::nullopt;
     return number;
 }
 
@@ -116,6 +113,10 @@ std::vector<int> chosenNumbers(const VamasIndex& index, const BlockChoice& choic
     return numbers;
 }
 
+std::string blockCount(int count) {
+    return std::to_string(count) + (count == 1 ? " block" : " blocks");
+}
+
 // Why block `number` of the file is left out; empty when it can be fitted.
 std::string missingReason(const VamasIndex& index, const BlockChoice& choice, int number) {
     const int readable = static_cast<int>(index.blocks.size());
@@ -124,7 +125,7 @@ std::string missingReason(const VamasIndex& index, const BlockChoice& choice, in
         if (index.blocks[number - 1].points == 0) return "the block holds no points";
         return {};
     }
-    if (number > announced) return "the file has " + std::to_string(announced) + " blocks";
+    if (number > announced) return "the file has " + blockCount(announced);
     if (number > readable + 1) {
         return "lost with block " + std::to_string(readable + 1) + ", which cannot be read";
     }

@@ -30,15 +30,32 @@ Command importEntry() {
     return {
         {"import",
          "a spectrum into a region",
-         "Usage: vortlan-cli import FORMAT DATAFILE [--into PROJECT.xps] [--region N] -o OUT.xps\n"
+         "Usage: vortlan-cli import FORMAT DATAFILE [--into PROJECT.xps] [--region N] [--block B]\n"
+         "           -o OUT.xps\n"
          "\n"
          "FORMAT is vamas, kratos, leybold, phi, ascii or auto (guessed from the file).  The spectrum goes\n"
          "into region N (default 1) of PROJECT.xps, or of an empty project without --into.  Leybold and\n"
-         "PHI files with several regions fill the regions from N on, the ten regions at most.\n",
-         {{"--into"}, kRegion, kOutput},
+         "PHI files with several regions fill the regions from N on, the ten regions at most.\n"
+         "A VAMAS file gives its first XPS block, or with --block B (vamas only) its block B of any\n"
+         "technique, numbered from 1 as `vortlan-cli blocks` lists them.\n",
+         {{"--into"}, kRegion, {"--block"}, kOutput},
          2,
          2},
         runImport};
+}
+
+Command blocksEntry() {
+    return {{"blocks",
+             "the blocks of a VAMAS file, as the block chooser lists them",
+             "Usage: vortlan-cli blocks DATAFILE [--json]\n"
+             "\n"
+             "Each block's number, species, transition, technique, points and binding energy range.  A\n"
+             "damaged file lists the blocks before the first one that cannot be read, and says so.\n"
+             "  --json   one JSON array of objects instead of the table (keys in docs/cli.md)\n",
+             {{"--json", false}},
+             1,
+             1},
+            runBlocks};
 }
 
 Command backgroundEntry() {
@@ -377,16 +394,32 @@ Command batchEntry() {
             runBatch};
 }
 
+Command mergeEntry() {
+    return {{"merge",
+             "the summaries of a sharded batch as one",
+             "Usage: vortlan-cli merge DIR... -o OUT.csv\n"
+             "\n"
+             "Joins DIR/summary.csv of every shard (batch --shard I/N) into OUT.csv, rows in the order a\n"
+             "batch without --shard gives.  Where every DIR has a summary.jsonl, they are joined as well,\n"
+             "into OUT with the extension .jsonl.\n",
+             {kOutput},
+             1,
+             -1},
+            runMerge};
+}
+
 }  // namespace
 
 const std::vector<Command>& commands() {
-    static const std::vector<Command> all = {
-        infoEntry(),           newEntry(),          importEntry(),       backgroundEntry(),
-        addPeakEntry(),        constrainEntry(),    deletePeakEntry(),   shiftEntry(),
-        captionEntry(),        elementEntry(),      quantifyEntry(),     clearEntry(),
-        deleteRegionEntry(),   paramsSaveEntry(),   paramsLoadEntry(),   fitEntry(),
-        exportSpectrumEntry(), exportPeaksEntry(),  exportReportEntry(), renderEntry(),
-        optionsShowEntry(),    optionsWriteEntry(), batchEntry()};
+    static const std::vector<Command> all = {infoEntry(),        newEntry(),          importEntry(),
+                                             blocksEntry(),      backgroundEntry(),   addPeakEntry(),
+                                             constrainEntry(),   deletePeakEntry(),   shiftEntry(),
+                                             captionEntry(),     elementEntry(),      quantifyEntry(),
+                                             clearEntry(),       deleteRegionEntry(), paramsSaveEntry(),
+                                             paramsLoadEntry(),  fitEntry(),          exportSpectrumEntry(),
+                                             exportPeaksEntry(), exportReportEntry(), renderEntry(),
+                                             optionsShowEntry(), optionsWriteEntry(), batchEntry(),
+                                             mergeEntry()};
     return all;
 }
 

@@ -20,6 +20,7 @@ const std::vector<Command>& commands();
 int runInfo(const Arguments& args);
 int runNew(const Arguments& args);
 int runImport(const Arguments& args);
+int runBlocks(const Arguments& args);
 int runBackground(const Arguments& args);
 int runAddPeak(const Arguments& args);
 int runConstrain(const Arguments& args);
@@ -40,5 +41,6 @@ int runRender(const Arguments& args);
 int runOptionsShow(const Arguments& args);
 int runOptionsWrite(const Arguments& args);
 int runBatch(const Arguments& args);
+int runMerge(const Arguments& args);
 
 }  // namespace vortlan::cli

@@ -2,12 +2,16 @@
 // parameter file and the exports; and `new`, an empty project.
 
 #include <algorithm>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "cli/batch_items.h"
 #include "cli/cli_session.h"
 #include "cli/commands.h"
 #include "cli/spectrum_import.h"
 #include "fit/monte_carlo.h"
+#include "io/vamas_file.h"
 #include "session/region_dialogs.h"
 #include "session/region_operations.h"
 #include "session/region_parameters.h"
@@ -31,6 +35,14 @@ struct RegionCommand {
     CliSession cli;
 };
 
+// Block `number` (from 1, as the block chooser numbers them) of a VAMAS file, whatever its technique.
+void importBlock(CliSession& cli, const std::string& path, int number) {
+    std::vector<std::string> problems;
+    const auto items = batchItems({path}, BlockChoice{BlockChoice::Kind::List, {number}}, problems);
+    if (!problems.empty()) throw CommandFailed(problems.front());
+    importItem(cli, "vamas", items.front());
+}
+
 }  // namespace
 
 int runNew(const Arguments& args) {
@@ -45,12 +57,18 @@ int runImport(const Arguments& args) {
     const auto& formats = importFormatNames();
     if (std::find(formats.begin(), formats.end(), format) == formats.end())
         throw UsageError("import: unknown format " + format);
+    const std::optional<int> block = args.integer("--block", 1, kLargestVamasCount);
+    if (block && format != "vamas") throw UsageError("import: --block needs the vamas format");
     const int region = args.optionalRegion().value_or(0);
     const std::string output = args.required("-o");
     CliSession cli;
     if (const auto project = args.value("--into")) openProjectFile(cli, *project);
     selectRegionButton(cli, region);
-    importSpectrum(cli, format, args.positional(1));
+    if (block) {
+        importBlock(cli, args.positional(1), *block);
+    } else {
+        importSpectrum(cli, format, args.positional(1));
+    }
     saveProjectFile(cli, output);
     return 0;
 }

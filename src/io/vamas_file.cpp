@@ -28,9 +28,6 @@ const std::initializer_list<std::string_view> kTechniquesWithSputteringIon = {
     "SNMS", "SNMS energy spec"};  // ISO 14976
 // clang-format on
 
-// Every count of a VAMAS file is a 16-bit integer: nothing above this can be genuine.
-constexpr int kLargestCount = 32767;
-
 // The block parameters by the numbers that the header's inclusion or exclusion list uses.  Groups
 // of lines that belong together (a beam width x and y, a linescan's six coordinates) count as one.
 enum Parameter : int {
@@ -138,7 +135,7 @@ class Lines {
         if (!value || !std::isfinite(*value) || std::fabs(*value) > FLT_MAX) malformed();
         return *value;
     }
-    int count(int largest = kLargestCount) {
+    int count(int largest = kLargestVamasCount) {
         const double value = number();
         if (value < 0.0 || value > largest || value != std::floor(value)) malformed();
         return static_cast<int>(value);

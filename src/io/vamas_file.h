@@ -15,6 +15,9 @@ namespace vortlan {
 
 inline constexpr std::string_view kNotVamasMessage = "Not a VAMAS file";
 inline constexpr std::string_view kVamasReadErrorMessage = "Error in reading file";
+// Every count of a VAMAS file is a 16-bit integer: nothing above this can be genuine, a block number
+// included.
+inline constexpr int kLargestVamasCount = 32767;
 
 // Why a text could not be read as a VAMAS file; what() is the message shown to the user.
 class VamasError : public std::runtime_error {
@@ -50,6 +53,7 @@ struct VamasBlock {
     bool reversed = false;
 
     bool isXps() const { return technique == "XPS"; }
+    bool operator==(const VamasBlock&) const = default;
 };
 
 struct VamasFile {
@@ -74,6 +78,8 @@ struct VamasBlockSummary {
     int points = 0;
     float energyHigh = 0.0f;  // binding energies; 0 for a block without points
     float energyLow = 0.0f;
+
+    bool operator==(const VamasBlockSummary&) const = default;
 };
 
 VamasBlockSummary summarizeBlock(const VamasBlock& block);

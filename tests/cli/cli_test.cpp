@@ -966,7 +966,7 @@ TEST_F(CliTest, EveryCommandHasItsHelp) {
         EXPECT_EQ(help.out.rfind("Usage: vortlan-cli " + name + " ", 0), 0u) << name;
         ++commands;
     }
-    EXPECT_EQ(commands, 23);
+    EXPECT_EQ(commands, 25);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "support/vamas_writer.h"
 
 namespace vortlan {
@@ -176,6 +178,62 @@ TEST(VamasFile, AnythingButAWellFormedFileIsRefused) {
         fileWith({rampBlock(11)}, [](auto& f) { f.scanMode = "IRREGULAR"; }));  // no energy variable
     for (const VamasTestFile& file : bad) EXPECT_EQ(failure(vamasText(file)), VamasError::Kind::Malformed);
     EXPECT_STREQ(VamasError(VamasError::Kind::Malformed).what(), "Error in reading file");
+}
+
+// The index lists what the whole reading lists, and each block read alone, in any order, is the block
+// the whole reading gives.
+void expectIndexAgrees(const std::string& text) {
+    const VamasFile whole = parseVamas(text);
+    std::istringstream in(text);
+    const VamasIndex index = indexVamas(in);
+    EXPECT_EQ(index.blocks, summarizeBlocks(whole));
+    EXPECT_EQ(index.damaged, whole.damaged);
+    for (std::size_t b = whole.blocks.size(); b-- > 0;) {
+        EXPECT_TRUE(readVamasBlock(in, index, b) == whole.blocks[b]) << "block " << b;
+    }
+}
+
+TEST(VamasIndex, EveryBlockReadAloneIsTheBlockOfTheWholeFile) {
+    VamasTestBlock magnesium = rampBlock(3);
+    magnesium.sourceEnergy = 1253.6;
+    magnesium.species = "O";
+    magnesium.units = {"c/s"};
+    const std::vector<VamasTestBlock> blocks{rampBlock(11, "AES diff"), magnesium, rampBlock(7, "SIMS")};
+    for (const char* mode : {"MAP", "MAPDP", "MAPSVDP", "NORM", "SDP", "SEM"}) {
+        for (const char* eol : {"\n", "\r\n"}) {
+            expectIndexAgrees(vamasText(fileWith(blocks, [&](auto& f) {
+                f.experimentMode = mode;
+                f.experimentalVariables = {"T"};
+                f.lineEnd = eol;
+                f.excluded = {16, 31, 34};
+            })));
+        }
+    }
+    VamasTestBlock irregular;
+    irregular.variables = {"Kinetic Energy", "Intensity"};
+    irregular.values = {1186.6, 5.0, 1186.8, 6.0, 1187.3, 7.0};
+    const std::string scattered =
+        vamasText(fileWith({irregular, irregular}, [](auto& f) { f.scanMode = "IRREGULAR"; }));
+    expectIndexAgrees(scattered);
+    // NUL bytes count where the block starts, though the reading drops them.
+    std::string nuls = vamasText(VamasTestFile({rampBlock(4), rampBlock(5)}));
+    nuls.insert(nuls.find("Block\n") + 2, std::string(3, '\0'));
+    nuls.insert(nuls.rfind("Block\n") + 2, std::string(2, '\0'));
+    expectIndexAgrees(nuls);
+}
+
+TEST(VamasIndex, DamagedFilesListTheSoundBlocksAsTheWholeReadingDoes) {
+    const std::string text = vamasText(VamasTestFile({rampBlock(11), rampBlock(5), rampBlock(7)}));
+    expectIndexAgrees(text.substr(0, text.rfind("Block\n") + 40));
+    expectIndexAgrees(withBlockCount(vamasText(VamasTestFile({rampBlock(3)})), 4));
+    std::istringstream broken(text.substr(0, text.find("Block\n") + 40));
+    EXPECT_THROW(indexVamas(broken), VamasError);
+    std::istringstream in(text);
+    const VamasIndex index = indexVamas(in);
+    EXPECT_THROW(readVamasBlock(in, index, 3), std::out_of_range);
+    // The file changed after it was listed.
+    std::istringstream shorter(text.substr(0, text.rfind("Block\n") + 40));
+    EXPECT_THROW(readVamasBlock(shorter, index, 2), VamasError);
 }
 
 }  // namespace
