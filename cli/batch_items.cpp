@@ -1,6 +1,5 @@
 #include "cli/batch_items.h"
 
-#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <fstream>

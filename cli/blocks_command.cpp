@@ -1,5 +1,6 @@
 // `blocks`: what the desktop program's block chooser lists of a VAMAS file, as a table or JSON.
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <fstream>

@@ -8,10 +8,10 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
-#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "cli/cli_session.h"
@@ -313,13 +313,19 @@ int runMerge(const Arguments& args) {
     std::vector<Summary> summaries;
     for (const fs::path& dir : dirs) summaries.push_back(readSummary(dir));
     const std::string csv = mergedCsv(summaries);
-    const auto everyDirHasJsonLines = std::all_of(dirs.begin(), dirs.end(), [](const fs::path& dir) {
+    const auto withJsonLines = std::count_if(dirs.begin(), dirs.end(), [](const fs::path& dir) {
         std::error_code ignored;
         return fs::exists(dir / "summary.jsonl", ignored);
     });
-    const auto jsonLines = everyDirHasJsonLines ? mergedJsonLines(dirs) : std::nullopt;
+    const fs::path jsonOutput = fs::path(output).replace_extension(".jsonl");
+    if (withJsonLines > 0 && withJsonLines < static_cast<std::ptrdiff_t>(dirs.size())) {
+        std::cerr << "vortlan-cli: not every DIR has a summary.jsonl; " << jsonOutput.string()
+                  << " is not written\n";
+    }
+    const auto jsonLines =
+        withJsonLines == static_cast<std::ptrdiff_t>(dirs.size()) ? mergedJsonLines(dirs) : std::nullopt;
     writeFile(output, csv);
-    if (jsonLines) writeFile(fs::path(output).replace_extension(".jsonl"), *jsonLines);
+    if (jsonLines) writeFile(jsonOutput, *jsonLines);
     return 0;
 }
 

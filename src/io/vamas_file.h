@@ -107,8 +107,8 @@ struct VamasIndex {
     bool damaged = false;
 };
 
-// The blocks of a VAMAS file as parseVamas reads them, without their points.  Throws VamasError as
-// parseVamas does.
+// The blocks of a VAMAS file as parseVamas reads them, without their points, from a stream standing at
+// the start of the file.  Throws VamasError as parseVamas does.
 VamasIndex indexVamas(std::istream& in);
 
 // Block `block` (from 0) of the index's file, read alone from the stream of that file.  Throws
