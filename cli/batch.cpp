@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <limits>
 #include <map>
@@ -18,6 +19,7 @@
 #include "cli/batch_fit.h"
 #include "cli/batch_journal.h"
 #include "cli/batch_progress.h"
+#include "cli/batch_row_spool.h"
 #include "cli/cli_session.h"
 #include "cli/commands.h"
 #include "cli/spectrum_import.h"
@@ -106,7 +108,7 @@ bool upToDate(const BatchSettings& settings, const BatchItem& item, const Journa
 struct Plan {
     std::vector<std::size_t> toFit;            // items, in order
     std::map<std::string, JournalEntry> kept;  // the rows taken from the journal, by output name
-    std::vector<SummaryRow> rows;              // theirs
+    RowSpool keptRows;                         // theirs, in item order
 };
 
 Plan plan(const BatchSettings& settings, const std::vector<BatchItem>& items,
@@ -120,7 +122,7 @@ Plan plan(const BatchSettings& settings, const std::vector<BatchItem>& items,
         }
         SummaryRow row = entry->second.row;
         row.item = k;
-        p.rows.push_back(std::move(row));
+        p.keptRows.add(row);
         p.kept.insert(journal.extract(entry));
     }
     return p;
@@ -134,18 +136,30 @@ std::vector<std::size_t> runItems(std::size_t count, const std::optional<std::pa
     return all;
 }
 
-void writeSummaries(const fs::path& outDir, const std::vector<BatchItem>& items,
-                    std::vector<SummaryRow>& rows, SummaryColumns columns, bool json) {
-    std::sort(rows.begin(), rows.end(),
-              [](const SummaryRow& a, const SummaryRow& b) { return a.item < b.item; });
-    const fs::path summary = outDir / "summary.csv";
-    if (!replaceFile(summary.string(), summaryCsv(items, rows, columns)))
-        throw CommandFailed("cannot write " + summary.string());
+void writeSummary(const fs::path& path, const std::function<void(std::ostream&)>& write) {
+    FileReplacement file(path.string());
+    write(file.stream());
+    if (!file.commit()) throw CommandFailed("cannot write " + path.string());
+}
+
+// The summaries, written from the spooled rows a line at a time: kept rows and fitted rows, each in
+// item order, merged into one.
+void writeSummaries(const fs::path& outDir, const std::vector<BatchItem>& items, const RowSpool& kept,
+                    const RowSpool& fitted, SummaryColumns columns, bool json) {
+    const SummaryShape shape{std::max(kept.shape().peaks, fitted.shape().peaks),
+                             kept.shape().anyLevel || fitted.shape().anyLevel};
+    writeSummary(outDir / "summary.csv", [&](std::ostream& out) {
+        out << summaryHeadings(shape, columns);
+        forEachInItemOrder(kept, fitted, [&](const SummaryRow& row) {
+            out << summaryLine(items[row.item], row, shape, columns);
+        });
+    });
     if (!json) return;
-    std::string lines;
-    for (const SummaryRow& row : rows) lines += summaryJsonLine(items[row.item], row, columns);
-    const fs::path jsonLines = outDir / "summary.jsonl";
-    if (!replaceFile(jsonLines.string(), lines)) throw CommandFailed("cannot write " + jsonLines.string());
+    writeSummary(outDir / "summary.jsonl", [&](std::ostream& out) {
+        forEachInItemOrder(kept, fitted, [&](const SummaryRow& row) {
+            out << summaryJsonLine(items[row.item], row, columns);
+        });
+    });
 }
 
 }  // namespace
@@ -188,8 +202,9 @@ int runBatch(const Arguments& args) {
     }
     installInterruptHandler();
 
-    ProgressLine progress(std::cerr, isatty(STDERR_FILENO) != 0, work.rows.size(), chosen.size());
-    const std::size_t reused = work.rows.size();
+    ProgressLine progress(std::cerr, isatty(STDERR_FILENO) != 0, work.keptRows.size(), chosen.size());
+    const std::size_t reused = work.keptRows.size();
+    RowSpool fitted;
     RunSteps steps;
     steps.fit = [&](std::size_t k) {
         const BatchItem& item = items[work.toFit[k]];
@@ -203,7 +218,7 @@ int runBatch(const Arguments& args) {
             std::cerr << outcome.messages;
         }
         if (outcome.row)
-            work.rows.push_back(std::move(*outcome.row));
+            fitted.add(*outcome.row);
         else
             complete = false;
     };
@@ -215,7 +230,7 @@ int runBatch(const Arguments& args) {
         std::cerr << "vortlan-cli: batch stopped after " << reused + released << " of " << chosen.size()
                   << " spectra\n";
 
-    writeSummaries(settings.outDir, items, work.rows, {shard.has_value(), args.has("--blocks")},
+    writeSummaries(settings.outDir, items, work.keptRows, fitted, {shard.has_value(), args.has("--blocks")},
                    args.has("--summary-json"));
     return complete ? 0 : 1;
 }

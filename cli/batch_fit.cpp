@@ -67,10 +67,13 @@ void writeOutput(CliSession& cli, BatchOutput output, const fs::path& path, cons
     if (!writer(session)) throw CommandFailed();
 }
 
-// The fitted region's peaks in the table.  It is the only region counted: the others a multi-region
-// file fills have no accepted background.
-std::vector<QuantRow> fittedRegionComponents(const Workspace& ws) {
-    for (const QuantRegion& region : quantify(ws).regions) {
+// The fitted region's peaks in the table, from its errors already worked out.  It is the only region
+// counted: the others a multi-region file fills have no accepted background.
+std::vector<QuantRow> fittedRegionComponents(const Workspace& ws, const RegionErrors& errors) {
+    const auto areaCovariance = [&](int region) {
+        return region == kRegion ? errors.areaCovariance : standardErrors(ws, region).areaCovariance;
+    };
+    for (const QuantRegion& region : quantify(ws, areaCovariance).regions) {
         if (region.row.region == kRegion && region.counted()) return region.components;
     }
     return {};
@@ -90,7 +93,7 @@ SummaryRow rowOf(const Workspace& ws, std::size_t index) {
     SummaryRow row{
         index, r.chiSquare, !r.coreLevel.empty(), fitVerdictOf(ws, kRegion) == FitVerdict::Converged, {}};
     const std::vector<QuantRow> components =
-        row.hasLevel ? fittedRegionComponents(ws) : std::vector<QuantRow>();
+        row.hasLevel ? fittedRegionComponents(ws, errors) : std::vector<QuantRow>();
     for (const PeakErrors& e : errors.peaks) {
         const Peak& p = ws.peaks[e.peak];
         PeakRow peak{p.position, p.area, p.fwhm, p.gl, {}, std::nanf(""), std::nanf("")};

@@ -1,6 +1,5 @@
 #include "cli/batch_summary.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "base/number_text.h"
@@ -27,7 +26,10 @@ std::vector<float> shares(const SummaryRow& row) {
     return out;
 }
 
-std::string headings(std::size_t peaks, bool anyLevel, SummaryColumns columns) {
+}  // namespace
+
+std::string summaryHeadings(SummaryShape shape, SummaryColumns columns) {
+    const auto [peaks, anyLevel] = shape;
     std::string text = columns.item ? "item,file" : "file";
     if (columns.block) text += ",block,block_label";
     text += ",chi_square";
@@ -44,8 +46,9 @@ std::string headings(std::size_t peaks, bool anyLevel, SummaryColumns columns) {
     return text + ",converged\n";
 }
 
-std::string rowLine(const BatchItem& item, const SummaryRow& row, std::size_t peaks, bool anyLevel,
-                    SummaryColumns columns) {
+std::string summaryLine(const BatchItem& item, const SummaryRow& row, SummaryShape shape,
+                        SummaryColumns columns) {
+    const auto [peaks, anyLevel] = shape;
     std::string text = columns.item ? std::to_string(row.item + 1) + "," : std::string();
     text += csvField(item.file);
     if (columns.block) {
@@ -72,19 +75,6 @@ std::string rowLine(const BatchItem& item, const SummaryRow& row, std::size_t pe
         text += "," + cell(row.peaks[k].atomicPercent) + "," + cell(row.peaks[k].atomicPercentError);
     }
     return text + (row.converged ? ",yes\n" : ",no\n");
-}
-
-}  // namespace
-
-std::string summaryCsv(const std::vector<BatchItem>& items, const std::vector<SummaryRow>& rows,
-                       SummaryColumns columns) {
-    std::size_t peaks = 0;
-    for (const SummaryRow& row : rows) peaks = std::max(peaks, row.peaks.size());
-    const bool anyLevel =
-        std::any_of(rows.begin(), rows.end(), [](const SummaryRow& row) { return row.hasLevel; });
-    std::string text = headings(peaks, anyLevel, columns);
-    for (const SummaryRow& row : rows) text += rowLine(items.at(row.item), row, peaks, anyLevel, columns);
-    return text;
 }
 
 std::string summaryJsonLine(const BatchItem& item, const SummaryRow& row, SummaryColumns columns) {

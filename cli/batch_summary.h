@@ -35,9 +35,17 @@ struct SummaryColumns {
     bool block = false;  // --blocks given
 };
 
-// The whole summary.csv: a heading line, then one line per row, in the order given.
-std::string summaryCsv(const std::vector<BatchItem>& items, const std::vector<SummaryRow>& rows,
-                       SummaryColumns columns);
+// What the rows of a summary need: as many peaks' columns as the row with most peaks has, and the at.%
+// columns when any row's region has a level.
+struct SummaryShape {
+    std::size_t peaks = 0;
+    bool anyLevel = false;
+};
+
+// summary.csv is its heading line, then a line per row in the order of the items.
+std::string summaryHeadings(SummaryShape shape, SummaryColumns columns);
+std::string summaryLine(const BatchItem& item, const SummaryRow& row, SummaryShape shape,
+                        SummaryColumns columns);
 
 // One spectrum as one line of summary.jsonl, line feed included.
 std::string summaryJsonLine(const BatchItem& item, const SummaryRow& row, SummaryColumns columns);

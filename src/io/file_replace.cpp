@@ -1,7 +1,6 @@
 #include "io/file_replace.h"
 
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 namespace vortlan {
@@ -9,18 +8,6 @@ namespace vortlan {
 namespace fs = std::filesystem;
 
 namespace {
-
-// Whether the whole content reached the file; a file that was begun but not finished is removed.
-bool writeWhole(const fs::path& path, std::string_view content) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
-    out.close();
-    if (!out.fail()) return true;
-    std::error_code ignored;
-    fs::remove(path, ignored);
-    return false;
-}
 
 // The new file keeps the permissions of the one it replaces.
 void keepPermissions(const fs::path& from, const fs::path& to) {
@@ -31,20 +18,35 @@ void keepPermissions(const fs::path& from, const fs::path& to) {
 
 }  // namespace
 
-bool replaceFile(const std::string& path, std::string_view content) {
-    if (path.empty()) return false;
-    const fs::path target(path);
-    fs::path temporary = target;
-    temporary += ".vortlan-new";
-    if (!writeWhole(temporary, content)) return false;
-    keepPermissions(target, temporary);
+FileReplacement::FileReplacement(const std::string& path)
+    : target_(path), temporary_(path.empty() ? std::string() : path + ".vortlan-new") {
+    if (!temporary_.empty()) out_.open(temporary_, std::ios::binary | std::ios::trunc);
+    created_ = out_.is_open();
+}
+
+FileReplacement::~FileReplacement() {
+    if (committed_ || !created_) return;
+    out_.close();
+    std::error_code ignored;
+    fs::remove(temporary_, ignored);
+}
+
+bool FileReplacement::commit() {
+    if (!out_.is_open()) return false;
+    out_.close();
+    if (out_.fail()) return false;
+    keepPermissions(target_, temporary_);
     std::error_code error;
-    fs::rename(temporary, target, error);
-    if (error) {
-        fs::remove(temporary, error);
-        return false;
-    }
+    fs::rename(temporary_, target_, error);
+    if (error) return false;
+    committed_ = true;
     return true;
+}
+
+bool replaceFile(const std::string& path, std::string_view content) {
+    FileReplacement replacement(path);
+    replacement.stream().write(content.data(), static_cast<std::streamsize>(content.size()));
+    return replacement.commit();
 }
 
 }  // namespace vortlan
