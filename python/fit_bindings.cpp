@@ -1,0 +1,7 @@
+#include "python/bindings.h"
+
+namespace vortlan::python {
+
+void bindFitting(ProjectClass& project, RegionClass& region) {}
+
+}  // namespace vortlan::python

@@ -1,0 +1,7 @@
+#include "python/bindings.h"
+
+namespace vortlan::python {
+
+void bindFitFile(py::module_& module) {}
+
+}  // namespace vortlan::python

@@ -1,0 +1,7 @@
+#include "python/bindings.h"
+
+namespace vortlan::python {
+
+void bindPeaks(RegionClass& region, PeakClass& peak) {}
+
+}  // namespace vortlan::python

@@ -1,0 +1,7 @@
+#include "python/bindings.h"
+
+namespace vortlan::python {
+
+void bindRegionData(RegionClass& region) {}
+
+}  // namespace vortlan::python
