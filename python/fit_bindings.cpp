@@ -1,7 +1,392 @@
+// Fits, their results and the exports from Python.  A fit runs with the GIL released; Ctrl+C plays the
+// fitting window's "Stop Fitting" and, once the fit has returned with its result so far, is raised.
+
+#include <chrono>
+#include <cmath>
+#include <functional>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <utility>
+
+#include <pybind11/stl.h>
+
+#include "fit/drivers.h"
+#include "fit/monte_carlo.h"
+#include "fit/uncertainty.h"
+#include "fit/verdict.h"
 #include "python/bindings.h"
+#include "python/dialog_steps.h"
+#include "quant/analyser.h"
+#include "session/options_dialog.h"
+#include "session/quantification.h"
+#include "session/spectrum_commands.h"
 
 namespace vortlan::python {
 
-void bindFitting(ProjectClass& project, RegionClass& region) {}
+namespace {
+
+// Python looks for Ctrl+C only when it holds the GIL; a fit gives it the chance this often.
+constexpr auto kSignalCheckInterval = std::chrono::milliseconds(50);
+
+// While it lives, the project's Port looks for a pending signal at the fit's yields.  The exception a
+// signal handler raised (KeyboardInterrupt for Ctrl+C) is kept until the fit has returned; until then
+// the stop is requested again at every yield, since the optimisers look at it only at their checks.
+class InterruptWatch {
+  public:
+    explicit InterruptWatch(Project& project) : project_(project) {
+        project_.port.onYield = [this] { onYield(); };
+    }
+    InterruptWatch(const InterruptWatch&) = delete;
+    InterruptWatch& operator=(const InterruptWatch&) = delete;
+    ~InterruptWatch() {
+        project_.port.onYield = nullptr;
+        // Only when raiseKept was never reached (a C++ exception left the fit): the GIL is held here.
+        Py_XDECREF(type_);
+        Py_XDECREF(value_);
+        Py_XDECREF(trace_);
+    }
+
+    // With the GIL held: the exception the signal handler raised, if any, raised now.
+    void raiseKept() {
+        if (!type_) return;
+        PyErr_Restore(std::exchange(type_, nullptr), std::exchange(value_, nullptr), std::exchange(trace_, nullptr));
+        throw py::error_already_set();
+    }
+
+  private:
+    void onYield() {
+        const auto now = std::chrono::steady_clock::now();
+        if (!type_ && now - checked_ >= kSignalCheckInterval) {
+            checked_ = now;
+            py::gil_scoped_acquire gil;
+            if (PyErr_CheckSignals() != 0) PyErr_Fetch(&type_, &value_, &trace_);
+        }
+        if (type_) requestStop(project_.session.workspace);
+    }
+
+    Project& project_;
+    std::chrono::steady_clock::time_point checked_ = std::chrono::steady_clock::now();
+    PyObject* type_ = nullptr;
+    PyObject* value_ = nullptr;
+    PyObject* trace_ = nullptr;
+};
+
+// A message the program said during the work: the work was refused or failed.
+void refuseIfSaid(Project& project) {
+    if (!project.port.messages.empty()) project.port.refuse("");
+}
+
+// Runs the work with the GIL released and Ctrl+C watched; then raises what Ctrl+C raised, or what the
+// program said.
+void runFitting(Project& project, const std::function<void()>& work) {
+    InterruptWatch watch(project);
+    {
+        py::gil_scoped_release release;
+        work();
+    }
+    watch.raiseKept();
+    refuseIfSaid(project);
+}
+
+// Applies the options dialog as filled; its first refusal raises vortlan.Error.
+void applyOptions(Project& project) {
+    if (!applyOptionsDialog(project.session)) project.port.refuse("the options dialog refused the values");
+}
+
+// Overrides typed into the options dialog: "trials" (of the method in use), "tolerance" (per cent) and
+// "line_shape" ("sum" or "product").
+void applyOverrides(Project& project, const py::dict& overrides) {
+    Session& session = project.session;
+    loadOptionsDialog(session);
+    OptionsDialog& d = session.dialogs.options;
+    for (const auto& [key, value] : overrides) {
+        const std::string name = py::str(key);
+        if (name == "trials") {
+            if (d.UseLM) throw py::value_error("Levenberg-Marquardt has no trials to set");
+            (d.UseNewton ? d.NewtonTrial : d.SearchTrial) = std::to_string(value.cast<int>());
+        } else if (name == "tolerance") {
+            d.TolVal = boxText(value.cast<double>(), "tolerance");
+        } else if (name == "line_shape") {
+            const std::string shape = py::str(value);
+            if (shape != "sum" && shape != "product")
+                throw py::value_error("line_shape is \"sum\" or \"product\", not \"" + shape + "\"");
+            d.GLSum = shape == "sum";
+            d.GLProduct = !d.GLSum;
+            d.GLSum ? clickGLSum(session) : clickGLProduct(session);
+        } else {
+            throw py::value_error("the fit options are trials, tolerance and line_shape, not \"" + name + "\"");
+        }
+    }
+    applyOptions(project);
+}
+
+// An option file as "Load Parameters" reads it; the project's own file name stays.
+void readOptions(Project& project, const std::string& path) {
+    Workspace& ws = project.session.workspace;
+    const std::string projectFile = std::exchange(ws.fileName, path);
+    const bool read = readOptionFile(project.session);
+    ws.fileName = projectFile;
+    if (!read) project.port.refuse("Error in reading file");
+}
+
+void chooseMethod(Project& project, const std::string& method) {
+    if (method != "lm" && method != "newton" && method != "search")
+        throw py::value_error("a fit method is lm, newton or search, not \"" + method + "\"");
+    Session& session = project.session;
+    loadOptionsDialog(session);
+    OptionsDialog& d = session.dialogs.options;
+    d.UseLM = method == "lm";
+    d.UseNewton = method == "newton";
+    d.UseSearch = method == "search";
+    if (d.UseLM) clickUseLM(session);
+    if (d.UseNewton) clickUseNewton(session);
+    if (d.UseSearch) clickUseSearch(session);
+}
+
+// The option file first, then the method, then the overrides, which may set the trials of that method.
+// What they set stays the project's fit options, as the options dialog keeps them.
+void setFitOptions(Project& project, const std::optional<std::string>& method, const py::object& options) {
+    if (py::isinstance<py::str>(options)) readOptions(project, options.cast<std::string>());
+    if (method) chooseMethod(project, *method);
+    if (py::isinstance<py::dict>(options)) {
+        applyOverrides(project, options.cast<py::dict>());
+    } else if (!options.is_none() && !py::isinstance<py::str>(options)) {
+        throw py::type_error("options is the path of an option file or a dict of overrides");
+    }
+    beginCommand(project);
+}
+
+void fitRegion(const RegionRef& region, const std::optional<std::string>& method, const py::object& options) {
+    Project& project = *region.project;
+    beginCommand(project);
+    selectFittedRegion(project, region.index);
+    setFitOptions(project, method, options);
+    runFitting(project, [&] { optimiseRegionCommand(project.session); });
+}
+
+void fitAll(Project& project, const std::optional<std::string>& method, const py::object& options) {
+    beginCommand(project);
+    const Workspace& ws = project.session.workspace;
+    bool anyFitted = false;
+    for (const Region& r : ws.regions) anyFitted = anyFitted || (isTrue(r.defined) && isTrue(r.backgroundSet));
+    if (!anyFitted) throw Refused("no region has an accepted background");
+    setFitOptions(project, method, options);
+    runFitting(project, [&] { optimiseAllCommand(project.session); });
+}
+
+py::object errorValue(const StandardError& error) {
+    return error.known() ? py::object(py::float_(error.value)) : py::none();
+}
+
+py::dict standardErrorsOf(const RegionRef& region) {
+    const Workspace& ws = region.project->session.workspace;
+    const Region& r = ws.regions.at(region.index);
+    py::dict result;
+    if (!isTrue(r.defined) || !isTrue(r.backgroundSet)) return result;
+    for (const PeakErrors& errors : standardErrors(ws, region.index).peaks) {
+        py::dict peak;
+        for (PeakParam param : kPeakParams) peak[kParamNames[static_cast<std::size_t>(param)]] = errorValue(errors.of(param));
+        peak["height"] = errorValue(errors.height);
+        result[py::int_(errors.peak)] = peak;
+    }
+    return result;
+}
+
+py::object verdictOf(const RegionRef& region) {
+    switch (fitVerdictOf(region.project->session.workspace, region.index)) {
+        case FitVerdict::Converged:
+            return py::str("converged");
+        case FitVerdict::StillImproving:
+            return py::str("still improving");
+        case FitVerdict::Unknown:
+            break;
+    }
+    return py::none();
+}
+
+// An export command of the spectrum window on the region, to `path`; the project's file name stays.
+void exportRegion(const RegionRef& region, const std::string& path, bool needsBackground,
+                  const std::function<bool(Session&)>& command) {
+    Project& project = *region.project;
+    beginCommand(project);
+    needsBackground ? selectFittedRegion(project, region.index) : selectDataRegion(project, region.index);
+    Workspace& ws = project.session.workspace;
+    const std::string projectFile = std::exchange(ws.fileName, path);
+    bool written = false;
+    {
+        py::gil_scoped_release release;
+        written = command(project.session);
+    }
+    ws.fileName = projectFile;
+    if (!written) project.port.refuse("Error in writing file");
+    beginCommand(project);  // "Data file exported" is no news here
+}
+
+// The quantification settings a call may change for itself.
+struct QuantChanges {
+    std::optional<double> sourceEnergy, imfpExponent, transmissionExponent;
+    std::optional<std::string> area;
+};
+
+QuantArea quantAreaNamed(const std::string& name) {
+    if (name == "auto") return QuantArea::Auto;
+    if (name == "peaks") return QuantArea::Peaks;
+    if (name == "background") return QuantArea::Background;
+    throw py::value_error("area is \"auto\", \"peaks\" or \"background\", not \"" + name + "\"");
+}
+
+QuantSettings changedSettings(QuantSettings settings, const QuantChanges& changes) {
+    if (changes.sourceEnergy) {
+        if (!(*changes.sourceEnergy > 0) || !std::isfinite(*changes.sourceEnergy))
+            throw py::value_error("source_energy must be a positive number");
+        settings.sourceEnergy = *changes.sourceEnergy;
+    }
+    for (const auto& [change, setting, name] :
+         {std::tuple{changes.imfpExponent, &settings.imfpExponent, "imfp_exponent"},
+          std::tuple{changes.transmissionExponent, &settings.transmissionExponent, "transmission_exponent"}}) {
+        if (!change) continue;
+        if (!std::isfinite(*change)) throw py::value_error(std::string(name) + " must be a number");
+        *setting = *change;
+    }
+    if (changes.area) settings.area = quantAreaNamed(*changes.area);
+    return settings;
+}
+
+const char* areaName(QuantArea area) {
+    switch (area) {
+        case QuantArea::Peaks:
+            return "peaks";
+        case QuantArea::Background:
+            return "background";
+        case QuantArea::Auto:
+            break;
+    }
+    return "auto";
+}
+
+std::string trimmed(std::string text) {
+    text.erase(text.find_last_not_of(std::string(" \0", 2)) + 1);
+    return text;
+}
+
+py::object optionalNumber(const std::optional<double>& value) {
+    return value ? py::object(py::float_(*value)) : py::none();
+}
+
+// The numbers of a row; None for a region not counted.
+void putNumbers(py::dict& entry, const QuantRow& row, bool counted) {
+    const auto known = [counted](double value) { return counted ? py::object(py::float_(value)) : py::none(); };
+    entry["area"] = known(row.area);
+    entry["area_error"] = counted ? optionalNumber(row.areaError) : py::none();
+    entry["factor"] = known(row.factor);
+    entry["corrected_area"] = known(row.correctedArea);
+    entry["atomic_percent"] = known(row.atomicPercent);
+    entry["atomic_percent_error"] = counted ? optionalNumber(row.atomicPercentError) : py::none();
+}
+
+py::dict regionEntry(const Workspace& ws, const QuantSettings& settings, const QuantRegion& region) {
+    const QuantRow& row = region.row;
+    py::dict entry;
+    entry["region"] = row.region + 1;
+    entry["caption"] = latin1Text(trimmed(row.name));
+    entry["level"] = row.level.empty() ? py::none() : py::object(py::str(row.level));
+    entry["source_energy"] = regionSourceEnergy(ws.regions[row.region], settings);
+    entry["excluded"] = region.counted() ? py::none() : py::object(py::str(region.excluded));
+    entry["area_used"] = region.counted() ? py::object(py::str(areaName(region.areaUsed))) : py::none();
+    putNumbers(entry, row, region.counted());
+    py::list components;
+    for (const QuantRow& component : region.components) {
+        py::dict peak;
+        peak["peak"] = component.peak;
+        peak["label"] = latin1Text(trimmed(component.name));
+        putNumbers(peak, component, true);
+        components.append(peak);
+    }
+    entry["components"] = components;
+    return entry;
+}
+
+py::list quantifyProject(Project& project, const QuantChanges& changes) {
+    Workspace& ws = project.session.workspace;
+    const QuantSettings kept = ws.quantSettings;
+    ws.quantSettings = changedSettings(kept, changes);
+    Quantification table;
+    try {
+        table = quantify(ws);
+    } catch (...) {
+        ws.quantSettings = kept;
+        throw;
+    }
+    ws.quantSettings = kept;
+    py::list rows;
+    for (const QuantRegion& region : table.regions) rows.append(regionEntry(ws, table.settings, region));
+    return rows;
+}
+
+}  // namespace
+
+void bindFitting(ProjectClass& project, RegionClass& region) {
+    constexpr const char* kOptionsDoc =
+        "method is \"lm\", \"newton\" or \"search\" (None: the one the fit options choose).  options is the\n"
+        "path of an option file (.opa), read as \"Load Parameters\" reads it, or a dict of overrides:\n"
+        "{\"trials\": n (of the method in use), \"tolerance\": per cent, \"line_shape\": \"sum\" | \"product\"}.\n"
+        "The method and options chosen stay the project's fit options.  The GIL is released while fitting;\n"
+        "Ctrl+C stops the fit as \"Stop Fitting\" does and raises KeyboardInterrupt, the result so far kept.\n"
+        "A fit the program refuses raises vortlan.Error with its message.";
+    region.def("fit", &fitRegion, py::arg("method") = py::none(), py::arg("options") = py::none(),
+               (std::string("Fits the region's peaks, as \"Optimise Region\" does.\n") + kOptionsDoc).c_str());
+    project.def("fit_all", &fitAll, py::arg("method") = py::none(), py::arg("options") = py::none(),
+                (std::string("Fits every region with an accepted background, as \"Optimise All\" does.\n") +
+                 kOptionsDoc)
+                    .c_str());
+    region.def_property_readonly(
+        "chi_square", [](const RegionRef& self) { return self.project->session.workspace.regions.at(self.index).chiSquare; },
+        "The region's fit statistic χ², as its chi box shows it.");
+    region.def_property_readonly(
+        "verdict", &verdictOf,
+        "\"converged\" or \"still improving\" for the last fit, or None when the region has not been fitted\n"
+        "since it was opened or changed.");
+    region.def("standard_errors", &standardErrorsOf,
+               "The standard errors of the peaks at their present values: {peak number: {\"position\", \"area\",\n"
+               "\"fwhm\", \"gl\", \"height\"}}, each a float, or None for a fixed parameter or one the data do not\n"
+               "determine.  Empty for a region without an accepted background.");
+    region.def(
+        "export_dat",
+        [](const RegionRef& self, const std::string& path) {
+            exportRegion(self, path, false, [](Session& s) { return exportSpectrumCommand(s); });
+        },
+        py::arg("path"), "Writes the region as \"Export (Spectrum)\" does; a failed write leaves any old file as it was.");
+    region.def(
+        "export_par",
+        [](const RegionRef& self, const std::string& path) {
+            exportRegion(self, path, true, [](Session& s) { return exportPeakParametersCommand(s); });
+        },
+        py::arg("path"), "Writes the peak parameters as \"Export (Peak Parameters)\" does.");
+    region.def(
+        "export_report",
+        [](const RegionRef& self, const std::string& path, int monteCarlo) {
+            if (monteCarlo < 0 || monteCarlo > kMaxReplicas)
+                throw py::value_error("monte_carlo is 0 to " + std::to_string(kMaxReplicas) + " replicas");
+            exportRegion(self, path, true, [monteCarlo](Session& s) { return exportFitReportCommand(s, monteCarlo); });
+        },
+        py::arg("path"), py::arg("monte_carlo") = 0,
+        "Writes the fit report (CSV) as \"Export (Fit Report)\" does, with that many Monte Carlo replicas\n"
+        "fitted for its error columns (0: none).");
+    project.def(
+        "quantify",
+        [](Project& self, std::optional<double> sourceEnergy, std::optional<double> imfpExponent,
+           std::optional<double> transmissionExponent, std::optional<std::string> area) {
+            return quantifyProject(self, {sourceEnergy, imfpExponent, transmissionExponent, area});
+        },
+        py::arg("source_energy") = py::none(), py::arg("imfp_exponent") = py::none(),
+        py::arg("transmission_exponent") = py::none(), py::arg("area") = py::none(),
+        "The atomic concentrations of the regions and their peaks, one dict per region holding data:\n"
+        "region, caption, level, source_energy, excluded (why it is not counted, or None), area_used,\n"
+        "area, area_error, factor, corrected_area, atomic_percent, atomic_percent_error and components\n"
+        "(one dict per peak: peak, label and the same numbers).  A number the data do not determine is\n"
+        "None.  The settings given (source_energy in eV, imfp_exponent, transmission_exponent, area\n"
+        "\"auto\" | \"peaks\" | \"background\") hold for this call only.");
+}
 
 }  // namespace vortlan::python
