@@ -50,7 +50,8 @@ class InterruptWatch {
     // With the GIL held: the exception the signal handler raised, if any, raised now.
     void raiseKept() {
         if (!type_) return;
-        PyErr_Restore(std::exchange(type_, nullptr), std::exchange(value_, nullptr), std::exchange(trace_, nullptr));
+        PyErr_Restore(std::exchange(type_, nullptr), std::exchange(value_, nullptr),
+                      std::exchange(trace_, nullptr));
         throw py::error_already_set();
     }
 
@@ -115,7 +116,8 @@ void applyOverrides(Project& project, const py::dict& overrides) {
             d.GLProduct = !d.GLSum;
             d.GLSum ? clickGLSum(session) : clickGLProduct(session);
         } else {
-            throw py::value_error("the fit options are trials, tolerance and line_shape, not \"" + name + "\"");
+            throw py::value_error("the fit options are trials, tolerance and line_shape, not \"" + name +
+                                  "\"");
         }
     }
     applyOptions(project);
@@ -169,7 +171,8 @@ void fitAll(Project& project, const std::optional<std::string>& method, const py
     beginCommand(project);
     const Workspace& ws = project.session.workspace;
     bool anyFitted = false;
-    for (const Region& r : ws.regions) anyFitted = anyFitted || (isTrue(r.defined) && isTrue(r.backgroundSet));
+    for (const Region& r : ws.regions)
+        anyFitted = anyFitted || (isTrue(r.defined) && isTrue(r.backgroundSet));
     if (!anyFitted) throw Refused("no region has an accepted background");
     setFitOptions(project, method, options);
     runFitting(project, [&] { optimiseAllCommand(project.session); });
@@ -186,7 +189,8 @@ py::dict standardErrorsOf(const RegionRef& region) {
     if (!isTrue(r.defined) || !isTrue(r.backgroundSet)) return result;
     for (const PeakErrors& errors : standardErrors(ws, region.index).peaks) {
         py::dict peak;
-        for (PeakParam param : kPeakParams) peak[kParamNames[static_cast<std::size_t>(param)]] = errorValue(errors.of(param));
+        for (PeakParam param : kPeakParams)
+            peak[kParamNames[static_cast<std::size_t>(param)]] = errorValue(errors.of(param));
         peak["height"] = errorValue(errors.height);
         result[py::int_(errors.peak)] = peak;
     }
@@ -244,7 +248,8 @@ QuantSettings changedSettings(QuantSettings settings, const QuantChanges& change
     }
     for (const auto& [change, setting, name] :
          {std::tuple{changes.imfpExponent, &settings.imfpExponent, "imfp_exponent"},
-          std::tuple{changes.transmissionExponent, &settings.transmissionExponent, "transmission_exponent"}}) {
+          std::tuple{changes.transmissionExponent, &settings.transmissionExponent,
+                     "transmission_exponent"}}) {
         if (!change) continue;
         if (!std::isfinite(*change)) throw py::value_error(std::string(name) + " must be a number");
         *setting = *change;
@@ -276,7 +281,9 @@ py::object optionalNumber(const std::optional<double>& value) {
 
 // The numbers of a row; None for a region not counted.
 void putNumbers(py::dict& entry, const QuantRow& row, bool counted) {
-    const auto known = [counted](double value) { return counted ? py::object(py::float_(value)) : py::none(); };
+    const auto known = [counted](double value) {
+        return counted ? py::object(py::float_(value)) : py::none();
+    };
     entry["area"] = known(row.area);
     entry["area_error"] = counted ? optionalNumber(row.areaError) : py::none();
     entry["factor"] = known(row.factor);
@@ -330,33 +337,41 @@ void bindFitting(ProjectClass& project, RegionClass& region) {
     constexpr const char* kOptionsDoc =
         "method is \"lm\", \"newton\" or \"search\" (None: the one the fit options choose).  options is the\n"
         "path of an option file (.opa), read as \"Load Parameters\" reads it, or a dict of overrides:\n"
-        "{\"trials\": n (of the method in use), \"tolerance\": per cent, \"line_shape\": \"sum\" | \"product\"}.\n"
+        "{\"trials\": n (of the method in use), \"tolerance\": per cent, \"line_shape\": \"sum\" | "
+        "\"product\"}.\n"
         "The method and options chosen stay the project's fit options.  The GIL is released while fitting;\n"
-        "Ctrl+C stops the fit as \"Stop Fitting\" does and raises KeyboardInterrupt, the result so far kept.\n"
+        "Ctrl+C stops the fit as \"Stop Fitting\" does and raises KeyboardInterrupt, the result so far "
+        "kept.\n"
         "A fit the program refuses raises vortlan.Error with its message.";
-    region.def("fit", &fitRegion, py::arg("method") = py::none(), py::arg("options") = py::none(),
-               (std::string("Fits the region's peaks, as \"Optimise Region\" does.\n") + kOptionsDoc).c_str());
+    region.def(
+        "fit", &fitRegion, py::arg("method") = py::none(), py::arg("options") = py::none(),
+        (std::string("Fits the region's peaks, as \"Optimise Region\" does.\n") + kOptionsDoc).c_str());
     project.def("fit_all", &fitAll, py::arg("method") = py::none(), py::arg("options") = py::none(),
                 (std::string("Fits every region with an accepted background, as \"Optimise All\" does.\n") +
                  kOptionsDoc)
                     .c_str());
     region.def_property_readonly(
-        "chi_square", [](const RegionRef& self) { return self.project->session.workspace.regions.at(self.index).chiSquare; },
+        "chi_square",
+        [](const RegionRef& self) {
+            return self.project->session.workspace.regions.at(self.index).chiSquare;
+        },
         "The region's fit statistic χ², as its chi box shows it.");
     region.def_property_readonly(
         "verdict", &verdictOf,
         "\"converged\" or \"still improving\" for the last fit, or None when the region has not been fitted\n"
         "since it was opened or changed.");
-    region.def("standard_errors", &standardErrorsOf,
-               "The standard errors of the peaks at their present values: {peak number: {\"position\", \"area\",\n"
-               "\"fwhm\", \"gl\", \"height\"}}, each a float, or None for a fixed parameter or one the data do not\n"
-               "determine.  Empty for a region without an accepted background.");
+    region.def(
+        "standard_errors", &standardErrorsOf,
+        "The standard errors of the peaks at their present values: {peak number: {\"position\", \"area\",\n"
+        "\"fwhm\", \"gl\", \"height\"}}, each a float, or None for a fixed parameter or one the data do not\n"
+        "determine.  Empty for a region without an accepted background.");
     region.def(
         "export_dat",
         [](const RegionRef& self, const std::string& path) {
             exportRegion(self, path, false, [](Session& s) { return exportSpectrumCommand(s); });
         },
-        py::arg("path"), "Writes the region as \"Export (Spectrum)\" does; a failed write leaves any old file as it was.");
+        py::arg("path"),
+        "Writes the region as \"Export (Spectrum)\" does; a failed write leaves any old file as it was.");
     region.def(
         "export_par",
         [](const RegionRef& self, const std::string& path) {
@@ -368,7 +383,8 @@ void bindFitting(ProjectClass& project, RegionClass& region) {
         [](const RegionRef& self, const std::string& path, int monteCarlo) {
             if (monteCarlo < 0 || monteCarlo > kMaxReplicas)
                 throw py::value_error("monte_carlo is 0 to " + std::to_string(kMaxReplicas) + " replicas");
-            exportRegion(self, path, true, [monteCarlo](Session& s) { return exportFitReportCommand(s, monteCarlo); });
+            exportRegion(self, path, true,
+                         [monteCarlo](Session& s) { return exportFitReportCommand(s, monteCarlo); });
         },
         py::arg("path"), py::arg("monte_carlo") = 0,
         "Writes the fit report (CSV) as \"Export (Fit Report)\" does, with that many Monte Carlo replicas\n"

@@ -29,8 +29,7 @@ struct TypeName {
     const char* python;
     const char* dialog;
 };
-constexpr std::array<TypeName, 4> kTypeNames = {
-    {{"singlet", "s"}, {"p", "p"}, {"d", "d"}, {"f", "f"}}};
+constexpr std::array<TypeName, 4> kTypeNames = {{{"singlet", "s"}, {"p", "p"}, {"d", "d"}, {"f", "f"}}};
 
 std::string dialogTypeOf(const std::string& name) {
     for (const TypeName& type : kTypeNames) {
@@ -80,7 +79,8 @@ void setFixed(const PeakRef& peak, const std::map<std::string, bool>& flags) {
     for (const auto& [name, fixed] : flags) wanted[static_cast<std::size_t>(paramNamed(name))] = fixed;
     editPeak(peak, [&](PeakDialog& d) {
         for (PeakParam param : kPeakParams) {
-            if (const auto fixed = wanted[static_cast<std::size_t>(param)]) checkOf(d, param) = *fixed ? 1 : 0;
+            if (const auto fixed = wanted[static_cast<std::size_t>(param)])
+                checkOf(d, param) = *fixed ? 1 : 0;
         }
     });
 }
@@ -88,7 +88,8 @@ void setFixed(const PeakRef& peak, const std::map<std::string, bool>& flags) {
 py::dict fixedFlags(const PeakRef& peak) {
     const Peak& p = definedPeak(peak);
     py::dict flags;
-    for (PeakParam param : kPeakParams) flags[kParamNames[static_cast<std::size_t>(param)]] = isFixed(p, param);
+    for (PeakParam param : kPeakParams)
+        flags[kParamNames[static_cast<std::size_t>(param)]] = isFixed(p, param);
     return flags;
 }
 
@@ -99,8 +100,8 @@ void setHeight(const PeakRef& peak, double height) {
     Project& project = *peak.project;
     const Workspace& ws = project.session.workspace;
     const Peak& p = definedPeak(peak);
-    const float area = areaFromHeight(lineFormOf(ws.options), static_cast<float>(height), p.fwhm, p.gl, p.type,
-                                      p.ts, p.tl, ws.regions.at(p.region).heightUnit);
+    const float area = areaFromHeight(lineFormOf(ws.options), static_cast<float>(height), p.fwhm, p.gl,
+                                      p.type, p.ts, p.tl, ws.regions.at(p.region).heightUnit);
     setBox(peak, &PeakDialog::AreaVal, area, "the area for that height");
 }
 
@@ -115,7 +116,8 @@ void setTail(const PeakRef& peak, const std::pair<double, double>& tail) {
 
 // The constraint dialog of one parameter, filled by `fill` and accepted; then the peak dialog's Accept
 // carries the new relation to the peak's value at once.
-void editConstraint(const PeakRef& peak, const std::string& name, const std::function<void(ConstraintDialog&)>& fill) {
+void editConstraint(const PeakRef& peak, const std::string& name,
+                    const std::function<void(ConstraintDialog&)>& fill) {
     const PeakParam param = paramNamed(name);
     Project& project = *peak.project;
     Session& session = project.session;
@@ -136,7 +138,8 @@ void editConstraint(const PeakRef& peak, const std::string& name, const std::fun
 int referenceNumber(const PeakRef& peak, const py::object& reference) {
     if (py::isinstance<PeakRef>(reference)) {
         const PeakRef& ref = reference.cast<const PeakRef&>();
-        if (ref.project != peak.project) throw py::value_error("the reference peak belongs to another project");
+        if (ref.project != peak.project)
+            throw py::value_error("the reference peak belongs to another project");
         return ref.index;
     }
     return reference.cast<int>();
@@ -199,14 +202,16 @@ PeakRef addPeak(const RegionRef& region, std::optional<double> position, std::op
         return value ? std::optional<std::string>(boxText(*value, what)) : std::nullopt;
     };
     const auto positionText = typed(position, "position"), areaText = typed(area, "area"),
-               fwhmText = typed(fwhm, "fwhm"), glText = typed(gl, "gl"), splittingText = typed(splitting, "splitting");
+               fwhmText = typed(fwhm, "fwhm"), glText = typed(gl, "gl"),
+               splittingText = typed(splitting, "splitting");
     Project& project = *region.project;
     Session& session = project.session;
     beginCommand(project);
     selectFittedRegion(project, region.index);
     if (!addPeak(session)) {
         const bool regionFull = session.workspace.regions[region.index].peakCount >= kPeaksPerRegion;
-        throw Refused(regionFull ? regionName(region.index) + " already holds 10 peaks" : "all 51 peaks are in use");
+        throw Refused(regionFull ? regionName(region.index) + " already holds 10 peaks"
+                                 : "all 51 peaks are in use");
     }
     const PeakRef peak{region.project, session.workspace.currentPeak};
     PeakDialog& d = session.dialogs.peak;
@@ -228,7 +233,8 @@ PeakRef addPeak(const RegionRef& region, std::optional<double> position, std::op
 
 void deletePeak(const RegionRef& region, const PeakRef& peak) {
     if (peak.project != region.project || definedPeak(peak).region != region.index)
-        throw py::value_error("peak " + std::to_string(peak.index) + " is not a peak of " + regionName(region.index));
+        throw py::value_error("peak " + std::to_string(peak.index) + " is not a peak of " +
+                              regionName(region.index));
     beginCommand(*peak.project);
     openPeak(peak);
     deletePeakFromDialog(peak.project->session);
@@ -259,34 +265,44 @@ void boxProperty(PeakClass& peak, const char* name, Value Peak::*field, std::str
 }  // namespace
 
 void bindPeaks(RegionClass& region, PeakClass& peak) {
-    region.def_property_readonly("peaks", &peaksOf, "The region's peaks (Peak), in the order of their slots.");
-    region.def("add_peak", &addPeak, py::arg("position") = py::none(), py::arg("area") = py::none(),
-               py::arg("fwhm") = py::none(), py::arg("gl") = py::none(), py::arg("type") = "singlet",
-               py::arg("splitting") = py::none(),
-               "Adds a peak as \"Add Peak\" does (at the centre of the fit range, 50 height units high), then\n"
-               "types the values given into its peak dialog and accepts it.  type is \"singlet\", \"p\", \"d\"\n"
-               "or \"f\".  Returns the new Peak.  The region needs an accepted background; a value the peak\n"
-               "dialog refuses raises vortlan.Error with its message and adds no peak.");
-    region.def("delete_peak", &deletePeak, py::arg("peak"), "Deletes one of the region's peaks, as \"Delete Peak\" does.");
+    region.def_property_readonly("peaks", &peaksOf,
+                                 "The region's peaks (Peak), in the order of their slots.");
+    region.def(
+        "add_peak", &addPeak, py::arg("position") = py::none(), py::arg("area") = py::none(),
+        py::arg("fwhm") = py::none(), py::arg("gl") = py::none(), py::arg("type") = "singlet",
+        py::arg("splitting") = py::none(),
+        "Adds a peak as \"Add Peak\" does (at the centre of the fit range, 50 height units high), then\n"
+        "types the values given into its peak dialog and accepts it.  type is \"singlet\", \"p\", \"d\"\n"
+        "or \"f\".  Returns the new Peak.  The region needs an accepted background; a value the peak\n"
+        "dialog refuses raises vortlan.Error with its message and adds no peak.");
+    region.def("delete_peak", &deletePeak, py::arg("peak"),
+               "Deletes one of the region's peaks, as \"Delete Peak\" does.");
 
     peak.def_property_readonly(
         "number", [](const PeakRef& self) { return self.index; },
         "The peak's number in the peak table, as its button shows it.");
     peak.def_property_readonly(
-        "region", [](const PeakRef& self) { return RegionRef{self.project, definedPeak(self).region}; },
+        "region",
+        [](const PeakRef& self) {
+            return RegionRef{self.project, definedPeak(self).region};
+        },
         "The Region the peak belongs to.");
     peak.def_property_readonly(
-        "label", [](const PeakRef& self) { return latin1Text(labelOf(definedPeak(self))); }, "The peak's label.");
+        "label", [](const PeakRef& self) { return latin1Text(labelOf(definedPeak(self))); },
+        "The peak's label.");
     boxProperty(peak, "position", &Peak::position, &PeakDialog::PosVal, "Binding energy of the peak (eV).");
-    boxProperty(peak, "fwhm", &Peak::fwhm, &PeakDialog::FWHMVal, "Full width at half maximum (eV); must be > 0.");
+    boxProperty(peak, "fwhm", &Peak::fwhm, &PeakDialog::FWHMVal,
+                "Full width at half maximum (eV); must be > 0.");
     boxProperty(peak, "area", &Peak::area, &PeakDialog::AreaVal, "The peak's area.");
-    boxProperty(peak, "gl", &Peak::gl, &PeakDialog::GLVal,
-                "%GL, 0 (Gaussian) to 100 (Lorentzian); a value between whole numbers is rounded as the dialog "
-                "rounds it.");
+    boxProperty(
+        peak, "gl", &Peak::gl, &PeakDialog::GLVal,
+        "%GL, 0 (Gaussian) to 100 (Lorentzian); a value between whole numbers is rounded as the dialog "
+        "rounds it.");
     boxProperty(peak, "splitting", &Peak::splitting, &PeakDialog::SplittingVal,
                 "Spin-orbit splitting of a p, d or f doublet (eV).");
-    peak.def_property("height", [](const PeakRef& self) { return definedPeak(self).height; }, &setHeight,
-                      "The peak's height; setting it sets the area that gives this height with the peak's shape.");
+    peak.def_property(
+        "height", [](const PeakRef& self) { return definedPeak(self).height; }, &setHeight,
+        "The peak's height; setting it sets the area that gives this height with the peak's shape.");
     peak.def_property(
         "type", [](const PeakRef& self) { return pythonTypeOf(definedPeak(self).type); },
         [](const PeakRef& self, const std::string& type) {
@@ -308,19 +324,23 @@ void bindPeaks(RegionClass& region, PeakClass& peak) {
                       "\"fwhm\": ..., \"gl\": ...}; setting a dict changes the flags it names.");
     for (PeakParam param : kPeakParams) {
         const std::string name = kParamNames[static_cast<std::size_t>(param)];
-        peak.def_property(
-            ("fix_" + name).c_str(), [param](const PeakRef& self) { return isFixed(definedPeak(self), param); },
-            [name](const PeakRef& self, bool fixed) { setFixed(self, {{name, fixed}}); },
-            ("Whether the fits leave the " + name + " alone.").c_str());
+        peak.def_property(("fix_" + name).c_str(),
+                          [param](const PeakRef& self) { return isFixed(definedPeak(self), param); },
+                          [name](const PeakRef& self, bool fixed) {
+                              setFixed(self, {{name, fixed}});
+                          },
+                          ("Whether the fits leave the " + name + " alone.").c_str());
     }
-    peak.def_property_readonly(
-        "constraints", &constraintsOf,
-        "The constraints of each parameter: {\"position\": {\"tie\": {\"peak\", \"op\", \"operand\"} or None, "
-        "\"limits\": (low, high) or None}, ...}.");
-    peak.def("tie", &tie, py::arg("param"), py::arg("reference_peak"), py::arg("op") = "+", py::arg("operand") = 0.0,
-             "Ties the parameter to the reference peak's: param = reference's param <op> operand, as the\n"
-             "constraint dialog sets it.  reference_peak is a Peak or a peak number.  A reference the dialog\n"
-             "refuses (a missing peak, the peak itself, a circle of ties, *0 or /0) raises vortlan.Error.");
+    peak.def_property_readonly("constraints", &constraintsOf,
+                               "The constraints of each parameter: {\"position\": {\"tie\": {\"peak\", "
+                               "\"op\", \"operand\"} or None, "
+                               "\"limits\": (low, high) or None}, ...}.");
+    peak.def(
+        "tie", &tie, py::arg("param"), py::arg("reference_peak"), py::arg("op") = "+",
+        py::arg("operand") = 0.0,
+        "Ties the parameter to the reference peak's: param = reference's param <op> operand, as the\n"
+        "constraint dialog sets it.  reference_peak is a Peak or a peak number.  A reference the dialog\n"
+        "refuses (a missing peak, the peak itself, a circle of ties, *0 or /0) raises vortlan.Error.");
     peak.def(
         "untie",
         [](const PeakRef& self, const std::string& param) {
@@ -338,7 +358,8 @@ void bindPeaks(RegionClass& region, PeakClass& peak) {
         py::arg("param"), "Removes the parameter's limits.");
     peak.def("__repr__", [](const PeakRef& self) {
         const Peak& p = self.project->session.workspace.peaks.at(self.index);
-        const std::string where = isTrue(p.defined) ? " at " + shortNumberText(p.position) + " eV" : " (deleted)";
+        const std::string where =
+            isTrue(p.defined) ? " at " + shortNumberText(p.position) + " eV" : " (deleted)";
         return "<vortlan.Peak " + std::to_string(self.index) + where + ">";
     });
 }
