@@ -12,10 +12,6 @@ void beginCommand(Project& project) {
     project.port.takeMessages();
 }
 
-std::string regionName(int region) {
-    return "region " + std::to_string(region + 1);
-}
-
 void selectDataRegion(Project& project, int region) {
     if (!isTrue(project.session.workspace.regions.at(region).defined))
         throw Refused(regionName(region) + " holds no data");
@@ -48,7 +44,12 @@ void openPeak(const PeakRef& peak) {
 
 void acceptPeak(Project& project) {
     acceptPeakDialog(project.session);
-    if (!project.port.window(Window::Peak).visible) return;
+    if (!project.port.window(Window::Peak).visible) {
+        const std::string& note = project.session.dialogs.peak.RefusalNote;
+        if (!note.empty()) project.port.messages.push_back(note);
+        warnMessages(project);
+        return;
+    }
     const std::vector<std::string> said = project.port.takeMessages();
     cancelPeakDialog(project.session);
     project.port.takeMessages();

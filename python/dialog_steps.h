@@ -9,6 +9,7 @@
 #include <pybind11/pybind11.h>
 
 #include "python/handles.h"
+#include "python/project_session.h"
 
 namespace vortlan::python {
 
@@ -16,9 +17,6 @@ namespace py = pybind11;
 
 // Begins a command: what the program said before is no part of its answer.
 void beginCommand(Project& project);
-
-// "region 2", as the user numbers regions.
-std::string regionName(int region);
 
 // The region made current, or vortlan.Error when it holds no data or no accepted background.
 void selectDataRegion(Project& project, int region);
@@ -30,7 +28,8 @@ const Peak& definedPeak(const PeakRef& peak);
 // A click on the peak's button: its region becomes current and the peak dialog opens on it.
 void openPeak(const PeakRef& peak);
 // The peak dialog's "Accept".  A value the dialog refuses leaves the peak as it was (the dialog is
-// cancelled) and raises vortlan.Error with the program's message.
+// cancelled) and raises vortlan.Error with the program's message; a value it corrects ("TS above 1:
+// kept 1") and what the program said meanwhile become Python warnings.
 void acceptPeak(Project& project);
 
 // A number as typed into a box: the shortest text that reads back as the same double.  Infinity and

@@ -228,6 +228,7 @@ PeakRef addPeak(const RegionRef& region, std::optional<double> position, std::op
         project.port.messages = said;
         project.port.refuse("the peak dialog refused the values");
     }
+    warnMessages(project);
     return peak;
 }
 
@@ -238,6 +239,7 @@ void deletePeak(const RegionRef& region, const PeakRef& peak) {
     beginCommand(*peak.project);
     openPeak(peak);
     deletePeakFromDialog(peak.project->session);
+    warnMessages(*peak.project);
 }
 
 py::list peaksOf(const RegionRef& region) {
