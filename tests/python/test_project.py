@@ -3,6 +3,7 @@ import json
 import os
 import struct
 import subprocess
+import sys
 import warnings
 
 import numpy as np
@@ -188,3 +189,20 @@ def test_render_draws_what_the_tools_render_draws(c1s_with_peak, tmp_path):
         assert png == (tmp_path / "tool.png").read_bytes()
     with pytest.raises(vortlan.Error, match="positive width and height"):
         region.render(width=0)
+
+
+def test_without_the_picture_module_render_says_so(c1s_with_peak, monkeypatch):
+    monkeypatch.setitem(sys.modules, "vortlan._pictures", None)  # as in a build without Qt
+    with pytest.raises(vortlan.Error, match="pictures are not available"):
+        vortlan.open(str(c1s_with_peak)).region(1).render()
+
+
+def test_qt_is_loaded_only_by_the_first_picture(c1s_with_peak):
+    script = (
+        "import vortlan\n"
+        "def qt(): return 'libQt6Core' in open('/proc/self/maps').read()\n"
+        f"region = vortlan.open({str(c1s_with_peak)!r}).region(1)\n"
+        "before = qt(); region.render(); print(before, qt())\n"
+    )
+    out = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, check=True).stdout
+    assert out.split() == ["False", "True"]
