@@ -43,6 +43,19 @@ def c1s_with_peak(tmp_path):
     return tmp_path / "c.xps"
 
 
+@pytest.fixture
+def two_blocks(tmp_path):
+    """c1s.vms with its block twice, and a copy whose second block breaks off."""
+    lines = open(C1S).read().split("\n")
+    end = lines.index("end of experiment")
+    header, block = lines[:17], lines[17:end]
+    header[16] = "2"  # the number of blocks
+    whole, damaged = tmp_path / "two.vms", tmp_path / "damaged.vms"
+    whole.write_text("\n".join(header + block + block + lines[end:]))
+    damaged.write_text("\n".join(header + block + block[:12] + ["x"]) + "\n")
+    return whole, damaged
+
+
 @pytest.mark.parametrize("fmt,name", READERS)
 def test_every_reader_gives_the_project_the_tool_gives(tmp_path, fmt, name):
     path = os.path.join(EXAMPLES, name)
@@ -62,6 +75,20 @@ def test_a_chosen_block_and_the_block_list_agree_with_the_tool(tmp_path):
     assert saved_bytes(project, tmp_path / "module.xps") == (tmp_path / "tool.xps").read_bytes()
 
     assert vortlan.list_blocks(path) == json.loads(cli("blocks", path, "--json", cwd=tmp_path))
+
+
+def test_blocks_of_a_file_of_several_and_of_a_damaged_one(tmp_path, two_blocks):
+    whole, damaged = two_blocks
+    cli("import", "vamas", whole, "--block", 2, "-o", "tool.xps", cwd=tmp_path)
+    project = vortlan.import_spectrum(whole, block=2)
+    assert saved_bytes(project, tmp_path / "module.xps") == (tmp_path / "tool.xps").read_bytes()
+    assert [b["block"] for b in vortlan.list_blocks(whole)] == [1, 2]
+
+    with pytest.warns(UserWarning, match="block 2 cannot be read; the file announces 2 blocks"):
+        blocks = vortlan.list_blocks(damaged)
+    assert blocks == json.loads(cli("blocks", damaged, "--json", cwd=tmp_path))
+    with pytest.raises(vortlan.Error, match="No such block in the file"):
+        vortlan.import_spectrum(damaged, block=2)
 
 
 def test_open_and_save_keep_the_project_to_the_byte(c1s_with_peak, tmp_path):
@@ -106,7 +133,8 @@ def test_bad_files_formats_and_numbers_raise_the_programs_message(tmp_path):
         (lambda: vortlan.import_spectrum(str(junk), format="vamas"), "Not a VAMAS file"),
         (lambda: vortlan.import_spectrum(C1S, format="spc"), "unknown format spc"),
         (lambda: vortlan.import_spectrum(C1S, block=2), "No such block in the file"),
-        (lambda: vortlan.import_spectrum(C1S, format="phi", block=1), "a block is chosen only in a VAMAS file"),
+        (lambda: vortlan.import_spectrum(C1S, format="phi", block=1),
+         "a block is chosen only in a VAMAS file"),
         (lambda: vortlan.list_blocks(str(tmp_path / "missing.vms")), "cannot read"),
         (lambda: vortlan.import_spectrum(C1S).region(2), "region 2 holds no data"),
         (lambda: vortlan.import_spectrum(C1S).region(11), "no region 11"),
@@ -153,7 +181,8 @@ def test_before_a_background_the_fit_range_is_empty():
 
 
 @pytest.mark.parametrize("args,kwargs", [
-    (["--type", "shirley", "--low", 280, "--high", 294, "--average", 5], dict(type="shirley", low=280, high=294, average=5)),
+    (["--type", "shirley", "--low", 280, "--high", 294, "--average", 5],
+     dict(type="shirley", low=280, high=294, average=5)),
     (["--type", "linear", "--low", 282.5], dict(type="linear", low=282.5)),
     (["--type", "tougaard", "--b1", 2500], dict(type="tougaard", b1=2500)),
     (["--slope", 0.002, "--high", 292], dict(slope=0.002, high=292)),
@@ -182,7 +211,8 @@ def test_refused_backgrounds_raise_the_dialogs_words(c1s_with_peak):
 def test_render_draws_what_the_tools_render_draws(c1s_with_peak, tmp_path):
     region = vortlan.open(str(c1s_with_peak)).region(1)
     for residuals, colour, flags in [(False, True, ["--colour"]), (True, False, ["--residuals"])]:
-        cli("render", c1s_with_peak, "--region", 1, "--size", "640x400", *flags, "-o", "tool.png", cwd=tmp_path)
+        cli("render", c1s_with_peak, "--region", 1, "--size", "640x400", *flags, "-o", "tool.png",
+            cwd=tmp_path)
         png = region.render(width=640, height=400, residuals=residuals, colour=colour)
         assert png[:8] == b"\x89PNG\r\n\x1a\n"
         assert struct.unpack(">II", png[16:24]) == (640, 400)
