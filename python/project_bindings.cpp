@@ -145,8 +145,9 @@ py::list regionsWithData(const ProjectPtr& project) {
     return regions;
 }
 
+// The method by the names vortlan-cli gives them; the records keep 0 search, 1 Newton.
 const char* methodName(float flag) {
-    if (flag == 2) return "lm";
+    if (flag == kLeastSquaresMethodFlag) return "lm";
     if (flag == 1) return "newton";
     return "search";
 }

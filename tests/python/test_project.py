@@ -236,3 +236,12 @@ def test_qt_is_loaded_only_by_the_first_picture(c1s_with_peak):
     )
     out = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, check=True).stdout
     assert out.split() == ["False", "True"]
+
+
+def test_a_new_project_takes_the_options_of_default_opa_in_the_working_folder(tmp_path, monkeypatch):
+    monkeypatch.chdir(tmp_path)
+    assert vortlan.Project().options["method"] == "lm"  # the built-in options
+    cli("options", "write", "default.opa", "--method", "newton", "--trials", 40, "--tolerance", 0.5,
+        "--gl", "product", cwd=tmp_path)
+    options = vortlan.Project().options
+    assert options == dict(options, method="newton", newton_trials=40, tolerance=0.005, gl_form="product")
