@@ -2,7 +2,10 @@
 // the project's regions and fit options.
 
 #include <pybind11/stl.h>
+#include <pybind11/stl/filesystem.h>
 
+#include <charconv>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -23,7 +26,20 @@ namespace vortlan::python {
 
 namespace {
 
-ProjectPtr openProjectFile(const std::string& path) {
+namespace fs = std::filesystem;
+
+// The value a float shows as where the tool writes it (its shortest text), so that 295.95 reads as
+// 295.95 and not as the float's exact 295.950012...
+double shownValue(float value) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    double shown = value;
+    std::from_chars(text, end, shown);
+    return shown;
+}
+
+ProjectPtr openProjectFile(const fs::path& file) {
+    const std::string path = file.string();
     ProjectPtr project = startProject();
     project->session.workspace.fileName = path;
     if (!openProject(project->session)) project->port.refuse("cannot open " + path);
@@ -32,9 +48,9 @@ ProjectPtr openProjectFile(const std::string& path) {
     return project;
 }
 
-void saveProjectFile(Project& project, const std::string& path) {
-    project.session.workspace.fileName = path;
-    if (!saveProject(project.session)) project.port.refuse("cannot save " + path);
+void saveProjectFile(Project& project, const fs::path& path) {
+    project.session.workspace.fileName = path.string();
+    if (!saveProject(project.session)) project.port.refuse("cannot save " + path.string());
     warnMessages(project);
 }
 
@@ -68,7 +84,8 @@ bool importInto(Session& session, const std::string& format, std::optional<int> 
     return importAscii(session);
 }
 
-ProjectPtr importSpectrumFile(const std::string& path, std::string format, std::optional<int> block) {
+ProjectPtr importSpectrumFile(const fs::path& file, std::string format, std::optional<int> block) {
+    const std::string path = file.string();
     if (!isImportFormat(format))
         throw Refused("unknown format " + format + "; vamas, kratos, leybold, phi, ascii or auto");
     if (format == "auto") format = sniffedFormat(path);
@@ -81,7 +98,8 @@ ProjectPtr importSpectrumFile(const std::string& path, std::string format, std::
     return project;
 }
 
-py::list blockList(const std::string& path) {
+py::list blockList(const fs::path& file) {
+    const std::string path = file.string();
     std::ifstream in(path, std::ios::binary);
     if (!in) throw Refused("cannot read " + path);
     VamasIndex index;
@@ -99,17 +117,23 @@ py::list blockList(const std::string& path) {
         row["transition"] = b.transition;
         row["technique"] = b.technique;
         row["points"] = b.points;
-        row["energy_high"] = b.energyHigh;
-        row["energy_low"] = b.energyLow;
+        row["energy_high"] = shownValue(b.energyHigh);
+        row["energy_low"] = shownValue(b.energyLow);
         blocks.append(row);
     }
     if (index.damaged) {
         const std::string said = path + ": block " + std::to_string(index.blocks.size() + 1) +
                                  " cannot be read; the file announces " +
                                  std::to_string(index.layout.blockCount) + " blocks";
-        if (PyErr_WarnEx(PyExc_UserWarning, said.c_str(), 1) != 0) throw py::error_already_set();
+        warn(said);
     }
     return blocks;
+}
+
+std::string projectText(const ProjectPtr& project) {
+    int regions = 0;
+    for (const Region& r : project->session.workspace.regions) regions += isTrue(r.defined) ? 1 : 0;
+    return "<vortlan.Project: " + std::to_string(regions) + (regions == 1 ? " region>" : " regions>");
 }
 
 py::list regionsWithData(const ProjectPtr& project) {
@@ -121,8 +145,9 @@ py::list regionsWithData(const ProjectPtr& project) {
     return regions;
 }
 
+// The method by the names vortlan-cli gives them; the records keep 0 search, 1 Newton.
 const char* methodName(float flag) {
-    if (flag == 2) return "lm";
+    if (flag == kLeastSquaresMethodFlag) return "lm";
     if (flag == 1) return "newton";
     return "search";
 }
@@ -133,7 +158,7 @@ py::dict optionsOf(const Project& project) {
     options["method"] = methodName(o.methodFlag);
     options["search_trials"] = o.searchTrials;
     options["newton_trials"] = o.newtonTrials;
-    options["tolerance"] = o.tolerance;
+    options["tolerance"] = shownValue(o.tolerance);
     options["gl_form"] = isTrue(o.glSum) ? "sum" : "product";
     return options;
 }
@@ -166,6 +191,7 @@ void bindProjects(py::module_& module, ProjectClass& project, RegionClass& regio
     project.def("save", &saveProjectFile, py::arg("path"),
                 "Writes the project as \"Save XPS\" does.  The file is replaced whole or not at all: a\n"
                 "failed save raises vortlan.Error and leaves the previous file intact.");
+    project.def("__repr__", &projectText);
     project.def_property_readonly("regions", &regionsWithData,
                                   "The regions that hold data, in the order of their numbers.");
     project.def("region", &regionWithData, py::arg("number"),

@@ -12,10 +12,12 @@ ProjectPtr startProject() {
     return project;
 }
 
+void warn(const std::string& text) {
+    if (PyErr_WarnEx(PyExc_UserWarning, text.c_str(), 1) != 0) throw py::error_already_set();
+}
+
 void warnMessages(Project& project) {
-    for (const std::string& said : project.port.takeMessages()) {
-        if (PyErr_WarnEx(PyExc_UserWarning, said.c_str(), 1) != 0) throw py::error_already_set();
-    }
+    for (const std::string& said : project.port.takeMessages()) warn(said);
 }
 
 std::string regionName(int index) {

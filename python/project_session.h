@@ -12,6 +12,9 @@ namespace vortlan::python {
 // working directory, or the built-in ones).
 ProjectPtr startProject();
 
+// A Python UserWarning with the text.
+void warn(const std::string& text);
+
 // What the program said after a command that went through, as Python warnings: it is news the user
 // should see (a part of a file left out, say) but not a failure.
 void warnMessages(Project& project);

@@ -4,6 +4,7 @@
 #include <pybind11/numpy.h>
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <charconv>
 #include <optional>
 #include <string>
@@ -32,7 +33,8 @@ std::string captionOf(const RegionRef& ref) {
 }
 
 // Points 1..count of the array (element 0 holds no data), read-only, on the project's own storage:
-// the array keeps the project alive.
+// the array keeps the project alive.  Only for the spectrum: only an import or an opened file
+// reallocates it, and neither happens to a project Python holds (they make new projects).
 FloatArray viewOf(const RegionRef& ref, const PointArray& points, int count) {
     const py::ssize_t n = points.holds(count) && count > 0 ? count : 0;
     FloatArray view({n}, {static_cast<py::ssize_t>(sizeof(float))}, n > 0 ? points.data() + 1 : nullptr,
@@ -68,6 +70,13 @@ py::dict peakCurves(const RegionRef& ref) {
         curves[py::int_(peak)] = copyOf(ws.peaks[peak].curve, rangeCountOf(r));
     }
     return curves;
+}
+
+std::string regionText(const RegionRef& ref) {
+    const std::string caption = captionOf(ref);
+    return "<vortlan.Region " + std::to_string(ref.index + 1) +
+           (caption.empty() ? "" : " '" + caption + "'") + ": " + std::to_string(regionOf(ref).pointCount) +
+           " points>";
 }
 
 // A number as the user would type it into a box: the shortest text that reads back as the value.
@@ -107,11 +116,15 @@ void setBackground(const RegionRef& ref, const std::optional<std::string>& type,
         project.port.refuse(why.empty() ? "the background was not accepted" : why);
     }
     warnMessages(project);
+    // A value the dialog put back to its default (too large to store) is taken, corrected: the user
+    // is told as the dialog tells its user.
+    if (!d.RefusalNote.empty()) warn(d.RefusalNote);
 }
 
 }  // namespace
 
 void bindRegionData(RegionClass& region) {
+    region.def("__repr__", &regionText);
     region.def_property_readonly(
         "number", [](const RegionRef& ref) { return ref.index + 1; },
         "The region's number as the program shows it, from 1.");
@@ -155,15 +168,17 @@ void bindRegionData(RegionClass& region) {
         "Each peak's curve (the peak plus the background) over the fit range, as a\n"
         "dict from the peak's number in the peak table (from 0, as vortlan-cli numbers them) to a\n"
         "float32 copy.");
-    region.def("set_background", &setBackground, py::arg("type") = py::none(), py::arg("low") = py::none(),
-               py::arg("high") = py::none(), py::arg("average") = py::none(), py::arg("slope") = py::none(),
-               py::arg("b1") = py::none(),
-               "Sets the fit range and background as the background dialog's Accept does.  type:\n"
-               "\"shirley\", \"linear\" or \"tougaard\".  low, high: the range's binding energies (eV);\n"
-               "average: the points averaged at its ends (1, 3, 5, 7 or 9); slope: the Shirley linear\n"
-               "term; b1: the Tougaard B1.  What is not given keeps what the dialog shows for the region:\n"
-               "its accepted settings, or the whole data range.  The peaks keep their areas.  A value the\n"
-               "dialog refuses raises vortlan.Error with its message.");
+    region.def(
+        "set_background", &setBackground, py::arg("type") = py::none(), py::arg("low") = py::none(),
+        py::arg("high") = py::none(), py::arg("average") = py::none(), py::arg("slope") = py::none(),
+        py::arg("b1") = py::none(),
+        "Sets the fit range and background as the background dialog's Accept does.  type:\n"
+        "\"shirley\", \"linear\" or \"tougaard\".  low, high: the range's binding energies (eV);\n"
+        "average: the points averaged at its ends (1, 3, 5, 7 or 9); slope: the Shirley linear\n"
+        "term; b1: the Tougaard B1.  What is not given keeps what the dialog shows for the region:\n"
+        "its accepted settings, or the whole data range.  The peaks keep their areas.  A value the\n"
+        "dialog refuses raises vortlan.Error with its message; one it corrects and takes (a number too\n"
+        "large to store) gives a warning.");
 }
 
 }  // namespace vortlan::python

@@ -3,6 +3,7 @@ import json
 import os
 import struct
 import subprocess
+import sys
 import warnings
 
 import numpy as np
@@ -42,6 +43,19 @@ def c1s_with_peak(tmp_path):
     return tmp_path / "c.xps"
 
 
+@pytest.fixture
+def two_blocks(tmp_path):
+    """c1s.vms with its block twice, and a copy whose second block breaks off."""
+    lines = open(C1S).read().split("\n")
+    end = lines.index("end of experiment")
+    header, block = lines[:17], lines[17:end]
+    header[16] = "2"  # the number of blocks
+    whole, damaged = tmp_path / "two.vms", tmp_path / "damaged.vms"
+    whole.write_text("\n".join(header + block + block + lines[end:]))
+    damaged.write_text("\n".join(header + block + block[:12] + ["x"]) + "\n")
+    return whole, damaged
+
+
 @pytest.mark.parametrize("fmt,name", READERS)
 def test_every_reader_gives_the_project_the_tool_gives(tmp_path, fmt, name):
     path = os.path.join(EXAMPLES, name)
@@ -60,19 +74,27 @@ def test_a_chosen_block_and_the_block_list_agree_with_the_tool(tmp_path):
     project = vortlan.import_spectrum(path, format="vamas", block=1)
     assert saved_bytes(project, tmp_path / "module.xps") == (tmp_path / "tool.xps").read_bytes()
 
-    listed = json.loads(cli("blocks", path, "--json", cwd=tmp_path))
-    blocks = vortlan.list_blocks(path)
-    assert [b["block"] for b in blocks] == [b["block"] for b in listed]
-    for mine, tools in zip(blocks, listed):
-        assert {k: mine[k] for k in ("species", "transition", "technique", "points")} == {
-            k: tools[k] for k in ("species", "transition", "technique", "points")}
-        assert np.float32(mine["energy_high"]) == np.float32(tools["energy_high"])
-        assert np.float32(mine["energy_low"]) == np.float32(tools["energy_low"])
+    assert vortlan.list_blocks(path) == json.loads(cli("blocks", path, "--json", cwd=tmp_path))
+
+
+def test_blocks_of_a_file_of_several_and_of_a_damaged_one(tmp_path, two_blocks):
+    whole, damaged = two_blocks
+    cli("import", "vamas", whole, "--block", 2, "-o", "tool.xps", cwd=tmp_path)
+    project = vortlan.import_spectrum(whole, block=2)
+    assert saved_bytes(project, tmp_path / "module.xps") == (tmp_path / "tool.xps").read_bytes()
+    assert [b["block"] for b in vortlan.list_blocks(whole)] == [1, 2]
+
+    with pytest.warns(UserWarning, match="block 2 cannot be read; the file announces 2 blocks"):
+        blocks = vortlan.list_blocks(damaged)
+    assert blocks == json.loads(cli("blocks", damaged, "--json", cwd=tmp_path))
+    with pytest.raises(vortlan.Error, match="No such block in the file"):
+        vortlan.import_spectrum(damaged, block=2)
 
 
 def test_open_and_save_keep_the_project_to_the_byte(c1s_with_peak, tmp_path):
-    project = vortlan.open(str(c1s_with_peak))
-    assert saved_bytes(project, tmp_path / "again.xps") == c1s_with_peak.read_bytes()
+    project = vortlan.open(c1s_with_peak)  # a pathlib path as well as a str
+    project.save(tmp_path / "again.xps")
+    assert (tmp_path / "again.xps").read_bytes() == c1s_with_peak.read_bytes()
     assert [r.number for r in project.regions] == [1]
     assert project.region(1).core_level == "C 1s"
     assert vortlan.Project().regions == []
@@ -111,7 +133,8 @@ def test_bad_files_formats_and_numbers_raise_the_programs_message(tmp_path):
         (lambda: vortlan.import_spectrum(str(junk), format="vamas"), "Not a VAMAS file"),
         (lambda: vortlan.import_spectrum(C1S, format="spc"), "unknown format spc"),
         (lambda: vortlan.import_spectrum(C1S, block=2), "No such block in the file"),
-        (lambda: vortlan.import_spectrum(C1S, format="phi", block=1), "a block is chosen only in a VAMAS file"),
+        (lambda: vortlan.import_spectrum(C1S, format="phi", block=1),
+         "a block is chosen only in a VAMAS file"),
         (lambda: vortlan.list_blocks(str(tmp_path / "missing.vms")), "cannot read"),
         (lambda: vortlan.import_spectrum(C1S).region(2), "region 2 holds no data"),
         (lambda: vortlan.import_spectrum(C1S).region(11), "no region 11"),
@@ -158,7 +181,8 @@ def test_before_a_background_the_fit_range_is_empty():
 
 
 @pytest.mark.parametrize("args,kwargs", [
-    (["--type", "shirley", "--low", 280, "--high", 294, "--average", 5], dict(type="shirley", low=280, high=294, average=5)),
+    (["--type", "shirley", "--low", 280, "--high", 294, "--average", 5],
+     dict(type="shirley", low=280, high=294, average=5)),
     (["--type", "linear", "--low", 282.5], dict(type="linear", low=282.5)),
     (["--type", "tougaard", "--b1", 2500], dict(type="tougaard", b1=2500)),
     (["--slope", 0.002, "--high", 292], dict(slope=0.002, high=292)),
@@ -174,16 +198,50 @@ def test_refused_backgrounds_raise_the_dialogs_words(c1s_with_peak):
     region = vortlan.open(str(c1s_with_peak)).region(1)
     with pytest.raises(vortlan.Error, match="Low BE outside the data: set to its lowest BE, 278"):
         region.set_background(low=100)
+    with pytest.raises(vortlan.Error, match="Ave. Pts must be None, 3, 5, 7 or 9"):
+        region.set_background(average=4)
     with pytest.raises(vortlan.Error, match="unknown background type spline"):
         region.set_background(type="spline")
     assert len(region.range_energy) == 281
+    # A number too large to store is put back to its default and taken, with the dialog's words.
+    with pytest.warns(UserWarning, match="Slope too large to store: set to 0"):
+        region.set_background(slope=1e40)
 
 
-def test_render_gives_a_png_of_the_asked_size(c1s_with_peak):
+def test_render_draws_what_the_tools_render_draws(c1s_with_peak, tmp_path):
     region = vortlan.open(str(c1s_with_peak)).region(1)
-    for residuals, colour in [(False, True), (True, False)]:
+    for residuals, colour, flags in [(False, True, ["--colour"]), (True, False, ["--residuals"])]:
+        cli("render", c1s_with_peak, "--region", 1, "--size", "640x400", *flags, "-o", "tool.png",
+            cwd=tmp_path)
         png = region.render(width=640, height=400, residuals=residuals, colour=colour)
         assert png[:8] == b"\x89PNG\r\n\x1a\n"
         assert struct.unpack(">II", png[16:24]) == (640, 400)
+        assert png == (tmp_path / "tool.png").read_bytes()
     with pytest.raises(vortlan.Error, match="positive width and height"):
         region.render(width=0)
+
+
+def test_without_the_picture_module_render_says_so(c1s_with_peak, monkeypatch):
+    monkeypatch.setitem(sys.modules, "vortlan._pictures", None)  # as in a build without Qt
+    with pytest.raises(vortlan.Error, match="pictures are not available"):
+        vortlan.open(str(c1s_with_peak)).region(1).render()
+
+
+def test_qt_is_loaded_only_by_the_first_picture(c1s_with_peak):
+    script = (
+        "import vortlan\n"
+        "def qt(): return 'libQt6Core' in open('/proc/self/maps').read()\n"
+        f"region = vortlan.open({str(c1s_with_peak)!r}).region(1)\n"
+        "before = qt(); region.render(); print(before, qt())\n"
+    )
+    out = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, check=True).stdout
+    assert out.split() == ["False", "True"]
+
+
+def test_a_new_project_takes_the_options_of_default_opa_in_the_working_folder(tmp_path, monkeypatch):
+    monkeypatch.chdir(tmp_path)
+    assert vortlan.Project().options["method"] == "lm"  # the built-in options
+    cli("options", "write", "default.opa", "--method", "newton", "--trials", 40, "--tolerance", 0.5,
+        "--gl", "product", cwd=tmp_path)
+    options = vortlan.Project().options
+    assert options == dict(options, method="newton", newton_trials=40, tolerance=0.005, gl_form="product")
