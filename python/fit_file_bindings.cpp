@@ -153,27 +153,10 @@ py::dict fitFile(const py::object& pathArgument, const py::object& modelArgument
 }  // namespace
 
 void bindFitFile(py::module_& module) {
-    module.def("fit_file", &fitFile, py::arg("path"), py::arg("model"), py::arg("options") = py::none(),
+    // Called by vortlan.fit_file, a Python function so that executors can pickle it by its name.
+    module.def("_fit_file", &fitFile, py::arg("path"), py::arg("model"), py::arg("options") = py::none(),
                py::arg("block") = py::none(), py::arg("arrays") = false,
-               R"(Fit one spectrum file exactly as ``vortlan-cli batch --jobs 1`` fits it.
-
-The file is imported into region 1 of a session of its own (the format told from its contents, or
-VAMAS block ``block``, numbered from 1 as the block chooser numbers them), the region parameter file
-``model`` (.rpa) is loaded there, its background accepted and the region optimised with the options of
-``options`` (an .opa file; without it those of default.opa in the working directory, or the built-in
-ones).  Nothing is printed.
-
-Returns the row ``batch`` writes to summary.csv as a plain dict with the same keys: file, (block,
-block_label when a block was given), chi_square, peakN_position, peakN_area, peakN_fwhm, peakN_gl,
-peakN_share, peakN_position_err, peakN_area_err, peakN_fwhm_err, peakN_gl_err, (peakN_atomic_percent,
-peakN_atomic_percent_err when the region has a core level) and converged (a bool).  Numbers are the
-single-precision values the summary writes, as Python floats; an empty cell is None.  With
-``arrays=True`` the dict also holds float32 NumPy copies over the fitted range: energy, counts,
-background, envelope and peak_curves (one row a peak, each the peak plus the background).
-
-The dict pickles cleanly, so the function runs on any executor (concurrent.futures, multiprocessing,
-dask.distributed).  The fit runs without the GIL.  Raises vortlan.Error with the program's message for a
-spectrum the batch would skip.)");
+               "One spectrum file fitted as a batch fits it; see vortlan.fit_file.");
 }
 
 }  // namespace vortlan::python
