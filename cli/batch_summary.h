@@ -9,17 +9,9 @@
 #include <vector>
 
 #include "cli/batch_items.h"
+#include "session/spectrum_fit.h"
 
 namespace vortlan::cli {
-
-// A value that is not a number stands for an empty cell (a fixed parameter's error, a peak without
-// at.%).
-struct PeakRow {
-    float position = 0, area = 0, fwhm = 0;
-    int gl = 0;
-    std::array<float, 4> errors{};  // position, area, FWHM, %GL
-    float atomicPercent = 0, atomicPercentError = 0;
-};
 
 struct SummaryRow {
     std::size_t item = 0;  // the spectrum's place in the batch's list, from 0
