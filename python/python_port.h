@@ -24,6 +24,12 @@ class PythonPort : public RecordingPort {
     // Throws Refused with the messages said since the last call (joined by line feeds), or with
     // `fallback` when there were none.
     [[noreturn]] void refuse(const std::string& fallback);
+
+    // A project in a notebook may be fitted and drawn thousands of times: what no one looks at
+    // (each drawing, trial and verdict shown) is not kept.
+    void drawSpectrum(SpectrumDrawing) override {}
+    void showFitTrial(int, int) override {}
+    void showFitVerdict(int, FitVerdict) override {}
 };
 
 }  // namespace vortlan::python
