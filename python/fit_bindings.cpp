@@ -73,6 +73,22 @@ class InterruptWatch {
     PyObject* trace_ = nullptr;
 };
 
+// Marks the project as at work while the GIL is released; refuses a second piece of work on it from
+// another thread.
+class WorkingMark {
+  public:
+    explicit WorkingMark(Project& project) : project_(project) {
+        if (project_.working) throw Refused("the project is being fitted in another thread");
+        project_.working = true;
+    }
+    WorkingMark(const WorkingMark&) = delete;
+    WorkingMark& operator=(const WorkingMark&) = delete;
+    ~WorkingMark() { project_.working = false; }
+
+  private:
+    Project& project_;
+};
+
 // A message the program said during the work: the work was refused or failed.
 void refuseIfSaid(Project& project) {
     if (!project.port.messages.empty()) project.port.refuse("");
@@ -81,6 +97,7 @@ void refuseIfSaid(Project& project) {
 // Runs the work with the GIL released and Ctrl+C watched; then raises what Ctrl+C raised, or what the
 // program said.
 void runFitting(Project& project, const std::function<void()>& work) {
+    const WorkingMark mark(project);
     InterruptWatch watch(project);
     {
         py::gil_scoped_release release;
@@ -213,6 +230,7 @@ py::object verdictOf(const RegionRef& region) {
 void exportRegion(const RegionRef& region, const std::string& path, bool needsBackground,
                   const std::function<bool(Session&)>& command) {
     Project& project = *region.project;
+    const WorkingMark mark(project);
     beginCommand(project);
     needsBackground ? selectFittedRegion(project, region.index) : selectDataRegion(project, region.index);
     Workspace& ws = project.session.workspace;

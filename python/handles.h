@@ -13,6 +13,8 @@ namespace vortlan::python {
 struct Project {
     PythonPort port;
     Session session{port};
+    // Set while a fit or an export runs without the GIL: another thread must not start one then.
+    bool working = false;
 };
 
 using ProjectPtr = std::shared_ptr<Project>;
