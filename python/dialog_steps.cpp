@@ -26,7 +26,8 @@ void selectFittedRegion(Project& project, int region) {
 
 const Peak& definedPeak(const PeakRef& peak) {
     const Workspace& ws = peak.project->session.workspace;
-    if (peak.index < 0 || peak.index >= kPeakCount || !isTrue(ws.peaks[peak.index].defined))
+    if (peak.index < 0 || peak.index >= kPeakCount || !isTrue(ws.peaks[peak.index].defined) ||
+        peak.deletions != peak.project->peakDeletions[static_cast<std::size_t>(peak.index)])
         throw Refused("peak " + std::to_string(peak.index) + " is not defined");
     return ws.peaks[peak.index];
 }

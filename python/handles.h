@@ -3,6 +3,7 @@
 // dialogs' models, its Port), and references to one of its regions or peaks.  A reference keeps its
 // project alive.
 
+#include <array>
 #include <memory>
 
 #include "python/python_port.h"
@@ -15,6 +16,9 @@ struct Project {
     Session session{port};
     // Set while a fit or an export runs without the GIL: another thread must not start one then.
     bool working = false;
+    // How often each peak number has been deleted: a reference to a deleted peak stays one, even when
+    // a later peak takes its number.
+    std::array<unsigned, kPeakCount> peakDeletions{};
 };
 
 using ProjectPtr = std::shared_ptr<Project>;
@@ -26,7 +30,13 @@ struct RegionRef {
 
 struct PeakRef {
     ProjectPtr project;
-    int index = 0;  // the peak's number in the peak table
+    int index = 0;           // the peak's number in the peak table
+    unsigned deletions = 0;  // the number's deletions when the reference was made
+
+    // A reference to the peak now holding the number.
+    static PeakRef to(const ProjectPtr& project, int index) {
+        return {project, index, project->peakDeletions.at(static_cast<std::size_t>(index))};
+    }
 };
 
 }  // namespace vortlan::python

@@ -213,7 +213,7 @@ PeakRef addPeak(const RegionRef& region, std::optional<double> position, std::op
         throw Refused(regionFull ? regionName(region.index) + " already holds 10 peaks"
                                  : "all 51 peaks are in use");
     }
-    const PeakRef peak{region.project, session.workspace.currentPeak};
+    const PeakRef peak = PeakRef::to(region.project, session.workspace.currentPeak);
     PeakDialog& d = session.dialogs.peak;
     if (positionText) d.PosVal = *positionText;
     if (areaText) d.AreaVal = *areaText;
@@ -239,13 +239,15 @@ void deletePeak(const RegionRef& region, const PeakRef& peak) {
     beginCommand(*peak.project);
     openPeak(peak);
     deletePeakFromDialog(peak.project->session);
+    ++peak.project->peakDeletions[static_cast<std::size_t>(peak.index)];
     warnMessages(*peak.project);
 }
 
 py::list peaksOf(const RegionRef& region) {
     const Region& r = region.project->session.workspace.regions.at(region.index);
     py::list peaks;
-    for (int slot = 0; slot < r.peakCount; ++slot) peaks.append(PeakRef{region.project, r.peakSlots[slot]});
+    for (int slot = 0; slot < r.peakCount; ++slot)
+        peaks.append(PeakRef::to(region.project, r.peakSlots[slot]));
     return peaks;
 }
 

@@ -101,6 +101,12 @@ def test_peaks_read_back_as_the_dialog_stored_them(work):
     assert [p.number for p in region.peaks] == [1, 2, 3]
     with pytest.raises(vortlan.Error, match="is not defined"):
         first.position
+    # A new peak may take the deleted one's number; the old reference still names the deleted peak.
+    newcomer = region.add_peak(position=284.0, area=500, fwhm=1.0)
+    assert newcomer.number == first.number
+    with pytest.raises(vortlan.Error, match="is not defined"):
+        first.position
+    assert newcomer.position == pytest.approx(284.0)
 
 
 def test_refused_values_raise_with_the_programs_words_and_change_nothing(work):
