@@ -37,17 +37,6 @@ void readOptionsFile(CliSession& cli, const std::string& path) {
     if (!readOptionFile(cli.session)) throw CommandFailed();
 }
 
-void chooseMethod(Session& session, std::string_view method) {
-    loadOptionsDialog(session);
-    OptionsDialog& d = session.dialogs.options;
-    d.UseLM = method == "lm";
-    d.UseNewton = method == "newton";
-    d.UseSearch = method == "search";
-    if (d.UseLM) clickUseLM(session);
-    if (d.UseNewton) clickUseNewton(session);
-    if (d.UseSearch) clickUseSearch(session);
-}
-
 std::string canonicalCoreLevel(const std::string& text) {
     const CoreLevelReading reading = readCoreLevel(text);
     if (const auto* reason = std::get_if<std::string>(&reading)) throw CommandFailed(*reason);

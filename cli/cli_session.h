@@ -49,9 +49,6 @@ void requireBackground(CliSession& cli, int region);
 // A click on the peak's button: the peak dialog opens on it, its boxes showing the peak's values.
 void openPeakButton(CliSession& cli, int peak);
 
-// The options dialog's "Use" of the method named lm, newton or search, clicked.
-void chooseMethod(Session& session, std::string_view method);
-
 // The core level the text names, as the program writes it ("Ti 2p3/2"); CommandFailed with the reason
 // for a text that names none, or more than one.
 std::string canonicalCoreLevel(const std::string& text);

@@ -69,7 +69,7 @@ int runOptionsWrite(const Arguments& args) {
     if (const auto from = args.value("--from")) readOptionsFile(cli, *from);
     loadOptionsDialog(session);
     OptionsDialog& d = session.dialogs.options;
-    if (method) chooseMethod(session, *method);
+    if (method) chooseMethodNamed(session, *method);
     if (gl) {
         d.GLSum = *gl == "sum";
         clickGLSum(session);

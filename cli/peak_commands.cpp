@@ -268,7 +268,7 @@ int runFit(const Arguments& args) {
     openProjectFile(cli, args.positional(0));
     if (const auto options = args.value("--options")) readOptionsFile(cli, *options);
     Session& session = cli.session;
-    if (method) chooseMethod(session, *method);
+    if (method) chooseMethodNamed(session, *method);
     cli.port.printVerdicts(true);
     installInterruptHandler();
     std::vector<int> regions;

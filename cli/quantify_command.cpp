@@ -51,11 +51,8 @@ SettingChanges settingChanges(const Arguments& args) {
     SettingChanges changes{optionalNumber(args, "--source-energy", true),
                            optionalNumber(args, "--imfp-exponent", false),
                            optionalNumber(args, "--transmission-exponent", false), std::nullopt};
-    if (const auto area = args.choice("--area", {"auto", "peaks", "background"})) {
-        changes.area = *area == "peaks"        ? QuantArea::Peaks
-                       : *area == "background" ? QuantArea::Background
-                                               : QuantArea::Auto;
-    }
+    if (const auto area = args.choice("--area", {"auto", "peaks", "background"}))
+        changes.area = quantAreaNamed(*area);
     return changes;
 }
 
@@ -64,22 +61,6 @@ void applyChanges(const SettingChanges& changes, QuantSettings& settings) {
     settings.imfpExponent = changes.imfpExponent.value_or(settings.imfpExponent);
     settings.transmissionExponent = changes.transmissionExponent.value_or(settings.transmissionExponent);
     settings.area = changes.area.value_or(settings.area);
-}
-
-const char* areaSettingName(QuantArea area) {
-    switch (area) {
-        case QuantArea::Peaks:
-            return "peaks";
-        case QuantArea::Background:
-            return "background";
-        case QuantArea::Auto:
-            break;
-    }
-    return "auto";
-}
-
-const char* areaUsedName(QuantArea area) {
-    return area == QuantArea::Background ? "background" : "peaks";
 }
 
 // Captions and labels are stored padded with blanks.
@@ -180,7 +161,7 @@ void printTable(std::ostream& out, const Workspace& ws, const Quantification& ta
             printExcluded(out, region);
             continue;
         }
-        printRow(out, region.row, areaUsedName(region.areaUsed));
+        printRow(out, region.row, quantAreaName(region.areaUsed));
         for (const QuantRow& component : region.components) printRow(out, component, "");
     }
     printSettings(out, ws, table.settings);
@@ -231,7 +212,7 @@ void writeRegion(JsonWriter& json, const Workspace& ws, const QuantRegion& regio
     }
     json.key("areaUsed");
     if (region.counted()) {
-        json.value(areaUsedName(region.areaUsed));
+        json.value(quantAreaName(region.areaUsed));
     } else {
         json.null();
     }
@@ -254,7 +235,7 @@ std::string quantificationJson(const Workspace& ws, const Quantification& table)
     json.key("sourceEnergy").value(static_cast<float>(s.sourceEnergy));
     json.key("imfpExponent").value(static_cast<float>(s.imfpExponent));
     json.key("transmissionExponent").value(static_cast<float>(s.transmissionExponent));
-    json.key("area").value(areaSettingName(s.area));
+    json.key("area").value(quantAreaName(s.area));
     json.endObject();
     json.key("regions").beginArray();
     for (const QuantRegion& region : table.regions) writeRegion(json, ws, region);

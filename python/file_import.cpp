@@ -5,28 +5,14 @@
 #include <memory>
 #include <mutex>
 
-#include "io/format_sniffer.h"
 #include "io/vamas_file.h"
-#include "session/import_kratos.h"
-#include "session/import_text.h"
+#include "session/file_imports.h"
 #include "session/import_vamas.h"
 #include "session/spectrum_fit.h"
 
 namespace vortlan::python {
 
 namespace {
-
-std::string_view sniffedFormat(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw SpectrumFitFailed("cannot read " + path);
-    std::string head(kSniffHeadBytes, '\0');
-    in.read(head.data(), static_cast<std::streamsize>(head.size()));
-    head.resize(static_cast<std::size_t>(in.gcount()));
-    const SpectrumFormat format = sniffFormat(head);
-    if (format == SpectrumFormat::Unknown)
-        throw SpectrumFitFailed("cannot tell the format of " + path + "; name it");
-    return formatName(format);
-}
 
 std::string blockLabel(const VamasBlockSummary& block) {
     if (block.species.empty() || block.transition.empty()) return block.species + block.transition;
@@ -64,15 +50,10 @@ std::shared_ptr<const VamasIndex> indexOf(const std::string& path, std::istream&
 }  // namespace
 
 void importWholeFile(Session& session, const std::string& path) {
-    const std::string_view format = sniffedFormat(path);
+    const auto format = sniffedFileFormat(path);
+    if (const auto* reason = std::get_if<std::string>(&format)) throw SpectrumFitFailed(*reason);
     session.workspace.fileName = path;
-    bool imported = false;
-    if (format == "vamas") imported = importVamas(session);
-    if (format == "kratos") imported = importKratos(session);
-    if (format == "leybold") imported = importLeybold(session);
-    if (format == "phi") imported = importPhi(session);
-    if (format == "ascii") imported = importAscii(session);
-    if (!imported) throw SpectrumFitFailed();
+    if (!importFormat(session, std::get<std::string_view>(format))) throw SpectrumFitFailed();
 }
 
 std::string importFileBlock(Session& session, const std::string& path, int number) {

@@ -150,17 +150,8 @@ void readOptions(Project& project, const std::string& path) {
 }
 
 void chooseMethod(Project& project, const std::string& method) {
-    if (method != "lm" && method != "newton" && method != "search")
+    if (!chooseMethodNamed(project.session, method))
         throw py::value_error("a fit method is lm, newton or search, not \"" + method + "\"");
-    Session& session = project.session;
-    loadOptionsDialog(session);
-    OptionsDialog& d = session.dialogs.options;
-    d.UseLM = method == "lm";
-    d.UseNewton = method == "newton";
-    d.UseSearch = method == "search";
-    if (d.UseLM) clickUseLM(session);
-    if (d.UseNewton) clickUseNewton(session);
-    if (d.UseSearch) clickUseSearch(session);
 }
 
 // The option file first, then the method, then the overrides, which may set the trials of that method.
@@ -251,10 +242,8 @@ struct QuantChanges {
     std::optional<std::string> area;
 };
 
-QuantArea quantAreaNamed(const std::string& name) {
-    if (name == "auto") return QuantArea::Auto;
-    if (name == "peaks") return QuantArea::Peaks;
-    if (name == "background") return QuantArea::Background;
+QuantArea areaNamed(const std::string& name) {
+    if (const std::optional<QuantArea> area = quantAreaNamed(name)) return *area;
     throw py::value_error("area is \"auto\", \"peaks\" or \"background\", not \"" + name + "\"");
 }
 
@@ -272,20 +261,8 @@ QuantSettings changedSettings(QuantSettings settings, const QuantChanges& change
         if (!std::isfinite(*change)) throw py::value_error(std::string(name) + " must be a number");
         *setting = *change;
     }
-    if (changes.area) settings.area = quantAreaNamed(*changes.area);
+    if (changes.area) settings.area = areaNamed(*changes.area);
     return settings;
-}
-
-const char* areaName(QuantArea area) {
-    switch (area) {
-        case QuantArea::Peaks:
-            return "peaks";
-        case QuantArea::Background:
-            return "background";
-        case QuantArea::Auto:
-            break;
-    }
-    return "auto";
 }
 
 std::string trimmed(std::string text) {
@@ -318,7 +295,7 @@ py::dict regionEntry(const Workspace& ws, const QuantSettings& settings, const Q
     entry["level"] = row.level.empty() ? py::none() : py::object(py::str(row.level));
     entry["source_energy"] = regionSourceEnergy(ws.regions[row.region], settings);
     entry["excluded"] = region.counted() ? py::none() : py::object(py::str(region.excluded));
-    entry["area_used"] = region.counted() ? py::object(py::str(areaName(region.areaUsed))) : py::none();
+    entry["area_used"] = region.counted() ? py::object(py::str(quantAreaName(region.areaUsed))) : py::none();
     putNumbers(entry, row, region.counted());
     py::list components;
     for (const QuantRow& component : region.components) {

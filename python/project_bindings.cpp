@@ -10,13 +10,11 @@
 #include <optional>
 #include <string>
 
-#include "io/format_sniffer.h"
 #include "io/vamas_file.h"
 #include "python/bindings.h"
 #include "python/project_session.h"
 #include "python/region_picture.h"
-#include "session/import_kratos.h"
-#include "session/import_text.h"
+#include "session/file_imports.h"
 #include "session/import_vamas.h"
 #include "session/project.h"
 #include "session/region_operations.h"
@@ -61,34 +59,22 @@ bool isImportFormat(const std::string& format) {
     return false;
 }
 
-// The format the file's first kilobytes follow.
-std::string sniffedFormat(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw Refused("cannot read " + path);
-    std::string head(kSniffHeadBytes, '\0');
-    in.read(head.data(), static_cast<std::streamsize>(head.size()));
-    head.resize(static_cast<std::size_t>(in.gcount()));
-    const SpectrumFormat format = sniffFormat(head);
-    if (format == SpectrumFormat::Unknown) throw Refused("cannot tell the format of " + path + "; name it");
-    return std::string(formatName(format));
-}
-
 // The spectrum window's import of the format into region 1 (and the following regions for the
 // formats that carry several), or the chosen VAMAS block (from 1) as the block chooser takes it.
 bool importInto(Session& session, const std::string& format, std::optional<int> block) {
     if (block) return importVamasBlock(session, *block - 1);
-    if (format == "vamas") return importVamas(session);
-    if (format == "kratos") return importKratos(session);
-    if (format == "leybold") return importLeybold(session);
-    if (format == "phi") return importPhi(session);
-    return importAscii(session);
+    return importFormat(session, format);
 }
 
 ProjectPtr importSpectrumFile(const fs::path& file, std::string format, std::optional<int> block) {
     const std::string path = file.string();
     if (!isImportFormat(format))
         throw Refused("unknown format " + format + "; vamas, kratos, leybold, phi, ascii or auto");
-    if (format == "auto") format = sniffedFormat(path);
+    if (format == "auto") {
+        const auto sniffed = sniffedFileFormat(path);
+        if (const auto* reason = std::get_if<std::string>(&sniffed)) throw Refused(*reason);
+        format = std::get<std::string_view>(sniffed);
+    }
     if (block && format != "vamas") throw Refused("a block is chosen only in a VAMAS file");
     ProjectPtr project = startProject();
     selectRegion(project->session, 0);

@@ -265,6 +265,25 @@ class TableBuilder {
 
 }  // namespace
 
+const char* quantAreaName(QuantArea area) {
+    switch (area) {
+        case QuantArea::Peaks:
+            return "peaks";
+        case QuantArea::Background:
+            return "background";
+        case QuantArea::Auto:
+            break;
+    }
+    return "auto";
+}
+
+std::optional<QuantArea> quantAreaNamed(std::string_view name) {
+    for (QuantArea area : {QuantArea::Auto, QuantArea::Peaks, QuantArea::Background}) {
+        if (name == quantAreaName(area)) return area;
+    }
+    return std::nullopt;
+}
+
 bool Quantification::empty() const {
     return std::none_of(regions.begin(), regions.end(), [](const QuantRegion& r) { return r.counted(); });
 }

@@ -18,6 +18,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "workspace/records.h"
@@ -54,6 +55,10 @@ struct Quantification {
 
     bool empty() const;  // no region counted
 };
+
+// The area settings as scripts name them: "auto", "peaks", "background"; nothing for other text.
+const char* quantAreaName(QuantArea area);
+std::optional<QuantArea> quantAreaNamed(std::string_view name);
 
 // The covariance of a region's peaks' areas at the present fit, row-major in the order of its slots;
 // empty when the fit does not determine an area.  (The fit's standard errors provide it.)

@@ -192,8 +192,8 @@ bool applyOptionsDialog(Session& session) {
     const OptionsDialog& dialog = session.dialogs.options;
 
     options.methodFlag = methodFlagOf(dialog.UseSearch ? Method::Search
-                                      : dialog.UseLM  ? Method::LeastSquares
-                                                      : Method::Newton);
+                                      : dialog.UseLM   ? Method::LeastSquares
+                                                       : Method::Newton);
 
     const std::optional<short> searchTrials = trialCount(dialog.SearchTrial);
     if (!searchTrials) {
@@ -238,6 +238,19 @@ void clickUseSearch(Session& session) {
 
 void clickUseLM(Session& session) {
     showMethod(session, session.dialogs.options.UseLM ? Method::LeastSquares : Method::Newton);
+}
+
+bool chooseMethodNamed(Session& session, std::string_view method) {
+    if (method != "lm" && method != "newton" && method != "search") return false;
+    loadOptionsDialog(session);
+    OptionsDialog& d = session.dialogs.options;
+    d.UseLM = method == "lm";
+    d.UseNewton = method == "newton";
+    d.UseSearch = method == "search";
+    if (d.UseLM) clickUseLM(session);
+    if (d.UseNewton) clickUseNewton(session);
+    if (d.UseSearch) clickUseSearch(session);
+    return true;
 }
 
 void clickGLSum(Session& session) {

@@ -3,6 +3,7 @@
 // checked and stored from it, and read from and written to ".opa" files.
 
 #include <string>
+#include <string_view>
 
 #include "io/option_file.h"
 #include "session/session.h"
@@ -24,6 +25,10 @@ void clickUseSearch(Session& session);
 void clickUseLM(Session& session);
 void clickGLSum(Session& session);
 void clickGLProduct(Session& session);
+
+// The dialog loaded from the options and the "Use" of the method named "lm", "newton" or "search"
+// clicked, as a user picks a method; false, with nothing changed, for another name.
+bool chooseMethodNamed(Session& session, std::string_view method);
 
 // The options to workspace.fileName; "Error in writing file" when that fails, the old file kept.
 bool writeOptionFile(Session& session);
