@@ -49,22 +49,6 @@ RegionRecipe titanium2p() {
     return r;
 }
 
-class Lines {
-  public:
-    explicit Lines(const char* lineEnd) : lineEnd_(lineEnd) {}
-    Lines& operator<<(const std::string& line) {
-        text_ += line;
-        text_ += lineEnd_;
-        return *this;
-    }
-    Lines& operator<<(long value) { return *this << std::to_string(value); }
-    const std::string& text() const { return text_; }
-
-  private:
-    const char* lineEnd_;
-    std::string text_;
-};
-
 constexpr const char* kCrLf = "\r\n";
 
 // The block's labels, and the experiment's with them.
@@ -73,7 +57,8 @@ VamasExperiment exampleExperiment(const std::string& identifier) {
             "tools/make_examples.cpp",
             identifier + " example",
             "Example sample",
-            {"Synthetic spectrum for trying out the program.", "Made by tools/make_examples.cpp with a fixed seed."}};
+            {"Synthetic spectrum for trying out the program.",
+             "Made by tools/make_examples.cpp with a fixed seed."}};
 }
 
 // Kinetic energies upward, as the instrument scans; a plain spectrum without a fitted region.
@@ -157,7 +142,8 @@ int main(int argc, char** argv) {
     const synthetic::VamasBlockLabels titaniumBlock{"Ti 2p", "Ti", "2p",
                                                     "TiO2: 2p3/2 458.8 eV; 2p1/2 5.7 eV higher; areas 2:1"};
     bool ok = writeFile(directory / "c1s.vms", vamasText(exampleExperiment("C 1s"), carbon, carbonBlock));
-    ok = writeFile(directory / "ti2p.vms", vamasText(exampleExperiment("Ti 2p"), titanium, titaniumBlock)) && ok;
+    ok = writeFile(directory / "ti2p.vms", vamasText(exampleExperiment("Ti 2p"), titanium, titaniumBlock)) &&
+         ok;
     ok = writeFile(directory / "c1s.des", kratosText(carbon, c1s)) && ok;
     ok = writeFile(directory / "c1s.dat", leyboldText(carbon)) && ok;
     ok = writeFile(directory / "c1s.asc", phiText(carbon, c1s)) && ok;

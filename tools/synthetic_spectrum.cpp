@@ -36,22 +36,6 @@ std::vector<double> expectedCounts(const RegionRecipe& recipe) {
     return expected;
 }
 
-class Lines {
-  public:
-    explicit Lines(const std::string& lineEnd) : lineEnd_(lineEnd) {}
-    Lines& operator<<(const std::string& line) {
-        text_ += line;
-        text_ += lineEnd_;
-        return *this;
-    }
-    Lines& operator<<(long value) { return *this << std::to_string(value); }
-    const std::string& text() const { return text_; }
-
-  private:
-    const std::string& lineEnd_;
-    std::string text_;
-};
-
 }  // namespace
 
 double FixedRandom::standardNormal() {
@@ -93,8 +77,8 @@ std::string vamasHeader(const VamasExperiment& experiment, int blocks) {
     out << experiment.title;          // experiment
     out << static_cast<long>(experiment.comments.size());
     for (const std::string& comment : experiment.comments) out << comment;
-    out << "NORM";     // experiment mode
-    out << "REGULAR";  // scan mode
+    out << "NORM";                     // experiment mode
+    out << "REGULAR";                  // scan mode
     out << static_cast<long>(blocks);  // spectral regions
     out << 0L;                         // experimental variables
     out << 0L;                         // entries in the parameter inclusion or exclusion list

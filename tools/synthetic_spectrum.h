@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/peak_shapes.h"
@@ -14,6 +15,23 @@
 namespace vortlan::synthetic {
 
 inline constexpr double kAlKalpha = 1486.6;  // eV
+
+// Text written a line at a time, each ended by the file's line end.
+class Lines {
+  public:
+    explicit Lines(std::string lineEnd) : lineEnd_(std::move(lineEnd)) {}
+    Lines& operator<<(const std::string& line) {
+        text_ += line;
+        text_ += lineEnd_;
+        return *this;
+    }
+    Lines& operator<<(long value) { return *this << std::to_string(value); }
+    const std::string& text() const { return text_; }
+
+  private:
+    std::string lineEnd_;
+    std::string text_;
+};
 
 struct Component {
     const char* name;
@@ -65,8 +83,8 @@ std::string fixed(double value, int decimals);
 
 struct VamasExperiment {
     std::string institution;
-    std::string maker;  // the operator field: the program that made the file
-    std::string title;  // the experiment identifier
+    std::string maker;   // the operator field: the program that made the file
+    std::string title;   // the experiment identifier
     std::string sample;  // every block's
     std::vector<std::string> comments;
     std::string lineEnd = "\r\n";
