@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <latch>
+#include <thread>
+#include <vector>
+
 #include <QFile>
 #include <QPainter>
 
@@ -122,6 +126,24 @@ TEST_F(RegionPicturesTest, PointerReadoutLeavesNothingOfALongerOneBehind) {
     const QImage shortOnly = readoutAfter(ws, {{284.5, 1523}});
     EXPECT_EQ(readoutAfter(ws, {{-1234.567, -123456.7}, {284.5, 1523}}), shortOnly);
     EXPECT_NE(readoutAfter(ws, {{-1234.567, -123456.7}}), shortOnly);
+}
+
+// Batch runs and Python draw pictures on several threads at once, from the first: none may disturb
+// another.
+TEST_F(RegionPicturesTest, PicturesDrawnOnSeveralThreadsAtOnceAreThoseDrawnAlone) {
+    constexpr std::size_t kThreads = 8;
+    std::vector<QImage> drawn(kThreads);
+    {
+        std::latch start(kThreads);
+        std::vector<std::jthread> threads;
+        for (std::size_t t = 0; t < kThreads; ++t)
+            threads.emplace_back([&, t] {
+                start.arrive_and_wait();
+                drawn[t] = regionImage(ws, 0, QSize(400, 300), PictureLayout::Page);
+            });
+    }
+    const QImage alone = regionImage(ws, 0, QSize(400, 300), PictureLayout::Page);
+    for (const QImage& image : drawn) EXPECT_EQ(image, alone);
 }
 
 TEST_F(RegionPicturesTest, EmptyRegionIsAWhitePicture) {

@@ -18,7 +18,13 @@ QString toQString(std::string_view text) {
 }  // namespace
 
 QFont PainterSurface::plotFont() {
-    QFont::insertSubstitution("Times New Roman", "Liberation Serif");
+    // Qt's table of substitutions is shared by every thread and not guarded: it is written once, before
+    // any picture reads it, however many threads draw pictures at the same time.
+    static const bool substituted = [] {
+        QFont::insertSubstitution("Times New Roman", "Liberation Serif");
+        return true;
+    }();
+    (void)substituted;
     QFont font("Times New Roman");
     font.setStyleHint(QFont::Serif);
     font.setPointSizeF(8.0);
