@@ -9,23 +9,23 @@
 namespace vortlan::python {
 
 void beginCommand(Project& project) {
-    project.port.takeMessages();
+    project.port().takeMessages();
 }
 
 void selectDataRegion(Project& project, int region) {
-    if (!isTrue(project.session.workspace.regions.at(region).defined))
+    if (!isTrue(project.session().workspace.regions.at(region).defined))
         throw Refused(regionName(region) + " holds no data");
-    selectRegion(project.session, region);
+    selectRegion(project.session(), region);
 }
 
 void selectFittedRegion(Project& project, int region) {
     selectDataRegion(project, region);
-    if (!isTrue(project.session.workspace.regions[region].backgroundSet))
+    if (!isTrue(project.session().workspace.regions[region].backgroundSet))
         throw Refused(regionName(region) + " has no accepted background");
 }
 
 const Peak& definedPeak(const PeakRef& peak) {
-    const Workspace& ws = peak.project->session.workspace;
+    const Workspace& ws = peak.project->session().workspace;
     if (peak.index < 0 || peak.index >= kPeakCount || !isTrue(ws.peaks[peak.index].defined) ||
         peak.deletions != peak.project->peakDeletions[static_cast<std::size_t>(peak.index)])
         throw Refused("peak " + std::to_string(peak.index) + " is not defined");
@@ -34,7 +34,7 @@ const Peak& definedPeak(const PeakRef& peak) {
 
 void openPeak(const PeakRef& peak) {
     const Peak& p = definedPeak(peak);
-    Session& session = peak.project->session;
+    Session& session = peak.project->session();
     const Region& r = session.workspace.regions.at(p.region);
     int slot = 0;
     while (slot < r.peakCount && r.peakSlots[slot] != peak.index) ++slot;
@@ -44,18 +44,18 @@ void openPeak(const PeakRef& peak) {
 }
 
 void acceptPeak(Project& project) {
-    acceptPeakDialog(project.session);
-    if (!project.port.window(Window::Peak).visible) {
-        const std::string& note = project.session.dialogs.peak.RefusalNote;
-        if (!note.empty()) project.port.messages.push_back(note);
+    acceptPeakDialog(project.session());
+    if (!project.port().window(Window::Peak).visible) {
+        const std::string& note = project.session().dialogs.peak.RefusalNote;
+        if (!note.empty()) project.port().messages.push_back(note);
         warnMessages(project);
         return;
     }
-    const std::vector<std::string> said = project.port.takeMessages();
-    cancelPeakDialog(project.session);
-    project.port.takeMessages();
-    project.port.messages = said;
-    project.port.refuse("the peak dialog refused the values");
+    const std::vector<std::string> said = project.port().takeMessages();
+    cancelPeakDialog(project.session());
+    project.port().takeMessages();
+    project.port().messages = said;
+    project.port().refuse("the peak dialog refused the values");
 }
 
 std::string boxText(double value, const char* what) {

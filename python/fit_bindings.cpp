@@ -29,18 +29,18 @@ namespace {
 // Python looks for Ctrl+C only when it holds the GIL; a fit gives it the chance this often.
 constexpr auto kSignalCheckInterval = std::chrono::milliseconds(50);
 
-// While it lives, the project's Port looks for a pending signal at the fit's yields.  The exception a
+// While it lives, the Port of the work looks for a pending signal at the fit's yields.  The exception a
 // signal handler raised (KeyboardInterrupt for Ctrl+C) is kept until the fit has returned; until then
 // the stop is requested again at every yield, since the optimisers look at it only at their checks.
 class InterruptWatch {
   public:
-    explicit InterruptWatch(Project& project) : project_(project) {
-        project_.port.onYield = [this] { onYield(); };
+    explicit InterruptWatch(const WorkingMark& work) : session_(work.session()), port_(work.port()) {
+        port_.onYield = [this] { onYield(); };
     }
     InterruptWatch(const InterruptWatch&) = delete;
     InterruptWatch& operator=(const InterruptWatch&) = delete;
     ~InterruptWatch() {
-        project_.port.onYield = nullptr;
+        port_.onYield = nullptr;
         // Only when raiseKept was never reached (a C++ exception left the fit): the GIL is held here.
         Py_XDECREF(type_);
         Py_XDECREF(value_);
@@ -63,59 +63,46 @@ class InterruptWatch {
             py::gil_scoped_acquire gil;
             if (PyErr_CheckSignals() != 0) PyErr_Fetch(&type_, &value_, &trace_);
         }
-        if (type_) requestStop(project_.session.workspace);
+        if (type_) requestStop(session_.workspace);
     }
 
-    Project& project_;
+    Session& session_;
+    PythonPort& port_;
     std::chrono::steady_clock::time_point checked_ = std::chrono::steady_clock::now();
     PyObject* type_ = nullptr;
     PyObject* value_ = nullptr;
     PyObject* trace_ = nullptr;
 };
 
-// Marks the project as at work while the GIL is released; refuses a second piece of work on it from
-// another thread.
-class WorkingMark {
-  public:
-    explicit WorkingMark(Project& project) : project_(project) {
-        if (project_.working) throw Refused("the project is being fitted in another thread");
-        project_.working = true;
-    }
-    WorkingMark(const WorkingMark&) = delete;
-    WorkingMark& operator=(const WorkingMark&) = delete;
-    ~WorkingMark() { project_.working = false; }
-
-  private:
-    Project& project_;
-};
-
 // A message the program said during the work: the work was refused or failed.
 void refuseIfSaid(Project& project) {
-    if (!project.port.messages.empty()) project.port.refuse("");
+    if (!project.port().messages.empty()) project.port().refuse("");
 }
 
-// Runs the work with the GIL released and Ctrl+C watched; then raises what Ctrl+C raised, or what the
-// program said.
-void runFitting(Project& project, const std::function<void()>& work) {
-    const WorkingMark mark(project);
-    InterruptWatch watch(project);
+// Runs the work on the project's session with the GIL released and Ctrl+C watched; then raises what
+// Ctrl+C raised, or what the program said.
+void runFitting(Project& project, const std::function<void(Session&)>& work) {
     {
-        py::gil_scoped_release release;
-        work();
+        const WorkingMark mark(project);
+        InterruptWatch watch(mark);
+        {
+            py::gil_scoped_release release;
+            work(mark.session());
+        }
+        watch.raiseKept();
     }
-    watch.raiseKept();
     refuseIfSaid(project);
 }
 
 // Applies the options dialog as filled; its first refusal raises vortlan.Error.
 void applyOptions(Project& project) {
-    if (!applyOptionsDialog(project.session)) project.port.refuse("the options dialog refused the values");
+    if (!applyOptionsDialog(project.session())) project.port().refuse("the options dialog refused the values");
 }
 
 // Overrides typed into the options dialog: "trials" (of the method in use), "tolerance" (per cent) and
 // "line_shape" ("sum" or "product").
 void applyOverrides(Project& project, const py::dict& overrides) {
-    Session& session = project.session;
+    Session& session = project.session();
     loadOptionsDialog(session);
     OptionsDialog& d = session.dialogs.options;
     for (const auto& [key, value] : overrides) {
@@ -142,15 +129,15 @@ void applyOverrides(Project& project, const py::dict& overrides) {
 
 // An option file as "Load Parameters" reads it; the project's own file name stays.
 void readOptions(Project& project, const std::string& path) {
-    Workspace& ws = project.session.workspace;
+    Workspace& ws = project.session().workspace;
     const std::string projectFile = std::exchange(ws.fileName, path);
-    const bool read = readOptionFile(project.session);
+    const bool read = readOptionFile(project.session());
     ws.fileName = projectFile;
-    if (!read) project.port.refuse("Error in reading file");
+    if (!read) project.port().refuse("Error in reading file");
 }
 
 void chooseMethod(Project& project, const std::string& method) {
-    if (!chooseMethodNamed(project.session, method))
+    if (!chooseMethodNamed(project.session(), method))
         throw py::value_error("a fit method is lm, newton or search, not \"" + method + "\"");
 }
 
@@ -172,18 +159,18 @@ void fitRegion(const RegionRef& region, const std::optional<std::string>& method
     beginCommand(project);
     selectFittedRegion(project, region.index);
     setFitOptions(project, method, options);
-    runFitting(project, [&] { optimiseRegionCommand(project.session); });
+    runFitting(project, optimiseRegionCommand);
 }
 
 void fitAll(Project& project, const std::optional<std::string>& method, const py::object& options) {
     beginCommand(project);
-    const Workspace& ws = project.session.workspace;
+    const Workspace& ws = project.session().workspace;
     bool anyFitted = false;
     for (const Region& r : ws.regions)
         anyFitted = anyFitted || (isTrue(r.defined) && isTrue(r.backgroundSet));
     if (!anyFitted) throw Refused("no region has an accepted background");
     setFitOptions(project, method, options);
-    runFitting(project, [&] { optimiseAllCommand(project.session); });
+    runFitting(project, optimiseAllCommand);
 }
 
 py::object errorValue(const StandardError& error) {
@@ -191,7 +178,7 @@ py::object errorValue(const StandardError& error) {
 }
 
 py::dict standardErrorsOf(const RegionRef& region) {
-    const Workspace& ws = region.project->session.workspace;
+    const Workspace& ws = region.project->session().workspace;
     const Region& r = ws.regions.at(region.index);
     py::dict result;
     if (!isTrue(r.defined) || !isTrue(r.backgroundSet)) return result;
@@ -206,7 +193,7 @@ py::dict standardErrorsOf(const RegionRef& region) {
 }
 
 py::object verdictOf(const RegionRef& region) {
-    switch (fitVerdictOf(region.project->session.workspace, region.index)) {
+    switch (fitVerdictOf(region.project->session().workspace, region.index)) {
         case FitVerdict::Converged:
             return py::str("converged");
         case FitVerdict::StillImproving:
@@ -221,18 +208,17 @@ py::object verdictOf(const RegionRef& region) {
 void exportRegion(const RegionRef& region, const std::string& path, bool needsBackground,
                   const std::function<bool(Session&)>& command) {
     Project& project = *region.project;
-    const WorkingMark mark(project);
     beginCommand(project);
     needsBackground ? selectFittedRegion(project, region.index) : selectDataRegion(project, region.index);
-    Workspace& ws = project.session.workspace;
-    const std::string projectFile = std::exchange(ws.fileName, path);
+    const std::string projectFile = std::exchange(project.session().workspace.fileName, path);
     bool written = false;
     {
+        const WorkingMark mark(project);
         py::gil_scoped_release release;
-        written = command(project.session);
+        written = command(mark.session());
     }
-    ws.fileName = projectFile;
-    if (!written) project.port.refuse("Error in writing file");
+    project.session().workspace.fileName = projectFile;
+    if (!written) project.port().refuse("Error in writing file");
     beginCommand(project);  // "Data file exported" is no news here
 }
 
@@ -310,7 +296,7 @@ py::dict regionEntry(const Workspace& ws, const QuantSettings& settings, const Q
 }
 
 py::list quantifyProject(Project& project, const QuantChanges& changes) {
-    Workspace& ws = project.session.workspace;
+    Workspace& ws = project.session().workspace;
     const QuantSettings kept = ws.quantSettings;
     ws.quantSettings = changedSettings(kept, changes);
     Quantification table;
@@ -348,7 +334,7 @@ void bindFitting(ProjectClass& project, RegionClass& region) {
     region.def_property_readonly(
         "chi_square",
         [](const RegionRef& self) {
-            return self.project->session.workspace.regions.at(self.index).chiSquare;
+            return self.project->session().workspace.regions.at(self.index).chiSquare;
         },
         "The region's fit statistic χ², as its chi box shows it.");
     region.def_property_readonly(

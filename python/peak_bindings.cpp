@@ -51,7 +51,7 @@ void editPeak(const PeakRef& peak, const std::function<void(PeakDialog&)>& fill)
     Project& project = *peak.project;
     beginCommand(project);
     openPeak(peak);
-    fill(project.session.dialogs.peak);
+    fill(project.session().dialogs.peak);
     acceptPeak(project);
 }
 
@@ -98,7 +98,7 @@ py::dict fixedFlags(const PeakRef& peak) {
 void setHeight(const PeakRef& peak, double height) {
     boxText(height, "height");
     Project& project = *peak.project;
-    const Workspace& ws = project.session.workspace;
+    const Workspace& ws = project.session().workspace;
     const Peak& p = definedPeak(peak);
     const float area = areaFromHeight(lineFormOf(ws.options), static_cast<float>(height), p.fwhm, p.gl,
                                       p.type, p.ts, p.tl, ws.regions.at(p.region).heightUnit);
@@ -120,17 +120,17 @@ void editConstraint(const PeakRef& peak, const std::string& name,
                     const std::function<void(ConstraintDialog&)>& fill) {
     const PeakParam param = paramNamed(name);
     Project& project = *peak.project;
-    Session& session = project.session;
+    Session& session = project.session();
     beginCommand(project);
     openPeak(peak);
     openConstraintEditor(session, param);
     fill(session.dialogs.constraint);
     if (!acceptConstraintEdit(session)) {
-        const std::vector<std::string> said = project.port.takeMessages();
+        const std::vector<std::string> said = project.port().takeMessages();
         session.port.hideWindow(Window::Constraint);
         cancelPeakDialog(session);
-        project.port.messages = said;
-        project.port.refuse("the constraint dialog refused the values");
+        project.port().messages = said;
+        project.port().refuse("the constraint dialog refused the values");
     }
     acceptPeak(project);
 }
@@ -180,7 +180,7 @@ py::object linkOf(const ParamConstraint& c) {
 
 py::dict constraintsOf(const PeakRef& peak) {
     definedPeak(peak);
-    const PeakConstraints& all = peak.project->session.workspace.constraints[peak.index];
+    const PeakConstraints& all = peak.project->session().workspace.constraints[peak.index];
     py::dict result;
     for (PeakParam param : kPeakParams) {
         const ParamConstraint& c = all.of(param);
@@ -205,7 +205,7 @@ PeakRef addPeak(const RegionRef& region, std::optional<double> position, std::op
                fwhmText = typed(fwhm, "fwhm"), glText = typed(gl, "gl"),
                splittingText = typed(splitting, "splitting");
     Project& project = *region.project;
-    Session& session = project.session;
+    Session& session = project.session();
     beginCommand(project);
     selectFittedRegion(project, region.index);
     if (!addPeak(session)) {
@@ -222,11 +222,11 @@ PeakRef addPeak(const RegionRef& region, std::optional<double> position, std::op
     if (splittingText) d.SplittingVal = *splittingText;
     d.PeakType = typeLetter;
     acceptPeakDialog(session);
-    if (project.port.window(Window::Peak).visible) {
-        const std::vector<std::string> said = project.port.takeMessages();
+    if (project.port().window(Window::Peak).visible) {
+        const std::vector<std::string> said = project.port().takeMessages();
         deletePeakFromDialog(session);
-        project.port.messages = said;
-        project.port.refuse("the peak dialog refused the values");
+        project.port().messages = said;
+        project.port().refuse("the peak dialog refused the values");
     }
     warnMessages(project);
     return peak;
@@ -238,13 +238,13 @@ void deletePeak(const RegionRef& region, const PeakRef& peak) {
                               regionName(region.index));
     beginCommand(*peak.project);
     openPeak(peak);
-    deletePeakFromDialog(peak.project->session);
+    deletePeakFromDialog(peak.project->session());
     ++peak.project->peakDeletions[static_cast<std::size_t>(peak.index)];
     warnMessages(*peak.project);
 }
 
 py::list peaksOf(const RegionRef& region) {
-    const Region& r = region.project->session.workspace.regions.at(region.index);
+    const Region& r = region.project->session().workspace.regions.at(region.index);
     py::list peaks;
     for (int slot = 0; slot < r.peakCount; ++slot)
         peaks.append(PeakRef::to(region.project, r.peakSlots[slot]));
@@ -361,7 +361,7 @@ void bindPeaks(RegionClass& region, PeakClass& peak) {
         },
         py::arg("param"), "Removes the parameter's limits.");
     peak.def("__repr__", [](const PeakRef& self) {
-        const Peak& p = self.project->session.workspace.peaks.at(self.index);
+        const Peak& p = self.project->session().workspace.peaks.at(self.index);
         const std::string where =
             isTrue(p.defined) ? " at " + shortNumberText(p.position) + " eV" : " (deleted)";
         return "<vortlan.Peak " + std::to_string(self.index) + where + ">";

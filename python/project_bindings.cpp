@@ -39,16 +39,16 @@ double shownValue(float value) {
 ProjectPtr openProjectFile(const fs::path& file) {
     const std::string path = file.string();
     ProjectPtr project = startProject();
-    project->session.workspace.fileName = path;
-    if (!openProject(project->session)) project->port.refuse("cannot open " + path);
+    project->session().workspace.fileName = path;
+    if (!openProject(project->session())) project->port().refuse("cannot open " + path);
     // A project opened without its additions is still the user's project: the notice is a warning.
     warnMessages(*project);
     return project;
 }
 
 void saveProjectFile(Project& project, const fs::path& path) {
-    project.session.workspace.fileName = path.string();
-    if (!saveProject(project.session)) project.port.refuse("cannot save " + path.string());
+    project.session().workspace.fileName = path.string();
+    if (!saveProject(project.session())) project.port().refuse("cannot save " + path.string());
     warnMessages(project);
 }
 
@@ -77,9 +77,9 @@ ProjectPtr importSpectrumFile(const fs::path& file, std::string format, std::opt
     }
     if (block && format != "vamas") throw Refused("a block is chosen only in a VAMAS file");
     ProjectPtr project = startProject();
-    selectRegion(project->session, 0);
-    project->session.workspace.fileName = path;
-    if (!importInto(project->session, format, block)) project->port.refuse("cannot import " + path);
+    selectRegion(project->session(), 0);
+    project->session().workspace.fileName = path;
+    if (!importInto(project->session(), format, block)) project->port().refuse("cannot import " + path);
     warnMessages(*project);
     return project;
 }
@@ -118,14 +118,14 @@ py::list blockList(const fs::path& file) {
 
 std::string projectText(const ProjectPtr& project) {
     int regions = 0;
-    for (const Region& r : project->session.workspace.regions) regions += isTrue(r.defined) ? 1 : 0;
+    for (const Region& r : project->session().workspace.regions) regions += isTrue(r.defined) ? 1 : 0;
     return "<vortlan.Project: " + std::to_string(regions) + (regions == 1 ? " region>" : " regions>");
 }
 
 py::list regionsWithData(const ProjectPtr& project) {
     py::list regions;
     for (int index = 0; index < kRegionCount; ++index) {
-        if (isTrue(project->session.workspace.regions[index].defined))
+        if (isTrue(project->session().workspace.regions[index].defined))
             regions.append(RegionRef{project, index});
     }
     return regions;
@@ -138,8 +138,8 @@ const char* methodName(float flag) {
     return "search";
 }
 
-py::dict optionsOf(const Project& project) {
-    const FitOptions& o = project.session.workspace.options;
+py::dict optionsOf(Project& project) {
+    const FitOptions& o = project.session().workspace.options;
     py::dict options;
     options["method"] = methodName(o.methodFlag);
     options["search_trials"] = o.searchTrials;

@@ -7,7 +7,7 @@ namespace vortlan::python {
 
 ProjectPtr startProject() {
     auto project = std::make_shared<Project>();
-    startUp(project->session);
+    startUp(project->session());
     warnMessages(*project);
     return project;
 }
@@ -17,7 +17,7 @@ void warn(const std::string& text) {
 }
 
 void warnMessages(Project& project) {
-    for (const std::string& said : project.port.takeMessages()) warn(said);
+    for (const std::string& said : project.port().takeMessages()) warn(said);
 }
 
 std::string regionName(int index) {
@@ -29,7 +29,7 @@ RegionRef regionWithData(const ProjectPtr& project, int number) {
         throw Refused("no region " + std::to_string(number) + "; regions are numbered 1 to " +
                       std::to_string(kRegionCount));
     const int index = number - 1;
-    if (!isTrue(project->session.workspace.regions[index].defined))
+    if (!isTrue(project->session().workspace.regions[index].defined))
         throw Refused(regionName(index) + " holds no data");
     return {project, index};
 }

@@ -22,7 +22,7 @@ namespace {
 using FloatArray = py::array_t<float>;
 
 Region& regionOf(const RegionRef& ref) {
-    return ref.project->session.workspace.regions[ref.index];
+    return ref.project->session().workspace.regions[ref.index];
 }
 
 // Stored captions are padded with blanks to 20 characters.
@@ -62,7 +62,7 @@ FloatArray rangeCopy(const RegionRef& ref, PointArray Region::*array) {
 }
 
 py::dict peakCurves(const RegionRef& ref) {
-    const Workspace& ws = ref.project->session.workspace;
+    const Workspace& ws = ref.project->session().workspace;
     const Region& r = ws.regions[ref.index];
     py::dict curves;
     for (int slot = 0; slot < r.peakCount; ++slot) {
@@ -100,8 +100,8 @@ void setBackground(const RegionRef& ref, const std::optional<std::string>& type,
     const std::optional<std::string> typeText =
         type ? std::optional<std::string>(backgroundTypeText(*type)) : std::nullopt;
     Project& project = *ref.project;
-    Session& session = project.session;
-    project.port.takeMessages();
+    Session& session = project.session();
+    project.port().takeMessages();
     selectRegion(session, ref.index);
     openBackgroundDialog(session);
     BackgroundDialog& d = session.dialogs.background;
@@ -113,7 +113,7 @@ void setBackground(const RegionRef& ref, const std::optional<std::string>& type,
     if (b1) d.TouB1 = boxText(*b1);
     if (!acceptBackground(session)) {
         const std::string why = d.RefusalNote;
-        project.port.refuse(why.empty() ? "the background was not accepted" : why);
+        project.port().refuse(why.empty() ? "the background was not accepted" : why);
     }
     warnMessages(project);
     // A value the dialog put back to its default (too large to store) is taken, corrected: the user

@@ -22,7 +22,7 @@ py::bytes renderPng(const RegionRef& ref, int width, int height, bool residuals,
     if (width <= 0 || height <= 0) throw Refused("a picture needs a positive width and height");
     const auto pictures = pictureModule();
     if (!pictures) throw Refused("pictures are not available");
-    const py::capsule workspace(static_cast<const void*>(&ref.project->session.workspace),
+    const py::capsule workspace(static_cast<const void*>(&ref.project->session().workspace),
                                 "vortlan.Workspace");
     try {
         return pictures->attr("png")(workspace, sizeof(Workspace), ref.index, width, height, residuals,

@@ -212,8 +212,9 @@ def test_options_and_methods_refused_before_fitting(work):
     assert region.verdict is None
 
 
-def test_ctrl_c_stops_a_long_fit_and_keeps_its_result(tmp_path):
-    # Ten peaks over 4000 points, started off their places: a search of a second or more.
+def ten_peaks(tmp_path):
+    """A project whose region has ten peaks over 4000 points, started off their places: a search of a
+    second or more."""
     energies = np.linspace(320, 270, 4000)
     centres = np.linspace(275, 315, 10)
     counts = 1000 + sum(5000 * np.exp(-((energies - c) / 1.0) ** 2) for c in centres)
@@ -225,6 +226,11 @@ def test_ctrl_c_stops_a_long_fit_and_keeps_its_result(tmp_path):
     region = project.regions[0]
     for centre in centres:
         region.add_peak(position=centre + 0.7, fwhm=2.0)
+    return project, region
+
+
+def test_ctrl_c_stops_a_long_fit_and_keeps_its_result(tmp_path):
+    project, region = ten_peaks(tmp_path)
     start = [(p.position, p.area, p.fwhm) for p in region.peaks]
 
     timer = threading.Timer(0.3, os.kill, (os.getpid(), signal.SIGINT))
@@ -238,3 +244,32 @@ def test_ctrl_c_stops_a_long_fit_and_keeps_its_result(tmp_path):
     assert region.verdict == "still improving"
     region.fit(method="lm")  # the project goes on working
     assert region.verdict == "converged"
+
+
+def test_a_project_being_fitted_in_another_thread_refuses_every_call_until_the_fit_ends(tmp_path):
+    project, region = ten_peaks(tmp_path)
+    peak = region.peaks[0]
+    fit = threading.Thread(target=region.fit, kwargs={"method": "search", "options": {"trials": 60}})
+    fit.start()
+    refused = []
+    while fit.is_alive() and not refused:
+        try:
+            peak.position
+        except vortlan.Error as refusal:
+            refused.append(str(refusal))
+    calls = [lambda: region.peaks, lambda: setattr(peak, "fwhm", 1.5), lambda: region.add_peak(position=300),
+             lambda: region.fit(), lambda: region.standard_errors(), lambda: project.options,
+             lambda: project.save(str(tmp_path / "during.xps")), lambda: region.render(200, 100)]
+    for call in calls:
+        try:
+            call()
+        except vortlan.Error as refusal:
+            refused.append(str(refusal))
+    running = fit.is_alive()
+    fit.join()
+    assert refused, "the fit ended before it was seen running"
+    if running:  # every call came while the fit ran
+        assert refused == ["the project is being fitted in another thread"] * (len(calls) + 1)
+        assert not (tmp_path / "during.xps").exists()
+    assert len(region.peaks) == 10 and region.peaks[0].fwhm != 1.5
+    region.fit(method="lm")  # the project goes on working
