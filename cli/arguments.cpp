@@ -35,11 +35,14 @@ std::optional<int> parseWholeNumber(std::string_view text) {
     return value;
 }
 
-Arguments::Arguments(const CommandSyntax& syntax, const std::vector<std::string>& words) : syntax_(syntax) {
+Arguments::Arguments(const CommandSyntax& syntax, std::vector<std::string> words) : syntax_(syntax) {
+    // The positionals stay in the words' own vector, moved to its front: no name is held twice.
+    std::size_t positionals = 0;
     for (std::size_t i = 0; i < words.size(); ++i) {
-        const std::string& word = words[i];
+        std::string& word = words[i];
         if (!looksLikeOption(word)) {
-            positionals_.push_back(word);
+            if (i != positionals) words[positionals] = std::move(word);
+            ++positionals;
             continue;
         }
         const std::size_t equals = word.find('=');
@@ -57,6 +60,8 @@ Arguments::Arguments(const CommandSyntax& syntax, const std::vector<std::string>
         }
         values_.emplace(name, value);
     }
+    words.resize(positionals);
+    positionals_ = std::move(words);
     const int count = static_cast<int>(positionals_.size());
     if (count < syntax.minPositionals) throw UsageError(commandPrefix(syntax) + "missing arguments");
     if (syntax.maxPositionals >= 0 && count > syntax.maxPositionals)

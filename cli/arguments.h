@@ -35,7 +35,7 @@ class Arguments {
   public:
     // Throws UsageError for an option the command does not know, a value missing after an option, an
     // option given twice, or too few or too many positional words.
-    Arguments(const CommandSyntax& syntax, const std::vector<std::string>& words);
+    Arguments(const CommandSyntax& syntax, std::vector<std::string> words);
 
     const std::vector<std::string>& positionals() const { return positionals_; }
     const std::string& positional(std::size_t index) const { return positionals_.at(index); }

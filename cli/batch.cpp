@@ -111,12 +111,13 @@ struct Plan {
     RowSpool keptRows;                         // theirs, in item order
 };
 
-Plan plan(const BatchSettings& settings, const std::vector<BatchItem>& items,
+Plan plan(const BatchSettings& settings, const BatchItems& items,
           const std::vector<std::size_t>& chosen, std::map<std::string, JournalEntry> journal) {
     Plan p;
     for (std::size_t k : chosen) {
-        const auto entry = journal.find(items[k].outputName);
-        if (entry == journal.end() || !upToDate(settings, items[k], entry->second)) {
+        const BatchItem item = items[k];
+        const auto entry = journal.find(item.outputName);
+        if (entry == journal.end() || !upToDate(settings, item, entry->second)) {
             p.toFit.push_back(k);
             continue;
         }
@@ -144,7 +145,7 @@ void writeSummary(const fs::path& path, const std::function<void(std::ostream&)>
 
 // The summaries, written from the spooled rows a line at a time: kept rows and fitted rows, each in
 // item order, merged into one.
-void writeSummaries(const fs::path& outDir, const std::vector<BatchItem>& items, const RowSpool& kept,
+void writeSummaries(const fs::path& outDir, const BatchItems& items, const RowSpool& kept,
                     const RowSpool& fitted, SummaryColumns columns, bool json) {
     const SummaryShape shape{std::max(kept.shape().peaks, fitted.shape().peaks),
                              kept.shape().anyLevel || fitted.shape().anyLevel};
@@ -180,7 +181,7 @@ int runBatch(const Arguments& args) {
     if (error) throw CommandFailed("cannot make " + settings.outDir.string() + ": " + error.message());
 
     std::vector<std::string> problems;
-    const std::vector<BatchItem> items = batchItems(args.positionals(), blocks, problems);
+    const BatchItems items(args.positionals(), blocks, problems);
     for (const std::string& problem : problems) std::cerr << "vortlan-cli: " << problem << '\n';
     bool complete = problems.empty();
     const std::vector<std::size_t> chosen = runItems(items.size(), shard);

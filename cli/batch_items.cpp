@@ -3,6 +3,8 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <algorithm>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -37,17 +39,34 @@ bool addListEntry(std::string_view entry, std::set<int>& numbers) {
     return true;
 }
 
-// The data file's name without its extension, or with it where two data files would otherwise share
-// a name (c1s.vms and c1s.txt give c1s.vms.xps and c1s.txt.xps).
-std::vector<std::string> outputNames(const std::vector<std::string>& files) {
-    std::map<std::string, int> stems;
-    for (const std::string& file : files) ++stems[fs::path(file).stem().string()];
-    std::vector<std::string> names;
-    for (const std::string& file : files) {
-        const fs::path path(file);
-        names.push_back(stems[path.stem().string()] > 1 ? path.filename().string() : path.stem().string());
+// Which of `count` keys equal another (shared) or an earlier one (repeated).  Holds a hash and a number
+// a key, not the keys: only keys whose hashes meet are made again and compared.
+struct KeyMatches {
+    std::vector<bool> shared;
+    std::vector<bool> repeated;
+};
+
+KeyMatches matchKeys(std::size_t count, const std::function<std::string(std::size_t)>& keyOf) {
+    std::vector<std::pair<std::size_t, std::size_t>> hashed(count);  // hash, key
+    for (std::size_t k = 0; k < count; ++k) hashed[k] = {std::hash<std::string>{}(keyOf(k)), k};
+    std::sort(hashed.begin(), hashed.end());
+    KeyMatches matches{std::vector<bool>(count), std::vector<bool>(count)};
+    for (std::size_t run = 0, end = 0; run < count; run = end) {
+        for (end = run + 1; end < count && hashed[end].first == hashed[run].first;) ++end;
+        if (end - run == 1) continue;
+        std::vector<std::pair<std::string, std::size_t>> keys;
+        for (std::size_t h = run; h < end; ++h) keys.emplace_back(keyOf(hashed[h].second), hashed[h].second);
+        std::sort(keys.begin(), keys.end());
+        for (std::size_t a = 0, b = 0; a < keys.size(); a = b) {
+            for (b = a + 1; b < keys.size() && keys[b].first == keys[a].first;) ++b;
+            if (b - a == 1) continue;
+            for (std::size_t k = a; k < b; ++k) {
+                matches.shared[keys[k].second] = true;
+                matches.repeated[keys[k].second] = k > a;
+            }
+        }
     }
-    return names;
+    return matches;
 }
 
 std::string blockLabel(const VamasBlockSummary& block) {
@@ -70,27 +89,55 @@ std::string safeForFileNames(std::string_view label) {
 // Raised for a file that is not there or cannot be opened.
 struct UnreadableFile {};
 
-// The blocks of each VAMAS file are listed once in a run and kept small: the batch then reads every
-// block alone, from whichever thread fits it.
+using BlockSummaries = std::function<void(const VamasBlockSummary&)>;
+
+// The blocks of each VAMAS file are listed once in a run, without their summaries: the batch then reads
+// every block alone, from whichever thread fits it.  The indexes of the files used last are kept, as
+// many as the spectra the workers may run ahead: the spectra come in the order of the files.
 class IndexCache {
   public:
-    // Throws VamasError for a file that is not VAMAS or has no readable block, UnreadableFile for one
-    // that cannot be opened.
+    // Lists the file's blocks, handing their summaries to `onBlock`.  Throws VamasError for a file
+    // that is not VAMAS or has no readable block, UnreadableFile for one that cannot be opened.
+    std::shared_ptr<const VamasIndex> list(const std::string& file, const BlockSummaries& onBlock) {
+        std::ifstream in(file, std::ios::binary);
+        if (!in) throw UnreadableFile{};
+        auto index = std::make_shared<const VamasIndex>(indexVamas(in, onBlock));
+        const std::lock_guard lock(mutex_);
+        keep(file, index);
+        return index;
+    }
+
     std::shared_ptr<const VamasIndex> of(const std::string& file) {
         {
             const std::lock_guard lock(mutex_);
-            if (const auto known = indexes_.find(file); known != indexes_.end()) return known->second;
+            if (const auto known = indexes_.find(file); known != indexes_.end()) {
+                known->second.lastUse = ++uses_;
+                return known->second.index;
+            }
         }
-        std::ifstream in(file, std::ios::binary);
-        if (!in) throw UnreadableFile{};
-        auto index = std::make_shared<const VamasIndex>(indexVamas(in));
-        const std::lock_guard lock(mutex_);
-        return indexes_.try_emplace(file, std::move(index)).first->second;
+        return list(file, [](const VamasBlockSummary&) {});
     }
 
   private:
+    static constexpr std::size_t kKept = 256;
+
+    struct Kept {
+        std::shared_ptr<const VamasIndex> index;
+        std::uint64_t lastUse = 0;
+    };
+
+    void keep(const std::string& file, std::shared_ptr<const VamasIndex> index) {
+        indexes_.insert_or_assign(file, Kept{std::move(index), ++uses_});
+        if (indexes_.size() <= kKept) return;
+        const auto oldest = std::min_element(indexes_.begin(), indexes_.end(), [](const auto& a, const auto& b) {
+            return a.second.lastUse < b.second.lastUse;
+        });
+        indexes_.erase(oldest);
+    }
+
     std::mutex mutex_;
-    std::map<std::string, std::shared_ptr<const VamasIndex>> indexes_;
+    std::map<std::string, Kept> indexes_;
+    std::uint64_t uses_ = 0;
 };
 
 IndexCache& indexCache() {
@@ -98,17 +145,29 @@ IndexCache& indexCache() {
     return cache;
 }
 
-// The chosen blocks' numbers (from 1) among those the file announces.
-std::vector<int> chosenNumbers(const VamasIndex& index, const BlockChoice& choice) {
-    if (choice.kind == BlockChoice::Kind::List) return choice.numbers;
-    const int readable = static_cast<int>(index.blocks.size());
-    std::vector<int> numbers;
-    for (int n = 1; n <= readable; ++n) {
-        if (choice.kind == BlockChoice::Kind::All || index.blocks[n - 1].technique == "XPS")
-            numbers.push_back(n);
+bool chosen(const BlockChoice& choice, const VamasBlockSummary& block, int number) {
+    switch (choice.kind) {
+        case BlockChoice::Kind::All:
+            return true;
+        case BlockChoice::Kind::Xps:
+            return block.technique == "XPS";
+        case BlockChoice::Kind::List:
+            return std::binary_search(choice.numbers.begin(), choice.numbers.end(), number);
+        case BlockChoice::Kind::First:
+            break;
     }
-    // The blocks from a damaged one on cannot be told apart: each might have been chosen.
-    if (index.damaged) numbers.push_back(readable + 1);
+    return false;
+}
+
+// The chosen blocks' numbers (from 1) after the readable ones: those of the list, or the blocks from a
+// damaged one on, which cannot be told apart and each might have been chosen.
+std::vector<int> chosenUnreadable(const VamasIndex& index, const BlockChoice& choice) {
+    const int readable = static_cast<int>(index.offsets.size());
+    if (choice.kind != BlockChoice::Kind::List) return index.damaged ? std::vector<int>{readable + 1} : std::vector<int>{};
+    std::vector<int> numbers;
+    for (int n : choice.numbers) {
+        if (n > readable) numbers.push_back(n);
+    }
     return numbers;
 }
 
@@ -116,14 +175,10 @@ std::string blockCount(int count) {
     return std::to_string(count) + (count == 1 ? " block" : " blocks");
 }
 
-// Why block `number` of the file is left out; empty when it can be fitted.
+// Why block `number`, beyond the readable ones, is left out.
 std::string missingReason(const VamasIndex& index, const BlockChoice& choice, int number) {
-    const int readable = static_cast<int>(index.blocks.size());
+    const int readable = static_cast<int>(index.offsets.size());
     const int announced = index.layout.blockCount;
-    if (number <= readable) {
-        if (index.blocks[number - 1].points == 0) return "the block holds no points";
-        return {};
-    }
     if (number > announced) return "the file has " + blockCount(announced);
     if (number > readable + 1) {
         return "lost with block " + std::to_string(readable + 1) + ", which cannot be read";
@@ -133,74 +188,148 @@ std::string missingReason(const VamasIndex& index, const BlockChoice& choice, in
     return "the block cannot be read, nor the " + std::to_string(lost) + " after it";
 }
 
-class ItemList {
-  public:
-    ItemList(const std::vector<std::string>& files, std::vector<std::string>& problems)
-        : names_(outputNames(files)), problems_(problems) {}
+}  // namespace
 
-    void addFile(std::size_t fileIndex, const std::string& file, const BlockChoice& choice) {
-        if (!takenBases_.insert(names_[fileIndex]).second) {
-            report(file, kSameName);
+// Lists the items file by file; the problems are said in the order of the files and their blocks.
+class BatchItems::Listing {
+  public:
+    Listing(BatchItems& items, const BlockChoice& choice) : items_(items), choice_(choice) {}
+
+    void add(std::uint32_t file, bool sameNameAsAnEarlier) {
+        if (sameNameAsAnEarlier) {
+            report(file, 0, kSameName);
             return;
         }
-        if (choice.kind == BlockChoice::Kind::First) {
-            addWhole(fileIndex, file);
+        if (choice_.kind == BlockChoice::Kind::First) {
+            addWhole(file);
             return;
         }
+        const std::string path(items_.file(file));
+        const std::size_t before = items_.entries_.size();
         try {
-            addBlocks(fileIndex, file, choice, *indexCache().of(file));
+            addBlocks(file, path);
         } catch (const UnreadableFile&) {
-            report(file, "cannot read the file");
+            report(file, 0, "cannot read the file");
         } catch (const VamasError& error) {
+            items_.entries_.resize(before);
             if (error.kind() == VamasError::Kind::NotVamas) {
-                addWhole(fileIndex, file);
+                addWhole(file);
             } else {
-                report(file, "no block can be read (" + std::string(error.what()) + ")");
+                report(file, 0, "no block can be read (" + std::string(error.what()) + ")");
             }
         }
     }
 
-    std::vector<BatchItem> items;
+    // Leaves out every item named as an earlier one.
+    void dropRepeatedNames() {
+        std::vector<Entry>& entries = items_.entries_;
+        const KeyMatches names =
+            matchKeys(entries.size(), [&](std::size_t k) { return items_.outputName(entries[k]); });
+        std::size_t kept = 0;
+        for (std::size_t k = 0; k < entries.size(); ++k) {
+            const Entry& entry = entries[k];
+            if (!names.repeated[k]) {
+                entries[kept++] = entry;
+            } else if (entry.block < 0) {
+                report(entry.file, 0, kSameName);
+            } else {
+                report(entry.file, entry.block + 1,
+                       "block " + std::to_string(entry.block + 1) + ": another spectrum has the same name");
+            }
+        }
+        entries.resize(kept);
+        entries.shrink_to_fit();
+    }
+
+    void sayProblems(std::vector<std::string>& problems) {
+        std::stable_sort(problems_.begin(), problems_.end(), [](const Problem& a, const Problem& b) {
+            return std::pair(a.file, a.block) < std::pair(b.file, b.block);
+        });
+        for (Problem& problem : problems_) problems.push_back(std::move(problem.text));
+    }
 
   private:
-    void addWhole(std::size_t fileIndex, const std::string& file) {
-        if (!takenNames_.insert(names_[fileIndex]).second) {
-            report(file, kSameName);
-            return;
-        }
-        items.push_back({file, -1, 0, {}, names_[fileIndex]});
-    }
+    struct Problem {
+        std::uint32_t file;
+        int block;  // its number; 0 for the file
+        std::string text;
+    };
 
-    void addBlocks(std::size_t fileIndex, const std::string& file, const BlockChoice& choice,
-                   const VamasIndex& index) {
-        for (int number : chosenNumbers(index, choice)) {
-            const std::string block = "block " + std::to_string(number);
-            if (const std::string reason = missingReason(index, choice, number); !reason.empty()) {
-                report(file, block + ": " + reason);
-                continue;
+    void addWhole(std::uint32_t file) { items_.entries_.push_back({file, -1, 0}); }
+
+    void addBlocks(std::uint32_t file, const std::string& path) {
+        int number = 0;
+        const auto index = indexCache().list(path, [&](const VamasBlockSummary& block) {
+            ++number;
+            if (!chosen(choice_, block, number)) return;
+            if (block.points == 0) {
+                report(file, number, "block " + std::to_string(number) + ": the block holds no points");
+                return;
             }
-            const std::string label = blockLabel(index.blocks[number - 1]);
-            std::string name = names_[fileIndex] + ".b" + std::to_string(number);
-            if (!label.empty()) name += "-" + safeForFileNames(label);
-            if (!takenNames_.insert(name).second) {
-                report(file, block + ": another spectrum has the same name");
-                continue;
-            }
-            items.push_back({file, number - 1, number, label, std::move(name)});
-        }
+            items_.entries_.push_back({file, number - 1, labelNumber(blockLabel(block))});
+        });
+        for (int missing : chosenUnreadable(*index, choice_))
+            report(file, missing, "block " + std::to_string(missing) + ": " + missingReason(*index, choice_, missing));
     }
 
-    void report(const std::string& file, std::string_view reason) {
-        problems_.push_back(file + ": " + std::string(reason));
+    std::uint32_t labelNumber(const std::string& label) {
+        const auto [known, added] = labelNumbers_.try_emplace(label, static_cast<std::uint32_t>(items_.labels_.size()));
+        if (added) items_.labels_.push_back(label);
+        return known->second;
     }
 
-    std::vector<std::string> names_;
-    std::vector<std::string>& problems_;
-    std::set<std::string> takenBases_;  // of the files, so that a second file of a name goes whole
-    std::set<std::string> takenNames_;  // of the items
+    void report(std::uint32_t file, int block, std::string_view reason) {
+        problems_.push_back({file, block, std::string(items_.file(file)) + ": " + std::string(reason)});
+    }
+
+    BatchItems& items_;
+    const BlockChoice& choice_;
+    std::map<std::string, std::uint32_t> labelNumbers_;
+    std::vector<Problem> problems_;
 };
 
-}  // namespace
+BatchItems::BatchItems(const std::vector<std::string>& files, const BlockChoice& choice,
+                       std::vector<std::string>& problems) {
+    for (const std::string& file : files) {
+        files_ += file;
+        fileEnds_.push_back(files_.size());
+    }
+    labels_.emplace_back();  // a whole file's
+    const auto count = static_cast<std::uint32_t>(files.size());
+    sharedStem_ = matchKeys(count, [&](std::size_t f) { return fs::path(files[f]).stem().string(); }).shared;
+    const std::vector<bool> sameName =
+        matchKeys(count, [&](std::size_t f) { return baseName(static_cast<std::uint32_t>(f)); }).repeated;
+    Listing listing(*this, choice);
+    for (std::uint32_t f = 0; f < count; ++f) listing.add(f, sameName[f]);
+    listing.dropRepeatedNames();
+    listing.sayProblems(problems);
+}
+
+std::string_view BatchItems::file(std::uint32_t index) const {
+    const std::size_t begin = index == 0 ? 0 : fileEnds_[index - 1];
+    return std::string_view(files_).substr(begin, fileEnds_[index] - begin);
+}
+
+// The data file's name without its extension, or with it where two data files would otherwise share
+// a name (c1s.vms and c1s.txt give c1s.vms.xps and c1s.txt.xps).
+std::string BatchItems::baseName(std::uint32_t file) const {
+    const fs::path path(this->file(file));
+    return sharedStem_[file] ? path.filename().string() : path.stem().string();
+}
+
+std::string BatchItems::outputName(const Entry& entry) const {
+    std::string name = baseName(entry.file);
+    if (entry.block < 0) return name;
+    name += ".b" + std::to_string(entry.block + 1);
+    if (const std::string& label = labels_[entry.label]; !label.empty()) name += "-" + safeForFileNames(label);
+    return name;
+}
+
+BatchItem BatchItems::operator[](std::size_t k) const {
+    const Entry& entry = entries_.at(k);
+    return {std::string(file(entry.file)), entry.block, entry.block < 0 ? 0 : entry.block + 1,
+            labels_[entry.label], outputName(entry)};
+}
 
 std::optional<BlockChoice> parseBlockChoice(std::string_view text) {
     if (text == "first") return BlockChoice{BlockChoice::Kind::First, {}};
@@ -216,13 +345,6 @@ std::optional<BlockChoice> parseBlockChoice(std::string_view text) {
     return BlockChoice{BlockChoice::Kind::List, std::vector<int>(numbers.begin(), numbers.end())};
 }
 
-std::vector<BatchItem> batchItems(const std::vector<std::string>& files, const BlockChoice& choice,
-                                  std::vector<std::string>& problems) {
-    ItemList list(files, problems);
-    for (std::size_t i = 0; i < files.size(); ++i) list.addFile(i, files[i], choice);
-    return std::move(list.items);
-}
-
 void importItem(CliSession& cli, std::string_view format, const BatchItem& item) {
     if (item.block < 0) {
         importSpectrum(cli, format, item.file);
@@ -232,7 +354,7 @@ void importItem(CliSession& cli, std::string_view format, const BatchItem& item)
     VamasBlock block;
     try {
         const auto index = indexCache().of(item.file);
-        if (static_cast<std::size_t>(item.block) >= index->blocks.size())
+        if (static_cast<std::size_t>(item.block) >= index->offsets.size())
             throw CommandFailed(where + "no such block in the file");
         std::ifstream in(item.file, std::ios::binary);
         if (!in) throw UnreadableFile{};

@@ -3,6 +3,7 @@
 // its outputs; and the slices of them that the machines of a cluster share.
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,13 +31,44 @@ struct BatchItem {
                              // today's names for block -1; "<name>.b<N>-<label>" style for blocks
                              // (label made safe for file names)
 };
+
 // The spectra to fit, in the order of the files and of the blocks within a file.  With Kind::First
 // every file gives one item with block -1 (today's behaviour, today's names).  A file whose blocks
 // cannot be listed, a chosen block number the file lacks, or a damaged block is reported by a line
 // appended to `problems` ("FILE: block 7: <reason>") and left out.  Non-VAMAS files always give one
 // item with block -1.
-std::vector<BatchItem> batchItems(const std::vector<std::string>& files, const BlockChoice& choice,
-                                  std::vector<std::string>& problems);
+//
+// A run of a hundred thousand spectra holds them in a few bytes each (their files' names once, and a
+// file number, a block number and a label number each); an item's names are made when it is asked for.
+class BatchItems {
+  public:
+    BatchItems(const std::vector<std::string>& files, const BlockChoice& choice,
+               std::vector<std::string>& problems);
+
+    std::size_t size() const { return entries_.size(); }
+    bool empty() const { return entries_.empty(); }
+    BatchItem operator[](std::size_t k) const;
+    BatchItem front() const { return (*this)[0]; }
+
+  private:
+    class Listing;
+    struct Entry {
+        std::uint32_t file;
+        std::int32_t block;
+        std::uint32_t label;  // in labels_
+    };
+
+    std::string_view file(std::uint32_t index) const;
+    std::string baseName(std::uint32_t file) const;
+    std::string outputName(const Entry& entry) const;
+
+    std::string files_;                   // their names, one after the other
+    std::vector<std::size_t> fileEnds_;   // where each name ends in files_
+    std::vector<bool> sharedStem_;        // another file has the same stem: its outputs keep the extension
+    std::vector<std::string> labels_;     // the blocks' labels, each once
+    std::vector<Entry> entries_;
+};
+
 // Imports the item's spectrum into the current region (the chosen block, or as importSpectrum does).
 // Throws CommandFailed as importSpectrum does.  Safe to call from several threads at once, each with
 // its own CliSession.  For a big multi-block file it must not parse the whole file again per block.

@@ -38,7 +38,7 @@ struct RegionCommand {
 // Block `number` (from 1, as the block chooser numbers them) of a VAMAS file, whatever its technique.
 void importBlock(CliSession& cli, const std::string& path, int number) {
     std::vector<std::string> problems;
-    const auto items = batchItems({path}, BlockChoice{BlockChoice::Kind::List, {number}}, problems);
+    const BatchItems items({path}, BlockChoice{BlockChoice::Kind::List, {number}}, problems);
     if (!problems.empty()) throw CommandFailed(problems.front());
     importItem(cli, "vamas", items.front());
 }

@@ -416,15 +416,22 @@ std::vector<VamasBlockSummary> summarizeBlocks(const VamasFile& file) {
     return summaries;
 }
 
-VamasIndex indexVamas(std::istream& in) {
+VamasIndex indexVamas(std::istream& in, const std::function<void(const VamasBlockSummary&)>& onBlock) {
     Lines lines(in);
     VamasIndex index;
     index.layout = readHeader(lines);
     index.damaged = readBlocks(lines, index.layout, [&](VamasBlock&& block, std::uint64_t offset) {
-        if (index.blocks.empty()) index.first = withoutPoints(block);
-        index.blocks.push_back(summarizeBlock(block));
+        if (index.offsets.empty()) index.first = withoutPoints(block);
         index.offsets.push_back(offset);
+        onBlock(summarizeBlock(block));
     });
+    return index;
+}
+
+VamasIndex indexVamas(std::istream& in) {
+    std::vector<VamasBlockSummary> blocks;
+    VamasIndex index = indexVamas(in, [&](const VamasBlockSummary& block) { blocks.push_back(block); });
+    index.blocks = std::move(blocks);
     return index;
 }
 

@@ -5,6 +5,7 @@
 // corresponding variables or extra parameters.
 
 #include <cstdint>
+#include <functional>
 #include <istream>
 #include <stdexcept>
 #include <string>
@@ -101,8 +102,10 @@ struct VamasIndex {
     VamasLayout layout;
     // The first block without its points: the later blocks take the parameters they leave out from it.
     VamasBlock first;
-    std::vector<VamasBlockSummary> blocks;  // those that can be read, in the order of the file
-    std::vector<std::uint64_t> offsets;     // the byte where each of them starts
+    // The blocks that can be read, in the order of the file (none when listed through a callback),
+    // and the byte where each of them starts.
+    std::vector<VamasBlockSummary> blocks;
+    std::vector<std::uint64_t> offsets;
     // The block after the last listed one could not be read, and with it the place of those after it.
     bool damaged = false;
 };
@@ -110,6 +113,9 @@ struct VamasIndex {
 // The blocks of a VAMAS file as parseVamas reads them, without their points, from a stream standing at
 // the start of the file.  Throws VamasError as parseVamas does.
 VamasIndex indexVamas(std::istream& in);
+// The same, handing each readable block's summary to `onBlock` in the order of the file instead of
+// keeping it: `blocks` stays empty, and a file of any number of blocks is listed in the memory of a few.
+VamasIndex indexVamas(std::istream& in, const std::function<void(const VamasBlockSummary&)>& onBlock);
 
 // Block `block` (from 0) of the index's file, read alone from the stream of that file.  Throws
 // VamasError (Malformed) when it cannot be read, std::out_of_range for a block the index lacks.

@@ -30,6 +30,14 @@ BlockChoice choice(std::string_view text) {
     return parsed.value_or(BlockChoice{});
 }
 
+std::vector<BatchItem> batchItems(const std::vector<std::string>& files, const BlockChoice& choice,
+                                  std::vector<std::string>& problems) {
+    const BatchItems listed(files, choice, problems);
+    std::vector<BatchItem> items;
+    for (std::size_t k = 0; k < listed.size(); ++k) items.push_back(listed[k]);
+    return items;
+}
+
 TEST(BlockChoice, WordsAndListsInBlockOrder) {
     EXPECT_EQ(choice("first").kind, Kind::First);
     EXPECT_EQ(choice("all").kind, Kind::All);
@@ -144,6 +152,38 @@ TEST_F(BatchItemsTest, NamesStayUniqueInTheRun) {
               (std::vector<std::string>{"depth.vms.b2-C_1s", "depth.vms.b3-Ti_2p3_2", "depth.txt"}));
     EXPECT_EQ(listed.problems,
               std::vector<std::string>{again + ": skipped: another data file has the same name"});
+
+    // A file named as an earlier file's block is left out too; what each file says comes in the order
+    // of the files and their blocks, whichever check found it.
+    const std::string empty = write("empty.vms", vamasText(VamasTestFile({rampBlock(0), rampBlock(3)})));
+    const std::string named = write("depth.b2-C_1s.txt", "300 1\n299 2\n");
+    const Listed clash = list({vamas, named, empty, empty}, "all");
+    EXPECT_EQ(clash.names(), (std::vector<std::string>{"depth.b1-Survey", "depth.b2-C_1s", "depth.b3-Ti_2p3_2",
+                                                       "empty.vms.b2-C_1s"}));
+    EXPECT_EQ(clash.problems, (std::vector<std::string>{named + ": skipped: another data file has the same name",
+                                                        empty + ": block 1: the block holds no points",
+                                                        empty + ": skipped: another data file has the same name"}));
+}
+
+// Many files of blocks: each is listed once, and its blocks still read when its listing has long
+// made way for later files'.
+TEST_F(BatchItemsTest, BlocksOfHundredsOfFilesReadInAnyOrder) {
+    std::vector<std::string> files;
+    for (int f = 0; f < 300; ++f)
+        files.push_back(write("s" + std::to_string(f) + ".vms",
+                              vamasText(VamasTestFile({rampBlock(2 + f % 5), rampBlock(3 + f % 7)}))));
+    std::vector<std::string> problems;
+    const BatchItems items(files, choice("all"), problems);
+    ASSERT_EQ(items.size(), 600u);
+    EXPECT_TRUE(problems.empty());
+    for (std::size_t k = items.size(); k-- > 0;) {
+        const BatchItem item = items[k];
+        EXPECT_EQ(item.file, files[k / 2]);
+        CliSession cli;
+        importItem(cli, "vamas", item);
+        const int f = static_cast<int>(k / 2);
+        EXPECT_EQ(cli.workspace().regions[0].pointCount, k % 2 == 0 ? 2 + f % 5 : 3 + f % 7) << k;
+    }
 }
 
 TEST_F(BatchItemsTest, DamagedAndUnreadableFilesAreReportedAndLeftOut) {
