@@ -10,7 +10,6 @@
 #include <functional>
 #include <iostream>
 #include <limits>
-#include <map>
 #include <optional>
 #include <string>
 #include <thread>
@@ -106,25 +105,24 @@ bool upToDate(const BatchSettings& settings, const BatchItem& item, const Journa
 }
 
 struct Plan {
-    std::vector<std::size_t> toFit;            // items, in order
-    std::map<std::string, JournalEntry> kept;  // the rows taken from the journal, by output name
-    RowSpool keptRows;                         // theirs, in item order
+    std::vector<std::size_t> toFit;  // items, in order
+    RowSpool keptRows;               // the rows taken from the journal, in item order
 };
 
-Plan plan(const BatchSettings& settings, const BatchItems& items,
-          const std::vector<std::size_t>& chosen, std::map<std::string, JournalEntry> journal) {
+// Which of the chosen items need fitting; the others' rows and journal lines are kept.
+Plan plan(const BatchSettings& settings, const BatchItems& items, const std::vector<std::size_t>& chosen,
+          std::optional<JournalReader>& earlier, JournalWriter& journal) {
     Plan p;
     for (std::size_t k : chosen) {
         const BatchItem item = items[k];
-        const auto entry = journal.find(item.outputName);
-        if (entry == journal.end() || !upToDate(settings, item, entry->second)) {
+        std::optional<JournalEntry> entry = earlier ? earlier->find(item.outputName) : std::nullopt;
+        if (!entry || !upToDate(settings, item, *entry)) {
             p.toFit.push_back(k);
             continue;
         }
-        SummaryRow row = entry->second.row;
-        row.item = k;
-        p.keptRows.add(row);
-        p.kept.insert(journal.extract(entry));
+        entry->row.item = k;
+        p.keptRows.add(entry->row);
+        journal.keep(*entry);
     }
     return p;
 }
@@ -187,10 +185,12 @@ int runBatch(const Arguments& args) {
     const std::vector<std::size_t> chosen = runItems(items.size(), shard);
 
     const fs::path journalPath = settings.outDir / ".batch-journal";
-    Plan work = plan(settings, items, chosen,
-                     args.has("--resume") ? readJournal(journalPath, journalSettings(settings))
-                                          : std::map<std::string, JournalEntry>());
-    JournalWriter journal(journalPath, journalSettings(settings), work.kept);
+    std::optional<JournalReader> earlier;
+    if (args.has("--resume")) earlier.emplace(journalPath, journalSettings(settings));
+    JournalWriter journal(journalPath, journalSettings(settings));
+    Plan work = plan(settings, items, chosen, earlier, journal);
+    earlier.reset();
+    journal.start();
 
     std::optional<Pictures> pictures;
     if (settings.outputs.has(BatchOutput::Picture) && !work.toFit.empty()) {

@@ -1,8 +1,11 @@
 #include "cli/batch_journal.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <functional>
+#include <limits>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -108,6 +111,7 @@ std::optional<PeakRow> readPeak(const std::vector<std::string_view>& f, std::siz
     return PeakRow{v[0], v[1], v[2], *gl, {v[4], v[5], v[6], v[7]}, v[8], v[9]};
 }
 
+// The name and entry of a line without its line feed; none for a line that is not an entry.
 std::optional<std::pair<std::string, JournalEntry>> readEntry(std::string_view line) {
     const std::vector<std::string_view> f = fields(line);
     if (f.size() < kRowFields || (f.size() - kRowFields) % kPeakFields != 0) return std::nullopt;
@@ -127,6 +131,7 @@ std::optional<std::pair<std::string, JournalEntry>> readEntry(std::string_view l
         if (!peak) return std::nullopt;
         entry.row.peaks.push_back(*peak);
     }
+    entry.line = std::string(line) + '\n';
     return std::pair{unescaped(f[0]), std::move(entry)};
 }
 
@@ -134,34 +139,61 @@ std::string headingLine(const std::string& settings) {
     return std::string(kHeading) + '\t' + escaped(settings) + '\n';
 }
 
-}  // namespace
-
-std::map<std::string, JournalEntry> readJournal(const fs::path& path, const std::string& settings) {
-    std::ifstream in(path, std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::map<std::string, JournalEntry> entries;
-    const std::string heading = headingLine(settings);
-    if (text.compare(0, heading.size(), heading) != 0) return entries;
-    // Only lines that reached their line feed are complete.
-    for (std::size_t at = heading.size(), end; (end = text.find('\n', at)) != std::string::npos;
-         at = end + 1) {
-        if (auto entry = readEntry(std::string_view(text).substr(at, end - at)))
-            entries.insert_or_assign(std::move(entry->first), std::move(entry->second));
-    }
-    return entries;
+// The next line whole, without its line feed; false at the end, and for a last line without one,
+// which a killed run left cut short.
+bool completeLine(std::istream& in, std::string& line) {
+    if (!std::getline(in, line)) return false;
+    return !in.eof();
 }
 
-JournalWriter::JournalWriter(const fs::path& path, const std::string& settings,
-                             const std::map<std::string, JournalEntry>& kept) {
-    std::string text = headingLine(settings);
-    for (const auto& [name, entry] : kept) text += entryLine(name, entry);
-    if (!replaceFile(path.string(), text)) throw CommandFailed("cannot write " + path.string());
-    out_.open(path, std::ios::binary | std::ios::app);
-    if (!out_) throw CommandFailed("cannot write " + path.string());
+}  // namespace
+
+JournalReader::JournalReader(const fs::path& path, const std::string& settings) : in_(path, std::ios::binary) {
+    std::string line;
+    const std::string heading = headingLine(settings);
+    if (!completeLine(in_, line) || line + '\n' != heading) return;
+    for (std::streamoff at = in_.tellg(); completeLine(in_, line); at = in_.tellg()) {
+        if (const auto entry = readEntry(line)) lines_.emplace_back(std::hash<std::string>{}(entry->first), at);
+    }
+    std::sort(lines_.begin(), lines_.end());
+}
+
+std::optional<JournalEntry> JournalReader::find(const std::string& name) {
+    const std::size_t hash = std::hash<std::string>{}(name);
+    auto first = std::lower_bound(lines_.begin(), lines_.end(), std::pair{hash, std::streamoff(0)});
+    // The last line of the name is the one that counts.
+    for (auto at = std::upper_bound(first, lines_.end(), std::pair{hash, std::numeric_limits<std::streamoff>::max()});
+         at != first;) {
+        --at;
+        in_.clear();
+        in_.seekg(at->second);
+        std::string line;
+        if (!completeLine(in_, line)) continue;
+        auto entry = readEntry(line);
+        if (entry && entry->first == name) return std::move(entry->second);
+    }
+    return std::nullopt;
+}
+
+JournalWriter::JournalWriter(const fs::path& path, const std::string& settings)
+    : path_(path), beginning_(std::in_place, path.string()) {
+    beginning_->stream() << headingLine(settings);
+}
+
+void JournalWriter::keep(const JournalEntry& entry) {
+    beginning_->stream() << entry.line;
+}
+
+void JournalWriter::start() {
+    const bool written = beginning_->commit();
+    beginning_.reset();
+    if (!written) throw CommandFailed("cannot write " + path_.string());
+    out_.open(path_, std::ios::binary | std::ios::app);
+    if (!out_) throw CommandFailed("cannot write " + path_.string());
 }
 
 void JournalWriter::append(const BatchItem& item, const SummaryRow& row) {
-    const std::string line = entryLine(item.outputName, {item.file, item.block, fileClockNow(), row});
+    const std::string line = entryLine(item.outputName, {item.file, item.block, fileClockNow(), row, {}});
     const std::lock_guard lock(mutex_);
     out_ << line << std::flush;
 }

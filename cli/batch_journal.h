@@ -6,12 +6,15 @@
 
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "cli/batch_items.h"
 #include "cli/batch_summary.h"
+#include "io/file_replace.h"
 
 namespace vortlan::cli {
 
@@ -20,24 +23,41 @@ struct JournalEntry {
     int block = -1;
     long long finished = 0;  // when its line was written, in ticks of the file clock
     SummaryRow row;          // its `item` is not kept
+    std::string line;        // as the journal holds it, with its line feed
 };
 
-// The complete entries of a journal, by output name; none when there is no journal or it was written
-// by a run of other settings (the first line).
-std::map<std::string, JournalEntry> readJournal(const std::filesystem::path& path,
-                                                const std::string& settings);
+// The complete entries of an earlier run's journal, found by output name: only a hash and a place are
+// held a line, so a journal of a hundred thousand spectra is read in the memory of a few.  Empty when
+// there is no journal or it was written by a run of other settings (the first line).
+class JournalReader {
+  public:
+    JournalReader(const std::filesystem::path& path, const std::string& settings);
+
+    // The name's entry (the last complete one when a name has several); none when it has none.
+    std::optional<JournalEntry> find(const std::string& name);
+
+  private:
+    std::ifstream in_;
+    std::vector<std::pair<std::size_t, std::streamoff>> lines_;  // name's hash and line's place, in order
+};
 
 class JournalWriter {
   public:
-    // Starts the journal anew with the settings and the entries kept from an earlier run.  Throws
+    // Begins a new journal with the settings; the old one stays in place until start().  Throws
     // CommandFailed when it cannot be written.
-    JournalWriter(const std::filesystem::path& path, const std::string& settings,
-                  const std::map<std::string, JournalEntry>& kept);
+    JournalWriter(const std::filesystem::path& path, const std::string& settings);
+
+    // Before start(): an entry of the earlier run that the new journal keeps, as it was written.
+    void keep(const JournalEntry& entry);
+    // Puts the new journal in the old one's place and opens it for append().  Throws CommandFailed.
+    void start();
 
     // Safe to call from several threads.
     void append(const BatchItem& item, const SummaryRow& row);
 
   private:
+    std::filesystem::path path_;
+    std::optional<FileReplacement> beginning_;
     std::mutex mutex_;
     std::ofstream out_;
 };

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <sstream>
@@ -38,16 +39,18 @@ TEST(BatchJournalTest, RowsReadBackExactlyAndACutLineOrOtherSettingsGiveNothing)
     TempDir dir;
     const std::string path = dir.file(".batch-journal");
     const SummaryRow row = rowOfTwoPeaks();
+    const std::string settings = "c1s.rpa\t\tauto\t";
     {
-        JournalWriter journal(path, "c1s.rpa\t\tauto\t", {});
+        JournalWriter journal(path, settings);
+        journal.start();
         journal.append({"a\tb.txt", -1, 0, "", "a"}, row);
         journal.append({"multi.vms", 2, 3, "C 1s", "multi.b3-C_1s"}, row);
     }
-    const auto entries = readJournal(path, "c1s.rpa\t\tauto\t");
-    ASSERT_EQ(entries.size(), 2u);
-    const JournalEntry& a = entries.at("a");
+    const std::optional<JournalEntry> found = JournalReader(path, settings).find("a");
+    ASSERT_TRUE(found);
+    const JournalEntry& a = *found;
     EXPECT_EQ(a.file, "a\tb.txt");
-    EXPECT_EQ(entries.at("multi.b3-C_1s").block, 2);
+    EXPECT_EQ(JournalReader(path, settings).find("multi.b3-C_1s")->block, 2);
     EXPECT_EQ(a.row.chiSquare, row.chiSquare);
     EXPECT_TRUE(a.row.converged && a.row.hasLevel);
     ASSERT_EQ(a.row.peaks.size(), 2u);
@@ -67,16 +70,46 @@ TEST(BatchJournalTest, RowsReadBackExactlyAndACutLineOrOtherSettingsGiveNothing)
     // A run killed while writing its last line.
     const std::string text = readWholeFile(path);
     writeWholeFile(path, text.substr(0, text.size() - 20));
-    EXPECT_EQ(readJournal(path, "c1s.rpa\t\tauto\t").count("multi.b3-C_1s"), 0u);
-    EXPECT_EQ(readJournal(path, "c1s.rpa\t\tauto\t").count("a"), 1u);
-    // Taken over, the cut line is dropped and new lines follow whole ones.
+    EXPECT_FALSE(JournalReader(path, settings).find("multi.b3-C_1s"));
+    // Taken over, the cut line is dropped, the kept line stays as it was and new lines follow whole
+    // ones; until the new journal starts, the old one is in place.
     {
-        JournalWriter journal(path, "c1s.rpa\t\tauto\t", readJournal(path, "c1s.rpa\t\tauto\t"));
+        JournalReader earlier(path, settings);
+        JournalWriter journal(path, settings);
+        journal.keep(*earlier.find("a"));
+        EXPECT_EQ(readWholeFile(path), text.substr(0, text.size() - 20));
+        journal.start();
         journal.append({"multi.vms", 2, 3, "C 1s", "multi.b3-C_1s"}, row);
     }
-    EXPECT_EQ(readJournal(path, "c1s.rpa\t\tauto\t").size(), 2u);
-    EXPECT_TRUE(readJournal(path, "other.rpa\t\tauto\t").empty());
-    EXPECT_TRUE(readJournal(dir.file("missing"), "c1s.rpa\t\tauto\t").empty());
+    const std::string taken = readWholeFile(path);
+    EXPECT_EQ(taken.substr(0, text.find("multi")), text.substr(0, text.find("multi")));
+    EXPECT_EQ(std::count(taken.begin(), taken.end(), '\n'), 3);
+    EXPECT_TRUE(JournalReader(path, settings).find("multi.b3-C_1s"));
+    EXPECT_FALSE(JournalReader(path, "other.rpa\t\tauto\t").find("a"));
+    EXPECT_FALSE(JournalReader(dir.file("missing"), settings).find("a"));
+}
+
+// A name finished twice (a spectrum fitted again) counts by its last line.
+TEST(BatchJournalTest, ANamesLastLineCountsAndEveryNameIsFoundAmongThousands) {
+    TempDir dir;
+    const std::string path = dir.file(".batch-journal");
+    SummaryRow row = rowOfTwoPeaks();
+    {
+        JournalWriter journal(path, "s");
+        journal.start();
+        for (int k = 0; k < 3000; ++k) {
+            row.chiSquare = static_cast<float>(k);
+            journal.append({"f" + std::to_string(k % 1000), -1, 0, "", "n" + std::to_string(k % 1000)}, row);
+        }
+    }
+    JournalReader reader(path, "s");
+    for (int k = 0; k < 1000; ++k) {
+        const std::optional<JournalEntry> entry = reader.find("n" + std::to_string(k));
+        ASSERT_TRUE(entry) << k;
+        EXPECT_EQ(entry->row.chiSquare, static_cast<float>(2000 + k));
+        EXPECT_EQ(entry->file, "f" + std::to_string(k));
+    }
+    EXPECT_FALSE(reader.find("n1000"));
 }
 
 TEST(BatchProgressTest, LineGivesDoneRateAndTimeLeftOnlyOnATerminal) {
