@@ -47,6 +47,13 @@ class InterruptWatch {
         Py_XDECREF(trace_);
     }
 
+    // Whether a signal handler has raised an exception: looked for now and then, from a thread that
+    // does not hold the GIL.
+    bool interrupted() {
+        lookForSignals();
+        return type_ != nullptr;
+    }
+
     // With the GIL held: the exception the signal handler raised, if any, raised now.
     void raiseKept() {
         if (!type_) return;
@@ -57,13 +64,16 @@ class InterruptWatch {
 
   private:
     void onYield() {
-        const auto now = std::chrono::steady_clock::now();
-        if (!type_ && now - checked_ >= kSignalCheckInterval) {
-            checked_ = now;
-            py::gil_scoped_acquire gil;
-            if (PyErr_CheckSignals() != 0) PyErr_Fetch(&type_, &value_, &trace_);
-        }
+        lookForSignals();
         if (type_) requestStop(session_.workspace);
+    }
+
+    void lookForSignals() {
+        const auto now = std::chrono::steady_clock::now();
+        if (type_ || now - checked_ < kSignalCheckInterval) return;
+        checked_ = now;
+        py::gil_scoped_acquire gil;
+        if (PyErr_CheckSignals() != 0) PyErr_Fetch(&type_, &value_, &trace_);
     }
 
     Session& session_;
@@ -204,9 +214,14 @@ py::object verdictOf(const RegionRef& region) {
     return py::none();
 }
 
+// The function a long export asks whether to stop.
+using StopCheck = std::function<bool()>;
+
 // An export command of the spectrum window on the region, to `path`; the project's file name stays.
+// Ctrl+C during a long one (a report with Monte Carlo replicas) stops it: nothing is written and
+// KeyboardInterrupt is raised.
 void exportRegion(const RegionRef& region, const std::string& path, bool needsBackground,
-                  const std::function<bool(Session&)>& command) {
+                  const std::function<bool(Session&, const StopCheck&)>& command) {
     Project& project = *region.project;
     beginCommand(project);
     needsBackground ? selectFittedRegion(project, region.index) : selectDataRegion(project, region.index);
@@ -214,10 +229,14 @@ void exportRegion(const RegionRef& region, const std::string& path, bool needsBa
     bool written = false;
     {
         const WorkingMark mark(project);
-        py::gil_scoped_release release;
-        written = command(mark.session());
+        InterruptWatch watch(mark);
+        {
+            py::gil_scoped_release release;
+            written = command(mark.session(), [&] { return watch.interrupted(); });
+        }
+        mark.session().workspace.fileName = projectFile;
+        watch.raiseKept();
     }
-    project.session().workspace.fileName = projectFile;
     if (!written) project.port().refuse("Error in writing file");
     beginCommand(project);  // "Data file exported" is no news here
 }
@@ -349,14 +368,15 @@ void bindFitting(ProjectClass& project, RegionClass& region) {
     region.def(
         "export_dat",
         [](const RegionRef& self, const std::string& path) {
-            exportRegion(self, path, false, [](Session& s) { return exportSpectrumCommand(s); });
+            exportRegion(self, path, false, [](Session& s, const StopCheck&) { return exportSpectrumCommand(s); });
         },
         py::arg("path"),
         "Writes the region as \"Export (Spectrum)\" does; a failed write leaves any old file as it was.");
     region.def(
         "export_par",
         [](const RegionRef& self, const std::string& path) {
-            exportRegion(self, path, true, [](Session& s) { return exportPeakParametersCommand(s); });
+            exportRegion(self, path, true,
+                         [](Session& s, const StopCheck&) { return exportPeakParametersCommand(s); });
         },
         py::arg("path"), "Writes the peak parameters as \"Export (Peak Parameters)\" does.");
     region.def(
@@ -364,12 +384,14 @@ void bindFitting(ProjectClass& project, RegionClass& region) {
         [](const RegionRef& self, const std::string& path, int monteCarlo) {
             if (monteCarlo < 0 || monteCarlo > kMaxReplicas)
                 throw py::value_error("monte_carlo is 0 to " + std::to_string(kMaxReplicas) + " replicas");
-            exportRegion(self, path, true,
-                         [monteCarlo](Session& s) { return exportFitReportCommand(s, monteCarlo); });
+            exportRegion(self, path, true, [monteCarlo](Session& s, const StopCheck& stop) {
+                return exportFitReportCommand(s, monteCarlo, stop);
+            });
         },
         py::arg("path"), py::arg("monte_carlo") = 0,
         "Writes the fit report (CSV) as \"Export (Fit Report)\" does, with that many Monte Carlo replicas\n"
-        "fitted for its error columns (0: none).");
+        "fitted for its error columns (0: none).  Ctrl+C stops the replicas: nothing is written and\n"
+        "KeyboardInterrupt is raised.");
     project.def(
         "quantify",
         [](Project& self, std::optional<double> sourceEnergy, std::optional<double> imfpExponent,

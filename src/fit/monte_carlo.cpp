@@ -49,18 +49,25 @@ ReplicaResult fitReplica(const SpectrumProblem& problem, const std::vector<doubl
     return values;
 }
 
-std::vector<ReplicaResult> fitReplicas(const SpectrumProblem& problem, const Workspace& ws,
-                                       const std::vector<int>& peaks, int replicas, int threads) {
+// Every replica's result; none when the calling thread was told to stop.
+std::optional<std::vector<ReplicaResult>> fitReplicas(const SpectrumProblem& problem, const Workspace& ws,
+                                                      const std::vector<int>& peaks, int replicas, int threads,
+                                                      const std::function<bool()>& stopRequested) {
     const std::vector<double> model = problem.model(problem.start().data());
     std::vector<ReplicaResult> results(static_cast<std::size_t>(replicas));
     std::atomic<int> next{0};
-    const auto work = [&] {
-        for (int k = next++; k < replicas; k = next++) results[static_cast<std::size_t>(k)] = fitReplica(problem, model, ws, peaks, k);
+    std::atomic<bool> stopped{false};
+    const auto work = [&](bool asksToStop) {
+        for (int k = next++; k < replicas && !stopped; k = next++) {
+            results[static_cast<std::size_t>(k)] = fitReplica(problem, model, ws, peaks, k);
+            if (asksToStop && stopRequested()) stopped = true;
+        }
     };
     std::vector<std::thread> pool;
-    for (int t = 1; t < threads; ++t) pool.emplace_back(work);
-    work();
+    for (int t = 1; t < threads; ++t) pool.emplace_back(work, false);
+    work(static_cast<bool>(stopRequested));
     for (std::thread& t : pool) t.join();
+    if (stopped) return std::nullopt;
     return results;
 }
 
@@ -82,7 +89,8 @@ StandardError spread(const std::vector<ReplicaResult>& results, std::size_t peak
 
 }  // namespace
 
-MonteCarloErrors monteCarloErrors(const Workspace& ws, int region, int replicas, int threads) {
+MonteCarloErrors monteCarloErrors(const Workspace& ws, int region, int replicas, int threads,
+                                  const std::function<bool()>& stopRequested) {
     MonteCarloErrors errors;
     const Region& r = ws.regions.at(static_cast<std::size_t>(region));
     if (!isTrue(r.defined) || !isTrue(r.backgroundSet) || replicas < 1) return errors;
@@ -90,7 +98,12 @@ MonteCarloErrors monteCarloErrors(const Workspace& ws, int region, int replicas,
     for (int s = 0; s < r.peakCount && s < kPeaksPerRegion; ++s) selection.peaks.push_back(r.peakSlots[s]);
     const SpectrumProblem problem(ws, selection);
     if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    const std::vector<ReplicaResult> results = fitReplicas(problem, ws, selection.peaks, replicas, threads);
+    const auto fitted = fitReplicas(problem, ws, selection.peaks, replicas, threads, stopRequested);
+    if (!fitted) {
+        errors.stopped = true;
+        return errors;
+    }
+    const std::vector<ReplicaResult>& results = *fitted;
     errors.replicas = static_cast<int>(std::count_if(results.begin(), results.end(), [](const ReplicaResult& x) { return x.has_value(); }));
     const std::vector<double>& x = problem.start();
     for (std::size_t k = 0; k < selection.peaks.size(); ++k) {

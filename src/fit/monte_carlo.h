@@ -7,6 +7,8 @@
 // Replica k draws its noise from a generator seeded by k alone and the results are gathered by k, so
 // the errors are the same whatever the number of threads that computed them.
 
+#include <functional>
+
 #include "fit/uncertainty.h"
 
 namespace vortlan {
@@ -14,12 +16,15 @@ namespace vortlan {
 struct MonteCarloErrors {
     std::vector<PeakErrors> peaks;  // in the order of the region's slots
     int replicas = 0;               // fitted to the end; a replica that cannot be fitted is left out
+    bool stopped = false;           // stopped on request before every replica was fitted: no errors
 };
 
 // The most replicas a user can ask for.
 inline constexpr int kMaxReplicas = 100000;
 
-// Threads: 0 for as many as the machine has cores.
-MonteCarloErrors monteCarloErrors(const Workspace& workspace, int region, int replicas, int threads = 0);
+// Threads: 0 for as many as the machine has cores.  `stopRequested`, when given, is asked on the
+// calling thread after each replica that thread fits; once it says so, no more replicas are started.
+MonteCarloErrors monteCarloErrors(const Workspace& workspace, int region, int replicas, int threads = 0,
+                                  const std::function<bool()>& stopRequested = {});
 
 }  // namespace vortlan

@@ -1,5 +1,6 @@
 #include "session/exports.h"
 
+#include <optional>
 #include <string>
 
 #include "io/exports.h"
@@ -28,12 +29,12 @@ bool exportPeakParameters(Session& session) {
     return writeExport(session, peakParameterText(ws, ws.currentRegion));
 }
 
-bool exportFitReport(Session& session, int replicas) {
+bool exportFitReport(Session& session, int replicas, const std::function<bool()>& stopRequested) {
     const Workspace& ws = session.workspace;
     session.port.setBusyPointer(true);
-    const std::string text = fitReportText(ws, ws.currentRegion, replicas);
+    const std::optional<std::string> text = fitReportText(ws, ws.currentRegion, replicas, stopRequested);
     session.port.setBusyPointer(false);
-    return writeExport(session, text);
+    return text && writeExport(session, *text);
 }
 
 }  // namespace vortlan

@@ -2,6 +2,8 @@
 // The spectrum window's "Export (Spectrum)", "Export (Peak Parameters)" and "Export (Fit Report)": the
 // current region as text, written to fileName after the save dialog has set it.
 
+#include <functional>
+
 #include "session/session.h"
 
 namespace vortlan {
@@ -11,6 +13,7 @@ namespace vortlan {
 bool exportSpectrum(Session& session);
 bool exportPeakParameters(Session& session);
 // With `replicas` Monte Carlo replicas fitted for it (0: none), the busy pointer shown meanwhile.
-bool exportFitReport(Session& session, int replicas);
+// A report whose Monte Carlo replicas were stopped (see monteCarloErrors) is not written: false.
+bool exportFitReport(Session& session, int replicas, const std::function<bool()>& stopRequested = {});
 
 }  // namespace vortlan

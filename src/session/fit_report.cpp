@@ -63,9 +63,15 @@ Fields header(bool monteCarlo) {
 }  // namespace
 
 std::string fitReportText(const Workspace& ws, int region, int replicas) {
+    return *fitReportText(ws, region, replicas, {});
+}
+
+std::optional<std::string> fitReportText(const Workspace& ws, int region, int replicas,
+                                         const std::function<bool()>& stopRequested) {
     const RegionErrors errors = standardErrors(ws, region);
     const std::optional<MonteCarloErrors> monteCarlo =
-        replicas > 0 ? std::optional(monteCarloErrors(ws, region, replicas)) : std::nullopt;
+        replicas > 0 ? std::optional(monteCarloErrors(ws, region, replicas, 0, stopRequested)) : std::nullopt;
+    if (monteCarlo && monteCarlo->stopped) return std::nullopt;
     const Fields regionFields = {exactNumberText(ws.regions.at(static_cast<std::size_t>(region)).chiSquare),
                                  std::to_string(errors.points), std::to_string(errors.freeParameters),
                                  reducedStatisticField(errors), fitVerdictWord(fitVerdictOf(ws, region))};

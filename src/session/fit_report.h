@@ -5,6 +5,8 @@
 // convergence verdict are repeated on every row, so that the file is one table for a spreadsheet or
 // a script.
 
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "workspace/records.h"
@@ -13,5 +15,9 @@ namespace vortlan {
 
 // Replicas 0: the errors from the Jacobian alone.
 std::string fitReportText(const Workspace& workspace, int region, int replicas);
+// The same, with the Monte Carlo replicas stopped when `stopRequested` says so (see monteCarloErrors):
+// none when they were.
+std::optional<std::string> fitReportText(const Workspace& workspace, int region, int replicas,
+                                         const std::function<bool()>& stopRequested);
 
 }  // namespace vortlan

@@ -107,9 +107,9 @@ bool exportPeakParametersCommand(Session& session) {
     return true;
 }
 
-bool exportFitReportCommand(Session& session, int replicas) {
+bool exportFitReportCommand(Session& session, int replicas, const std::function<bool()>& stopRequested) {
     if (!fitted(currentRegionOf(session.workspace))) return false;
-    if (!exportFitReport(session, replicas)) return false;
+    if (!exportFitReport(session, replicas, stopRequested)) return false;
     session.port.message("Data file exported");
     return true;
 }

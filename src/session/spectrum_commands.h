@@ -2,6 +2,8 @@
 // The spectrum window's commands on the current region that are not a dialog of their own.  File
 // commands run after their file dialog has set fileName; a cancelled save runs none of them.
 
+#include <functional>
+
 #include "session/session.h"
 
 namespace vortlan {
@@ -30,7 +32,7 @@ void optimiseAllCommand(Session& session);
 bool exportSpectrumCommand(Session& session);
 bool exportPeakParametersCommand(Session& session);
 // "Export (Fit Report)", and with Monte Carlo replicas (0: none); "Data file exported" too.
-bool exportFitReportCommand(Session& session, int replicas);
+bool exportFitReportCommand(Session& session, int replicas, const std::function<bool()>& stopRequested = {});
 bool saveRegionParametersCommand(Session& session);
 void loadDialogCancelled(Session& session);
 

@@ -196,6 +196,17 @@ def test_exports_equal_the_clis_and_a_failed_write_raises(work):
     with pytest.raises(vortlan.Error, match="^region 1 has no accepted background$"):
         vortlan.open(str(work / "imported.xps")).regions[0].export_par(str(work / "none.par"))
 
+    # Ctrl+C stops a report's Monte Carlo replicas: nothing is written, the project goes on.
+    timer = threading.Timer(0.3, os.kill, (os.getpid(), signal.SIGINT))
+    timer.start()
+    try:
+        with pytest.raises(KeyboardInterrupt):
+            region.export_report(str(work / "python.report"), monte_carlo=100000)
+    finally:
+        timer.cancel()
+    assert (work / "python.report").read_bytes() == (work / "cli.report").read_bytes()
+    region.export_report(str(work / "python.report"), monte_carlo=5)
+
 
 def test_options_and_methods_refused_before_fitting(work):
     project, region = python_model(work)

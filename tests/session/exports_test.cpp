@@ -49,6 +49,13 @@ TEST(Exports, TheReportCommandNeedsAnAcceptedBackgroundAndSaysWhenItHasWritten) 
     EXPECT_EQ(fitted.port.messages, std::vector<std::string>{"Data file exported"});
     EXPECT_EQ(readWholeFile(dir.file("c1s.csv")), fitReportText(session.workspace, 0, 5));
 
+    // Replicas stopped on request: nothing is written, and the file before stays.
+    int asked = 0;
+    EXPECT_FALSE(exportFitReportCommand(session, 100000, [&] { return ++asked == 3; }));
+    EXPECT_EQ(asked, 3);
+    EXPECT_EQ(fitted.port.messages.size(), 1u);
+    EXPECT_EQ(readWholeFile(dir.file("c1s.csv")), fitReportText(session.workspace, 0, 5));
+
     session.workspace.regions[0].backgroundSet = kFalse;
     session.workspace.fileName = dir.file("none.csv");
     EXPECT_FALSE(exportFitReportCommand(session, 0));
