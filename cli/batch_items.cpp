@@ -1,9 +1,9 @@
 #include "cli/batch_items.h"
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
-#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
@@ -129,9 +129,9 @@ class IndexCache {
     void keep(const std::string& file, std::shared_ptr<const VamasIndex> index) {
         indexes_.insert_or_assign(file, Kept{std::move(index), ++uses_});
         if (indexes_.size() <= kKept) return;
-        const auto oldest = std::min_element(indexes_.begin(), indexes_.end(), [](const auto& a, const auto& b) {
-            return a.second.lastUse < b.second.lastUse;
-        });
+        const auto oldest = std::min_element(
+            indexes_.begin(), indexes_.end(),
+            [](const auto& a, const auto& b) { return a.second.lastUse < b.second.lastUse; });
         indexes_.erase(oldest);
     }
 
@@ -163,7 +163,8 @@ bool chosen(const BlockChoice& choice, const VamasBlockSummary& block, int numbe
 // damaged one on, which cannot be told apart and each might have been chosen.
 std::vector<int> chosenUnreadable(const VamasIndex& index, const BlockChoice& choice) {
     const int readable = static_cast<int>(index.offsets.size());
-    if (choice.kind != BlockChoice::Kind::List) return index.damaged ? std::vector<int>{readable + 1} : std::vector<int>{};
+    if (choice.kind != BlockChoice::Kind::List)
+        return index.damaged ? std::vector<int>{readable + 1} : std::vector<int>{};
     std::vector<int> numbers;
     for (int n : choice.numbers) {
         if (n > readable) numbers.push_back(n);
@@ -269,11 +270,13 @@ class BatchItems::Listing {
             items_.entries_.push_back({file, number - 1, labelNumber(blockLabel(block))});
         });
         for (int missing : chosenUnreadable(*index, choice_))
-            report(file, missing, "block " + std::to_string(missing) + ": " + missingReason(*index, choice_, missing));
+            report(file, missing,
+                   "block " + std::to_string(missing) + ": " + missingReason(*index, choice_, missing));
     }
 
     std::uint32_t labelNumber(const std::string& label) {
-        const auto [known, added] = labelNumbers_.try_emplace(label, static_cast<std::uint32_t>(items_.labels_.size()));
+        const auto [known, added] =
+            labelNumbers_.try_emplace(label, static_cast<std::uint32_t>(items_.labels_.size()));
         if (added) items_.labels_.push_back(label);
         return known->second;
     }
@@ -321,7 +324,8 @@ std::string BatchItems::outputName(const Entry& entry) const {
     std::string name = baseName(entry.file);
     if (entry.block < 0) return name;
     name += ".b" + std::to_string(entry.block + 1);
-    if (const std::string& label = labels_[entry.label]; !label.empty()) name += "-" + safeForFileNames(label);
+    if (const std::string& label = labels_[entry.label]; !label.empty())
+        name += "-" + safeForFileNames(label);
     return name;
 }
 

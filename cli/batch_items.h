@@ -62,10 +62,10 @@ class BatchItems {
     std::string baseName(std::uint32_t file) const;
     std::string outputName(const Entry& entry) const;
 
-    std::string files_;                   // their names, one after the other
-    std::vector<std::size_t> fileEnds_;   // where each name ends in files_
-    std::vector<bool> sharedStem_;        // another file has the same stem: its outputs keep the extension
-    std::vector<std::string> labels_;     // the blocks' labels, each once
+    std::string files_;                  // their names, one after the other
+    std::vector<std::size_t> fileEnds_;  // where each name ends in files_
+    std::vector<bool> sharedStem_;       // another file has the same stem: its outputs keep the extension
+    std::vector<std::string> labels_;    // the blocks' labels, each once
     std::vector<Entry> entries_;
 };
 

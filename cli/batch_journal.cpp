@@ -148,12 +148,14 @@ bool completeLine(std::istream& in, std::string& line) {
 
 }  // namespace
 
-JournalReader::JournalReader(const fs::path& path, const std::string& settings) : in_(path, std::ios::binary) {
+JournalReader::JournalReader(const fs::path& path, const std::string& settings)
+    : in_(path, std::ios::binary) {
     std::string line;
     const std::string heading = headingLine(settings);
     if (!completeLine(in_, line) || line + '\n' != heading) return;
     for (std::streamoff at = in_.tellg(); completeLine(in_, line); at = in_.tellg()) {
-        if (const auto entry = readEntry(line)) lines_.emplace_back(std::hash<std::string>{}(entry->first), at);
+        if (const auto entry = readEntry(line))
+            lines_.emplace_back(std::hash<std::string>{}(entry->first), at);
     }
     std::sort(lines_.begin(), lines_.end());
 }
@@ -162,7 +164,8 @@ std::optional<JournalEntry> JournalReader::find(const std::string& name) {
     const std::size_t hash = std::hash<std::string>{}(name);
     auto first = std::lower_bound(lines_.begin(), lines_.end(), std::pair{hash, std::streamoff(0)});
     // The last line of the name is the one that counts.
-    for (auto at = std::upper_bound(first, lines_.end(), std::pair{hash, std::numeric_limits<std::streamoff>::max()});
+    for (auto at = std::upper_bound(first, lines_.end(),
+                                    std::pair{hash, std::numeric_limits<std::streamoff>::max()});
          at != first;) {
         --at;
         in_.clear();

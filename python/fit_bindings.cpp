@@ -106,7 +106,8 @@ void runFitting(Project& project, const std::function<void(Session&)>& work) {
 
 // Applies the options dialog as filled; its first refusal raises vortlan.Error.
 void applyOptions(Project& project) {
-    if (!applyOptionsDialog(project.session())) project.port().refuse("the options dialog refused the values");
+    if (!applyOptionsDialog(project.session()))
+        project.port().refuse("the options dialog refused the values");
 }
 
 // Overrides typed into the options dialog: "trials" (of the method in use), "tolerance" (per cent) and
@@ -368,7 +369,8 @@ void bindFitting(ProjectClass& project, RegionClass& region) {
     region.def(
         "export_dat",
         [](const RegionRef& self, const std::string& path) {
-            exportRegion(self, path, false, [](Session& s, const StopCheck&) { return exportSpectrumCommand(s); });
+            exportRegion(self, path, false,
+                         [](Session& s, const StopCheck&) { return exportSpectrumCommand(s); });
         },
         py::arg("path"),
         "Writes the region as \"Export (Spectrum)\" does; a failed write leaves any old file as it was.");

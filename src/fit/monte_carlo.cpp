@@ -51,7 +51,8 @@ ReplicaResult fitReplica(const SpectrumProblem& problem, const std::vector<doubl
 
 // Every replica's result; none when the calling thread was told to stop.
 std::optional<std::vector<ReplicaResult>> fitReplicas(const SpectrumProblem& problem, const Workspace& ws,
-                                                      const std::vector<int>& peaks, int replicas, int threads,
+                                                      const std::vector<int>& peaks, int replicas,
+                                                      int threads,
                                                       const std::function<bool()>& stopRequested) {
     const std::vector<double> model = problem.model(problem.start().data());
     std::vector<ReplicaResult> results(static_cast<std::size_t>(replicas));

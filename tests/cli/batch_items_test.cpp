@@ -158,11 +158,12 @@ TEST_F(BatchItemsTest, NamesStayUniqueInTheRun) {
     const std::string empty = write("empty.vms", vamasText(VamasTestFile({rampBlock(0), rampBlock(3)})));
     const std::string named = write("depth.b2-C_1s.txt", "300 1\n299 2\n");
     const Listed clash = list({vamas, named, empty, empty}, "all");
-    EXPECT_EQ(clash.names(), (std::vector<std::string>{"depth.b1-Survey", "depth.b2-C_1s", "depth.b3-Ti_2p3_2",
-                                                       "empty.vms.b2-C_1s"}));
-    EXPECT_EQ(clash.problems, (std::vector<std::string>{named + ": skipped: another data file has the same name",
-                                                        empty + ": block 1: the block holds no points",
-                                                        empty + ": skipped: another data file has the same name"}));
+    EXPECT_EQ(clash.names(), (std::vector<std::string>{"depth.b1-Survey", "depth.b2-C_1s",
+                                                       "depth.b3-Ti_2p3_2", "empty.vms.b2-C_1s"}));
+    EXPECT_EQ(clash.problems,
+              (std::vector<std::string>{named + ": skipped: another data file has the same name",
+                                        empty + ": block 1: the block holds no points",
+                                        empty + ": skipped: another data file has the same name"}));
 }
 
 // Many files of blocks: each is listed once, and its blocks still read when its listing has long
