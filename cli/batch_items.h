@@ -46,7 +46,6 @@ class BatchItems {
                std::vector<std::string>& problems);
 
     std::size_t size() const { return entries_.size(); }
-    bool empty() const { return entries_.empty(); }
     BatchItem operator[](std::size_t k) const;
     BatchItem front() const { return (*this)[0]; }
 
