@@ -35,6 +35,8 @@ std::string errorField(const StandardError& error) {
             return exactNumberText(static_cast<float>(error.value));
         case StandardError::Kind::Fixed:
             return "fixed";
+        case StandardError::Kind::Tied:
+            return "tied";
         case StandardError::Kind::NotDetermined:
             break;
     }

@@ -11,6 +11,7 @@ namespace {
 using Vector = Eigen::VectorXd;
 using Matrix = Eigen::MatrixXd;
 using RowMajorMatrix = Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, Eigen::RowMajor>;
+using ConstRowMajorMap = Eigen::Map<const RowMajorMatrix>;
 
 // Directions along which the scaled normal matrix is this much weaker than its strongest are taken
 // as not determined by the data: their variance would be noise of the arithmetic.
@@ -18,15 +19,54 @@ constexpr double kConditionLimit = 1e-10;
 // A variable with this much of such a direction in it is not determined either.
 constexpr double kNullShare = 0.1;
 
+bool matches(const HeldInputs& held, int residuals) {
+    const auto size = static_cast<std::size_t>(residuals) * static_cast<std::size_t>(held.count);
+    return held.count > 0 && held.residualSlopes.size() == size && held.residualCovariance.size() == size &&
+           held.covariance.size() ==
+               static_cast<std::size_t>(held.count) * static_cast<std::size_t>(held.count);
+}
+
+// With A = (JᵀJ)⁻¹, G = -A JᵀD the result's slopes with respect to the inputs and H = -A JᵀU the
+// covariance of the result's own noise with them: G V Gᵀ + H Gᵀ + G Hᵀ, less A J_qᵀ J_q A for the
+// rows q that have no noise of their own.
+Matrix heldInputsShare(const Matrix& inverseNormal, const RowMajorMatrix& jacobian, const HeldInputs& held) {
+    const auto n = jacobian.rows();
+    Matrix quiet = Matrix::Zero(jacobian.cols(), jacobian.cols());
+    for (int row : held.withoutOwnNoise) {
+        if (row >= 0 && row < n) quiet += jacobian.row(row).transpose() * jacobian.row(row);
+    }
+    const ConstRowMajorMap slopes(held.residualSlopes.data(), n, held.count);
+    const ConstRowMajorMap shared(held.residualCovariance.data(), n, held.count);
+    const ConstRowMajorMap inputs(held.covariance.data(), held.count, held.count);
+    const Matrix g = -inverseNormal * (jacobian.transpose() * slopes);
+    const Matrix h = -inverseNormal * (jacobian.transpose() * shared);
+    const Matrix hg = h * g.transpose();
+    return g * inputs * g.transpose() + hg + hg.transpose() - inverseNormal * quiet * inverseNormal;
+}
+
+std::vector<double> determinedEntries(const Matrix& m, const std::vector<bool>& determined) {
+    const auto p = static_cast<int>(determined.size());
+    std::vector<double> entries(static_cast<std::size_t>(p) * p, std::numeric_limits<double>::quiet_NaN());
+    for (int a = 0; a < p; ++a) {
+        for (int b = 0; b < p; ++b) {
+            if (determined[static_cast<std::size_t>(a)] && determined[static_cast<std::size_t>(b)])
+                entries[static_cast<std::size_t>(a * p + b)] = m(a, b);
+        }
+    }
+    return entries;
+}
+
 }  // namespace
 
-std::optional<Covariance> covarianceAt(const ResidualFunction& f, const std::vector<double>& x) {
+std::optional<Covariance> covarianceAt(const ResidualFunction& f, const std::vector<double>& x,
+                                       const HeldInputs& held) {
     const int n = f.residualCount();
     const int p = f.variableCount();
     if (p == 0 || n <= p || static_cast<int>(x.size()) != p) return std::nullopt;
     Vector residuals(n);
     RowMajorMatrix jacobian(n, p);
-    if (!f.evaluate(x.data(), residuals.data(), jacobian.data()) || !jacobian.allFinite()) return std::nullopt;
+    if (!f.evaluate(x.data(), residuals.data(), jacobian.data()) || !jacobian.allFinite())
+        return std::nullopt;
 
     Matrix normal = Matrix::Zero(p, p);
     normal.selfadjointView<Eigen::Lower>().rankUpdate(jacobian.transpose());
@@ -57,14 +97,11 @@ std::optional<Covariance> covarianceAt(const ResidualFunction& f, const std::vec
     for (int k = 0; k < p; ++k) {
         if (scale[k] == 0.0) c.determined[static_cast<std::size_t>(k)] = false;
     }
-    const Matrix covariance = c.reducedCost * (scale.asDiagonal() * inverse * scale.asDiagonal());
-    c.matrix.assign(static_cast<std::size_t>(p) * p, std::numeric_limits<double>::quiet_NaN());
-    for (int a = 0; a < p; ++a) {
-        for (int b = 0; b < p; ++b) {
-            if (c.determined[static_cast<std::size_t>(a)] && c.determined[static_cast<std::size_t>(b)])
-                c.matrix[static_cast<std::size_t>(a * p + b)] = covariance(a, b);
-        }
-    }
+    const Matrix inverseNormal = scale.asDiagonal() * inverse * scale.asDiagonal();
+    const Matrix share =
+        matches(held, n) ? heldInputsShare(inverseNormal, jacobian, held) : Matrix::Zero(p, p);
+    c.matrix = determinedEntries(c.reducedCost * (inverseNormal + share), c.determined);
+    c.heldShare = determinedEntries(c.reducedCost * share, c.determined);
     return c;
 }
 

@@ -9,6 +9,20 @@
 
 namespace vortlan {
 
+// Random quantities the residuals depend on but the fit holds where they are (the end averages a
+// background is drawn through, say).  Their noise moves the result too, by dx = -(JᵀJ)⁻¹Jᵀ dr; so
+// does its correlation with the residuals' own noise where they share data.  Every (co)variance is in
+// units of the reduced sum of squares, which scales the residuals' variances to 1 each.
+struct HeldInputs {
+    int count = 0;
+    std::vector<double> residualSlopes;      // N × count, row-major: d r_i / d a_k
+    std::vector<double> covariance;          // count × count: of the inputs
+    std::vector<double> residualCovariance;  // N × count: of the noise of r_i with a_k
+    // Residuals with no noise of their own: points whose data are inputs (their noise is in the
+    // slopes), whose part in (JᵀJ)⁻¹ is taken out again.
+    std::vector<int> withoutOwnNoise;
+};
+
 struct Covariance {
     int variables = 0;
     std::vector<double> matrix;  // row-major, variables × variables
@@ -16,11 +30,16 @@ struct Covariance {
     // do not change along, or nearly so); its row and column are then not to be used.
     std::vector<bool> determined;
     double reducedCost = 0;  // Σr² / (N - p)
+    // The part of `matrix` that the held inputs add (zero without them).
+    std::vector<double> heldShare;
 
     double at(int a, int b) const { return matrix[static_cast<std::size_t>(a * variables + b)]; }
+    double heldShareAt(int a, int b) const { return heldShare[static_cast<std::size_t>(a * variables + b)]; }
 };
 
-// Nothing when there are no more residuals than variables or the point cannot be evaluated.
-std::optional<Covariance> covarianceAt(const ResidualFunction& function, const std::vector<double>& x);
+// Nothing when there are no more residuals than variables or the point cannot be evaluated.  Held
+// inputs whose tables do not match the function's residuals are not used.
+std::optional<Covariance> covarianceAt(const ResidualFunction& function, const std::vector<double>& x,
+                                       const HeldInputs& held = {});
 
 }  // namespace vortlan
