@@ -48,8 +48,8 @@ struct RegionErrors {
     // there and is not among them.
     std::vector<FreeParameter> parameters;
     std::vector<double> correlation;
-    // sqrt(mean((data - background - peaks)²)) over the region's own fit range, in the data's units;
-    // not a number where the region has no range to measure.
+    // sqrt(mean((data - envelope)²)) over the region's own fit range, in the data's units, of the
+    // residual its χ² is made of; not a number where the region has no range to measure.
     double residualRms = 0;
 
     double areaCovarianceAt(std::size_t a, std::size_t b) const {

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <limits>
 
-#include "model/peak_shapes.h"
 
 namespace vortlan {
 
@@ -12,9 +11,7 @@ namespace {
 constexpr double kNotANumber = std::numeric_limits<double>::quiet_NaN();
 
 bool measurable(const Region& r) {
-    const int n = r.rangeCount;
-    return isTrue(r.defined) && isTrue(r.backgroundSet) && n >= 1 && r.rangeEnergy.holds(n) &&
-           r.rangeCounts.holds(n) && r.background.holds(n);
+    return isTrue(r.defined) && isTrue(r.backgroundSet) && r.rangeCount >= 1 && r.residual.holds(r.rangeCount);
 }
 
 }  // namespace
@@ -22,16 +19,8 @@ bool measurable(const Region& r) {
 double residualRms(const Workspace& ws, int region) {
     const Region& r = ws.regions.at(static_cast<std::size_t>(region));
     if (!measurable(r)) return kNotANumber;
-    std::vector<double> miss(static_cast<std::size_t>(r.rangeCount));
-    for (int i = 1; i <= r.rangeCount; ++i)
-        miss[static_cast<std::size_t>(i - 1)] = static_cast<double>(r.rangeCounts[i]) - r.background[i];
-    for (int s = 0; s < r.peakCount && s < kPeaksPerRegion; ++s) {
-        const PeakEvaluator peak(lineFormOf(ws.options), shapeOf(ws.peaks.at(r.peakSlots[s]), r.shift));
-        for (int i = 1; i <= r.rangeCount; ++i)
-            miss[static_cast<std::size_t>(i - 1)] -= peak(r.rangeEnergy[i]);
-    }
     double sum = 0.0;
-    for (double m : miss) sum += m * m;
+    for (int i = 1; i <= r.rangeCount; ++i) sum += static_cast<double>(r.residual[i]) * r.residual[i];
     return std::sqrt(sum / r.rangeCount);
 }
 

@@ -9,8 +9,8 @@
 
 namespace vortlan {
 
-// sqrt(mean((data - background - peaks)²)) over the region's fit range, the peaks at their stored
-// values: the typical miss in the data's own units.  Not a number without a range to measure.
+// sqrt(mean((data - envelope)²)) over the region's fit range: the typical miss in the data's own units,
+// of the residual the region's χ² and plot are made of.  Not a number without a range to measure.
 double residualRms(const Workspace& workspace, int region);
 
 // The correlation matrix of a covariance, row-major: cov(a, b) / sqrt(var(a) var(b)), not a number

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -19,9 +20,11 @@ namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
 
+// The peaks' table: the lines up to the first empty one, which begins the correlations.
 Rows cellsOf(const std::string& text) {
     Rows rows;
-    std::istringstream lines(text);
+    const std::size_t empty = text.find("\n\n");
+    std::istringstream lines(empty == std::string::npos ? text : text.substr(0, empty + 1));
     for (std::string line; std::getline(lines, line);) {
         std::vector<std::string> cells;
         std::istringstream fields(line + ",");
@@ -35,9 +38,16 @@ std::string full(double error) {
     return exactNumberText(static_cast<float>(error));
 }
 
+// The table after the empty line.
+Rows correlationsOf(const std::string& text) {
+    const std::size_t empty = text.find("\n\n");
+    return empty == std::string::npos ? Rows{} : cellsOf(text.substr(empty + 2));
+}
+
 // A cell as the report writes an error: its digits, or why there are none.
 std::string cell(const StandardError& e) {
     if (e.known()) return full(e.value);
+    if (e.kind == StandardError::Kind::Tied) return "tied";
     return e.kind == StandardError::Kind::Fixed ? "fixed" : "not determined";
 }
 
@@ -53,7 +63,7 @@ TEST_F(FitReportTest, OneRowPerPeakInSlotOrderWithTheRegionsFiguresOnEach) {
     const std::string text = fitReportText(ws, 0, 0);
     EXPECT_EQ(text.substr(0, text.find('\n')),
               "region,peak,position,position_err,area,area_err,fwhm,fwhm_err,gl,gl_err,height,height_err,"
-              "chi_square,points,free_parameters,reduced_chi_square,verdict");
+              "chi_square,points,free_parameters,reduced_chi_square,verdict,residual_rms");
     const Rows rows = cellsOf(text);
     ASSERT_EQ(rows.size(), 4u);
     const RegionErrors errors = standardErrors(ws, 0);
@@ -63,7 +73,7 @@ TEST_F(FitReportTest, OneRowPerPeakInSlotOrderWithTheRegionsFiguresOnEach) {
     EXPECT_GE(errors.freeParameters, 6);
     for (std::size_t k = 0; k < 3; ++k) {
         const std::vector<std::string>& row = rows[k + 1];
-        ASSERT_EQ(row.size(), 17u);
+        ASSERT_EQ(row.size(), 18u);
         const PeakErrors& e = errors.peaks[k];
         const Peak& p = ws.peaks[k];
         EXPECT_EQ(row[0], "1");
@@ -83,17 +93,39 @@ TEST_F(FitReportTest, OneRowPerPeakInSlotOrderWithTheRegionsFiguresOnEach) {
         EXPECT_EQ(row[14], std::to_string(errors.freeParameters));
         EXPECT_EQ(row[15], full(errors.reducedStatistic));
         EXPECT_EQ(row[16], "converged");
+        EXPECT_EQ(row[17], full(errors.residualRms));
     }
     EXPECT_EQ(rows[2][3], rows[1][3]);  // the tied position has its reference's error
     EXPECT_EQ(cellsOf(fitReportText(ws, 3, 0))[1][0], "4");
+
+    // Then the free parameters' correlations: named by peak and parameter, 1 on the diagonal, the
+    // same both ways; a parameter the data do not determine has none.
+    const Rows matrix = correlationsOf(text);
+    const std::size_t p = errors.parameters.size();
+    ASSERT_EQ(matrix.size(), p + 1);
+    EXPECT_EQ(matrix[0][0], "correlation");
+    EXPECT_EQ(matrix[0][1], "peak0_position");
+    EXPECT_EQ(matrix[0][2], "peak0_area");
+    for (std::size_t a = 1; a <= p; ++a) {
+        ASSERT_EQ(matrix[a].size(), p + 1);
+        EXPECT_EQ(matrix[a][0], matrix[0][a]);
+        const bool determined = matrix[a][a] != "not determined";
+        if (determined) EXPECT_EQ(matrix[a][a], "1");
+        for (std::size_t b = 1; b <= p; ++b) {
+            EXPECT_EQ(matrix[a][b], matrix[b][a]);
+            if (!determined) EXPECT_EQ(matrix[a][b], "not determined");
+            if (matrix[a][b] != "not determined") EXPECT_LE(std::fabs(std::stod(matrix[a][b])), 1.0);
+        }
+    }
+    EXPECT_EQ(matrix[1][1], "1");
 }
 
 TEST_F(FitReportTest, WhatHasNoErrorSaysWhyInsteadOfANumber) {
-    ws.peaks[0].fixPosition = 1;  // and peak 1's position with it
+    ws.peaks[0].fixPosition = 1;  // and peak 1's position, tied to it, with it
     ws.peaks[2].fixArea = 1;
     Rows rows = cellsOf(fitReportText(ws, 0, 0));
     EXPECT_EQ(rows[1][3], "fixed");
-    EXPECT_EQ(rows[2][3], "fixed");
+    EXPECT_EQ(rows[2][3], "tied");
     EXPECT_EQ(rows[3][5], "fixed");
     EXPECT_NE(rows[3][11], "fixed");  // the height still moves with the FWHM
     EXPECT_EQ(rows[1][14], std::to_string(standardErrors(ws, 0).freeParameters));
@@ -105,6 +137,7 @@ TEST_F(FitReportTest, WhatHasNoErrorSaysWhyInsteadOfANumber) {
     for (std::size_t column : {3u, 5u, 7u, 9u, 11u}) EXPECT_EQ(rows[1][column], "fixed") << column;
     EXPECT_EQ(rows[1][14], "0");
     EXPECT_EQ(rows[1][15], "not determined");
+    EXPECT_TRUE(correlationsOf(fitReportText(ws, 0, 0)).empty());  // no free parameter, no matrix
 
     // Two peaks alike in every way share their area however it is divided.
     testing::makeRegion(ws, 7, 41, 292.0f, 0.1f, testing::gaussianOn(100.0, 289.5, 500.0, 1.0));
@@ -126,8 +159,9 @@ TEST_F(FitReportTest, MonteCarloErrorsStandBesideTheJacobiansTheSameForTheSameRe
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0][2] + rows[0][3] + rows[0][4], "positionposition_errposition_mc_err");
     EXPECT_EQ(rows[0][22], "mc_replicas");
+    EXPECT_EQ(rows[0][23], "residual_rms");
     for (std::size_t k = 1; k < 4; ++k) {
-        ASSERT_EQ(rows[k].size(), 23u);
+        ASSERT_EQ(rows[k].size(), 24u);
         EXPECT_EQ(rows[k][22], "12");
         for (std::size_t column : {4u, 7u, 10u, 16u}) EXPECT_GT(std::stod(rows[k][column]), 0.0) << column;
     }

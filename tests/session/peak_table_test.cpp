@@ -123,16 +123,25 @@ TEST_F(PeakTableTest, CopiedTextIsOneTabSeparatedTableWithPlainNumbers) {
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0], (Fields{"Peak", "Label", "Type", "Position", "Position error", "FWHM", "FWHM error",
                                 "Area", "Area error", "Height", "Height error", "%GL", "%GL error", "S.O.S.",
-                                "Area %", "Fixed / tied", "Chi-square", "Verdict"}));
+                                "Area %", "Fixed / tied", "Chi-square", "Verdict", "Reduced chi-square",
+                                "Points", "Free parameters", "Residual RMS"}));
     const RegionErrors errors = standardErrors(ws, 0);
     for (std::size_t k = 0; k < 3; ++k) {
         const Fields& row = lines[k + 1];
-        ASSERT_EQ(row.size(), 18u);
+        ASSERT_EQ(row.size(), 22u);
         EXPECT_EQ(row[PositionColumn], t.rows[k].cells[PositionColumn]);
         EXPECT_EQ(row[ShareColumn], t.rows[k].cells[ShareColumn]);
         EXPECT_EQ(row[16], exactNumberText(ws.regions[0].chiSquare));
         EXPECT_EQ(row[17], fitVerdictWord(fitVerdictOf(ws, 0)));
+        EXPECT_EQ(row[18], exactNumberText(static_cast<float>(errors.reducedStatistic)));
+        EXPECT_EQ(row[19], std::to_string(errors.points));
+        EXPECT_EQ(row[20], std::to_string(errors.freeParameters));
+        EXPECT_EQ(row[21], exactNumberText(static_cast<float>(errors.residualRms)));
     }
+    // Without the errors (during a fit) the figures they rest on are left empty too.
+    const Fields during = linesOf(peakTableText(peakTableOf(ws, TableErrors::Omitted)))[1];
+    EXPECT_EQ(during.size(), 22u);
+    EXPECT_EQ(during[18] + during[19] + during[20] + during[21], "");
     // An error is its number alone, so a spreadsheet reads it as one.
     ASSERT_TRUE(errors.peaks[0].position.known());
     EXPECT_EQ(lines[1][PositionErrorColumn], twoDigitNumberText(errors.peaks[0].position.value));

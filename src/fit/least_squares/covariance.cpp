@@ -26,22 +26,40 @@ bool matches(const HeldInputs& held, int residuals) {
                static_cast<std::size_t>(held.count) * static_cast<std::size_t>(held.count);
 }
 
-// With A = (JᵀJ)⁻¹, G = -A JᵀD the result's slopes with respect to the inputs and H = -A JᵀU the
-// covariance of the result's own noise with them: G V Gᵀ + H Gᵀ + G Hᵀ, less A J_qᵀ J_q A for the
-// rows q that have no noise of their own.
-Matrix heldInputsShare(const Matrix& inverseNormal, const RowMajorMatrix& jacobian, const HeldInputs& held) {
+// What the held inputs do to the result, with A = (JᵀJ)⁻¹, G = -A JᵀD the result's slopes with
+// respect to the inputs and H = -A JᵀU the covariance of the result's own noise with them: they add
+// G V Gᵀ + H Gᵀ + G Hᵀ to its covariance, and A J_qᵀ J_q A comes off for the rows q that have no noise
+// of their own.  They also leave their noise in the residuals: with I - P the projection the fit
+// leaves residuals in, E Σr² = σ² (tr((I - P)(I - Q)) + tr(Dᵀ(I - P)D V) + 2 tr(Dᵀ(I - P)U)), Q the
+// quiet rows; dividing Σr² by that, not by N - p, keeps the inputs' noise from being counted twice.
+struct HeldEffect {
+    Matrix share;
+    double degrees = 0;  // what Σr² is divided by for σ²
+};
+
+HeldEffect heldEffect(const Matrix& inverseNormal, const RowMajorMatrix& jacobian, const HeldInputs& held) {
     const auto n = jacobian.rows();
-    Matrix quiet = Matrix::Zero(jacobian.cols(), jacobian.cols());
+    const auto p = jacobian.cols();
+    HeldEffect effect;
+    effect.degrees = static_cast<double>(n - p);
+    Matrix quiet = Matrix::Zero(p, p);
     for (int row : held.withoutOwnNoise) {
-        if (row >= 0 && row < n) quiet += jacobian.row(row).transpose() * jacobian.row(row);
+        if (row < 0 || row >= n) continue;
+        quiet += jacobian.row(row).transpose() * jacobian.row(row);
+        effect.degrees -= 1.0 - jacobian.row(row) * inverseNormal * jacobian.row(row).transpose();
     }
     const ConstRowMajorMap slopes(held.residualSlopes.data(), n, held.count);
     const ConstRowMajorMap shared(held.residualCovariance.data(), n, held.count);
     const ConstRowMajorMap inputs(held.covariance.data(), held.count, held.count);
-    const Matrix g = -inverseNormal * (jacobian.transpose() * slopes);
+    const Matrix jd = jacobian.transpose() * slopes;
+    const Matrix g = -inverseNormal * jd;
     const Matrix h = -inverseNormal * (jacobian.transpose() * shared);
     const Matrix hg = h * g.transpose();
-    return g * inputs * g.transpose() + hg + hg.transpose() - inverseNormal * quiet * inverseNormal;
+    effect.share = g * inputs * g.transpose() + hg + hg.transpose() - inverseNormal * quiet * inverseNormal;
+    const Matrix leftBySlopes = slopes.transpose() * slopes + jd.transpose() * g;
+    const Matrix leftByShared = slopes.transpose() * shared + jd.transpose() * h;
+    effect.degrees += leftBySlopes.cwiseProduct(inputs.transpose()).sum() + 2.0 * leftByShared.trace();
+    return effect;
 }
 
 std::vector<double> determinedEntries(const Matrix& m, const std::vector<bool>& determined) {
@@ -98,10 +116,11 @@ std::optional<Covariance> covarianceAt(const ResidualFunction& f, const std::vec
         if (scale[k] == 0.0) c.determined[static_cast<std::size_t>(k)] = false;
     }
     const Matrix inverseNormal = scale.asDiagonal() * inverse * scale.asDiagonal();
-    const Matrix share =
-        matches(held, n) ? heldInputsShare(inverseNormal, jacobian, held) : Matrix::Zero(p, p);
-    c.matrix = determinedEntries(c.reducedCost * (inverseNormal + share), c.determined);
-    c.heldShare = determinedEntries(c.reducedCost * share, c.determined);
+    HeldEffect effect{Matrix::Zero(p, p), static_cast<double>(n - p)};
+    if (matches(held, n)) effect = heldEffect(inverseNormal, jacobian, held);
+    c.noiseScale = effect.degrees > 0.0 ? residuals.squaredNorm() / effect.degrees : c.reducedCost;
+    c.matrix = determinedEntries(c.noiseScale * (inverseNormal + effect.share), c.determined);
+    c.heldShare = determinedEntries(c.noiseScale * effect.share, c.determined);
     return c;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The covariance of a least-squares result: (JᵀJ)⁻¹ scaled by the reduced sum of squares
-// Σr² / (N - p), with J the Jacobian of the (already weighted) residuals at the result.
+// Σr² / (N - p), with J the Jacobian of the (already weighted) residuals at the result; and what random
+// inputs the fit holds fixed add to it.
 
 #include <optional>
 #include <vector>
@@ -30,6 +31,9 @@ struct Covariance {
     // do not change along, or nearly so); its row and column are then not to be used.
     std::vector<bool> determined;
     double reducedCost = 0;  // Σr² / (N - p)
+    // σ², what the covariance is scaled by: Σr² / (N - p) without held inputs; with them, Σr² over
+    // what it is expected to be for residuals of unit noise, which counts the inputs' noise too.
+    double noiseScale = 0;
     // The part of `matrix` that the held inputs add (zero without them).
     std::vector<double> heldShare;
 
