@@ -182,7 +182,8 @@ RegionErrors standardErrors(const Workspace& ws, int region) {
     const SpectrumProblem problem(ws, selection);
     const std::vector<double>& x = problem.start();
     const std::optional<Covariance> covariance = covarianceAt(problem, x, backgroundInputs(problem, ws));
-    errors.points = problem.residualCount();
+    // With nothing free there is no fit to join regions: the points are the region's own.
+    errors.points = problem.residualCount() > 0 ? problem.residualCount() : r.rangeCount;
     errors.freeParameters = problem.variableCount();
     errors.parameters = problem.variables();
     errors.residualRms = residualRms(ws, region);

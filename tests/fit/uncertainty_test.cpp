@@ -14,6 +14,7 @@
 #include "fit/drivers.h"
 #include "fit/least_squares/covariance.h"
 #include "fit/monte_carlo.h"
+#include "fit/uncertainty_scope.h"
 #include "io/option_file.h"
 #include "model/peak_derivatives.h"
 #include "model/propagation.h"
@@ -165,6 +166,63 @@ TEST_F(UncertaintyTest, TiedParametersTakeTheirReferencesErrorThroughTheRelation
     EXPECT_GT(errors.peaks[0].position.value, 1e-4);
     EXPECT_LT(errors.peaks[0].position.value, 0.05);
     EXPECT_LT(errors.peaks[0].area.value, 0.1 * ws.peaks[0].area);
+}
+
+// A second region holding the same two lines 10 eV higher, its first peak's position and width tied
+// to peak 0's: the fit of either region moves both, and their errors come from that one joint fit.
+TEST_F(UncertaintyTest, ARegionTiedToAnotherTakesItsErrorsFromTheirJointFit) {
+    Region& second = testing::makeRegion(ws, 1, 201, 305.0f, 0.05f, [](double) { return 0.0; });
+    std::mt19937 random(8);
+    for (int i = 1; i <= second.pointCount; ++i)
+        second.counts[i] = static_cast<float>(std::poisson_distribution<int>(300.0 + truthAt(second.energy[i] - 10.0))(random));
+    testing::acceptBackgroundOf(ws, port, BackgroundType::Linear, 1);
+    testing::addPeak(ws, 1, 2, 298.0f, 2000.0f, 1.2f, 30).fixGl = 1;
+    testing::addPeak(ws, 1, 3, 299.2f, 900.0f, 1.2f, 30).fixGl = 1;
+    tie(ws, PeakParam::Position, 2, 0, ConstraintOp::Add, 10.0f);
+    tie(ws, PeakParam::Fwhm, 2, 0, ConstraintOp::Multiply, 1.0f);
+    applyAllRelations(ws);
+    for (int region : {0, 1, 0}) {
+        ws.currentRegion = static_cast<short>(region);
+        optimiseRegion(ws, port);
+    }
+    const RegionErrors first = standardErrors(ws, 0);
+    const RegionErrors tied = standardErrors(ws, 1);
+    EXPECT_EQ(first.points, 402);
+    EXPECT_EQ(tied.points, 402);
+    EXPECT_EQ(first.parameters, tied.parameters);
+    EXPECT_EQ(first.freeParameters, 10);  // peak 2 has only its area of its own
+    EXPECT_EQ(first.correlation, tied.correlation);
+    ASSERT_TRUE(tied.peaks[0].position.known() && tied.peaks[0].fwhm.known());
+    EXPECT_EQ(tied.peaks[0].position.value, first.peaks[0].position.value);
+    EXPECT_EQ(tied.peaks[0].fwhm.value, first.peaks[0].fwhm.value);
+    // With the second region's own parameters frozen, the first's area would seem better known.
+    for (int p : {2, 3}) ws.peaks[p].fixArea = 1;
+    ws.peaks[3].fixPosition = ws.peaks[3].fixFwhm = 1;
+    EXPECT_LT(standardErrors(ws, 0).peaks[0].fwhm.value, first.peaks[0].fwhm.value);
+
+    // A tie to a parameter that does not move holds the tied one: it is tied, not fixed.
+    ws.peaks[0].fixPosition = 1;
+    const RegionErrors held = standardErrors(ws, 1);
+    EXPECT_EQ(held.peaks[0].position.kind, Kind::Tied);
+    EXPECT_EQ(held.peaks[1].position.kind, Kind::Fixed);
+    EXPECT_TRUE(held.peaks[0].fwhm.known());
+}
+
+TEST(JointPeaks, TiesJoinRegionsInEitherDirectionAndThroughOthers) {
+    Workspace ws;
+    for (int region = 0; region < 4; ++region) {
+        testing::makeRegion(ws, region, 11, 290.0f, 0.1f, [](double) { return 100.0; });
+        testing::addPeak(ws, region, 2 * region, 289.5f, 10.0f, 1.0f);
+        testing::addPeak(ws, region, 2 * region + 1, 289.0f, 10.0f, 1.0f);
+    }
+    tie(ws, PeakParam::Area, 3, 0, ConstraintOp::Multiply, 2.0f);  // region 1 follows region 0
+    tie(ws, PeakParam::Fwhm, 2, 5, ConstraintOp::Add, 0.0f);       // region 1 leads region 2
+    const std::vector<int> joined{0, 1, 2, 3, 4, 5};
+    for (int region : {0, 1, 2}) EXPECT_EQ(jointPeaks(ws, region), joined) << region;
+    EXPECT_EQ(jointPeaks(ws, 3), (std::vector<int>{6, 7}));
+    // A tie to a peak that is gone joins nothing.
+    ws.peaks[5].defined = kFalse;
+    EXPECT_EQ(jointPeaks(ws, 2), (std::vector<int>{4, 5}));
 }
 
 TEST_F(UncertaintyTest, WhatTheDataCannotTellApartIsNotDetermined) {

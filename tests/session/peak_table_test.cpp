@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -149,6 +150,43 @@ TEST_F(PeakTableTest, CopiedTextIsOneTabSeparatedTableWithPlainNumbers) {
     EXPECT_EQ(lines[1][LabelColumn], "C-C sp3");
     EXPECT_EQ(lines[3][SplittingColumn], "1.2");
     EXPECT_EQ(lines[1][SplittingColumn], "");
+}
+
+TEST_F(PeakTableTest, FooterGivesWhatTheErrorsRestOnBesideTheChiSquareShown) {
+    ws.regions[0].intensityUnit = "counts/s";
+    const PeakTable t = peakTableOf(ws, TableErrors::Computed);
+    const RegionErrors errors = standardErrors(ws, 0);
+    ASSERT_TRUE(t.statistics.has_value());
+    EXPECT_EQ(t.statisticsLine, "Reduced χ² " + shortNumberText(static_cast<float>(errors.reducedStatistic)) +
+                                    "    N 121    Free parameters " + std::to_string(errors.freeParameters) +
+                                    "    Residual RMS " + shortNumberText(static_cast<float>(errors.residualRms)) +
+                                    " counts/s");
+    // The χ² shown keeps its meaning, Σr²/N; the reduced one divides by N - p instead.
+    EXPECT_NEAR(errors.reducedStatistic, ws.regions[0].chiSquare * 121.0 / (121 - errors.freeParameters),
+                1e-5 * errors.reducedStatistic);
+    // The residual RMS is that of the residual the χ² is made of, in the data's units.
+    double squares = 0;
+    for (int i = 1; i <= 121; ++i) squares += double(ws.regions[0].residual[i]) * ws.regions[0].residual[i];
+    EXPECT_NEAR(*t.statistics->residualRms, std::sqrt(squares / 121), 1e-9);
+    ASSERT_EQ(t.statistics->parameters.size(), static_cast<std::size_t>(errors.freeParameters));
+    EXPECT_EQ(parameterLabel(t.statistics->parameters[0]), "Peak 0 position");
+    EXPECT_EQ(correlationText(t.statistics->correlationAt(0, 0)), "1.000");
+
+    // Nothing free: nothing to divide Σr² among, no correlations; during a fit, no line at all.
+    for (int p : {0, 1, 2}) ws.peaks[p].fixPosition = ws.peaks[p].fixArea = ws.peaks[p].fixFwhm = ws.peaks[p].fixGl = 1;
+    const PeakTable fixedTable = peakTableOf(ws, TableErrors::Computed);
+    EXPECT_EQ(fixedTable.statisticsLine.substr(0, fixedTable.statisticsLine.find("    Residual")),
+              "Reduced χ² not determined    N 121    Free parameters 0");
+    EXPECT_TRUE(fixedTable.statistics->parameters.empty());
+    EXPECT_EQ(peakTableOf(ws, TableErrors::Omitted).statisticsLine, "");
+}
+
+TEST(FitStatisticsText, CorrelationsAndLabelsReadAsTheWindowsShowThem) {
+    const std::pair<double, const char*> correlations[] = {
+        {1.0, "1.000"}, {-0.87349, "-0.873"}, {0.0004, "0.000"}, {std::nan(""), "not determined"}};
+    for (const auto& [value, text] : correlations) EXPECT_EQ(correlationText(value), text) << value;
+    EXPECT_EQ(parameterLabel({3, PeakParam::Gl}), "Peak 3 %GL");
+    EXPECT_EQ(parameterLabel({12, PeakParam::Fwhm}), "Peak 12 FWHM");
 }
 
 }  // namespace

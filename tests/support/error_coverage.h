@@ -54,10 +54,10 @@ inline double truePeaksAt(double energy) {
     return sum;
 }
 
-inline void acceptBackgroundOf(Workspace& ws, Port& port, BackgroundType type) {
-    acceptShirley(ws, port, 0);
+inline void acceptBackgroundOf(Workspace& ws, Port& port, BackgroundType type, int region = 0) {
+    acceptShirley(ws, port, region);
     if (type == BackgroundType::Shirley) return;
-    ws.regions[0].backgroundType = static_cast<short>(type);
+    ws.regions[region].backgroundType = static_cast<short>(type);
     ws.acceptingBackground = kTrue;
     recomputeRegion(ws, port);
     ws.acceptingBackground = kFalse;
