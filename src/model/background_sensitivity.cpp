@@ -137,7 +137,13 @@ std::pair<Slopes, Slopes> shirleySlopes(const Region& r) {
     Slopes firstChange(n, 0.0), lastChange(n, -1.0);
     firstChange.front() = 1.0;
     lastChange.back() = 0.0;  // the last point is the average, always L above L
-    return {tangent.netSlope(firstChange), tangent.netSlope(lastChange)};
+    std::pair<Slopes, Slopes> slopes{tangent.netSlope(firstChange), tangent.netSlope(lastChange)};
+    const auto finite = [](const Slopes& s) {
+        return std::all_of(s.begin(), s.end(), [](double v) { return std::isfinite(v); });
+    };
+    // A step with almost nothing above it to follow has no tangent worth the name.
+    if (!finite(slopes.first) || !finite(slopes.second)) return straightLineSlopes(r.rangeCount);
+    return slopes;
 }
 
 std::pair<Slopes, Slopes> netSlopes(const Region& r) {
