@@ -458,7 +458,11 @@ TEST_F(CliErrorsTest, FitWithMonteCarloPrintsBothErrorsOfEveryParameter) {
     const char* const names[] = {"position", "area", "height", "FWHM", "%GL"};
     for (std::size_t row = 2; row < table.size(); ++row) {
         const std::size_t peak = (row - 2) / 5;
-        const auto cells = words(table[row]);
+        auto cells = words(table[row]);
+        if (cells.size() > 2 && cells[1] == "height") {  // its unit, "(%)", is a word of its own
+            EXPECT_EQ(cells[2], "(%)") << table[row];
+            cells.erase(cells.begin() + 2);
+        }
         EXPECT_EQ(cells[0], std::to_string(static_cast<int>(peaks[peak]["peak"].number))) << table[row];
         EXPECT_EQ(cells[1], names[(row - 2) % 5]) << table[row];
         if (cells[1] == "%GL") {
