@@ -67,8 +67,8 @@ std::optional<std::string> exponentRefusal(const Workspace& ws, const QuantSetti
         const auto* value = std::get_if<double>(&factor);
         if (!value) continue;  // a region without a factor is left out of the table with its reason
         if (const auto word = unusableFactorWord(*value)) {
-            return "m = " + exponentText(settings.imfpExponent) + " and n = " +
-                   exponentText(settings.transmissionExponent) + " make the factor of region " +
+            return "m = " + exponentText(settings.imfpExponent) +
+                   " and n = " + exponentText(settings.transmissionExponent) + " make the factor of region " +
                    std::to_string(index + 1) + " (" + r.coreLevel + ") " + *word +
                    ": its kinetic energy over C 1s's, raised to m - n, leaves the range of numbers";
         }

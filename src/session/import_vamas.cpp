@@ -91,15 +91,16 @@ void offerOrLeaveOut(VamasBlockChoice& choice, const VamasBlockSummary& b, int n
     const std::string numbered = "Block " + std::to_string(number + 1);
     if (const std::string why = whyNotImportable(b); !why.empty()) {
         const std::string level = levelName(b);
-        choice.leftOut.push_back(numbered + " (" + level + (level.empty() ? "" : ", ") + b.technique + "): " + why);
+        choice.leftOut.push_back(numbered + " (" + level + (level.empty() ? "" : ", ") + b.technique +
+                                 "): " + why);
         return;
     }
     if (choice.preselected < 0 && b.technique.find("XPS") != std::string::npos)
         choice.preselected = static_cast<int>(choice.blocks.size());
     choice.blocks.push_back(number);
-    choice.items.push_back(numbered + ": " + levelName(b) + " (" + b.technique + "): " +
-                           std::to_string(b.points) + " points, " + energyText(b.energyHigh) + " to " +
-                           energyText(b.energyLow) + " eV");
+    choice.items.push_back(numbered + ": " + levelName(b) + " (" + b.technique +
+                           "): " + std::to_string(b.points) + " points, " + energyText(b.energyHigh) +
+                           " to " + energyText(b.energyLow) + " eV");
 }
 
 // The blocks after the last one read: the damaged one, and those whose place it hid.
@@ -109,7 +110,8 @@ std::string damageText(int read, int announced) {
         return "Block " + std::to_string(first) + ": cannot be read (the file is damaged or cut short there)";
     return "Blocks " + std::to_string(first) + " to " + std::to_string(announced) + ": block " +
            std::to_string(first) +
-           " cannot be read (the file is damaged or cut short there), and the blocks after it cannot be found";
+           " cannot be read (the file is damaged or cut short there), and the blocks after it cannot be "
+           "found";
 }
 
 }  // namespace

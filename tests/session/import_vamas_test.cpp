@@ -233,12 +233,14 @@ TEST_F(ImportVamasTest, BlocksThatAreNoSpectrumAreLeftOutWithTheirReason) {
                         "Block 3 (C 1s, AES diff): it has no points"}));
 
     EXPECT_FALSE(importVamasBlock(session, 0));
-    EXPECT_EQ(port.messages, Messages{"No spectrum in this block: its energy step is 0 (every point at 300.00 eV)"});
+    EXPECT_EQ(port.messages,
+              Messages{"No spectrum in this block: its energy step is 0 (every point at 300.00 eV)"});
     EXPECT_FALSE(isTrue(ws.regions[0].defined));
     EXPECT_EQ(firstBrokenRule(ws), "");
 
     // Blocks that the damage hides are counted from the header.
-    const std::string text = vamasText(VamasTestFile({rampBlock(11), rampBlock(7), rampBlock(7), rampBlock(5)}));
+    const std::string text =
+        vamasText(VamasTestFile({rampBlock(11), rampBlock(7), rampBlock(7), rampBlock(5)}));
     const auto secondBlock = text.find("Block\n", text.find("Block\n") + 1);
     write(text.substr(0, secondBlock + 40));
     choice = vamasBlockChoice(ws.fileName);

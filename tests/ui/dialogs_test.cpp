@@ -406,8 +406,10 @@ TEST_F(DialogsTest, EveryNumberBoxNotesWhatATextThatIsNotANumberIsReadAs) {
             const QString name = edit->objectName();
             auto* note = program.find(form)->findChild<QLabel*>(name + "Note");
             ASSERT_NE(note, nullptr) << form << "." << name.toStdString();
-            for (const auto& [typed, said] : {std::pair{"12abc", "read as 12"}, {"abc", "read as 0"},
-                                              {"1,5", "read as 1"}, {"-2.5e1", ""}}) {
+            for (const auto& [typed, said] : {std::pair{"12abc", "read as 12"},
+                                              {"abc", "read as 0"},
+                                              {"1,5", "read as 1"},
+                                              {"-2.5e1", ""}}) {
                 edit->selectAll();
                 QTest::keyClicks(edit, QString::fromLatin1(typed));
                 EXPECT_EQ(note->text(), QString::fromLatin1(said)) << name.toStdString() << " " << typed;

@@ -237,16 +237,17 @@ TEST_F(RoadTest, BlockChooserSaysWhatItLeftOutAndWhy) {
     testing::VamasTestBlock oxygen = testing::rampBlock(7);
     oxygen.species = "O";
     const std::string path = dir.file("flat.vms");
-    testing::writeWholeFile(path, testing::vamasText(testing::VamasTestFile({flat, testing::rampBlock(11), oxygen})));
+    testing::writeWholeFile(
+        path, testing::vamasText(testing::VamasTestFile({flat, testing::rampBlock(11), oxygen})));
     program.files.answers.push_back(QString::fromStdString(path));
     program.prompter.choices.push_back(1);
     trigger("Import_VAMAS");
-    EXPECT_EQ(program.prompter.offered,
-              QStringList({"Block 2: C 1s (XPS): 11 points, 300.00 to 299.00 eV",
-                           "Block 3: O 1s (XPS): 7 points, 300.00 to 299.40 eV"}));
+    EXPECT_EQ(program.prompter.offered, QStringList({"Block 2: C 1s (XPS): 11 points, 300.00 to 299.00 eV",
+                                                     "Block 3: O 1s (XPS): 7 points, 300.00 to 299.40 eV"}));
     EXPECT_EQ(program.prompter.offeredPreselection, 0);
     EXPECT_EQ(program.prompter.offeredLabel,
-              "Block to import:\n\nLeft out:\nBlock 1 (C 1s, XPS): its energy step is 0 (every point at 300.00 eV)");
+              "Block to import:\n\nLeft out:\nBlock 1 (C 1s, XPS): its energy step is 0 (every point at "
+              "300.00 eV)");
     ASSERT_EQ(ws.regions[0].pointCount, 7);
     EXPECT_TRUE(program.prompter.messages.isEmpty());
 
@@ -254,8 +255,9 @@ TEST_F(RoadTest, BlockChooserSaysWhatItLeftOutAndWhy) {
     program.files.answers.push_back(QString::fromStdString(path));
     trigger("Import_VAMAS");
     EXPECT_EQ(program.prompter.messages,
-              QStringList({"Nothing in this file can be imported:\nBlock 1 (C 1s, XPS): its energy step is 0 (every "
-                           "point at 300.00 eV)"}));
+              QStringList(
+                  {"Nothing in this file can be imported:\nBlock 1 (C 1s, XPS): its energy step is 0 (every "
+                   "point at 300.00 eV)"}));
     EXPECT_EQ(ws.regions[0].pointCount, 7);
 }
 

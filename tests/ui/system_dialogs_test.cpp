@@ -96,11 +96,13 @@ TEST(Questions, ReturnGivesTheAnswerTheQuestionNames) {
             EXPECT_EQ(question.defaultButton(), question.button(yes ? QMessageBox::Yes : QMessageBox::No));
             QTest::keyClick(&question, Qt::Key_Return);
         });
-        EXPECT_EQ(prompter.askYesNo(QStringLiteral("!! WARNING !!"), QStringLiteral("Continue?"), onReturn), yes);
+        EXPECT_EQ(prompter.askYesNo(QStringLiteral("!! WARNING !!"), QStringLiteral("Continue?"), onReturn),
+                  yes);
         EXPECT_EQ(shown, "!! WARNING !!: Continue?");
 
         whenShown<QMessageBox>([](QMessageBox& question) { question.button(QMessageBox::Yes)->click(); });
-        EXPECT_TRUE(prompter.askYesNo(QStringLiteral("!! WARNING !!"), QStringLiteral("Continue?"), onReturn));
+        EXPECT_TRUE(
+            prompter.askYesNo(QStringLiteral("!! WARNING !!"), QStringLiteral("Continue?"), onReturn));
     }
 }
 
