@@ -5,7 +5,6 @@
 #include <cmath>
 #include <limits>
 #include <string>
-#include <utility>
 
 namespace vortlan {
 namespace {
@@ -60,15 +59,6 @@ TEST(LeadingNumber, BlanksEndingTheNumber) {
     for (const auto& c : cases) {
         EXPECT_EQ(leadingNumber(c.text, InnerBlanks::EndTheNumber), c.expected) << '"' << c.text << '"';
     }
-}
-
-TEST(IsWholeNumber, OnlyOneNumberBetweenBlanks) {
-    const std::pair<std::string, bool> cases[] = {
-        {"12", true},     {" -1.5e3 \t", true}, {"2D-4", true},  {".5", true},     {"5.", true},
-        {"+7", true},     {"1e400", true},      {"", false},     {"  ", false},    {"abc", false},
-        {"12abc", false}, {"1 2", false},       {"1,5", false},  {"1.2.3", false}, {"- 3", false},
-        {"5E", false},    {"5E-", false},       {"1 e2", false}, {".", false},     {"-", false}};
-    for (const auto& [text, whole] : cases) EXPECT_EQ(isWholeNumber(text), whole) << '"' << text << '"';
 }
 
 TEST(RoundHalfEvenToShort, HalvesGoToEvenAndRangeIsChecked) {

@@ -13,8 +13,12 @@ TEST(ReadingNote, SaysWhatATextThatIsNotWhollyANumberIsReadAs) {
     const std::pair<std::string, std::string> cases[] = {
         {"284.8", ""},
         {" -1.5E3 ", ""},
+        {"2D-4", ""},
+        {".5", ""},
         {"", ""},
         {"   ", ""},
+        {"-", "read as 0"},
+        {"1.2.3", "read as 1.2"},
         {"abc", "read as 0"},
         {"12abc", "read as 12"},
         {"1,5", "read as 1"},
