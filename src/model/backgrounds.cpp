@@ -136,6 +136,10 @@ void computeBackground(Workspace& workspace, int region) {
     selectFitRange(workspace, region);
     Region& r = workspace.regions.at(region);
     averageEndPoints(r);
+    drawBackground(r);
+}
+
+void drawBackground(Region& r) {
     computeLinearBackground(r);
     switch (static_cast<BackgroundType>(r.backgroundType)) {
         case BackgroundType::Shirley:

@@ -40,4 +40,7 @@ void computeTougaardBackground(Region& region, float b1, int lastPoint);
 // unknown type leaves the background as it was.
 void computeBackground(Workspace& workspace, int region);
 
+// The straight line and the background of the region's type through the end averages as they stand.
+void drawBackground(Region& region);
+
 }  // namespace vortlan

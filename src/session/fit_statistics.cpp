@@ -32,17 +32,8 @@ FitStatistics fitStatisticsOf(const RegionErrors& errors) {
 }
 
 const char* parameterKey(PeakParam param) {
-    switch (param) {
-        case PeakParam::Position:
-            return "position";
-        case PeakParam::Area:
-            return "area";
-        case PeakParam::Fwhm:
-            return "fwhm";
-        case PeakParam::Gl:
-            break;
-    }
-    return "gl";
+    static constexpr const char* kKeys[] = {"position", "area", "fwhm", "gl"};  // by PeakParam
+    return kKeys[static_cast<std::size_t>(param)];
 }
 
 std::string fitStatisticsLine(const FitStatistics& s, const std::string& unit) {

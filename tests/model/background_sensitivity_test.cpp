@@ -59,18 +59,7 @@ class BackgroundSensitivityTest : public ::testing::TestWithParam<Case> {
         float& average = first ? r.endAverageFirst : r.endAverageLast;
         average = static_cast<float>(average + by);
         r.rangeCounts[first ? 1 : n] = average;
-        computeLinearBackground(r);
-        switch (static_cast<BackgroundType>(r.backgroundType)) {
-            case BackgroundType::Shirley:
-                computeShirleyBackground(r);
-                break;
-            case BackgroundType::Linear:
-                copyLinearBackground(r);
-                break;
-            case BackgroundType::Tougaard:
-                computeTougaardBackground(r);
-                break;
-        }
+        drawBackground(r);
         std::vector<double> net;
         for (int i = 1; i <= n; ++i) net.push_back(static_cast<double>(r.rangeCounts[i]) - r.background[i]);
         return net;
