@@ -49,7 +49,6 @@ HeldInputs backgroundInputs(const SpectrumProblem& problem, const Workspace& ws)
     const auto residuals = static_cast<std::size_t>(problem.residualCount());
     const std::vector<double> weights = problem.residualWeights();
     held.residualSlopes.assign(residuals * inputs, 0.0);
-    held.residualCovariance.assign(residuals * inputs, 0.0);
     held.covariance.assign(inputs * inputs, 0.0);
     std::size_t first = 0;  // the region's first input
     for (const RegionInputs& r : regions) {
@@ -65,9 +64,10 @@ HeldInputs backgroundInputs(const SpectrumProblem& problem, const Workspace& ws)
             for (const auto& [raw, share] : end.rawShares) {
                 const int point = raw - rawIndexOfRangePoint(region, 1) + 1;
                 if (point < 2 || point >= region.rangeCount) continue;
-                const std::size_t row = static_cast<std::size_t>(r.offset + point - 1);
-                held.residualCovariance[row * inputs + k] =
-                    weights[row] * share * statisticWeight(region.counts[raw]);
+                const int row = r.offset + point - 1;
+                held.sharedNoise.push_back(
+                    {row, static_cast<int>(k),
+                     weights[static_cast<std::size_t>(row)] * share * statisticWeight(region.counts[raw])});
             }
             held.withoutOwnNoise.push_back(r.offset + (e == 0 ? 0 : region.rangeCount - 1));
             for (std::size_t o = 0; o < r.ends.size(); ++o)

@@ -1,6 +1,7 @@
 #include "fit/least_squares/covariance.h"
 
 #include <Eigen/Dense>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -21,13 +22,27 @@ constexpr double kNullShare = 0.1;
 
 bool matches(const HeldInputs& held, int residuals) {
     const auto size = static_cast<std::size_t>(residuals) * static_cast<std::size_t>(held.count);
-    return held.count > 0 && held.residualSlopes.size() == size && held.residualCovariance.size() == size &&
+    const bool sharedInRange =
+        std::all_of(held.sharedNoise.begin(), held.sharedNoise.end(), [&](const HeldInputs::SharedNoise& s) {
+            return s.residual >= 0 && s.residual < residuals && s.input >= 0 && s.input < held.count;
+        });
+    return held.count > 0 && held.residualSlopes.size() == size && sharedInRange &&
            held.covariance.size() ==
                static_cast<std::size_t>(held.count) * static_cast<std::size_t>(held.count);
 }
 
+// Mᵀ U for the sparse U of the shared noise: M's rows times the covariances, by input.
+template <typename Rows>
+Matrix timesSharedNoise(const Rows& m, const HeldInputs& held) {
+    Matrix product = Matrix::Zero(m.cols(), held.count);
+    for (const HeldInputs::SharedNoise& s : held.sharedNoise)
+        product.col(s.input) += s.covariance * m.row(s.residual).transpose();
+    return product;
+}
+
 // What the held inputs do to the result, with A = (JᵀJ)⁻¹, G = -A JᵀD the result's slopes with
-// respect to the inputs and H = -A JᵀU the covariance of the result's own noise with them: they add
+// respect to the inputs and H = -A JᵀU the covariance of the result's own noise with them (U the shared
+// noise): they add
 // G V Gᵀ + H Gᵀ + G Hᵀ to its covariance, and A J_qᵀ J_q A comes off for the rows q that have no noise
 // of their own.  They also leave their noise in the residuals: with I - P the projection the fit
 // leaves residuals in, E Σr² = σ² (tr((I - P)(I - Q)) + tr(Dᵀ(I - P)D V) + 2 tr(Dᵀ(I - P)U)), Q the
@@ -49,15 +64,14 @@ HeldEffect heldEffect(const Matrix& inverseNormal, const RowMajorMatrix& jacobia
         effect.degrees -= 1.0 - jacobian.row(row) * inverseNormal * jacobian.row(row).transpose();
     }
     const ConstRowMajorMap slopes(held.residualSlopes.data(), n, held.count);
-    const ConstRowMajorMap shared(held.residualCovariance.data(), n, held.count);
     const ConstRowMajorMap inputs(held.covariance.data(), held.count, held.count);
     const Matrix jd = jacobian.transpose() * slopes;
     const Matrix g = -inverseNormal * jd;
-    const Matrix h = -inverseNormal * (jacobian.transpose() * shared);
+    const Matrix h = -inverseNormal * timesSharedNoise(jacobian, held);
     const Matrix hg = h * g.transpose();
     effect.share = g * inputs * g.transpose() + hg + hg.transpose() - inverseNormal * quiet * inverseNormal;
     const Matrix leftBySlopes = slopes.transpose() * slopes + jd.transpose() * g;
-    const Matrix leftByShared = slopes.transpose() * shared + jd.transpose() * h;
+    const Matrix leftByShared = timesSharedNoise(slopes, held) + jd.transpose() * h;
     effect.degrees += leftBySlopes.cwiseProduct(inputs.transpose()).sum() + 2.0 * leftByShared.trace();
     return effect;
 }

@@ -16,9 +16,16 @@ namespace vortlan {
 // units of the reduced sum of squares, which scales the residuals' variances to 1 each.
 struct HeldInputs {
     int count = 0;
-    std::vector<double> residualSlopes;      // N × count, row-major: d r_i / d a_k
-    std::vector<double> covariance;          // count × count: of the inputs
-    std::vector<double> residualCovariance;  // N × count: of the noise of r_i with a_k
+    std::vector<double> residualSlopes;  // N × count, row-major: d r_i / d a_k
+    std::vector<double> covariance;      // count × count: of the inputs
+    // Where a residual's own noise goes with an input's (a point that is also in an average): the few
+    // nonzero covariances.
+    struct SharedNoise {
+        int residual = 0;
+        int input = 0;
+        double covariance = 0;
+    };
+    std::vector<SharedNoise> sharedNoise;
     // Residuals with no noise of their own: points whose data are inputs (their noise is in the
     // slopes), whose part in (JᵀJ)⁻¹ is taken out again.
     std::vector<int> withoutOwnNoise;
