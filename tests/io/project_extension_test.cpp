@@ -180,6 +180,8 @@ TEST_F(ProjectExtensionTest, CoreLevelsEnergiesFactorsAndSettingsHaveTheirRecord
     EXPECT_EQ(seeded.regions[0].sourceEnergy, 1486.6);
     EXPECT_EQ(seeded.regions[0].sensitivityOverride, 1.0);
     EXPECT_EQ(seeded.quantSettings.area, QuantArea::Background);
+    EXPECT_EQ(seeded.regions[0].acquisition.scans, 10);
+    EXPECT_EQ(seeded.regions[0].acquisition.transmission.size(), 361u);
 }
 
 TEST_F(ProjectExtensionTest, EachRegionsAcquisitionHasARecordOfItsOwnAndComesBack) {
