@@ -33,6 +33,11 @@ std::string replicasText(const MonteCarloErrors& errors, int replicas) {
            " replicas (the others could not be fitted)";
 }
 
+std::string rematchedText(const MonteCarloErrors& errors) {
+    if (errors.rematched == 0) return "";
+    return "; in " + std::to_string(errors.rematched) + " of them peaks that traded places were matched back by position";
+}
+
 }  // namespace
 
 void printErrorComparison(std::ostream& out, const Workspace& ws, int region, int replicas) {
@@ -40,7 +45,7 @@ void printErrorComparison(std::ostream& out, const Workspace& ws, int region, in
     const MonteCarloErrors monteCarlo = monteCarloErrors(ws, region, replicas);
     out << "Region " << region + 1 << ": standard errors by the Jacobian and by Monte Carlo "
         << replicasText(monteCarlo, replicas) << '\n';
-    if (!monteCarlo.noise.empty()) out << "Replicas: " << monteCarlo.noise << '\n';
+    if (!monteCarlo.noise.empty()) out << "Replicas: " << monteCarlo.noise << rematchedText(monteCarlo) << '\n';
     out << column("peak", 6) << column("parameter", 11) << column("value", 13) << column("Jacobian", 16)
         << column("Monte Carlo", 16) << column("MC 16-84 %", 16) << '\n';
     const auto errorColumn = [](const StandardError& e) { return column(utf8FromLatin1(standardErrorText(e)), 16); };

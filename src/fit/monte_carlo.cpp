@@ -16,7 +16,12 @@ namespace vortlan {
 
 namespace {
 
-using ReplicaResult = std::optional<std::vector<ReplicaPeak>>;
+// What one replica's fit gave for each peak, matched to the parents, and whether that moved any.
+struct ReplicaFit {
+    std::vector<ReplicaPeak> peaks;
+    bool rematched = false;
+};
+using ReplicaResult = std::optional<ReplicaFit>;
 
 // What the replicas are made from and how their results are read.
 struct Replicas {
@@ -49,9 +54,9 @@ ReplicaResult fitReplica(const Replicas& r, int replica) {
     const SpectrumProblem noisy = r.problem.withCounts(r.noise.draw(r.model, replica));
     const LeastSquaresResult fit = minimiseSquares(noisy, r.problem.start(), r.problem.lower(), r.problem.upper());
     if (fit.end != LeastSquaresEnd::Converged && fit.end != LeastSquaresEnd::IterationLimit) return std::nullopt;
-    std::vector<ReplicaPeak> values = peakValues(r, fit.x.data());
-    matchToParents(values, r.parents, r.exchangeable);
-    return values;
+    ReplicaFit result{peakValues(r, fit.x.data()), false};
+    result.rematched = matchToParents(result.peaks, r.parents, r.exchangeable);
+    return result;
 }
 
 // Every replica's result; none when the calling thread was told to stop.
@@ -78,7 +83,7 @@ std::optional<std::vector<ReplicaResult>> fitReplicas(const Replicas& r, int rep
 std::vector<double> valuesAcross(const std::vector<ReplicaResult>& results, std::size_t peak, std::size_t quantity) {
     std::vector<double> values;
     for (const ReplicaResult& r : results) {
-        if (r) values.push_back((*r)[peak][quantity]);
+        if (r) values.push_back(r->peaks[peak][quantity]);
     }
     return values;
 }
@@ -143,7 +148,10 @@ MonteCarloErrors monteCarloErrors(const Workspace& ws, int region, int replicas,
         errors.stopped = true;
         return errors;
     }
-    errors.replicas = static_cast<int>(std::count_if(fitted->begin(), fitted->end(), [](const ReplicaResult& x) { return x.has_value(); }));
+    for (const ReplicaResult& replica : *fitted) {
+        errors.replicas += replica ? 1 : 0;
+        errors.rematched += replica && replica->rematched ? 1 : 0;
+    }
     takeSpreads(r, *fitted, errors);
     return errors;
 }

@@ -21,6 +21,7 @@ struct MonteCarloErrors {
     std::vector<PeakErrors> robust;  // half the 16-84 % ranges, in the same order
     std::string noise;               // the noise the replicas got, in words (monteCarloNoiseText)
     int replicas = 0;                // fitted to the end; a replica that cannot be fitted is left out
+    int rematched = 0;               // of those, the replicas whose peaks had traded places
     bool stopped = false;            // stopped on request before every replica was fitted: no errors
 };
 

@@ -1,6 +1,9 @@
 #include "fit/monte_carlo_matching.h"
 
 #include <algorithm>
+#include <bit>
+#include <cmath>
+#include <limits>
 #include <optional>
 
 namespace vortlan {
@@ -57,6 +60,47 @@ std::optional<ExchangeKey> keyOf(const Workspace& ws, const SpectrumProblem& pro
     return key;
 }
 
+// How far a replica's peak lies from a parent: the difference of position in the parent's FWHMs, and
+// those of area and FWHM relative to the larger of the two, squared and summed.
+double distance(const ReplicaPeak& peak, const ReplicaPeak& parent) {
+    const auto relative = [](double a, double b) {
+        const double larger = std::max(std::fabs(a), std::fabs(b));
+        return larger > 0.0 ? (a - b) / larger : 0.0;
+    };
+    const double width = std::fabs(parent[2]) > 0.0 ? std::fabs(parent[2]) : 1.0;
+    const double position = (peak[0] - parent[0]) / width;
+    const double area = relative(peak[1], parent[1]);
+    const double fwhm = relative(peak[2], parent[2]);
+    return position * position + area * area + fwhm * fwhm;
+}
+
+// For each of n peaks the parent (0..n-1) it goes to, each parent taking one, with the least total
+// cost: the cheapest way to give the first k peaks each set of k parents, k = 1..n.  A group holds at
+// most a region's ten peaks, so the sets are at most 1024.
+std::vector<std::size_t> cheapestAssignment(const std::vector<std::vector<double>>& cost) {
+    const std::size_t n = cost.size();
+    const std::size_t sets = std::size_t{1} << n;
+    std::vector<double> least(sets, std::numeric_limits<double>::infinity());
+    std::vector<std::size_t> lastParent(sets, 0);
+    least[0] = 0.0;
+    for (std::size_t taken = 0; taken < sets; ++taken) {
+        const auto peak = static_cast<std::size_t>(std::popcount(taken));
+        if (peak == n) continue;
+        for (std::size_t parent = 0; parent < n; ++parent) {
+            const std::size_t next = taken | (std::size_t{1} << parent);
+            if (next == taken || least[taken] + cost[peak][parent] >= least[next]) continue;
+            least[next] = least[taken] + cost[peak][parent];
+            lastParent[next] = parent;
+        }
+    }
+    std::vector<std::size_t> parentOf(n);
+    for (std::size_t taken = sets - 1, peak = n; peak-- > 0;) {
+        parentOf[peak] = lastParent[taken];
+        taken &= ~(std::size_t{1} << parentOf[peak]);
+    }
+    return parentOf;
+}
+
 }  // namespace
 
 std::vector<std::vector<std::size_t>> exchangeablePeaks(const Workspace& ws, const SpectrumProblem& problem,
@@ -78,18 +122,22 @@ std::vector<std::vector<std::size_t>> exchangeablePeaks(const Workspace& ws, con
     return groups;
 }
 
-void matchToParents(std::vector<ReplicaPeak>& replica, const std::vector<ReplicaPeak>& parents,
+bool matchToParents(std::vector<ReplicaPeak>& replica, const std::vector<ReplicaPeak>& parents,
                     const std::vector<std::vector<std::size_t>>& groups) {
-    const auto byPosition = [](const ReplicaPeak& a, const ReplicaPeak& b) { return a[0] < b[0]; };
+    bool moved = false;
     for (const std::vector<std::size_t>& group : groups) {
-        std::vector<std::size_t> slots = group;
-        std::stable_sort(slots.begin(), slots.end(),
-                         [&](std::size_t a, std::size_t b) { return byPosition(parents[a], parents[b]); });
-        std::vector<ReplicaPeak> values;
-        for (std::size_t k : group) values.push_back(replica[k]);
-        std::stable_sort(values.begin(), values.end(), byPosition);
-        for (std::size_t k = 0; k < slots.size(); ++k) replica[slots[k]] = values[k];
+        std::vector<std::vector<double>> cost(group.size(), std::vector<double>(group.size()));
+        for (std::size_t a = 0; a < group.size(); ++a) {
+            for (std::size_t b = 0; b < group.size(); ++b) cost[a][b] = distance(replica[group[a]], parents[group[b]]);
+        }
+        const std::vector<std::size_t> parentOf = cheapestAssignment(cost);
+        const std::vector<ReplicaPeak> fitted = replica;
+        for (std::size_t a = 0; a < group.size(); ++a) {
+            replica[group[parentOf[a]]] = fitted[group[a]];
+            moved = moved || parentOf[a] != a;
+        }
     }
+    return moved;
 }
 
 }  // namespace vortlan

@@ -3,9 +3,10 @@
 // parents they came from.  Two peaks that the model cannot tell apart (of one type and shape, every
 // parameter free and untied, or held at the same value, under the same limits) may trade places in a
 // replica's fit; taken slot by slot, such a swap would count the distance between the two peaks as
-// scatter.  Among the peaks of each such group the replica's values are reassigned so that the total
-// squared difference of positions from the parents' is least: on a line, that is the assignment that
-// keeps their order by position.
+// scatter.  Within each group of such peaks the replica's peaks are given to the parents so that the
+// total distance is least: the squared difference of position in the parent's FWHMs, plus the squared
+// relative differences of area and FWHM.  Between peaks of like size that is the assignment by
+// position; the sizes keep a small peak that wandered across a large one from taking its place.
 
 #include <array>
 #include <vector>
@@ -22,8 +23,9 @@ inline constexpr std::size_t kHeightValue = 4;
 std::vector<std::vector<std::size_t>> exchangeablePeaks(const Workspace& workspace, const SpectrumProblem& problem,
                                                         const std::vector<int>& peaks);
 
-// Reorders the replica's peaks within each group so that they match the parents by position.
-void matchToParents(std::vector<ReplicaPeak>& replica, const std::vector<ReplicaPeak>& parents,
+// Reassigns the replica's peaks within each group to the parents they lie nearest; true when that
+// moved any.
+bool matchToParents(std::vector<ReplicaPeak>& replica, const std::vector<ReplicaPeak>& parents,
                     const std::vector<std::vector<std::size_t>>& groups);
 
 }  // namespace vortlan

@@ -95,7 +95,7 @@ TEST(MonteCarlo, NoiseFollowsTheDataStatisticsNotTheirUnit) {
 
 // Peaks 0 and 1 alike, doublets 2 and 3 alike; doublet 4 split otherwise, singlet 5 at a fixed %GL,
 // and 6 and 7 tied together: no partner for any of those.
-TEST(MonteCarlo, PeaksThatCanTradePlacesAreMatchedToTheirParentsByPosition) {
+TEST(MonteCarlo, PeaksThatCanTradePlacesAreMatchedToTheirParents) {
     Workspace ws;
     RecordingPort port;
     testing::makeRegion(ws, 0, 201, 300.0f, 0.1f, [](double) { return 100.0; });
@@ -125,14 +125,31 @@ TEST(MonteCarlo, PeaksThatCanTradePlacesAreMatchedToTheirParentsByPosition) {
         const std::vector<ReplicaPeak> unswapped = replica;
         if (trial % 2 == 1) std::swap(replica[0], replica[1]);
         if (trial % 4 >= 2) std::swap(replica[2], replica[3]);
-        matchToParents(replica, parents, groups);
+        EXPECT_EQ(matchToParents(replica, parents, groups), trial % 4 != 0) << trial;
         EXPECT_EQ(replica, unswapped) << trial;
     }
+    // However a replica shuffled ten alike peaks of every size, each goes back to its parent.
+    std::vector<ReplicaPeak> ten;
+    for (int p = 0; p < 10; ++p) ten.push_back({280.0 + 1.5 * p, 100.0 * (1 + p % 4), 1.0 + 0.1 * (p % 3), 30, 1});
+    const std::vector<std::vector<std::size_t>> all = {{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}};
+    for (int trial = 0; trial < 20; ++trial) {
+        std::vector<ReplicaPeak> shuffled = ten;
+        std::shuffle(shuffled.begin(), shuffled.end(), random);
+        for (ReplicaPeak& peak : shuffled) peak[0] += jitter(random);
+        std::vector<ReplicaPeak> matched = shuffled;
+        matchToParents(matched, ten, all);
+        for (std::size_t p = 0; p < ten.size(); ++p) EXPECT_NEAR(matched[p][1], ten[p][1], 1e-9) << trial;
+    }
+
+    // A small peak that wandered across a large one is still itself: only a swap of like peaks is one.
+    std::vector<ReplicaPeak> crossed = {{31.41, 59000, 0.9, 30, 1}, {31.38, 3100, 0.93, 30, 1}};
+    EXPECT_FALSE(matchToParents(crossed, {{31.4, 60000, 0.9, 30, 1}, {32.0, 3000, 0.95, 30, 1}}, {{0, 1}}));
+
     // A peak without a partner keeps its slot however far it went.
     std::vector<ReplicaPeak> replica = parents;
     std::swap(replica[4], replica[5]);
     const std::vector<ReplicaPeak> swappedAlone = replica;
-    matchToParents(replica, parents, groups);
+    EXPECT_FALSE(matchToParents(replica, parents, groups));
     EXPECT_EQ(replica, swappedAlone);
 }
 

@@ -1,0 +1,141 @@
+#!/usr/bin/python3
+"""Vortlan's Monte Carlo errors on two doublets that may trade places, against an independent Monte Carlo.
+
+    bench/peers/monte_carlo_reference.py VORTLAN_CLI [REPLICAS] [WORKDIR]
+
+A synthetic W 4f spectrum (made here with a fixed seed, Poisson counts): two 4f doublets of the same
+shape 0.7 eV apart on a Shirley step, written as a Kratos export so that Vortlan takes its intensities
+for counts.  Vortlan fits it by Levenberg-Marquardt (Shirley background, positions, areas and FWHMs
+free, %GL fixed) and gives its Monte Carlo errors over REPLICAS replicas (200 by default):
+`fit --monte-carlo` says in how many replicas the doublets traded places, `export report` gives the
+standard deviations and half the 16-84 % ranges.
+
+The reference is a Monte Carlo of its own: the same fitted envelope (Vortlan's background plus the
+doublets at Vortlan's result) made into Poisson replicas by numpy, each fitted by lmfit (MINPACK's
+Levenberg-Marquardt, numerical derivatives) with the same weights, the second doublet's position
+written as the first's plus a positive distance, so that no replica can swap them.  Prints
+    mcdoublets KEY=VALUE ...
+with both spreads of each doublet's area and position from both, and the replicas Vortlan matched
+back.  Needs Debian's python3-lmfit.
+"""
+import csv
+import json
+import os
+import re
+import subprocess
+import sys
+import tempfile
+
+import lmfit
+import numpy as np
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from common import shirley  # noqa: E402
+from reference_minimum import peaks  # noqa: E402
+
+SOURCE = 1486.6
+SPLITTING = 2.18
+MAIN_SHARE = 4.0 / 7.0  # a 4f doublet: 4f7/2 at the position, 4f5/2 at position + splitting
+TRUTH = [(31.4, 6000.0, 0.9), (31.599999999999998, 4000.0, 0.95)]  # position, area, FWHM of each doublet
+GL = 30
+LOWER_FRACTION, UPPER_FRACTION = 15.865525393145707, 84.13447460685429
+
+
+def run(cli, *args, cwd):
+    return subprocess.run([cli, *map(str, args)], cwd=cwd, check=True, capture_output=True, text=True).stdout
+
+
+def doublets(x, values):
+    """The doublets' sum at x; values holds position, area and FWHM of each."""
+    singlets = []
+    for position, area, fwhm in np.reshape(values, (-1, 3)):
+        singlets += [position, area * MAIN_SHARE, fwhm, GL, position + SPLITTING, area * (1 - MAIN_SHARE), fwhm, GL]
+    return peaks(x, np.array(singlets))
+
+
+def write_spectrum(path):
+    x = np.round(np.arange(25.0, 40.0001, 0.05), 4)  # binding energy, ascending
+    signal = doublets(x, np.array(TRUTH).ravel())
+    # The data are their own Shirley background, from 500 counts at the low binding-energy end to
+    # 1500 at the other, plus the doublets.
+    mean = 50.0 + 100.0 * np.cumsum(signal) / np.sum(signal) + signal
+    for _ in range(20):
+        background, _ = shirley(x, mean)
+        mean = background + signal
+    counts = np.random.default_rng(2024).poisson(mean)
+    with open(path, "w") as f:
+        f.write(f"Dataset:\tW 4f\nObject name:\tW 4f\n# ordinates = {len(x)}\nSource energy = {SOURCE}\n")
+        f.write("Kinetic Energy (eV) Intensity (Counts)\n")
+        for energy, value in zip(x, counts):
+            f.write(f"{SOURCE - energy:.2f} {value}\n")
+
+
+def fit_with_vortlan(cli, work, replicas):
+    write_spectrum(os.path.join(work, "w4f.des"))
+    run(cli, "options", "write", "lm.opa", "--method", "lm", "--gl", "sum", cwd=work)
+    run(cli, "import", "kratos", "w4f.des", "-o", "s.xps", cwd=work)
+    run(cli, "background", "s.xps", "--region", "1", "--type", "shirley", "--average", "1", "-o", "s.xps", cwd=work)
+    for position, area, fwhm in [(31.3, 50000, 1.0), (32.2, 50000, 1.0)]:
+        run(cli, "add-peak", "s.xps", "--region", "1", "--type", "f", "--splitting", SPLITTING, "--position", position,
+            "--area", area, "--fwhm", fwhm, "--gl", GL, "--fix", "gl", "-o", "s.xps", cwd=work)
+    table = run(cli, "fit", "s.xps", "--region", "1", "--options", "lm.opa", "--monte-carlo", replicas,
+                "-o", "fitted.xps", cwd=work)
+    matched = re.search(r"in (\d+) of them", table)
+    run(cli, "export", "report", "fitted.xps", "--region", "1", "--monte-carlo", replicas, "-o", "mc.csv", cwd=work)
+    run(cli, "export", "spectrum", "fitted.xps", "--region", "1", "-o", "fitted.dat", cwd=work)
+    with open(os.path.join(work, "mc.csv")) as f:
+        report = list(csv.DictReader(f))
+    info = json.loads(run(cli, "info", "fitted.xps", "--json", cwd=work))
+    spectrum = np.loadtxt(os.path.join(work, "fitted.dat"), skiprows=1, usecols=(0, 1, 3))
+    return info["regions"][0], report, spectrum, int(matched.group(1)) if matched else 0
+
+
+def spreads(values):
+    low, high = np.percentile(values, [LOWER_FRACTION, UPPER_FRACTION])
+    return float(np.std(values, ddof=1)), float((high - low) / 2)
+
+
+def reference_monte_carlo(region, spectrum, replicas):
+    x, background = spectrum[:, 0], spectrum[:, 2]
+    fitted = [(p["position"], p["area"], p["fwhm"]) for p in region["peaks"]]
+    envelope = background + doublets(x, np.array(fitted).ravel())
+    params = lmfit.Parameters()
+    params.add("position0", value=fitted[0][0])
+    params.add("distance", value=fitted[1][0] - fitted[0][0], min=0.0)
+    params.add("position1", expr="position0 + distance")
+    for k in range(2):
+        params.add(f"area{k}", value=fitted[k][1], min=0.1)
+        params.add(f"fwhm{k}", value=fitted[k][2], min=0.01)
+    random = np.random.default_rng(7)
+    results = []
+    for _ in range(replicas):
+        y = random.poisson(envelope).astype(float)
+        weight = 1.0 / np.sqrt(np.where(y == 0, 1.0, np.abs(y)))
+
+        def residual(p, y=y, weight=weight):
+            values = [p[f"{name}{k}"].value for k in range(2) for name in ("position", "area", "fwhm")]
+            return (y - background - doublets(x, np.array(values))) * weight
+
+        fit = lmfit.minimize(residual, params, method="leastsq")
+        results.append([fit.params[f"{name}{k}"].value for k in range(2) for name in ("position", "area")])
+    return np.array(results)
+
+
+def main():
+    cli = os.path.abspath(sys.argv[1])
+    replicas = int(sys.argv[2]) if len(sys.argv) > 2 else 200
+    work = sys.argv[3] if len(sys.argv) > 3 else tempfile.mkdtemp()
+    region, report, spectrum, matched = fit_with_vortlan(cli, work, replicas)
+    reference = reference_monte_carlo(region, spectrum, replicas)
+    fields = [f"replicas={replicas}", f"matched={matched}"]
+    for k in range(2):
+        for column, name in ((0, "position"), (1, "area")):
+            sd, robust = spreads(reference[:, 2 * k + column])
+            fields += [f"{name}{k}_sd={float(report[k][name + '_mc_err']):.4g}",
+                       f"{name}{k}_robust={float(report[k][name + '_mc_robust_err']):.4g}",
+                       f"{name}{k}_reference_sd={sd:.4g}", f"{name}{k}_reference_robust={robust:.4g}"]
+    print("mcdoublets " + " ".join(fields))
+
+
+if __name__ == "__main__":
+    main()
