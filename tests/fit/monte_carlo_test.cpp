@@ -10,12 +10,10 @@
 #include <numeric>
 #include <random>
 
-#include "fit/drivers.h"
 #include "fit/monte_carlo_matching.h"
 #include "fit/monte_carlo_spread.h"
 #include "fit/uncertainty.h"
-#include "io/option_file.h"
-#include "model/peak_derivatives.h"
+#include "support/monte_carlo_spectra.h"
 #include "support/synthetic_fits.h"
 #include "workspace/recording_port.h"
 
@@ -23,35 +21,6 @@ namespace vortlan {
 namespace {
 
 using Kind = StandardError::Kind;
-
-// Two overlapping peaks on a flat 300 counts with Poisson noise of a fixed seed, stored as `perCount`
-// units of intensity a count, under `unit`, and fitted.
-Workspace fittedSpectrum(double perCount, const std::string& unit, const Acquisition& acquisition) {
-    Workspace ws;
-    RecordingPort port;
-    ws.options = defaultFitOptions();
-    ws.options.methodFlag = kLeastSquaresMethodFlag;
-    ws.options.glSum = kTrue;
-    Region& r = testing::makeRegion(ws, 0, 201, 295.0f, 0.05f, [](double) { return 0.0; });
-    const PeakGradientEvaluator a(LineForm::Sum, PeakShapeD{288.0, 2000, 1.2, 30, 0, 1, 0, 1});
-    const PeakGradientEvaluator b(LineForm::Sum, PeakShapeD{289.2, 900, 1.2, 30, 0, 1, 0, 1});
-    std::mt19937 random(7);
-    for (int i = 1; i <= r.pointCount; ++i) {
-        const double mean = 300.0 + a.value(r.energy[i]) + b.value(r.energy[i]);
-        r.counts[i] = static_cast<float>(std::poisson_distribution<int>(mean)(random) * perCount);
-    }
-    r.intensityUnit = unit;
-    r.acquisition = acquisition;
-    r.backgroundType = static_cast<short>(BackgroundType::Linear);
-    testing::acceptShirley(ws, port, 0);
-    r.backgroundType = static_cast<short>(BackgroundType::Linear);
-    testing::addPeak(ws, 0, 0, 288.1f, static_cast<float>(1800 * perCount), 1.3f, 30).fixGl = 1;
-    testing::addPeak(ws, 0, 1, 289.1f, static_cast<float>(1000 * perCount), 1.1f, 30).fixGl = 1;
-    testing::acceptShirley(ws, port, 0);
-    r.backgroundType = static_cast<short>(BackgroundType::Linear);
-    optimiseRegion(ws, port);
-    return ws;
-}
 
 TEST(MonteCarlo, NoiseFollowsTheDataStatisticsNotTheirUnit) {
     struct Case {
@@ -70,13 +39,13 @@ TEST(MonteCarlo, NoiseFollowsTheDataStatisticsNotTheirUnit) {
         {"c/s", {}, 0.001, "noise scaled to the fit's residuals (count rates without dwell time and scans)", true, 0.2},
         {"", {}, 1.0, "noise scaled to the fit's residuals (the unit does not say counts)", true, 0.2},
     };
-    const Workspace counts = fittedSpectrum(1.0, "counts", {});
+    const Workspace counts = testing::fittedTwoPeaks(1.0, "counts", {});
     const MonteCarloErrors reference = monteCarloErrors(counts, 0, 40, 2);
     EXPECT_EQ(reference.noise, "Poisson noise on the counts");
     const double scatter = std::sqrt(standardErrors(counts, 0).reducedStatistic);
     EXPECT_GT(scatter, 1.1);
     for (const Case& c : cases) {
-        const MonteCarloErrors errors = monteCarloErrors(fittedSpectrum(c.perCount, c.unit, c.acquisition), 0, 40, 2);
+        const MonteCarloErrors errors = monteCarloErrors(testing::fittedTwoPeaks(c.perCount, c.unit, c.acquisition), 0, 40, 2);
         EXPECT_EQ(errors.noise, c.noise);
         ASSERT_EQ(errors.replicas, 40) << c.noise;
         for (std::size_t k = 0; k < 2; ++k) {
