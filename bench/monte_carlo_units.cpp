@@ -33,8 +33,9 @@ int main(int argc, char** argv) {
     for (const Case& c : cases) {
         const Workspace ws = testing::fittedTwoPeaks(c.perCount, c.unit, c.acquisition);
         const MonteCarloErrors errors = monteCarloErrors(ws, 0, replicas);
-        std::printf("mcunits %s position=%.4g area=%.4g scatter=%.3g\n", c.name, errors.peaks[0].position.value,
-                    errors.peaks[0].area.value / c.perCount, std::sqrt(standardErrors(ws, 0).reducedStatistic));
+        std::printf("mcunits %s position=%.4g area=%.4g scatter=%.3g\n", c.name,
+                    errors.peaks[0].position.value, errors.peaks[0].area.value / c.perCount,
+                    std::sqrt(standardErrors(ws, 0).reducedStatistic));
     }
     return 0;
 }

@@ -35,7 +35,8 @@ std::string replicasText(const MonteCarloErrors& errors, int replicas) {
 
 std::string rematchedText(const MonteCarloErrors& errors) {
     if (errors.rematched == 0) return "";
-    return "; in " + std::to_string(errors.rematched) + " of them peaks that traded places were matched back by position";
+    return "; in " + std::to_string(errors.rematched) +
+           " of them peaks that traded places were matched back by position";
 }
 
 }  // namespace
@@ -45,10 +46,13 @@ void printErrorComparison(std::ostream& out, const Workspace& ws, int region, in
     const MonteCarloErrors monteCarlo = monteCarloErrors(ws, region, replicas);
     out << "Region " << region + 1 << ": standard errors by the Jacobian and by Monte Carlo "
         << replicasText(monteCarlo, replicas) << '\n';
-    if (!monteCarlo.noise.empty()) out << "Replicas: " << monteCarlo.noise << rematchedText(monteCarlo) << '\n';
+    if (!monteCarlo.noise.empty())
+        out << "Replicas: " << monteCarlo.noise << rematchedText(monteCarlo) << '\n';
     out << column("peak", 6) << column("parameter", 11) << column("value", 13) << column("Jacobian", 16)
         << column("Monte Carlo", 16) << column("MC 16-84 %", 16) << '\n';
-    const auto errorColumn = [](const StandardError& e) { return column(utf8FromLatin1(standardErrorText(e)), 16); };
+    const auto errorColumn = [](const StandardError& e) {
+        return column(utf8FromLatin1(standardErrorText(e)), 16);
+    };
     for (std::size_t k = 0; k < jacobian.peaks.size() && k < monteCarlo.peaks.size(); ++k) {
         const PeakErrors& j = jacobian.peaks[k];
         const Peak& p = ws.peaks[j.peak];

@@ -38,9 +38,10 @@ ReplicaPeak valuesOf(const SpectrumProblem& problem, const Workspace& ws, int pe
     const auto value = [&](PeakParam param) { return problem.valueOf(peak, param, x); };
     const Peak& p = ws.peaks[peak];
     const double gl = std::clamp(value(PeakParam::Gl), 0.0, 100.0);
-    const double height = heightFromArea(lineFormOf(ws.options), static_cast<float>(value(PeakParam::Area)),
-                                         static_cast<float>(value(PeakParam::Fwhm)), static_cast<short>(std::lround(gl)),
-                                         p.type, p.ts, p.tl, ws.regions[p.region].heightUnit);
+    const double height =
+        heightFromArea(lineFormOf(ws.options), static_cast<float>(value(PeakParam::Area)),
+                       static_cast<float>(value(PeakParam::Fwhm)), static_cast<short>(std::lround(gl)),
+                       p.type, p.ts, p.tl, ws.regions[p.region].heightUnit);
     return {value(PeakParam::Position), value(PeakParam::Area), value(PeakParam::Fwhm), gl, height};
 }
 
@@ -52,8 +53,10 @@ std::vector<ReplicaPeak> peakValues(const Replicas& r, const double* x) {
 
 ReplicaResult fitReplica(const Replicas& r, int replica) {
     const SpectrumProblem noisy = r.problem.withCounts(r.noise.draw(r.model, replica));
-    const LeastSquaresResult fit = minimiseSquares(noisy, r.problem.start(), r.problem.lower(), r.problem.upper());
-    if (fit.end != LeastSquaresEnd::Converged && fit.end != LeastSquaresEnd::IterationLimit) return std::nullopt;
+    const LeastSquaresResult fit =
+        minimiseSquares(noisy, r.problem.start(), r.problem.lower(), r.problem.upper());
+    if (fit.end != LeastSquaresEnd::Converged && fit.end != LeastSquaresEnd::IterationLimit)
+        return std::nullopt;
     ReplicaFit result{peakValues(r, fit.x.data()), false};
     result.rematched = matchToParents(result.peaks, r.parents, r.exchangeable);
     return result;
@@ -80,7 +83,8 @@ std::optional<std::vector<ReplicaResult>> fitReplicas(const Replicas& r, int rep
 }
 
 // One quantity of one peak over the replicas that were fitted.
-std::vector<double> valuesAcross(const std::vector<ReplicaResult>& results, std::size_t peak, std::size_t quantity) {
+std::vector<double> valuesAcross(const std::vector<ReplicaResult>& results, std::size_t peak,
+                                 std::size_t quantity) {
     std::vector<double> values;
     for (const ReplicaResult& r : results) {
         if (r) values.push_back(r->peaks[peak][quantity]);
@@ -93,13 +97,15 @@ std::vector<double> valuesAcross(const std::vector<ReplicaResult>& results, std:
 std::array<bool, 5> variesOf(const SpectrumProblem& problem, int peak) {
     std::array<bool, 5> varies{};
     for (PeakParam param : kPeakParams)
-        varies[static_cast<std::size_t>(param)] = problem.dependenceOf(peak, param, problem.start().data()).variable >= 0;
+        varies[static_cast<std::size_t>(param)] =
+            problem.dependenceOf(peak, param, problem.start().data()).variable >= 0;
     varies[kHeightValue] = varies[1] || varies[2] || varies[3];
     return varies;
 }
 
 StandardError PeakErrors::*memberOfQuantity(std::size_t quantity) {
-    return quantity == kHeightValue ? &PeakErrors::height : PeakErrors::memberOf(static_cast<PeakParam>(quantity));
+    return quantity == kHeightValue ? &PeakErrors::height
+                                    : PeakErrors::memberOf(static_cast<PeakParam>(quantity));
 }
 
 void takeSpreads(const Replicas& r, const std::vector<ReplicaResult>& results, MonteCarloErrors& errors) {
@@ -132,11 +138,17 @@ MonteCarloErrors monteCarloErrors(const Workspace& ws, int region, int replicas,
     if (!isTrue(reg.defined) || !isTrue(reg.backgroundSet) || replicas < 1) return errors;
     errors.noise = monteCarloNoiseText(reg);
     FitSelection selection;
-    for (int s = 0; s < reg.peakCount && s < kPeaksPerRegion; ++s) selection.peaks.push_back(reg.peakSlots[s]);
+    for (int s = 0; s < reg.peakCount && s < kPeaksPerRegion; ++s)
+        selection.peaks.push_back(reg.peakSlots[s]);
     const SpectrumProblem problem(ws, selection);
     const double* start = problem.start().data();
-    Replicas r{ws, problem, selection.peaks, ReplicaNoise(ws, problem), problem.model(start),
-               exchangeablePeaks(ws, problem, selection.peaks), {}};
+    Replicas r{ws,
+               problem,
+               selection.peaks,
+               ReplicaNoise(ws, problem),
+               problem.model(start),
+               exchangeablePeaks(ws, problem, selection.peaks),
+               {}};
     r.parents = peakValues(r, start);
     if (!r.noise.determined()) {
         takeNothing(r, errors);

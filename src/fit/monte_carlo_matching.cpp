@@ -52,7 +52,8 @@ std::optional<ExchangeKey> keyOf(const Workspace& ws, const SpectrumProblem& pro
         if (isTrue(c.linked)) return std::nullopt;
         ExchangeKey::Role& role = key.roles[static_cast<std::size_t>(param)];
         role.free = problem.dependenceOf(peak, param, problem.start().data()).variable >= 0;
-        if (!role.free) role.held = param == PeakParam::Gl ? p.gl : static_cast<double>(realParameter(p, param));
+        if (!role.free)
+            role.held = param == PeakParam::Gl ? p.gl : static_cast<double>(realParameter(p, param));
         if (isTrue(c.limited)) role = {role.free, role.held, c.limited, c.low, c.high};
         moves = moves || role.free;
     }
@@ -128,7 +129,8 @@ bool matchToParents(std::vector<ReplicaPeak>& replica, const std::vector<Replica
     for (const std::vector<std::size_t>& group : groups) {
         std::vector<std::vector<double>> cost(group.size(), std::vector<double>(group.size()));
         for (std::size_t a = 0; a < group.size(); ++a) {
-            for (std::size_t b = 0; b < group.size(); ++b) cost[a][b] = distance(replica[group[a]], parents[group[b]]);
+            for (std::size_t b = 0; b < group.size(); ++b)
+                cost[a][b] = distance(replica[group[a]], parents[group[b]]);
         }
         const std::vector<std::size_t> parentOf = cheapestAssignment(cost);
         const std::vector<ReplicaPeak> fitted = replica;

@@ -20,7 +20,8 @@ using ReplicaPeak = std::array<double, 5>;
 inline constexpr std::size_t kHeightValue = 4;
 
 // The groups of peaks (indexes into `peaks`, each group of two or more) that may trade places.
-std::vector<std::vector<std::size_t>> exchangeablePeaks(const Workspace& workspace, const SpectrumProblem& problem,
+std::vector<std::vector<std::size_t>> exchangeablePeaks(const Workspace& workspace,
+                                                        const SpectrumProblem& problem,
                                                         const std::vector<int>& peaks);
 
 // Reassigns the replica's peaks within each group to the parents they lie nearest; true when that

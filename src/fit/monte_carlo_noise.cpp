@@ -38,11 +38,13 @@ double poissonOf(double mean, std::mt19937_64& random) {
 
 ReplicaNoise::ReplicaNoise(const Workspace& ws, const SpectrumProblem& problem) {
     std::vector<int> points;
-    for (int region : problem.regions()) points.push_back(ws.regions[static_cast<std::size_t>(region)].rangeCount);
+    for (int region : problem.regions())
+        points.push_back(ws.regions[static_cast<std::size_t>(region)].rangeCount);
     const std::vector<double> scales = residualScales(problem, points);
     const bool enoughPoints = problem.residualCount() > problem.variableCount();
     for (std::size_t k = 0; k < points.size(); ++k) {
-        const CountingScale scale = countingScaleOf(ws.regions[static_cast<std::size_t>(problem.regions()[k])]);
+        const CountingScale scale =
+            countingScaleOf(ws.regions[static_cast<std::size_t>(problem.regions()[k])]);
         if (!scale.known() && !enoughPoints) determined_ = false;
         spans_.push_back({points[k], scale, scales[k]});
     }
@@ -72,8 +74,9 @@ std::string monteCarloNoiseText(const Region& region) {
         case CountingScale::Basis::Counts:
             return "Poisson noise on the counts";
         case CountingScale::Basis::RateDwellAndScans:
-            return "Poisson noise on the counts of " + shortNumberText(static_cast<float>(*region.acquisition.dwellTime)) +
-                   " s x " + std::to_string(*region.acquisition.scans) + " scans a point";
+            return "Poisson noise on the counts of " +
+                   shortNumberText(static_cast<float>(*region.acquisition.dwellTime)) + " s x " +
+                   std::to_string(*region.acquisition.scans) + " scans a point";
         case CountingScale::Basis::Unknown:
             break;
     }

@@ -34,7 +34,8 @@ StandardError standardDeviationOf(const std::vector<double>& values) {
 StandardError halfCentralRangeOf(std::vector<double> values) {
     if (values.size() < 2) return {StandardError::Kind::NotDetermined, 0.0};
     std::sort(values.begin(), values.end());
-    const double spread = percentileOfSorted(values, kUpperFraction) - percentileOfSorted(values, kLowerFraction);
+    const double spread =
+        percentileOfSorted(values, kUpperFraction) - percentileOfSorted(values, kLowerFraction);
     return {StandardError::Kind::Value, spread / 2.0};
 }
 

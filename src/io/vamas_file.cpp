@@ -371,7 +371,8 @@ class BlockReader {
             if (!std::isfinite(static_cast<float>(energy))) malformed();
             block_.energy.push_back(static_cast<float>(energy));
             block_.counts.push_back(static_cast<float>(regular ? point[0] : point[1]));
-            if (transmission) block_.acquisition.transmission.push_back(static_cast<float>(point[*transmission]));
+            if (transmission)
+                block_.acquisition.transmission.push_back(static_cast<float>(point[*transmission]));
         }
         const float firstEnergy = block_.energy.front();
         orientHighEnergyFirst(block_.energy, block_.counts);

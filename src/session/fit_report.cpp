@@ -91,7 +91,8 @@ std::optional<std::string> fitReportText(const Workspace& ws, int region, int re
         row.insert(row.end(), regionFields.begin(), regionFields.end());
         if (monteCarlo) {
             row.insert(row.end(), {std::to_string(monteCarlo->replicas), monteCarlo->noise});
-            for (const Quantity& q : kQuantities) row.push_back(errorField(monteCarlo->robust.at(k).*q.error));
+            for (const Quantity& q : kQuantities)
+                row.push_back(errorField(monteCarlo->robust.at(k).*q.error));
         }
         text += csvLine(row);
     }

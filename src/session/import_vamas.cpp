@@ -48,9 +48,11 @@ void keepFirstPoints(std::vector<float>& values, bool reversed) {
 
 // The first 5000 points in the order of the file, turned high binding energy first.
 ImportedSpectrum keptPoints(Session& session, const VamasBlock& block) {
-    ImportedSpectrum spectrum{block.transition, block.energy, block.counts, block.intensityUnit, block.acquisition};
+    ImportedSpectrum spectrum{block.transition, block.energy, block.counts, block.intensityUnit,
+                              block.acquisition};
     if (spectrum.energy.size() > static_cast<std::size_t>(kMaxPoints)) reportPointLimit(session);
-    for (std::vector<float>* values : {&spectrum.energy, &spectrum.counts, &spectrum.acquisition.transmission})
+    for (std::vector<float>* values :
+         {&spectrum.energy, &spectrum.counts, &spectrum.acquisition.transmission})
         keepFirstPoints(*values, block.reversed);
     return spectrum;
 }

@@ -40,14 +40,16 @@ CountingScale countingScaleOf(const Region& region) {
 
 std::optional<double> transmissionAt(const Region& r, double energy) {
     const std::vector<float>& t = r.acquisition.transmission;
-    if (t.empty() || static_cast<int>(t.size()) != r.pointCount || !r.energy.holds(r.pointCount)) return std::nullopt;
+    if (t.empty() || static_cast<int>(t.size()) != r.pointCount || !r.energy.holds(r.pointCount))
+        return std::nullopt;
     for (int i = 1; i < r.pointCount; ++i) {
         const double a = r.energy[i];
         const double b = r.energy[i + 1];
         if (energy < std::min(a, b) || energy > std::max(a, b)) continue;
         if (a == b) return t[static_cast<std::size_t>(i - 1)];
         const double along = (energy - a) / (b - a);
-        return t[static_cast<std::size_t>(i - 1)] + along * (t[static_cast<std::size_t>(i)] - t[static_cast<std::size_t>(i - 1)]);
+        return t[static_cast<std::size_t>(i - 1)] +
+               along * (t[static_cast<std::size_t>(i)] - t[static_cast<std::size_t>(i - 1)]);
     }
     return nearerEnd(r, energy);
 }

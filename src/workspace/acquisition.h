@@ -10,9 +10,9 @@ namespace vortlan {
 
 struct CountingScale {
     enum class Basis {
-        Counts,              // the unit says counts
-        RateDwellAndScans,   // a count rate, with the dwell time and scans the file records
-        Unknown              // neither: scale the noise to the fit's own residuals instead
+        Counts,             // the unit says counts
+        RateDwellAndScans,  // a count rate, with the dwell time and scans the file records
+        Unknown             // neither: scale the noise to the fit's own residuals instead
     };
     Basis basis = Basis::Unknown;
     // Counts per unit of intensity: 1 for counts, dwell time × scans for a count rate, 0 when Unknown.

@@ -13,8 +13,8 @@ namespace {
 // As normalised() leaves a text.
 constexpr std::array<std::string_view, 4> kCountUnits = {"c", "count", "counts", "cts"};
 constexpr std::array<std::string_view, 10> kRateUnits = {
-    "c/s",        "cps",         "count/s",     "counts/s",  "counts/sec",
-    "cts/s",      "c s-1",       "counts s-1",  "counts per second", "count per second"};
+    "c/s",   "cps",   "count/s",    "counts/s",          "counts/sec",
+    "cts/s", "c s-1", "counts s-1", "counts per second", "count per second"};
 
 // Lower case, blanks around '/' dropped, other runs of blanks made one.
 std::string normalised(std::string_view text) {

@@ -276,7 +276,8 @@ TEST_F(CliTest, ImportBackgroundPeaksConstraintFitExportAndRender) {
     ok({"render", "fitted.xps", "--region", "1", "-o", "again.png", "--size", "640x400"});
     EXPECT_EQ(readWholeFile(file("again.png")), plain);
     // The printed page has no residual panel to draw: asking for one is refused, not ignored.
-    const Outcome page = run({"render", "fitted.xps", "--region", "1", "--page", "--residuals", "-o", "p.png"});
+    const Outcome page =
+        run({"render", "fitted.xps", "--region", "1", "--page", "--residuals", "-o", "p.png"});
     EXPECT_EQ(page.status, 2);
     EXPECT_FALSE(std::filesystem::exists(file("p.png")));
 }
@@ -480,7 +481,8 @@ TEST_F(CliErrorsTest, FitWithMonteCarloPrintsBothErrorsOfEveryParameter) {
         return std::count_if(line.begin(), line.end(),
                              [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
     };
-    for (std::size_t row = 3; row < table.size(); ++row) EXPECT_EQ(shown(table[row]), shown(table[2])) << table[row];
+    for (std::size_t row = 3; row < table.size(); ++row)
+        EXPECT_EQ(shown(table[row]), shown(table[2])) << table[row];
 }
 
 TEST_F(CliTest, BatchFitsEachFileAndSkipsOneThatTheModelDoesNotFit) {
@@ -954,7 +956,7 @@ TEST_F(CliTest, BatchGivesAtomicPercentsOnlyWhereTheRegionHasALevel) {
     const std::vector<std::string> plainCells = csvCells(plain[1]);
     EXPECT_EQ(std::vector<std::string>(cells.begin(), cells.begin() + 38),
               std::vector<std::string>(plainCells.begin(), plainCells.begin() + 38));  // the earlier columns
-    EXPECT_EQ(cells.back(), plainCells.back());                                     // and the verdict
+    EXPECT_EQ(cells.back(), plainCells.back());                                        // and the verdict
     double percents = 0;
     for (std::size_t p = 0; p < 4; ++p) percents += std::stod(cells[38 + 2 * p]);
     EXPECT_NEAR(percents, 100.0, 1e-3);

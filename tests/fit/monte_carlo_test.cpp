@@ -26,7 +26,7 @@ TEST(MonteCarlo, NoiseFollowsTheDataStatisticsNotTheirUnit) {
     struct Case {
         const char* unit;
         Acquisition acquisition;
-        double perCount;     // units of intensity a count
+        double perCount;  // units of intensity a count
         const char* noise;
         bool fromResiduals;  // the noise scaled by the scatter about the fit
         double tolerance;    // relative, against the errors of the same counts stored as counts
@@ -36,7 +36,12 @@ TEST(MonteCarlo, NoiseFollowsTheDataStatisticsNotTheirUnit) {
     // points of a linear background make more than counting alone.
     const Case cases[] = {
         {"c/s", {0.4, 5, {}}, 0.5, "Poisson noise on the counts of 0.4 s x 5 scans a point", false, 0.01},
-        {"c/s", {}, 0.001, "noise scaled to the fit's residuals (count rates without dwell time and scans)", true, 0.2},
+        {"c/s",
+         {},
+         0.001,
+         "noise scaled to the fit's residuals (count rates without dwell time and scans)",
+         true,
+         0.2},
         {"", {}, 1.0, "noise scaled to the fit's residuals (the unit does not say counts)", true, 0.2},
     };
     const Workspace counts = testing::fittedTwoPeaks(1.0, "counts", {});
@@ -45,12 +50,14 @@ TEST(MonteCarlo, NoiseFollowsTheDataStatisticsNotTheirUnit) {
     const double scatter = std::sqrt(standardErrors(counts, 0).reducedStatistic);
     EXPECT_GT(scatter, 1.1);
     for (const Case& c : cases) {
-        const MonteCarloErrors errors = monteCarloErrors(testing::fittedTwoPeaks(c.perCount, c.unit, c.acquisition), 0, 40, 2);
+        const MonteCarloErrors errors =
+            monteCarloErrors(testing::fittedTwoPeaks(c.perCount, c.unit, c.acquisition), 0, 40, 2);
         EXPECT_EQ(errors.noise, c.noise);
         ASSERT_EQ(errors.replicas, 40) << c.noise;
         for (std::size_t k = 0; k < 2; ++k) {
             for (PeakParam param : {PeakParam::Position, PeakParam::Area, PeakParam::Fwhm}) {
-                const double inUnits = (param == PeakParam::Area ? c.perCount : 1.0) * (c.fromResiduals ? scatter : 1.0);
+                const double inUnits =
+                    (param == PeakParam::Area ? c.perCount : 1.0) * (c.fromResiduals ? scatter : 1.0);
                 const double expected = reference.peaks[k].of(param).value * inUnits;
                 EXPECT_NEAR(errors.peaks[k].of(param).value, expected, c.tolerance * expected)
                     << c.noise << ": peak " << k << " parameter " << static_cast<int>(param);
@@ -99,7 +106,8 @@ TEST(MonteCarlo, PeaksThatCanTradePlacesAreMatchedToTheirParents) {
     }
     // However a replica shuffled ten alike peaks of every size, each goes back to its parent.
     std::vector<ReplicaPeak> ten;
-    for (int p = 0; p < 10; ++p) ten.push_back({280.0 + 1.5 * p, 100.0 * (1 + p % 4), 1.0 + 0.1 * (p % 3), 30, 1});
+    for (int p = 0; p < 10; ++p)
+        ten.push_back({280.0 + 1.5 * p, 100.0 * (1 + p % 4), 1.0 + 0.1 * (p % 3), 30, 1});
     const std::vector<std::vector<std::size_t>> all = {{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}};
     for (int trial = 0; trial < 20; ++trial) {
         std::vector<ReplicaPeak> shuffled = ten;

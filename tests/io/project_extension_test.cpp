@@ -199,9 +199,10 @@ TEST_F(ProjectExtensionTest, EachRegionsAcquisitionHasARecordOfItsOwnAndComesBac
     expectOnlyUnitsAdded();
 
     // Records for a region without data, or outside the table, are passed over, whatever their length.
-    ASSERT_EQ(readWith(section(1, 2, acquisitionRecord(7, 0.4, 5, rampOf(3)) + acquisitionRecord(12, 0.4, 5, {})))
-                  .extension,
-              ProjectExtensionRead::Complete);
+    ASSERT_EQ(
+        readWith(section(1, 2, acquisitionRecord(7, 0.4, 5, rampOf(3)) + acquisitionRecord(12, 0.4, 5, {})))
+            .extension,
+        ProjectExtensionRead::Complete);
     EXPECT_EQ(read.regions[7].acquisition, Acquisition{});
 
     // Values the reader would refuse are not written: the rest of the section stays readable.

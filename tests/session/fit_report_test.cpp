@@ -43,9 +43,7 @@ std::string cell(const StandardError& e) {
 
 class FitReportTest : public ::testing::Test, protected testing::FittedSession {
   protected:
-    FitReportTest() {
-        fitWithShippedOptions();
-    }
+    FitReportTest() { fitWithShippedOptions(); }
     Workspace& ws = session.workspace;
 };
 

@@ -189,8 +189,11 @@ TEST_F(ImportVamasTest, MoreThan5000PointsKeepsTheFirst5000OfTheFile) {
         VamasTestBlock wide;
         wide.increment = increment;
         wide.variables = {"Intensity", "Transmission"};
-        const auto transmissionOf = [](double counts) { return static_cast<float>(0.5 + (counts - 1000.0) * 1e-6); };
-        for (int i = 0; i < 6000; ++i) wide.values.insert(wide.values.end(), {1000.0 + 10.0 * i, transmissionOf(1000.0 + 10.0 * i)});
+        const auto transmissionOf = [](double counts) {
+            return static_cast<float>(0.5 + (counts - 1000.0) * 1e-6);
+        };
+        for (int i = 0; i < 6000; ++i)
+            wide.values.insert(wide.values.end(), {1000.0 + 10.0 * i, transmissionOf(1000.0 + 10.0 * i)});
         importFile(VamasTestFile({wide}));
         const Region& r = ws.regions[0];
         EXPECT_EQ(port.messages, Messages{"Too many points.  Only 5000 points have been read."});
@@ -199,7 +202,8 @@ TEST_F(ImportVamasTest, MoreThan5000PointsKeepsTheFirst5000OfTheFile) {
         const float lastKept = 1000.0f + 10.0f * 4999;
         EXPECT_EQ(std::minmax(r.counts[1], r.counts[5000]), std::minmax(1000.0f, lastKept));
         ASSERT_EQ(r.acquisition.transmission.size(), 5000u);
-        for (int i : {1, 2500, 5000}) EXPECT_EQ(r.acquisition.transmission[i - 1], transmissionOf(r.counts[i])) << i;
+        for (int i : {1, 2500, 5000})
+            EXPECT_EQ(r.acquisition.transmission[i - 1], transmissionOf(r.counts[i])) << i;
     }
 }
 

@@ -21,12 +21,12 @@ struct VamasTestBlock {
     double increment = 0.1;
     std::vector<std::string> variables = {"Intensity"};
     std::vector<std::string> units;  // of the variables, in their order; "d" for those not given
-    std::vector<double> values;  // interleaved by corresponding variable
+    std::vector<double> values;      // interleaved by corresponding variable
     std::vector<std::string> comments;
     int additionalParameters = 0;
     std::string collectionTime = "1486.6";  // seconds
     std::string scans = "1486.6";           // not a count of scans unless a test sets one
-    std::optional<int> announcedValues;  // the count written when it is not the number of values
+    std::optional<int> announcedValues;     // the count written when it is not the number of values
 };
 
 struct VamasTestFile {

@@ -15,13 +15,20 @@ using Basis = CountingScale::Basis;
 
 TEST(Acquisition, UnitsTellCountsFromRatesAndAnythingElseSaysNothing) {
     const std::pair<const char*, IntensityKind> table[] = {
-        {"counts", IntensityKind::Counts},        {"Counts", IntensityKind::Counts},
-        {"c", IntensityKind::Counts},             {" CTS ", IntensityKind::Counts},
-        {"c/s", IntensityKind::CountRate},        {"CPS", IntensityKind::CountRate},
-        {"counts / s", IntensityKind::CountRate}, {"Counts  per\tsecond", IntensityKind::CountRate},
-        {"", IntensityKind::Unknown},             {"d", IntensityKind::Unknown},
-        {"a.u.", IntensityKind::Unknown},         {"counts per scan", IntensityKind::Unknown},
-        {"kcounts", IntensityKind::Unknown},      {"c/s/mA", IntensityKind::Unknown},
+        {"counts", IntensityKind::Counts},
+        {"Counts", IntensityKind::Counts},
+        {"c", IntensityKind::Counts},
+        {" CTS ", IntensityKind::Counts},
+        {"c/s", IntensityKind::CountRate},
+        {"CPS", IntensityKind::CountRate},
+        {"counts / s", IntensityKind::CountRate},
+        {"Counts  per\tsecond", IntensityKind::CountRate},
+        {"", IntensityKind::Unknown},
+        {"d", IntensityKind::Unknown},
+        {"a.u.", IntensityKind::Unknown},
+        {"counts per scan", IntensityKind::Unknown},
+        {"kcounts", IntensityKind::Unknown},
+        {"c/s/mA", IntensityKind::Unknown},
     };
     for (const auto& [unit, kind] : table) EXPECT_EQ(intensityKindOf(unit), kind) << unit;
 }
