@@ -30,8 +30,14 @@ std::vector<double> residualScales(const SpectrumProblem& problem, const std::ve
     return scales;
 }
 
-double poissonOf(double mean, std::mt19937_64& random) {
-    return mean > 0.0 ? static_cast<double>(std::poisson_distribution<long>(mean)(random)) : 0.0;
+// Beyond this many counts the Poisson distribution is its normal approximation to far better than the
+// fit can tell, and a mean made huge by the dwell time and scans of a damaged file cannot overflow.
+constexpr double kLargestPoissonMean = 1e12;
+
+double poissonOf(double mean, std::mt19937_64& random, std::normal_distribution<double>& normal) {
+    if (!(mean > 0.0)) return 0.0;
+    if (mean > kLargestPoissonMean) return mean + std::sqrt(mean) * normal(random);
+    return static_cast<double>(std::poisson_distribution<long>(mean)(random));
 }
 
 }  // namespace
@@ -59,7 +65,7 @@ std::vector<double> ReplicaNoise::draw(const std::vector<double>& model, int rep
         for (int k = 0; k < span.points && i < model.size(); ++k, ++i) {
             const double m = model[i];
             if (span.scale.known()) {
-                noisy[i] = poissonOf(m * span.scale.factor, random) / span.scale.factor;
+                noisy[i] = poissonOf(m * span.scale.factor, random, normal) / span.scale.factor;
             } else {
                 noisy[i] = m + std::sqrt(span.residualScale * std::fabs(m)) * normal(random);
             }

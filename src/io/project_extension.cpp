@@ -24,7 +24,7 @@ constexpr std::int16_t kCoreLevelsTag = 2;
 constexpr std::int16_t kSourceEnergiesTag = 3;
 constexpr std::int16_t kSensitivityOverridesTag = 4;
 constexpr std::int16_t kQuantSettingsTag = 5;
-constexpr std::int16_t kAcquisitionTag = 6;
+constexpr std::int16_t kAcquisitionTag = 8;
 // Far more than any record written; a longer length is damage, and nothing is allocated for it.
 constexpr std::int32_t kLongestRecord = 1 << 16;
 constexpr std::int16_t kLongestText = 255;

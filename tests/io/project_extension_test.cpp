@@ -54,7 +54,7 @@ std::string acquisitionRecord(int region, double dwell, int scans, const std::ve
     Bytes payload;
     payload.i16(region).f64(dwell).i32(scans).i16(count.value_or(static_cast<int>(transmission.size())));
     for (float t : transmission) payload.f32(t);
-    return record(6, payload.str());
+    return record(8, payload.str());
 }
 
 std::vector<float> rampOf(int points) {

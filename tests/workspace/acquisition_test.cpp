@@ -75,21 +75,5 @@ TEST(Acquisition, TransmissionIsReadBetweenPointsAndHeldBeyondThem) {
     EXPECT_EQ(transmissionAt(r, 288.0), std::nullopt);
 }
 
-TEST(Acquisition, OnlyPositiveTimesWholeScansAndATransmissionForEveryPointFit) {
-    const auto fits = [](std::optional<double> dwell, std::optional<int> scans, std::vector<float> t) {
-        return acquisitionFits(Acquisition{dwell, scans, std::move(t)}, 3);
-    };
-    EXPECT_TRUE(fits(std::nullopt, std::nullopt, {}));
-    EXPECT_TRUE(fits(0.1, 1, {0.5f, 0.6f, 0.7f}));
-    EXPECT_FALSE(fits(0.0, 1, {}));
-    EXPECT_FALSE(fits(-0.1, 1, {}));
-    EXPECT_FALSE(fits(std::numeric_limits<double>::quiet_NaN(), std::nullopt, {}));
-    EXPECT_FALSE(fits(std::numeric_limits<double>::infinity(), std::nullopt, {}));
-    EXPECT_FALSE(fits(0.1, 0, {}));
-    EXPECT_FALSE(fits(0.1, 1, {0.5f, 0.6f}));
-    EXPECT_FALSE(fits(0.1, 1, {0.5f, 0.0f, 0.7f}));
-    EXPECT_FALSE(fits(0.1, 1, {0.5f, std::numeric_limits<float>::infinity(), 0.7f}));
-}
-
 }  // namespace
 }  // namespace vortlan
