@@ -55,12 +55,11 @@ def usable_regions(regions, problems, only):
 
 
 def fit_all(cli, region, cases, work):
-    """The program's result for every case, and the fit range with the background it drew."""
+    """The program's result for every case, and the fit range with the background it drew (None when
+    no fit succeeded)."""
     results = [vortlan_fit.fit_case(cli, region, start, work) for _, start in cases]
     drawn = [r["fit_range"] for r in results if "fit_range" in r]
-    if not drawn:
-        raise RuntimeError(f"{region['name']}: no fit succeeded, so there is no background to compare on")
-    return results, drawn[0]
+    return results, drawn[0] if drawn else None
 
 
 def peer_results(fit_range, peaks, cases, work):
@@ -86,13 +85,20 @@ def own_range(result, fallback):
     return result.get("fit_range", fallback)
 
 
-def run_region(cli, region, files, seed, count, work, random_count):
+def run_region(cli, region, local_file, seed, count, work, random_count):
+    """Every case of the region by every fitter, judged; None when the program fitted none of them."""
     os.makedirs(work, exist_ok=True)
-    source = files[region["source"]["file"]]
-    data_file = spectra.importable_file(region["source"], os.path.abspath(source["path_here"]), work)
-    vortlan_fit.prepare_region(cli, region, data_file, work)
+    data_file = spectra.importable_file(region["source"], os.path.abspath(local_file), work)
+    try:
+        vortlan_fit.prepare_region(cli, region, data_file, work)
+    except vortlan_fit.CommandFailed as failure:
+        print(f"skipped {region['name']}: {failure}", file=sys.stderr)
+        return None
     cases = starts.poor_starts(region, seed, count) + starts.extreme_starts(region)
     vortlan, fit_range = fit_all(cli, region, cases, work)
+    if fit_range is None:
+        print(f"skipped {region['name']}: no fit succeeded: {vortlan[0]['failed']}", file=sys.stderr)
+        return None
     fityk, lmfit = peer_results(fit_range, region["peaks"], cases, work)
     ref = reference_of(fit_range, region, cases, vortlan + fityk + lmfit, seed, random_count)
     peaks = region["peaks"]
@@ -131,6 +137,29 @@ def saved(regions):
     return clean(regions)
 
 
+def run_regions(cli, data, chosen, args):
+    regions = []
+    for region in chosen:
+        print(f"{region['name']} ...", file=sys.stderr, flush=True)
+        work = os.path.join(args.work, region["name"].replace(" ", "_").replace("/", "_"))
+        local_file = manifest.local_path(data["files"][region["source"]["file"]], args.real)
+        result = run_region(cli, region, local_file, data["seed"], data["starts_per_region"], work,
+                            args.random_starts)
+        if result:
+            regions.append(result)
+    return regions
+
+
+def write_outputs(regions, work):
+    """The tables on standard output and in table.md, every result in results.json."""
+    table = "\n\n".join([report.suite_table(regions), consistency_note(regions), report.extreme_table(regions)])
+    print(table)
+    with open(os.path.join(work, "table.md"), "w") as f:
+        f.write(table + "\n")
+    with open(os.path.join(work, "results.json"), "w") as f:
+        json.dump(saved(regions), f, indent=1)
+
+
 def main():
     args = arguments()
     data = manifest.load()
@@ -138,8 +167,6 @@ def main():
         print("\n".join(manifest.placing_commands(data, args.real)))
         return 0
     problems = manifest.file_problems(data, args.real)
-    for entry in data["files"].values():
-        entry["path_here"] = manifest.local_path(entry, args.real)
     chosen = usable_regions(data["regions"], problems, args.only)
     if not chosen:
         print("no region can be run: put the files in place (run_suite.py --placing-commands)", file=sys.stderr)
@@ -149,18 +176,10 @@ def main():
     if problems:
         print("\n".join(problems), file=sys.stderr)
         return 1
-    regions = []
-    for region in chosen:
-        print(f"{region['name']} ...", file=sys.stderr, flush=True)
-        work = os.path.join(args.work, region["name"].replace(" ", "_").replace("/", "_"))
-        regions.append(run_region(cli, region, data["files"], data["seed"], data["starts_per_region"], work,
-                                  args.random_starts))
-    table = "\n\n".join([report.suite_table(regions), consistency_note(regions), report.extreme_table(regions)])
-    print(table)
-    with open(os.path.join(args.work, "table.md"), "w") as f:
-        f.write(table + "\n")
-    with open(os.path.join(args.work, "results.json"), "w") as f:
-        json.dump(saved(regions), f, indent=1)
+    regions = run_regions(cli, data, chosen, args)
+    if not regions:
+        return 1
+    write_outputs(regions, args.work)
     return 0
 
 

@@ -3,12 +3,10 @@ program's background subtracted, weights 1/|y|.  The bounds are fityk domains on
 coordinates (see bounds.py); a peak is PseudoVoigt functions (one per component) of the
 program's area, sharing their variables."""
 import os
-import subprocess
-import time
 
 import numpy as np
 
-from . import bounds, lineshape
+from . import bounds, lineshape, timing
 
 
 def write_data(fit_range, path):
@@ -67,10 +65,8 @@ def fit_case(fit_range, peaks, start, work):
     write_data(fit_range, os.path.join(work, "fityk.dat"))
     with open(os.path.join(work, "case.fit"), "w") as f:
         f.write(script(fit_range, peaks, start, "fityk.dat"))
-    began = time.perf_counter()
-    done = subprocess.run(["cfityk", "-n", "-q", "case.fit"], cwd=work, capture_output=True, text=True)
-    seconds = time.perf_counter() - began
+    done, wall, cpu = timing.timed_run(["cfityk", "-n", "-q", "case.fit"], work)
     params = parse_result(done.stdout, fit_range, peaks)
     if params is None:
         return {"failed": (done.stdout + done.stderr).strip().splitlines()[-1:]}
-    return {"params": params.reshape(-1, 4).tolist(), "seconds": seconds}
+    return {"params": params.reshape(-1, 4).tolist(), "seconds": wall, "cpu_seconds": cpu}

@@ -61,7 +61,7 @@ def model_derivatives(x, peaks, params):
             columns[:, 4 * k] += height * slope * (-2.0 / fwhm)
             columns[:, 4 * k + 1] += unit_height * shape
             columns[:, 4 * k + 2] += -height * shape / fwhm - height * slope * u / fwhm
-            columns[:, 4 * k + 3] += height * (lorentzian - gaussian) / 100.0 - height * shape * AREA_FACTOR_PER_GL / factor
+            columns[:, 4 * k + 3] += height * ((lorentzian - gaussian) / 100.0 - shape * AREA_FACTOR_PER_GL / factor)
     return columns
 
 

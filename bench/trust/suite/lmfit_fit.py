@@ -1,13 +1,12 @@
 """One region fitted by lmfit (its default method, MINPACK's Levenberg-Marquardt with lmfit's bound
 transformation) from one start, on the program's background, weights 1/|y|, within the same bounds
 in the same bounded coordinates (see bounds.py)."""
-import time
 import warnings
 
 import lmfit
 import numpy as np
 
-from . import bounds, lineshape
+from . import bounds, lineshape, timing
 
 NAMES = ("t", "a", "w", "g")
 
@@ -33,12 +32,11 @@ def fit_case(fit_range, peaks, start):
         values = bounds.from_bounded(fit_range, peaks, bounded_values(params, len(peaks)))
         return (net - lineshape.model(fit_range.x, peaks, values)) * scale
 
-    began = time.perf_counter()
     with warnings.catch_warnings():
         warnings.simplefilter("ignore", RuntimeWarning)
-        result = lmfit.minimize(residual, parameters(fit_range, peaks, start), method="leastsq")
-    seconds = time.perf_counter() - began
+        result, wall, cpu = timing.timed_call(lmfit.minimize, residual, parameters(fit_range, peaks, start),
+                                              method="leastsq")
     params = bounds.from_bounded(fit_range, peaks, bounded_values(result.params, len(peaks)))
     if not np.all(np.isfinite(params)):
         return {"failed": result.message}
-    return {"params": params.reshape(-1, 4).tolist(), "seconds": seconds}
+    return {"params": params.reshape(-1, 4).tolist(), "seconds": wall, "cpu_seconds": cpu}

@@ -4,10 +4,8 @@ import json
 import os
 import re
 import shutil
-import subprocess
-import time
 
-from . import spectra
+from . import spectra, timing
 
 
 class CommandFailed(Exception):
@@ -15,10 +13,11 @@ class CommandFailed(Exception):
 
 
 def run(cli, args, work):
-    done = subprocess.run([cli, *args], cwd=work, capture_output=True, text=True)
+    """Runs one command; returns what it did with its wall and CPU time."""
+    done, wall, cpu = timing.timed_run([cli, *args], work)
     if done.returncode != 0:
         raise CommandFailed(f"vortlan-cli {' '.join(args)}: status {done.returncode}: {done.stderr.strip()}")
-    return done
+    return done, wall, cpu
 
 
 def number(value):
@@ -57,7 +56,7 @@ def verdict_of(stderr):
 
 
 def read_fitted(cli, work):
-    info = json.loads(run(cli, ["info", "fitted.xps", "--json"], work).stdout)["regions"][0]
+    info = json.loads(run(cli, ["info", "fitted.xps", "--json"], work)[0].stdout)["regions"][0]
     run(cli, ["export", "spectrum", "fitted.xps", "--region", "1", "-o", "fitted.dat"], work)
     params = [[p["position"], p["area"], p["fwhm"], p["gl"]] for p in info["peaks"]]
     numbers = [p["peak"] for p in info["peaks"]]
@@ -70,9 +69,8 @@ def fit_case(cli, region, start, work):
     shutil.copyfile(os.path.join(work, "base.xps"), os.path.join(work, "case.xps"))
     try:
         add_peaks(cli, region["peaks"], start, work)
-        began = time.perf_counter()
-        fitted = run(cli, ["fit", "case.xps", "--region", "1", "--options", "lm.opa", "-o", "fitted.xps"], work)
-        seconds = time.perf_counter() - began
+        fitted, wall, cpu = run(cli, ["fit", "case.xps", "--region", "1", "--options", "lm.opa", "-o", "fitted.xps"],
+                                work)
         info, params, numbers = read_fitted(cli, work)
     except CommandFailed as failure:
         return {"failed": str(failure)}
@@ -83,6 +81,7 @@ def fit_case(cli, region, start, work):
         "chi_square": info["chiSquare"],
         "verdict": verdict_of(fitted.stderr),
         "flags": info.get("flags") or [],
-        "seconds": seconds,
+        "seconds": wall,
+        "cpu_seconds": cpu,
         "fit_range": fit_range,
     }
