@@ -141,7 +141,7 @@ def run_regions(cli, data, chosen, args):
     regions = []
     for region in chosen:
         print(f"{region['name']} ...", file=sys.stderr, flush=True)
-        work = os.path.join(args.work, region["name"].replace(" ", "_").replace("/", "_"))
+        work = os.path.abspath(os.path.join(args.work, region["name"].replace(" ", "_").replace("/", "_")))
         local_file = manifest.local_path(data["files"][region["source"]["file"]], args.real)
         result = run_region(cli, region, local_file, data["seed"], data["starts_per_region"], work,
                             args.random_starts)
