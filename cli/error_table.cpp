@@ -23,7 +23,7 @@ struct Quantity {
 const Quantity kQuantities[] = {
     {"position", &PeakErrors::position, [](const Peak& p) { return shortNumberText(p.position); }},
     {"area", &PeakErrors::area, [](const Peak& p) { return shortNumberText(p.area); }},
-    {"height", &PeakErrors::height, [](const Peak& p) { return shortNumberText(p.height); }},
+    {"height (%)", &PeakErrors::height, [](const Peak& p) { return shortNumberText(p.height); }},
     {"FWHM", &PeakErrors::fwhm, [](const Peak& p) { return shortNumberText(p.fwhm); }},
     {"%GL", &PeakErrors::gl, [](const Peak& p) { return std::to_string(p.gl); }}};
 

@@ -221,7 +221,8 @@ std::string errorsText(const PeakErrors& e) {
 void printPeakTable(std::ostream& out, const Workspace& ws, int region) {
     const Region& r = ws.regions[region];
     const std::vector<PeakErrors> errors = peakErrorsOf(ws, region);
-    out << "  peak slot type   position       area     height     FWHM  %GL   S.O.S.       TS       TL  "
+    // Heights are in per cent of the region's background-subtracted range, not in the data's unit.
+    out << "  peak slot type   position       area height (%)     FWHM  %GL   S.O.S.       TS       TL  "
            "fixed\n";
     for (int s = 0; s < r.peakCount; ++s) {
         const int peak = r.peakSlots[s];

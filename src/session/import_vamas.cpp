@@ -1,6 +1,8 @@
 #include "session/import_vamas.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <fstream>
 
 #include "io/imported_spectrum.h"
 #include "session/imports.h"
@@ -59,6 +61,10 @@ bool storeBlock(Session& session, const VamasBlock& block) {
         session.port.message(kVamasReadErrorMessage);
         return false;
     }
+    if (const std::string why = whyNotImportable(summarizeBlock(block)); !why.empty()) {
+        session.port.message("No spectrum in this block: " + why);
+        return false;
+    }
     Workspace& ws = session.workspace;
     storeSpectrum(ws, ws.currentRegion, keptPoints(session, block));
     Region& r = currentRegionOf(ws);
@@ -66,6 +72,46 @@ bool storeBlock(Session& session, const VamasBlock& block) {
     nameCoreLevel(r, block.species, block.transition);
     finishImport(session);
     return true;
+}
+
+// Binding energies as the chooser writes them, to two decimals.
+std::string energyText(float energy) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", static_cast<double>(energy));
+    return text;
+}
+
+// "C 1s", "Survey", or nothing.
+std::string levelName(const VamasBlockSummary& b) {
+    if (b.species.empty() || b.transition.empty()) return b.species + b.transition;
+    return b.species + " " + b.transition;
+}
+
+void offerOrLeaveOut(VamasBlockChoice& choice, const VamasBlockSummary& b, int number) {
+    const std::string numbered = "Block " + std::to_string(number + 1);
+    if (const std::string why = whyNotImportable(b); !why.empty()) {
+        const std::string level = levelName(b);
+        choice.leftOut.push_back(numbered + " (" + level + (level.empty() ? "" : ", ") + b.technique +
+                                 "): " + why);
+        return;
+    }
+    if (choice.preselected < 0 && b.technique.find("XPS") != std::string::npos)
+        choice.preselected = static_cast<int>(choice.blocks.size());
+    choice.blocks.push_back(number);
+    choice.items.push_back(numbered + ": " + levelName(b) + " (" + b.technique +
+                           "): " + std::to_string(b.points) + " points, " + energyText(b.energyHigh) +
+                           " to " + energyText(b.energyLow) + " eV");
+}
+
+// The blocks after the last one read: the damaged one, and those whose place it hid.
+std::string damageText(int read, int announced) {
+    const int first = read + 1;
+    if (announced <= first)
+        return "Block " + std::to_string(first) + ": cannot be read (the file is damaged or cut short there)";
+    return "Blocks " + std::to_string(first) + " to " + std::to_string(announced) + ": block " +
+           std::to_string(first) +
+           " cannot be read (the file is damaged or cut short there), and the blocks after it cannot be "
+           "found";
 }
 
 }  // namespace
@@ -99,14 +145,28 @@ bool importReadVamasBlock(Session& session, const VamasBlock& block) {
     return storeBlock(session, block);
 }
 
-std::optional<std::vector<VamasBlockSummary>> listVamasBlocks(const std::string& path) {
-    const auto text = readWholeFile(path, kLargestVamasFile);
-    if (!text) return std::nullopt;
+std::string whyNotImportable(const VamasBlockSummary& block) {
+    if (block.points == 0) return "it has no points";
+    if (block.points > 1 && block.energyHigh == block.energyLow)
+        return "its energy step is 0 (every point at " + energyText(block.energyHigh) + " eV)";
+    return {};
+}
+
+std::optional<VamasBlockChoice> vamasBlockChoice(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    VamasBlockChoice choice;
+    choice.preselected = -1;  // until an XPS block is offered
+    int number = 0;
     try {
-        return summarizeBlocks(parseVamas(*text));
+        const VamasIndex index =
+            indexVamas(in, [&](const VamasBlockSummary& block) { offerOrLeaveOut(choice, block, number++); });
+        if (index.damaged) choice.leftOut.push_back(damageText(number, index.layout.blockCount));
     } catch (const VamasError&) {
         return std::nullopt;
     }
+    choice.preselected = std::max(choice.preselected, 0);
+    return choice;
 }
 
 }  // namespace vortlan

@@ -90,6 +90,16 @@ def test_blocks_of_a_file_of_several_and_of_a_damaged_one(tmp_path, two_blocks):
     with pytest.raises(vortlan.Error, match="No such block in the file"):
         vortlan.import_spectrum(damaged, block=2)
 
+    # A block whose points all lie at one energy keeps its number, and is said to be left out.
+    flat = tmp_path / "flat.vms"
+    flat.write_text(whole.read_text().replace("\n1190.600\n0.050\n", "\n1190.600\n0\n", 1))
+    with pytest.warns(UserWarning, match="block 1 left out: its energy step is 0"):
+        listed = vortlan.list_blocks(flat)
+    assert [b["left_out"] for b in listed] == [listed[0]["left_out"], None]
+    assert listed[0]["left_out"].startswith("its energy step is 0")
+    with pytest.raises(vortlan.Error, match="No spectrum in this block: its energy step is 0"):
+        vortlan.import_spectrum(flat, block=1)
+
 
 def test_open_and_save_keep_the_project_to_the_byte(c1s_with_peak, tmp_path):
     project = vortlan.open(c1s_with_peak)  # a pathlib path as well as a str

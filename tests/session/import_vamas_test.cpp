@@ -104,11 +104,13 @@ TEST_F(ImportVamasTest, ChosenBlockUsesItsOwnSourceEnergy) {
     magnesium.sourceEnergy = 1253.6;
     magnesium.start = 953.6;
     write(vamasText(VamasTestFile({rampBlock(11, "AES diff"), magnesium})));
-    const auto listed = listVamasBlocks(ws.fileName);
-    ASSERT_TRUE(listed && listed->size() == 2);
-    EXPECT_EQ((*listed)[0].technique, "AES diff");
-    EXPECT_EQ((*listed)[1].energyLow, 298.0f);
-    EXPECT_FALSE(listVamasBlocks(dir.file("nowhere.vms")));
+    const auto choice = vamasBlockChoice(ws.fileName);
+    ASSERT_TRUE(choice);
+    EXPECT_EQ(choice->items, (Messages{"Block 1: C 1s (AES diff): 11 points, 300.00 to 299.00 eV",
+                                       "Block 2: C 1s (XPS): 21 points, 300.00 to 298.00 eV"}));
+    EXPECT_EQ(choice->preselected, 1);
+    EXPECT_TRUE(choice->leftOut.empty());
+    EXPECT_FALSE(vamasBlockChoice(dir.file("nowhere.vms")));
 
     EXPECT_FALSE(importVamasBlock(session, 2));
     EXPECT_EQ(port.messages, Messages{"No such block in the file"});
@@ -153,9 +155,11 @@ TEST_F(ImportVamasTest, SoundBlocksBeforeADamagedOneAreListedAndImported) {
     EXPECT_TRUE(port.messages.empty());
     EXPECT_EQ(ws.regions[0].pointCount, 11);
     EXPECT_FALSE(isTrue(ws.peaks[1].defined));
-    const auto listed = listVamasBlocks(ws.fileName);
-    ASSERT_TRUE(listed && listed->size() == 2);
-    EXPECT_EQ((*listed)[1].species, "O");
+    const auto choice = vamasBlockChoice(ws.fileName);
+    ASSERT_TRUE(choice);
+    EXPECT_EQ(choice->blocks, (std::vector<int>{0, 1}));
+    EXPECT_EQ(choice->leftOut, Messages{"Block 3: cannot be read (the file is damaged or cut short there)"});
+    EXPECT_FALSE(choice->nothingToAsk());
     EXPECT_TRUE(importVamasBlock(session, 1));
     EXPECT_EQ(ws.regions[0].pointCount, 5);
     EXPECT_FALSE(importVamasBlock(session, 2));
@@ -210,6 +214,42 @@ TEST_F(ImportVamasTest, FileCutAnywhereOrMiscountedGivesAMessageOrASoundRegion) 
         }
         EXPECT_EQ(firstBrokenRule(fresh.session.workspace), "") << i;
     }
+}
+
+// A block whose points all lie at one energy is no spectrum: it keeps its number but is not offered,
+// the chooser says why, and importing it is refused with the same reason.
+TEST_F(ImportVamasTest, BlocksThatAreNoSpectrumAreLeftOutWithTheirReason) {
+    VamasTestBlock flat = rampBlock(9);
+    flat.species = "O";
+    flat.increment = 0.0;
+    VamasTestBlock empty = rampBlock(0, "AES diff");
+    write(vamasText(VamasTestFile({flat, rampBlock(11, "UPS"), empty, rampBlock(5), rampBlock(3)})));
+    auto choice = vamasBlockChoice(ws.fileName);
+    ASSERT_TRUE(choice);
+    EXPECT_EQ(choice->blocks, (std::vector<int>{1, 3, 4}));
+    EXPECT_EQ(choice->preselected, 1);  // the first XPS block offered
+    EXPECT_EQ(choice->leftOut,
+              (Messages{"Block 1 (O 1s, XPS): its energy step is 0 (every point at 300.00 eV)",
+                        "Block 3 (C 1s, AES diff): it has no points"}));
+
+    EXPECT_FALSE(importVamasBlock(session, 0));
+    EXPECT_EQ(port.messages,
+              Messages{"No spectrum in this block: its energy step is 0 (every point at 300.00 eV)"});
+    EXPECT_FALSE(isTrue(ws.regions[0].defined));
+    EXPECT_EQ(firstBrokenRule(ws), "");
+
+    // Blocks that the damage hides are counted from the header.
+    const std::string text =
+        vamasText(VamasTestFile({rampBlock(11), rampBlock(7), rampBlock(7), rampBlock(5)}));
+    const auto secondBlock = text.find("Block\n", text.find("Block\n") + 1);
+    write(text.substr(0, secondBlock + 40));
+    choice = vamasBlockChoice(ws.fileName);
+    ASSERT_TRUE(choice);
+    EXPECT_EQ(choice->blocks, std::vector<int>{0});
+    EXPECT_EQ(choice->leftOut,
+              Messages{"Blocks 2 to 4: block 2 cannot be read (the file is damaged or cut short there), and "
+                       "the blocks after it cannot be found"});
+    EXPECT_FALSE(choice->nothingToAsk());
 }
 
 }  // namespace
