@@ -26,7 +26,7 @@ def area_factor(gl):
 
 
 def components(peak):
-    """(offset in eV, share of the area) of each component of a peak spec."""
+    """(offset in eV, share of the area) of each component of a peak of the model."""
     return [(step * peak.get("splitting", 0.0), share) for step, share in COMPONENTS[peak["type"]]]
 
 
