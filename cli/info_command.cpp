@@ -20,6 +20,7 @@
 #include "session/error_text.h"
 #include "session/fit_statistics.h"
 #include "session/peak_dialog.h"
+#include "workspace/acquisition.h"
 
 namespace vortlan::cli {
 
@@ -125,7 +126,8 @@ void writePeak(JsonWriter& json, const Workspace& ws, int slot, int peak, const 
     json.endObject();
 }
 
-void writeOptional(JsonWriter& json, const std::optional<double>& value) {
+template <typename Number>
+void writeOptional(JsonWriter& json, const std::optional<Number>& value) {
     if (value) {
         json.value(static_cast<float>(*value));
     } else {
@@ -159,6 +161,16 @@ void writeFitStatistics(JsonWriter& json, const FitStatistics& s) {
     json.endArray().endObject();
 }
 
+// What the file says of how the intensities were recorded, and the counts they make.
+void writeAcquisition(JsonWriter& json, const Region& r) {
+    const Acquisition& a = r.acquisition;
+    const CountingScale scale = countingScaleOf(r);
+    writeOptional(json.key("dwellTime"), a.dwellTime);
+    writeOptional(json.key("scans"), a.scans);
+    json.key("transmission").value(!a.transmission.empty());
+    writeOptional(json.key("countsPerIntensity"), scale.known() ? std::optional(scale.factor) : std::nullopt);
+}
+
 void writeRegion(JsonWriter& json, const Workspace& ws, int region) {
     const Region& r = ws.regions[region];
     json.beginObject();
@@ -172,6 +184,7 @@ void writeRegion(JsonWriter& json, const Workspace& ws, int region) {
     } else {
         json.value(r.intensityUnit);
     }
+    writeAcquisition(json, r);
     json.key("background");
     if (fitted(r)) {
         json.value(backgroundName(r));

@@ -21,6 +21,10 @@
 //   tag 5, the quantification settings, only when they differ from the defaults: the source energy
 //   (eV, finite and positive), the exponents of the inelastic mean free path and of the transmission
 //   (finite), and the area used (16-bit: 0 auto, 1 the peaks', 2 the background-subtracted one).
+//   tag 8, what the file of one region says of its acquisition, one record a region that has any: the
+//   region's index, the dwell time (seconds, finite and positive; 0 for none), the number of scans
+//   (32-bit, at least 1; 0 for none), the number of transmission values (16-bit: 0 for none, else the
+//   region's number of points) and the values (32-bit floats, finite and positive).
 //
 // An entry for a region outside the table or without data is passed over, and so are the bytes of a
 // payload after what its layout holds: a later version may add fields at a record's end.  Anything

@@ -60,7 +60,11 @@ Fields header(bool monteCarlo) {
     }
     for (const char* name : {"chi_square", "points", "free_parameters", "reduced_chi_square", "verdict"})
         fields.push_back(name);
-    if (monteCarlo) fields.push_back("mc_replicas");
+    if (monteCarlo) {
+        // After every column of the report without them, so that a reader of those finds them in place.
+        fields.insert(fields.end(), {"mc_replicas", "mc_noise"});
+        for (const Quantity& q : kQuantities) fields.push_back(std::string(q.name) + "_mc_robust_err");
+    }
     fields.push_back("residual_rms");
     return fields;
 }
@@ -107,11 +111,9 @@ std::optional<std::string> fitReportText(const Workspace& ws, int region, int re
     MonteCarloErrors monteCarlo;
     if (withMonteCarlo) monteCarlo = monteCarloErrors(ws, region, replicas, 0, stopRequested);
     if (monteCarlo.stopped) return std::nullopt;
-    Fields regionFields = {exactNumberText(ws.regions.at(static_cast<std::size_t>(region)).chiSquare),
-                           std::to_string(errors.points), std::to_string(errors.freeParameters),
-                           reducedStatisticField(errors), fitVerdictWord(fitVerdictOf(ws, region))};
-    if (withMonteCarlo) regionFields.push_back(std::to_string(monteCarlo.replicas));
-    regionFields.push_back(residualRmsField(errors));
+    const Fields regionFields = {exactNumberText(ws.regions.at(static_cast<std::size_t>(region)).chiSquare),
+                                 std::to_string(errors.points), std::to_string(errors.freeParameters),
+                                 reducedStatisticField(errors), fitVerdictWord(fitVerdictOf(ws, region))};
     std::string text = csvLine(header(withMonteCarlo));
     for (std::size_t k = 0; k < errors.peaks.size(); ++k) {
         const PeakErrors& e = errors.peaks[k];
@@ -123,6 +125,11 @@ std::optional<std::string> fitReportText(const Workspace& ws, int region, int re
             if (withMonteCarlo) row.push_back(errorField(monteCarlo.peaks.at(k).*q.error));
         }
         row.insert(row.end(), regionFields.begin(), regionFields.end());
+        if (withMonteCarlo) {
+            row.insert(row.end(), {std::to_string(monteCarlo.replicas), monteCarlo.noise});
+            for (const Quantity& q : kQuantities) row.push_back(errorField(monteCarlo.robust.at(k).*q.error));
+        }
+        row.push_back(residualRmsField(errors));
         text += csvLine(row);
     }
     return text + correlationTable(errors);

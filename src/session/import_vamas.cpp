@@ -38,21 +38,24 @@ std::optional<VamasFile> openVamas(Session& session) {
     }
 }
 
+// The first kMaxPoints of the block's values, in the order of the file.
+void keepFirstPoints(std::vector<float>& values, bool reversed) {
+    if (values.size() <= static_cast<std::size_t>(kMaxPoints)) return;
+    if (reversed) {
+        values.erase(values.begin(), values.end() - kMaxPoints);
+    } else {
+        values.resize(kMaxPoints);
+    }
+}
+
 // The first 5000 points in the order of the file, turned high binding energy first.
 ImportedSpectrum keptPoints(Session& session, const VamasBlock& block) {
-    ImportedSpectrum spectrum{block.transition, block.energy, block.counts, block.intensityUnit};
-    const std::size_t n = spectrum.energy.size();
-    if (n > static_cast<std::size_t>(kMaxPoints)) {
-        reportPointLimit(session);
-        const auto drop = static_cast<std::ptrdiff_t>(n - kMaxPoints);
-        if (block.reversed) {
-            spectrum.energy.erase(spectrum.energy.begin(), spectrum.energy.begin() + drop);
-            spectrum.counts.erase(spectrum.counts.begin(), spectrum.counts.begin() + drop);
-        } else {
-            spectrum.energy.resize(kMaxPoints);
-            spectrum.counts.resize(kMaxPoints);
-        }
-    }
+    ImportedSpectrum spectrum{block.transition, block.energy, block.counts, block.intensityUnit,
+                              block.acquisition};
+    if (spectrum.energy.size() > static_cast<std::size_t>(kMaxPoints)) reportPointLimit(session);
+    for (std::vector<float>* values :
+         {&spectrum.energy, &spectrum.counts, &spectrum.acquisition.transmission})
+        keepFirstPoints(*values, block.reversed);
     return spectrum;
 }
 

@@ -168,6 +168,22 @@ def test_the_spectrum_is_a_read_only_view_that_keeps_its_project(tmp_path):
     assert np.all(np.diff(energy) < 0)
 
 
+def test_the_acquisition_is_what_the_file_records(tmp_path):
+    region = vortlan.import_spectrum(C1S).region(1)
+    assert region.dwell_time == pytest.approx(0.1)
+    assert region.scans == 10
+    assert region.transmission is None
+    assert region.counts_per_intensity is None  # "d" does not say counts
+    # The same block in counts per second: 0.1 s x 10 scans make each c/s one count.
+    lines = open(C1S).read().split("\n")
+    lines[lines.index("Intensity") + 1] = "c/s"
+    rates = tmp_path / "rates.vms"
+    rates.write_text("\n".join(lines))
+    region = vortlan.import_spectrum(str(rates)).region(1)
+    assert region.intensity_unit == "c/s"
+    assert region.counts_per_intensity == pytest.approx(1.0)
+
+
 def test_curves_are_copies_over_the_fit_range(c1s_with_peak):
     region = vortlan.open(str(c1s_with_peak)).region(1)
     n = len(region.range_energy)

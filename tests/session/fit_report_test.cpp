@@ -53,9 +53,7 @@ std::string cell(const StandardError& e) {
 
 class FitReportTest : public ::testing::Test, protected testing::FittedSession {
   protected:
-    FitReportTest() {
-        fitWithShippedOptions();
-    }
+    FitReportTest() { fitWithShippedOptions(); }
     Workspace& ws = session.workspace;
 };
 
@@ -158,13 +156,20 @@ TEST_F(FitReportTest, MonteCarloErrorsStandBesideTheJacobiansTheSameForTheSameRe
     const Rows rows = cellsOf(text);
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0][2] + rows[0][3] + rows[0][4], "positionposition_errposition_mc_err");
-    EXPECT_EQ(rows[0][22], "mc_replicas");
-    EXPECT_EQ(rows[0][23], "residual_rms");
+    // The columns that were there before the replicas keep their places; what the replicas add beyond
+    // their standard deviations comes after them, and the residual RMS last.
+    EXPECT_EQ(rows[0][22] + " " + rows[0][23] + " " + rows[0][24] + " " + rows[0][28] + " " + rows[0][29],
+              "mc_replicas mc_noise position_mc_robust_err height_mc_robust_err residual_rms");
     for (std::size_t k = 1; k < 4; ++k) {
-        ASSERT_EQ(rows[k].size(), 24u);
+        ASSERT_EQ(rows[k].size(), 30u);
         EXPECT_EQ(rows[k][22], "12");
-        for (std::size_t column : {4u, 7u, 10u, 16u}) EXPECT_GT(std::stod(rows[k][column]), 0.0) << column;
+        EXPECT_EQ(rows[k][23], "noise scaled to the fit's residuals (the unit does not say counts)");
+        for (std::size_t column : {4u, 7u, 10u, 16u, 24u, 25u, 26u, 28u})
+            EXPECT_GT(std::stod(rows[k][column]), 0.0) << column;
+        EXPECT_EQ(rows[k][27] == "fixed", rows[k][13] == "fixed");  // %GL
     }
+    ws.regions[0].intensityUnit = "counts";
+    EXPECT_EQ(cellsOf(fitReportText(ws, 0, 12))[1][23], "Poisson noise on the counts");
 }
 
 TEST_F(FitReportTest, ARegionWithoutPeaksIsItsHeaderAlone) {

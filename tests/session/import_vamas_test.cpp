@@ -57,34 +57,46 @@ TEST_F(ImportVamasTest, XpsBlockReplacesTheFittedRegionAndIsShown) {
     EXPECT_EQ(firstBrokenRule(ws), "");
 }
 
-TEST_F(ImportVamasTest, UnitFollowsTheRegionThroughProjectsAndUndo) {
+TEST_F(ImportVamasTest, UnitAndAcquisitionFollowTheRegionThroughProjectsAndUndo) {
     const std::string plain = dir.file("plain.xps");
     const std::string withUnit = dir.file("unit.xps");
     ws.fileName = plain;
     ASSERT_TRUE(saveProject(session));
     History history;
     history.reset(ws);
-    VamasTestBlock cps = rampBlock(11);
+    VamasTestBlock cps = rampBlock(0);
     cps.units = {"c/s"};
+    cps.collectionTime = "0.4";
+    cps.scans = "5";
+    cps.variables = {"Intensity", "Transmission"};
+    for (int i = 0; i < 11; ++i) cps.values.insert(cps.values.end(), {1000.0 + i, 0.25 + i / 64.0});
     importFile(VamasTestFile({cps}));
     EXPECT_EQ(ws.regions[0].intensityUnit, "c/s");
+    const Acquisition acquisition = ws.regions[0].acquisition;
+    EXPECT_EQ(acquisition.dwellTime, 0.4);
+    EXPECT_EQ(acquisition.scans, 5);
+    EXPECT_EQ(acquisition.transmission.size(), 11u);
     history.record("Import (VAMAS)", ws);
     ws.fileName = withUnit;
     ASSERT_TRUE(saveProject(session));
 
     importFile(VamasTestFile({rampBlock(11)}));
     EXPECT_EQ(ws.regions[0].intensityUnit, "");
+    EXPECT_EQ(ws.regions[0].acquisition.transmission.size(), 0u);
     history.record("Import (VAMAS)", ws);
     ASSERT_TRUE(undoCommand(session, history));
     EXPECT_EQ(ws.regions[0].intensityUnit, "c/s");
+    EXPECT_EQ(ws.regions[0].acquisition, acquisition);
 
-    // Opening a project forgets the units of the workspace it replaces.
+    // Opening a project forgets the units and acquisitions of the workspace it replaces.
     ws.fileName = plain;
     ASSERT_TRUE(openProject(session));
     EXPECT_EQ(ws.regions[0].intensityUnit, "");
+    EXPECT_EQ(ws.regions[0].acquisition, Acquisition{});
     ws.fileName = withUnit;
     ASSERT_TRUE(openProject(session));
     EXPECT_EQ(ws.regions[0].intensityUnit, "c/s");
+    EXPECT_EQ(ws.regions[0].acquisition, acquisition);
 }
 
 TEST_F(ImportVamasTest, OnlyAFileThatIsNotVamasLeavesTheRegionAlone) {
@@ -177,8 +189,15 @@ TEST_F(ImportVamasTest, SoundBlocksBeforeADamagedOneAreListedAndImported) {
 
 TEST_F(ImportVamasTest, MoreThan5000PointsKeepsTheFirst5000OfTheFile) {
     for (double increment : {0.01, -0.01}) {  // the second lists low binding energies first
-        VamasTestBlock wide = rampBlock(6000);
+        // With a transmission of its own at each point, which must stay with that point.
+        VamasTestBlock wide;
         wide.increment = increment;
+        wide.variables = {"Intensity", "Transmission"};
+        const auto transmissionOf = [](double counts) {
+            return static_cast<float>(0.5 + (counts - 1000.0) * 1e-6);
+        };
+        for (int i = 0; i < 6000; ++i)
+            wide.values.insert(wide.values.end(), {1000.0 + 10.0 * i, transmissionOf(1000.0 + 10.0 * i)});
         importFile(VamasTestFile({wide}));
         const Region& r = ws.regions[0];
         EXPECT_EQ(port.messages, Messages{"Too many points.  Only 5000 points have been read."});
@@ -186,6 +205,9 @@ TEST_F(ImportVamasTest, MoreThan5000PointsKeepsTheFirst5000OfTheFile) {
         EXPECT_GT(r.energy[1], r.energy[5000]);
         const float lastKept = 1000.0f + 10.0f * 4999;
         EXPECT_EQ(std::minmax(r.counts[1], r.counts[5000]), std::minmax(1000.0f, lastKept));
+        ASSERT_EQ(r.acquisition.transmission.size(), 5000u);
+        for (int i : {1, 2500, 5000})
+            EXPECT_EQ(r.acquisition.transmission[i - 1], transmissionOf(r.counts[i])) << i;
     }
 }
 
