@@ -3,7 +3,6 @@
 #include <cmath>
 #include <limits>
 
-
 namespace vortlan {
 
 namespace {
@@ -11,7 +10,8 @@ namespace {
 constexpr double kNotANumber = std::numeric_limits<double>::quiet_NaN();
 
 bool measurable(const Region& r) {
-    return isTrue(r.defined) && isTrue(r.backgroundSet) && r.rangeCount >= 1 && r.residual.holds(r.rangeCount);
+    return isTrue(r.defined) && isTrue(r.backgroundSet) && r.rangeCount >= 1 &&
+           r.residual.holds(r.rangeCount);
 }
 
 }  // namespace
