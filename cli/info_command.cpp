@@ -17,6 +17,7 @@
 #include "cli/terminal_text.h"
 #include "fit/uncertainty.h"
 #include "fit/verdict.h"
+#include "model/backgrounds.h"
 #include "session/error_text.h"
 #include "session/fit_statistics.h"
 #include "session/peak_dialog.h"
@@ -30,9 +31,13 @@ constexpr std::array<const char*, 3> kBackgroundNames = {"shirley", "linear", "t
 constexpr std::array<const char*, 4> kOperators = {"+", "-", "*", "/"};
 constexpr std::array<const char*, 4> kParamNames = {"position", "area", "fwhm", "gl"};
 
+const char* backgroundName(BackgroundType type) {
+    const auto index = static_cast<std::size_t>(type);
+    return index < kBackgroundNames.size() ? kBackgroundNames[index] : "unknown";
+}
+
 const char* backgroundName(const Region& r) {
-    const auto type = static_cast<std::size_t>(r.backgroundType);
-    return type < kBackgroundNames.size() ? kBackgroundNames[type] : "unknown";
+    return backgroundName(static_cast<BackgroundType>(r.backgroundType));
 }
 
 const char* operatorText(short op) {
@@ -191,6 +196,20 @@ void writeRegion(JsonWriter& json, const Workspace& ws, int region) {
     } else {
         json.null();
     }
+    // What was drawn: the straight line where Shirley's or Tougaard's background has no step to follow.
+    json.key("backgroundDrawn");
+    if (fitted(r)) {
+        json.value(backgroundName(drawnBackgroundType(r)));
+    } else {
+        json.null();
+    }
+    const std::string drawnNote = fitted(r) ? drawnBackgroundNote(r) : std::string();
+    json.key("backgroundNote");
+    if (drawnNote.empty()) {
+        json.null();
+    } else {
+        json.value(drawnNote);
+    }
     json.key("rangeLow").value(r.rangeLow).key("rangeHigh").value(r.rangeHigh);
     json.key("averagePoints").value(static_cast<int>(r.averagePoints));
     json.key("backgroundParameter").value(r.backgroundParam).key("shift").value(r.shift);
@@ -310,6 +329,8 @@ void printRegion(std::ostream& out, const Workspace& ws, int region) {
         << number(r.rangeLow) << " eV, " << averaging << ", parameter " << number(r.backgroundParam)
         << ", shift " << number(r.shift) << ", χ² " << number(r.chiSquare) << ", "
         << verdictWord(fitVerdictOf(ws, region)) << '\n';
+    const std::string drawnNote = drawnBackgroundNote(r);
+    if (!drawnNote.empty()) out << "  " << drawnNote << '\n';
     if (r.peakCount > 0) printPeakTable(out, ws, region);
 }
 

@@ -125,17 +125,38 @@ void printHeading(std::ostream& out) {
         << "  From\n";
 }
 
+// A row not detected has no atomic per cent: the limit it stays below stands in its place.
+std::string percentCell(const QuantRow& row) {
+    if (row.detected) return percentText(row.atomicPercent);
+    return row.upperLimitPercent ? "< " + percentText(*row.upperLimitPercent) : "";
+}
+
+std::string percentErrorCell(const QuantRow& row) {
+    return row.detected ? plusMinus(row.atomicPercentError, percentText) : "not detected";
+}
+
 void printRow(std::ostream& out, const QuantRow& row, const std::string& from) {
     const bool regionRow = row.peak < 0;
     out << leftColumn(rowName(row), kNameWidth) << leftColumn(regionRow ? row.level : "", kLevelWidth)
         << column(areaText(row.area), kAreaWidth)
         << column(plusMinus(row.areaError, twoDigitNumberText), kErrorWidth)
         << column(regionRow ? factorText(row.factor) : "", kFactorWidth)
-        << column(areaText(row.correctedArea), kCorrectedWidth)
-        << column(percentText(row.atomicPercent), kPercentWidth)
-        << column(plusMinus(row.atomicPercentError, percentText), kErrorWidth);
+        << column(areaText(row.correctedArea), kCorrectedWidth) << column(percentCell(row), kPercentWidth)
+        << column(percentErrorCell(row), kErrorWidth);
     if (!from.empty()) out << "  " << from;
     out << '\n';
+}
+
+// Which noise a background-subtracted area's ± comes from, after the area's name.
+std::string fromText(const QuantRegion& region) {
+    const std::string area = quantAreaName(region.areaUsed);
+    if (region.areaUsed != QuantArea::Background) return area;
+    return area + " (± from " + areaNoiseText(region.noise) + ")";
+}
+
+// What the table says beside its rows: regions not detected, the transmission, and the like.
+void printNotes(std::ostream& out, const Quantification& table) {
+    for (const std::string& note : quantificationNotes(table)) out << utf8FromLatin1(note) << '\n';
 }
 
 void printExcluded(std::ostream& out, const QuantRegion& region) {
@@ -180,9 +201,10 @@ void printTable(std::ostream& out, const Workspace& ws, const Quantification& ta
             printExcluded(out, region);
             continue;
         }
-        printRow(out, region.row, quantAreaName(region.areaUsed));
+        printRow(out, region.row, fromText(region));
         for (const QuantRow& component : region.components) printRow(out, component, "");
     }
+    printNotes(out, table);
     printSettings(out, ws, table.settings);
 }
 
@@ -194,7 +216,28 @@ void numberOrNull(JsonWriter& json, const std::optional<double>& value) {
     }
 }
 
-// The numbers of a row; all null for a region not counted.
+void stringOrNull(JsonWriter& json, const std::string& text) {
+    if (text.empty()) {
+        json.null();
+    } else {
+        json.value(utf8FromLatin1(text));
+    }
+}
+
+// Whether the row stands out of its noise, its limits when it does not, and what else it says.
+void writeDetection(JsonWriter& json, const QuantRegion& region, const QuantRow& row) {
+    json.key("detected").value(row.detected);
+    json.key("upperLimitArea");
+    numberOrNull(json, row.detected ? std::nullopt : std::optional(row.upperLimitArea));
+    json.key("upperLimitAtomicPercent");
+    numberOrNull(json, row.detected ? std::nullopt : row.upperLimitPercent);
+    json.key("notes").beginArray();
+    for (const std::string& note : quantRowNotes(region, row)) json.value(utf8FromLatin1(note));
+    json.endArray();
+}
+
+// The numbers of a row; all null for a region not counted, the atomic per cent null for a row not
+// detected.
 void writeNumbers(JsonWriter& json, const QuantRow& row, bool counted) {
     const auto known = [&](double value) { return counted ? std::optional<double>(value) : std::nullopt; };
     json.key("area");
@@ -206,7 +249,7 @@ void writeNumbers(JsonWriter& json, const QuantRow& row, bool counted) {
     json.key("correctedArea");
     numberOrNull(json, known(row.correctedArea));
     json.key("atomicPercent");
-    numberOrNull(json, known(row.atomicPercent));
+    numberOrNull(json, row.detected ? known(row.atomicPercent) : std::nullopt);
     json.key("atomicPercentError");
     numberOrNull(json, counted ? row.atomicPercentError : std::nullopt);
 }
@@ -236,10 +279,19 @@ void writeRegion(JsonWriter& json, const Workspace& ws, const QuantRegion& regio
         json.null();
     }
     writeNumbers(json, row, region.counted());
+    if (region.counted()) {
+        json.key("noise").value(areaNoiseName(region.noise));
+        json.key("transmissionDivided").value(region.transmissionDivided);
+        json.key("wholeDoubletCounted").value(region.wholeDoubletCounted);
+    }
+    json.key("backgroundNote");
+    stringOrNull(json, region.backgroundNote);
+    writeDetection(json, region, row);
     json.key("components").beginArray();
     for (const QuantRow& component : region.components) {
         json.beginObject().key("peak").value(component.peak).key("label").value(trimmed(component.name));
         writeNumbers(json, component, true);
+        writeDetection(json, region, component);
         json.endObject();
     }
     json.endArray();
@@ -256,6 +308,10 @@ std::string quantificationJson(const Workspace& ws, const Quantification& table)
     json.key("transmissionExponent").value(static_cast<float>(s.transmissionExponent));
     json.key("area").value(quantAreaName(s.area));
     json.endObject();
+    json.key("transmission").value(transmissionUseName(table.transmission));
+    json.key("notes").beginArray();
+    for (const std::string& note : quantificationNotes(table)) json.value(utf8FromLatin1(note));
+    json.endArray();
     json.key("regions").beginArray();
     for (const QuantRegion& region : table.regions) writeRegion(json, ws, region);
     json.endArray();

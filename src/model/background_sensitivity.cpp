@@ -147,8 +147,7 @@ std::pair<Slopes, Slopes> shirleySlopes(const Region& r) {
 }
 
 std::pair<Slopes, Slopes> netSlopes(const Region& r) {
-    if (risesTowardLowEnergy(r)) return straightLineSlopes(r.rangeCount);
-    switch (static_cast<BackgroundType>(r.backgroundType)) {
+    switch (drawnBackgroundType(r)) {
         case BackgroundType::Shirley:
             return shirleySlopes(r);
         case BackgroundType::Tougaard:

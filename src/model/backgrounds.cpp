@@ -22,6 +22,11 @@ void requireRange(const Region& r) {
     }
 }
 
+// Shirley's background follows a step down from the low-BE end to the high-BE end.
+bool shirleyHasStep(const Region& r) {
+    return r.rangeCount >= 2 && !risesTowardLowEnergy(r);
+}
+
 // Stores a double-precision work value unless it faults.
 void storeDouble(double& target, double value) {
     if (std::isfinite(value)) target = value;
@@ -31,6 +36,24 @@ void storeDouble(double& target, double value) {
 
 bool risesTowardLowEnergy(const Region& r) {
     return r.baseLine[1] < r.baseLine[r.rangeCount];
+}
+
+BackgroundType drawnBackgroundType(const Region& r) {
+    const auto type = static_cast<BackgroundType>(r.backgroundType);
+    if (type != BackgroundType::Shirley && type != BackgroundType::Tougaard) return type;
+    const int n = r.rangeCount;
+    if (n < 1 || !r.baseLine.holds(n)) return type;
+    const bool hasStep = type == BackgroundType::Shirley ? shirleyHasStep(r) : !risesTowardLowEnergy(r);
+    return hasStep ? type : BackgroundType::Linear;
+}
+
+std::string drawnBackgroundNote(const Region& r) {
+    const auto asked = static_cast<BackgroundType>(r.backgroundType);
+    if (drawnBackgroundType(r) == asked) return {};
+    const std::string name = asked == BackgroundType::Shirley ? "Shirley" : "Tougaard";
+    if (r.rangeCount < 2) return name + " drawn as a straight line: the range holds one point";
+    return name + " drawn as a straight line: the low-BE end lies above the high-BE end, so there is no step "
+                  "to follow";
 }
 
 float energyStep(const Region& r) {
@@ -56,7 +79,7 @@ void copyLinearBackground(Region& r) {
 void computeShirleyBackground(Region& r) {
     requireRange(r);
     const int n = r.rangeCount;
-    if (n < 2 || risesTowardLowEnergy(r)) {
+    if (!shirleyHasStep(r)) {
         copyLinearBackground(r);
         return;
     }

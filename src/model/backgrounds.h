@@ -2,6 +2,7 @@
 // The backgrounds under the peaks, computed over a region's fit range: the straight line joining the
 // two end averages, Shirley's (with an optional linear term) and Tougaard's.
 
+#include <string>
 #include <vector>
 
 #include "workspace/records.h"
@@ -11,6 +12,15 @@ namespace vortlan {
 // Data that rise toward low binding energy have no step for Shirley's or Tougaard's background to
 // follow: the straight line is used instead.
 bool risesTowardLowEnergy(const Region& region);
+
+// The background the region's type draws over its range as it stands: Shirley's and Tougaard's give
+// way to the straight line where the data rise toward low binding energy (and Shirley's on a range of
+// one point); an unknown type is returned as it is.
+BackgroundType drawnBackgroundType(const Region& region);
+
+// Why the drawn background is not the type asked for ("Shirley drawn as a straight line: the low-BE
+// end lies above the high-BE end, so there is no step to follow"); empty when it is that type.
+std::string drawnBackgroundNote(const Region& region);
 
 // The energy step of the range, taken from its first two points (0 with fewer).
 float energyStep(const Region& region);

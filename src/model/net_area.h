@@ -2,6 +2,8 @@
 // The area between a region's data and its accepted background over the fit range: the intensity the
 // background leaves to the peaks.
 
+#include <vector>
+
 #include "workspace/records.h"
 
 namespace vortlan {
@@ -26,5 +28,11 @@ struct BackgroundSubtractedArea {
     double backgroundVariance = 0;
 };
 BackgroundSubtractedArea backgroundSubtractedArea(const Region& region, double varianceScale);
+
+// The same for the intensity divided point by point by `divisors`, one for each range point (point i
+// at index i - 1; the analyser's transmission there, say), the area summed in double precision.
+// Divisors that do not match the range are not used.
+BackgroundSubtractedArea backgroundSubtractedArea(const Region& region, double varianceScale,
+                                                  const std::vector<double>& divisors);
 
 }  // namespace vortlan

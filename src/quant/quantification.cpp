@@ -6,89 +6,24 @@
 #include <variant>
 
 #include "base/checked_math.h"
+#include "model/backgrounds.h"
+#include "model/data_scatter.h"
 #include "model/net_area.h"
-#include "model/peak_shapes.h"
 #include "quant/analyser.h"
+#include "quant/measurements.h"
+#include "quant/counted_intensity.h"
+#include "workspace/acquisition.h"
 
 namespace vortlan {
 
 namespace {
 
-// The measured numbers every amount is made of (peak areas, background-subtracted areas), with their
-// covariance: block-diagonal, one block per region, since regions are measured independently.
-struct Measurements {
-    std::vector<double> values;
-    std::vector<double> covariance;  // values × values, row-major
-    std::vector<bool> known;         // false where the data do not determine a value's spread
-
-    std::size_t size() const { return values.size(); }
-    std::size_t add(const std::vector<double>& blockValues, const std::vector<double>& block,
-                    const std::vector<bool>& blockKnown);
-};
-
-// Appends a region's values, their covariance block and which of them it determines; returns where
-// its first value lies.
-std::size_t Measurements::add(const std::vector<double>& blockValues, const std::vector<double>& block,
-                              const std::vector<bool>& blockKnown) {
-    const std::size_t first = values.size();
-    const std::size_t added = blockValues.size();
-    const std::size_t n = first + added;
-    std::vector<double> grown(n * n, 0.0);
-    for (std::size_t a = 0; a < first; ++a) std::copy_n(&covariance[a * first], first, &grown[a * n]);
-    for (std::size_t a = 0; a < added; ++a)
-        std::copy_n(&block[a * added], added, &grown[(first + a) * n + first]);
-    values.insert(values.end(), blockValues.begin(), blockValues.end());
-    known.insert(known.end(), blockKnown.begin(), blockKnown.end());
-    covariance = std::move(grown);
-    return first;
-}
-
-// A number made from the measurements: an amount, a corrected area, an atomic per cent.
-using Derived = std::function<double(const std::vector<double>&)>;
-
-// The ±1σ of a derived number by linear propagation, its slopes taken by central differences (the
-// numbers are sums and ratios of the measurements, smooth wherever they are defined).  None when it
-// depends on a value whose spread is not determined.
-std::optional<double> spreadOf(const Derived& f, const Measurements& m) {
-    const std::size_t n = m.size();
-    std::vector<double> slope(n, 0.0);
-    std::vector<double> x = m.values;
-    const double value = f(x);
-    for (std::size_t i = 0; i < n; ++i) {
-        const double variance = m.covariance[i * n + i];
-        if (m.known[i] && variance <= 0.0) continue;
-        const double h = 1e-6 * std::max({std::fabs(x[i]), std::sqrt(std::max(variance, 0.0)), 1e-30});
-        x[i] = m.values[i] + h;
-        const double up = f(x);
-        x[i] = m.values[i] - h;
-        const double down = f(x);
-        x[i] = m.values[i];
-        slope[i] = (up - down) / (2.0 * h);
-        if (!m.known[i] && std::fabs(slope[i] * h) > 1e-12 * std::fabs(value)) return std::nullopt;
-    }
-    double variance = 0.0;
-    for (std::size_t a = 0; a < n; ++a) {
-        if (slope[a] == 0.0 || !m.known[a]) continue;
-        for (std::size_t b = 0; b < n; ++b) {
-            if (m.known[b]) variance += slope[a] * slope[b] * m.covariance[a * n + b];
-        }
-    }
-    if (!(variance >= 0.0) || !std::isfinite(variance)) return std::nullopt;
-    return std::sqrt(variance);
-}
+// An area below this many standard deviations is not told apart from nothing.
+constexpr double kDetectionSigmas = 3.0;
 
 std::string trimmed(const std::string& text) {
     const auto end = text.find_last_not_of(' ');
     return end == std::string::npos ? std::string() : text.substr(0, end + 1);
-}
-
-// The share of a peak's area that the region's level measures: the whole peak for a whole level or a
-// singlet; for one spin-orbit component, the doublet's component of that j (the main one, at the
-// peak's position, is j = l + 1/2).
-double componentShare(const Peak& peak, const std::optional<CoreLevel>& level) {
-    if (!level || level->isWhole() || peak.type == static_cast<short>(PeakType::Singlet)) return 1.0;
-    const double main = mainShare(peak.type);
-    return level->twiceJ == 2 * level->l + 1 ? main : 1.0 - main;
 }
 
 QuantArea areaFor(const Region& r, QuantArea setting) {
@@ -96,19 +31,69 @@ QuantArea areaFor(const Region& r, QuantArea setting) {
     return setting;
 }
 
+// Why the region cannot be counted, or nothing.
+std::optional<std::string> exclusionOf(const Region& r, QuantArea area, const QuantNumber& factor) {
+    if (const auto* reason = std::get_if<std::string>(&factor)) return *reason;
+    if (!isTrue(r.backgroundSet)) return std::string("Background not accepted");
+    if (area == QuantArea::Peaks && r.peakCount == 0) return std::string("No peaks to quantify");
+    return std::nullopt;
+}
+
+std::optional<CoreLevel> levelOf(const Region& r) {
+    const CoreLevelReading reading = readCoreLevel(r.coreLevel);
+    const auto* level = std::get_if<CoreLevel>(&reading);
+    return level ? std::optional<CoreLevel>(*level) : std::nullopt;
+}
+
+// A region measures one spin-orbit component, yet its background-subtracted area holds the doublet.
+bool countsWholeDoublet(const Region& r, QuantArea area) {
+    const std::optional<CoreLevel> level = levelOf(r);
+    return area == QuantArea::Background && level && !level->isWhole();
+}
+
+// The factor, leaving out the transmission exponent where the recorded transmission takes its place.
+QuantNumber factorOf(const Region& r, QuantSettings settings, bool transmissionDivided) {
+    if (transmissionDivided) settings.transmissionExponent = 0.0;
+    return regionFactor(r, settings);
+}
+
+// The noise of a background-subtracted area: its kind, and the scale s² of a recorded value's
+// variance s² × |value| (none when the data cannot give it).
+struct BackgroundNoise {
+    AreaNoise kind = AreaNoise::Counts;
+    std::optional<double> scale;
+};
+
+BackgroundNoise backgroundNoiseOf(const Region& r, const RegionFit& fit) {
+    const CountingScale counting = countingScaleOf(r);
+    switch (counting.basis) {
+        case CountingScale::Basis::Counts:
+            return {AreaNoise::Counts, 1.0};
+        case CountingScale::Basis::RateDwellAndScans:
+            return {AreaNoise::CountsFromRate, 1.0 / counting.factor};
+        case CountingScale::Basis::Unknown:
+            break;
+    }
+    // Residuals about fitted peaks hold the noise alone; the data about a background may hold a line.
+    if (r.peakCount > 0 && fit.residualScale > 0.0) return {AreaNoise::FitResiduals, fit.residualScale};
+    return {AreaNoise::DataScatter, pointScatterScale(r)};
+}
+
 // One counted region: where its measurements lie and how its amounts are made from them.
-//   Peaks:      measurements A_k (its peaks' areas);  region = Σ s_k A_k,  peak k = s_k A_k.
-//   Background: measurements B, A_k;  region = B,  peak k = B · s_k A_k / Σ s_j A_j.
+//   Peaks:      measurements A_k (its peaks' areas);  region = Σ c_k A_k,  peak k = c_k A_k.
+//   Background: measurements B, A_k;  region = B,  peak k = B · c_k A_k / Σ c_j A_j.
+// c_k is the part of peak k's area the region's level measures, divided by the transmission where
+// the table divides by it; B is the background-subtracted area, likewise divided point by point.
 struct CountedRegion {
     std::size_t quantIndex = 0;  // into the table's regions
     QuantArea area = QuantArea::Peaks;
     double factor = 1;
     std::size_t first = 0;  // of its measurements
     std::vector<int> peaks;
-    std::vector<double> shares;
+    std::vector<double> coefficients;
 
     double peakPart(std::size_t k, const std::vector<double>& x) const {
-        return shares[k] * x[first + peakOffset() + k];
+        return coefficients[k] * x[first + peakOffset() + k];
     }
     double peaksSum(const std::vector<double>& x) const {
         double sum = 0.0;
@@ -126,145 +111,245 @@ struct CountedRegion {
     std::size_t peakOffset() const { return area == QuantArea::Peaks ? 0 : 1; }
 };
 
-// Why the region cannot be counted, or nothing.
-std::optional<std::string> exclusionOf(const Region& r, QuantArea area, const QuantNumber& factor) {
-    if (const auto* reason = std::get_if<std::string>(&factor)) return *reason;
-    if (!isTrue(r.backgroundSet)) return std::string("Background not accepted");
-    if (area == QuantArea::Peaks && r.peakCount == 0) return std::string("No peaks to quantify");
-    return std::nullopt;
-}
+// A region that passed the first checks, waiting to learn whether the transmission is divided out.
+struct AdmittedRegion {
+    std::size_t quantIndex = 0;
+    int region = 0;
+};
 
 class TableBuilder {
   public:
-    TableBuilder(const Workspace& ws, const AreaCovarianceOf& areaCovariance)
-        : ws_(ws), areaCovariance_(areaCovariance) {
+    TableBuilder(const Workspace& ws, const RegionFitOf& fitOf) : ws_(ws), fitOf_(fitOf) {
         table_.settings = ws.quantSettings;
     }
 
     Quantification build() {
+        std::vector<AdmittedRegion> admitted;
         for (int r = 0; r < kRegionCount; ++r) {
-            if (isTrue(ws_.regions[static_cast<std::size_t>(r)].defined)) addRegion(r);
+            if (isTrue(regionAt(r).defined)) admit(r, admitted);
         }
-        fillNumbers();
+        table_.transmission = transmissionUse(admitted);
+        for (const AdmittedRegion& a : admitted) count(a);
+        judgeDetection();
+        fillShares();
         return std::move(table_);
     }
 
   private:
-    void addRegion(int index) {
-        const Region& r = ws_.regions[static_cast<std::size_t>(index)];
+    const Region& regionAt(int index) const { return ws_.regions[static_cast<std::size_t>(index)]; }
+
+    void admit(int index, std::vector<AdmittedRegion>& admitted) {
+        const Region& r = regionAt(index);
         QuantRegion entry;
         entry.row.region = index;
         entry.row.name = trimmed(r.caption.str());
         entry.row.level = r.coreLevel;
         entry.areaUsed = areaFor(r, table_.settings.area);
-        const QuantNumber factor = regionFactor(r, table_.settings);
-        if (auto reason = exclusionOf(r, entry.areaUsed, factor)) {
+        if (isTrue(r.backgroundSet)) entry.backgroundNote = drawnBackgroundNote(r);
+        entry.transmissionRecorded = recordsTransmission(r);
+        if (auto reason = exclusionOf(r, entry.areaUsed, regionFactor(r, table_.settings))) {
             entry.excluded = *reason;
-            table_.regions.push_back(std::move(entry));
-            return;
-        }
-        try {
-            counted_.push_back(countRegion(index, entry.areaUsed, std::get<double>(factor)));
-        } catch (const ComputationFault&) {
-            entry.excluded = "Area out of range";
+        } else {
+            admitted.push_back({table_.regions.size(), index});
         }
         table_.regions.push_back(std::move(entry));
     }
 
-    CountedRegion countRegion(int index, QuantArea area, double factor) {
-        const Region& r = ws_.regions[static_cast<std::size_t>(index)];
+    // Transmissions are on each file's own scale: only when every counted region has one do the
+    // regions' ratios keep their meaning.
+    TransmissionUse transmissionUse(const std::vector<AdmittedRegion>& admitted) const {
+        const auto records = [this](const AdmittedRegion& a) {
+            return table_.regions[a.quantIndex].transmissionRecorded;
+        };
+        if (std::none_of(admitted.begin(), admitted.end(), records)) return TransmissionUse::NoneRecorded;
+        if (std::all_of(admitted.begin(), admitted.end(), records)) return TransmissionUse::Divided;
+        return TransmissionUse::NotUsed;
+    }
+
+    bool dividing() const { return table_.transmission == TransmissionUse::Divided; }
+
+    void count(const AdmittedRegion& admitted) {
+        QuantRegion& entry = table_.regions[admitted.quantIndex];
+        const Region& r = regionAt(admitted.region);
+        const QuantNumber factor = factorOf(r, table_.settings, dividing());
+        if (const auto* reason = std::get_if<std::string>(&factor)) {
+            entry.excluded = *reason;
+            return;
+        }
+        entry.wholeDoubletCounted = countsWholeDoublet(r, entry.areaUsed);
+        entry.transmissionDivided = dividing();
+        try {
+            counted_.push_back(countRegion(admitted, entry, std::get<double>(factor)));
+        } catch (const ComputationFault&) {
+            entry.excluded = "Area out of range";
+        }
+    }
+
+    CountedRegion countRegion(const AdmittedRegion& admitted, QuantRegion& entry, double factor) {
+        const Region& r = regionAt(admitted.region);
         CountedRegion c;
-        c.quantIndex = table_.regions.size();
-        c.area = area;
+        c.quantIndex = admitted.quantIndex;
+        c.area = entry.areaUsed;
         c.factor = factor;
-        const CoreLevelReading reading = readCoreLevel(r.coreLevel);
-        const auto* level = std::get_if<CoreLevel>(&reading);
-        const std::optional<CoreLevel> levelRead = level ? std::optional<CoreLevel>(*level) : std::nullopt;
+        const std::optional<CoreLevel> level = levelOf(r);
         for (int s = 0; s < r.peakCount && s < kPeaksPerRegion; ++s) {
             const int peak = r.peakSlots[static_cast<std::size_t>(s)];
             c.peaks.push_back(peak);
-            c.shares.push_back(componentShare(ws_.peaks[static_cast<std::size_t>(peak)], levelRead));
+            c.coefficients.push_back(peakCoefficient(r, ws_.peaks[static_cast<std::size_t>(peak)], level, dividing()));
         }
+        const RegionFit fit = c.peaks.empty() ? RegionFit{} : fitOf_(admitted.region);
         std::vector<double> values;
-        if (area == QuantArea::Background) values.push_back(backgroundArea(r));
-        for (int peak : c.peaks) values.push_back(ws_.peaks[static_cast<std::size_t>(peak)].area);
-        std::vector<bool> known(values.size(), true);
-        const std::vector<double> block = covarianceBlock(index, c.peakOffset(), known);
-        c.first = measurements_.add(values, block, known);
+        std::vector<double> block;
+        std::vector<bool> known;
+        if (c.area == QuantArea::Background) {
+            const BackgroundNoise noise = backgroundNoiseOf(r, fit);
+            entry.noise = noise.kind;
+            const BackgroundSubtractedArea net = dividing()
+                                                     ? backgroundSubtractedArea(r, noise.scale.value_or(0.0), rangeTransmission(r))
+                                                     : backgroundSubtractedArea(r, noise.scale.value_or(0.0));
+            values.push_back(dividing() ? net.area : backgroundArea(r));
+            block.push_back(net.standardError * net.standardError);
+            known.push_back(noise.scale.has_value());
+        }
+        for (int peak : c.peaks) {
+            values.push_back(ws_.peaks[static_cast<std::size_t>(peak)].area);
+            known.push_back(true);
+        }
+        c.first = measurements_.add(values, covarianceBlock(block, fit.areaCovariance, c.peakOffset(), known), known);
         return c;
     }
 
-    // The covariance of a region's measurements: its background-subtracted area (first, when used)
-    // from counting, its background's end averages included, independent of the peak areas, which only
-    // split it; its peaks' areas from the fit.
-    // Areas the fit does not determine are marked unknown.
-    std::vector<double> covarianceBlock(int index, std::size_t offset, std::vector<bool>& known) const {
-        const Region& r = ws_.regions[static_cast<std::size_t>(index)];
+    // The covariance of a region's measurements: its background-subtracted area's variance (first,
+    // when used; independent of the peak areas, which only split it) and its peaks' areas' from the
+    // fit.  Areas the fit does not determine are marked unknown.
+    static std::vector<double> covarianceBlock(const std::vector<double>& backgroundVariance,
+                                               const std::vector<double>& areas, std::size_t offset,
+                                               std::vector<bool>& known) {
         const std::size_t n = known.size();
         std::vector<double> block(n * n, 0.0);
-        if (offset == 1) block[0] = std::pow(backgroundSubtractedArea(r, 1.0).standardError, 2);
-        if (n == offset) return block;
-        const std::vector<double> areas = areaCovariance_(index);
+        if (offset == 1) block[0] = backgroundVariance[0];
         const std::size_t peaks = n - offset;
+        if (peaks == 0) return block;
         if (areas.size() != peaks * peaks) {
             std::fill(known.begin() + static_cast<std::ptrdiff_t>(offset), known.end(), false);
             return block;
         }
         for (std::size_t a = 0; a < peaks; ++a) {
-            for (std::size_t b = 0; b < peaks; ++b)
-                block[(a + offset) * n + b + offset] = areas[a * peaks + b];
+            for (std::size_t b = 0; b < peaks; ++b) block[(a + offset) * n + b + offset] = areas[a * peaks + b];
         }
         return block;
     }
 
-    double correctedTotal(const std::vector<double>& x) const {
-        double total = 0.0;
-        for (const CountedRegion& c : counted_) total += c.regionAmount(x) / c.factor;
-        return total;
-    }
-
-    // Fills a row from its amount as a function of the measurements.
-    void fillRow(QuantRow& row, const Derived& amount, double factor) const {
+    // The row's amount, its spread and whether it stands out of it.
+    void fillAmount(QuantRow& row, const Derived& amount, double factor) const {
         const Measurements& m = measurements_;
         row.area = amount(m.values);
         row.areaError = spreadOf(amount, m);
         row.factor = factor;
         row.correctedArea = row.area / factor;
-        const Derived percent = [this, amount, factor](const std::vector<double>& x) {
-            return 100.0 * amount(x) / factor / correctedTotal(x);
-        };
-        // Nothing to share out when the corrected areas sum to nothing.
-        if (correctedTotal(m.values) == 0.0) return;
-        row.atomicPercent = percent(m.values);
-        row.atomicPercentError = spreadOf(percent, m);
+        // Where the spread is not determined nothing says the row is not there.
+        row.detected = !row.areaError || row.area >= kDetectionSigmas * *row.areaError;
+        if (!row.detected) row.upperLimitArea = std::max(row.area, 0.0) + kDetectionSigmas * *row.areaError;
     }
 
-    void fillNumbers() {
+    void judgeDetection() {
         for (const CountedRegion& c : counted_) {
             QuantRegion& entry = table_.regions[c.quantIndex];
-            fillRow(
-                entry.row, [&c](const std::vector<double>& x) { return c.regionAmount(x); }, c.factor);
+            fillAmount(entry.row, [&c](const std::vector<double>& x) { return c.regionAmount(x); }, c.factor);
+            if (c.area == QuantArea::Peaks) entry.noise = AreaNoise::FitErrors;
             for (std::size_t k = 0; k < c.peaks.size(); ++k) {
                 QuantRow row;
                 row.region = entry.row.region;
                 row.peak = c.peaks[k];
                 row.name = trimmed(ws_.peaks[static_cast<std::size_t>(c.peaks[k])].label.str());
                 row.level = entry.row.level;
-                fillRow(
-                    row, [&c, k](const std::vector<double>& x) { return c.peakAmount(k, x); }, c.factor);
+                fillAmount(row, [&c, k](const std::vector<double>& x) { return c.peakAmount(k, x); }, c.factor);
+                // An element that is not there has no states there either.
+                if (!entry.row.detected && row.detected) {
+                    row.detected = false;
+                    row.upperLimitArea = std::max(row.area, 0.0) + kDetectionSigmas * row.areaError.value_or(0.0);
+                }
                 entry.components.push_back(std::move(row));
             }
         }
     }
 
+    double correctedTotal(const std::vector<double>& x) const {
+        double total = 0.0;
+        for (const CountedRegion& c : counted_) {
+            if (table_.regions[c.quantIndex].row.detected) total += c.regionAmount(x) / c.factor;
+        }
+        return total;
+    }
+
+    // A detected row's atomic per cent with its spread; a row not detected gets the atomic per cent
+    // its upper limit would have, the rest of the total as it is.
+    void fillShare(QuantRow& row, const Derived& amount, bool inTotal) const {
+        const Measurements& m = measurements_;
+        const double total = correctedTotal(m.values);
+        // Nothing to share out when the corrected areas sum to nothing.
+        if (total == 0.0) return;
+        if (!row.detected) {
+            const double limit = row.upperLimitArea / row.factor;
+            const double others = total - (inTotal ? row.correctedArea : 0.0);
+            if (others + limit > 0.0) row.upperLimitPercent = 100.0 * limit / (others + limit);
+            return;
+        }
+        const double factor = row.factor;
+        const Derived percent = [this, amount, factor](const std::vector<double>& x) {
+            return 100.0 * amount(x) / factor / correctedTotal(x);
+        };
+        row.atomicPercent = percent(m.values);
+        row.atomicPercentError = spreadOf(percent, m);
+    }
+
+    void fillShares() {
+        for (const CountedRegion& c : counted_) {
+            QuantRegion& entry = table_.regions[c.quantIndex];
+            const bool inTotal = entry.row.detected;
+            fillShare(entry.row, [&c](const std::vector<double>& x) { return c.regionAmount(x); }, inTotal);
+            for (std::size_t k = 0; k < c.peaks.size(); ++k)
+                fillShare(entry.components[k], [&c, k](const std::vector<double>& x) { return c.peakAmount(k, x); },
+                          inTotal);
+        }
+    }
+
     const Workspace& ws_;
-    const AreaCovarianceOf& areaCovariance_;
+    const RegionFitOf& fitOf_;
     Quantification table_;
     Measurements measurements_;
     std::vector<CountedRegion> counted_;
 };
 
 }  // namespace
+
+const char* areaNoiseName(AreaNoise noise) {
+    switch (noise) {
+        case AreaNoise::FitErrors:
+            return "fit_errors";
+        case AreaNoise::Counts:
+            return "counts";
+        case AreaNoise::CountsFromRate:
+            return "counts_from_rate";
+        case AreaNoise::FitResiduals:
+            return "fit_residuals";
+        case AreaNoise::DataScatter:
+            break;
+    }
+    return "data_scatter";
+}
+
+const char* transmissionUseName(TransmissionUse use) {
+    switch (use) {
+        case TransmissionUse::Divided:
+            return "divided";
+        case TransmissionUse::NotUsed:
+            return "not_used";
+        case TransmissionUse::NoneRecorded:
+            break;
+    }
+    return "none_recorded";
+}
 
 const char* quantAreaName(QuantArea area) {
     switch (area) {
@@ -289,8 +374,8 @@ bool Quantification::empty() const {
     return std::none_of(regions.begin(), regions.end(), [](const QuantRegion& r) { return r.counted(); });
 }
 
-Quantification quantify(const Workspace& workspace, const AreaCovarianceOf& areaCovariance) {
-    return TableBuilder(workspace, areaCovariance).build();
+Quantification quantify(const Workspace& workspace, const RegionFitOf& fitOf) {
+    return TableBuilder(workspace, fitOf).build();
 }
 
 }  // namespace vortlan

@@ -10,10 +10,18 @@
 // area's share of the sum over all counted regions, times 100.  A peak's row is the same for the peak
 // alone, divided by the same total.
 //
-// Uncertainties come from the covariance of each region's peak areas at the present fit (the fit's
-// standard errors, correlations within a region included) or, for a background-subtracted area, from
-// counting statistics (each recorded value taken as a count).  Regions are independent measurements;
-// the sensitivity factors are taken as exact.
+// The uncertainty of a sum of peaks comes from the covariance of the region's peak areas at the present
+// fit (the fit's standard errors, correlations within a region and the background's share included).
+// That of a background-subtracted area comes from the data's noise, its end averages' share included:
+// counting statistics where the counts are known (a unit of counts, or a count rate with the dwell
+// time and scans the file records), otherwise the scatter of the fit's residuals, or of the data
+// themselves where no peak was fitted.  Regions are independent measurements; the sensitivity factors
+// are taken as exact.
+//
+// A row whose area is below three times its uncertainty is not detected: it gets no atomic per cent
+// but an upper limit, and a region not detected is left out of the sum the others share.  Where every
+// counted region's file records the analyser's transmission at each point, the intensities are divided
+// by it (and the factors leave out the transmission exponent it replaces).
 
 #include <functional>
 #include <optional>
@@ -24,6 +32,22 @@
 #include "workspace/records.h"
 
 namespace vortlan {
+
+// How a row's area uncertainty was found.
+enum class AreaNoise {
+    FitErrors,       // the fit's standard errors of the peak areas
+    Counts,          // counting statistics, the unit saying counts
+    CountsFromRate,  // counting statistics of the counts a count rate × dwell time × scans makes
+    FitResiduals,    // the scatter of the fit's residuals, the counts not being known
+    DataScatter,     // the scatter of the data about their neighbours: no counts known, no peak fitted
+};
+
+// Whether the intensities were divided by the analyser's transmission the files record.
+enum class TransmissionUse {
+    NoneRecorded,  // no counted region's file records it
+    Divided,       // every counted region's does, and its intensities were divided by it
+    NotUsed,       // some counted regions' files do not: dividing only the others would skew the ratios
+};
 
 struct QuantRow {
     int region = 0;     // index into the workspace's regions
@@ -36,6 +60,13 @@ struct QuantRow {
     double correctedArea = 0;                  // area / factor
     double atomicPercent = 0;                  // 100 × correctedArea / Σ counted regions' corrected areas
     std::optional<double> atomicPercentError;  // ±1σ; none when not determined
+    // False when the area is below three times its uncertainty.  Such a row has no atomic per cent
+    // (0, and no uncertainty) but the area's 3σ upper limit, max(area, 0) + 3σ, and the atomic per
+    // cent that area would have beside the detected regions (none when no region is detected).  The
+    // peaks of a region not detected are not detected either.
+    bool detected = true;
+    double upperLimitArea = 0;
+    std::optional<double> upperLimitPercent;
 };
 
 struct QuantRegion {
@@ -45,26 +76,47 @@ struct QuantRegion {
     // Why the region is not counted ("No core level given", "Background not accepted", ...), empty
     // when it is.  A region not counted has only its name and level filled.
     std::string excluded;
+    AreaNoise noise = AreaNoise::FitErrors;  // of the region's own row
+    // Its level names one spin-orbit component, yet its background-subtracted area holds both.
+    bool wholeDoubletCounted = false;
+    // The background drawn where it is not the type accepted (model/backgrounds.h); empty otherwise.
+    std::string backgroundNote;
+    bool transmissionRecorded = false;  // its file records the analyser's transmission at each point
+    bool transmissionDivided = false;   // and its intensities were divided by it
 
     bool counted() const { return excluded.empty(); }
+    // Counted and detected: in the sum the atomic per cents share.
+    bool inTotal() const { return counted() && row.detected; }
 };
 
 struct Quantification {
     std::vector<QuantRegion> regions;  // every region holding data, in region order
     QuantSettings settings;            // those the table was made with
+    TransmissionUse transmission = TransmissionUse::NoneRecorded;
 
     bool empty() const;  // no region counted
 };
+
+// The noises as scripts name them: "fit_errors", "counts", "counts_from_rate", "fit_residuals",
+// "data_scatter"; and the uses of the transmission: "none_recorded", "divided", "not_used".
+const char* areaNoiseName(AreaNoise noise);
+const char* transmissionUseName(TransmissionUse use);
 
 // The area settings as scripts name them: "auto", "peaks", "background"; nothing for other text.
 const char* quantAreaName(QuantArea area);
 std::optional<QuantArea> quantAreaNamed(std::string_view name);
 
-// The covariance of a region's peaks' areas at the present fit, row-major in the order of its slots;
-// empty when the fit does not determine an area.  (The fit's standard errors provide it.)
-using AreaCovarianceOf = std::function<std::vector<double>(int region)>;
+// What the fit of a region tells the table (the fit's standard errors provide it).
+struct RegionFit {
+    // The covariance of the region's peaks' areas, row-major in the order of its slots; empty when
+    // the fit does not determine an area.
+    std::vector<double> areaCovariance;
+    // The reduced statistic Σr²/(N - p) of the weighted residuals; 0 when not determined.
+    double residualScale = 0;
+};
+using RegionFitOf = std::function<RegionFit(int region)>;
 
 // The table for the workspace as it stands, with its quantification settings.
-Quantification quantify(const Workspace& workspace, const AreaCovarianceOf& areaCovariance);
+Quantification quantify(const Workspace& workspace, const RegionFitOf& fitOf);
 
 }  // namespace vortlan

@@ -183,6 +183,7 @@ bool acceptSettings(Session& session, Region& r) {
     const AcceptingBackground accepting(session.workspace);
     recomputeRegion(session.workspace, session.port);
     session.dialogs.background.Area = shortNumberText(backgroundArea(r));
+    session.dialogs.background.DrawnNote = drawnBackgroundNote(r);
     r.backgroundSet = kTrue;
     showTotalChiSquare(session);
     showCurrentRegion(session);
@@ -361,7 +362,9 @@ void showBackgroundArea(Session& session) {
     const Region& r = currentRegionOf(session.workspace);
     std::string& area = session.dialogs.background.Area;
     area = kNoAreaText;
+    session.dialogs.background.DrawnNote.clear();
     if (!isTrue(r.defined) || !isTrue(r.backgroundSet) || !rangeHeld(r)) return;
+    session.dialogs.background.DrawnNote = drawnBackgroundNote(r);
     try {
         area = shortNumberText(backgroundArea(r));
     } catch (const ComputationFault&) {
@@ -440,6 +443,7 @@ void optimiseTougaard(Session& session) {
         if (!searchTougaardB1(session, r)) return;
         recomputeRegion(session.workspace, session.port);
         session.dialogs.background.Area = shortNumberText(backgroundArea(r));
+        session.dialogs.background.DrawnNote = drawnBackgroundNote(r);
         showCurrentRegion(session);
     } catch (const ComputationFault& fault) {
         session.port.message(fault.what());

@@ -16,8 +16,9 @@ namespace vortlan {
 void openBackgroundDialog(Session& session);
 
 // The Area box: the net area of the current region over its accepted range, or "-----" while the
-// region has no accepted background.  Worked out afresh whenever the dialog is shown or refreshed, so
-// that it is always about the region the dialog edits as that region now stands.
+// region has no accepted background; and the note saying which background was drawn when it is not
+// the type accepted.  Worked out afresh whenever the dialog is shown or refreshed, so that both are
+// always about the region the dialog edits as that region now stands.
 void showBackgroundArea(Session& session);
 
 // "Close": hides the dialog; its texts stay for the next showing.

@@ -74,6 +74,9 @@ struct BackgroundDialog {
     std::string ShirleySlope = "0";
     std::string TouB1 = "3000";
     std::string Area = "-----";
+    // The background actually drawn where it is not the type accepted ("Shirley drawn as a straight
+    // line: ..."); empty otherwise, and while the region has no accepted background.
+    std::string DrawnNote;
     // What the dialog last refused and why ("High BE outside the data: ..."); cleared by the next edit.
     std::string RefusalNote;
 };

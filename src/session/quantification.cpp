@@ -5,9 +5,12 @@
 
 namespace vortlan {
 
+RegionFit regionFitOf(const RegionErrors& errors) {
+    return RegionFit{errors.areaCovariance, errors.reducedStatistic};
+}
+
 Quantification quantify(const Workspace& workspace) {
-    return quantify(workspace,
-                    [&workspace](int region) { return standardErrors(workspace, region).areaCovariance; });
+    return quantify(workspace, [&workspace](int region) { return regionFitOf(standardErrors(workspace, region)); });
 }
 
 std::optional<std::string> changeQuantSettings(Workspace& workspace, const QuantSettings& settings) {

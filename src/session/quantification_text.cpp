@@ -18,6 +18,16 @@ std::string numberField(const std::optional<double>& value) {
     return value ? numberField(*value) : std::string();
 }
 
+// An at.% without its uncertainty is said to be so; what else the row says follows.
+std::string noteField(const QuantRegion& region, const QuantRow& row) {
+    std::vector<std::string> notes;
+    if (row.detected && !row.atomicPercentError) notes.emplace_back("uncertainty not determined");
+    for (std::string& note : quantRowNotes(region, row)) notes.push_back(std::move(note));
+    std::string text;
+    for (const std::string& note : notes) text += (text.empty() ? "" : "; ") + note;
+    return text;
+}
+
 // Regions are numbered from 1 as their buttons are, peaks by their number in the peak table.
 std::vector<std::string> rowFields(const QuantRegion& region, const QuantRow& row) {
     const bool isPeak = row.peak >= 0;
@@ -27,13 +37,20 @@ std::vector<std::string> rowFields(const QuantRegion& region, const QuantRow& ro
     if (!region.counted()) {
         fields.insert(fields.end(), 6, std::string());
         fields.push_back(region.excluded);
+        fields.insert(fields.end(), 4, std::string());
         return fields;
     }
+    // A row not detected has no atomic per cent: its limits stand in the columns after the note.
+    const auto percent = row.detected ? std::optional(row.atomicPercent) : std::nullopt;
     for (const std::optional<double>& number :
          {std::optional(row.area), row.areaError, std::optional(row.factor), std::optional(row.correctedArea),
-          std::optional(row.atomicPercent), row.atomicPercentError})
+          percent, row.atomicPercentError})
         fields.push_back(numberField(number));
-    fields.push_back(row.atomicPercentError ? std::string() : std::string("uncertainty not determined"));
+    fields.push_back(noteField(region, row));
+    fields.push_back(row.detected ? std::string() : numberField(row.upperLimitArea));
+    fields.push_back(numberField(row.detected ? std::nullopt : row.upperLimitPercent));
+    fields.push_back(areaNoiseText(region.noise));
+    fields.push_back(region.transmissionDivided ? "divided" : "");
     return fields;
 }
 
@@ -41,7 +58,8 @@ std::vector<std::string> rowFields(const QuantRegion& region, const QuantRow& ro
 
 std::string quantificationText(const Quantification& table, char separator) {
     std::string text = csvLine({"Region", "Caption", "Peak", "Label", "Level", "Area", "Area \xB1", "Factor",
-                                "Corrected area", "At.%", "At.% \xB1", "Note"},
+                                "Corrected area", "At.%", "At.% \xB1", "Note", "Upper limit area",
+                                "Upper limit at.%", "Noise", "Transmission"},
                                separator);
     for (const QuantRegion& region : table.regions) {
         text += csvLine(rowFields(region, region.row), separator);

@@ -45,13 +45,26 @@ QuantCells cellsOf(const QuantRow& row, bool regionRow) {
         cells[QuantFactorColumn] = quantNumberText(row.factor);
     }
     cells[QuantCorrectedColumn] = quantNumberText(row.correctedArea);
+    if (!row.detected) {
+        // Not an atomic per cent: the limit it stays below.
+        cells[QuantPercentColumn] = "not detected";
+        if (row.upperLimitPercent) cells[QuantPercentErrorColumn] = "< " + patternNumberText(*row.upperLimitPercent, "#0.00");
+        return cells;
+    }
     cells[QuantPercentColumn] = patternNumberText(row.atomicPercent, "#0.00");
     cells[QuantPercentErrorColumn] = percentErrorText(row.atomicPercentError);
     return cells;
 }
 
-std::string areaUsedText(QuantArea area) {
-    return area == QuantArea::Background ? "Background-subtracted area" : "Sum of the peaks";
+// How the region's amount was made; a background-subtracted area's ± has a source of its own.
+std::string areaUsedText(const QuantRegion& region) {
+    if (region.areaUsed != QuantArea::Background) return "Sum of the peaks";
+    return "Background-subtracted area; \xB1 from " + areaNoiseText(region.noise);
+}
+
+std::string noteText(std::string first, const std::vector<std::string>& notes) {
+    for (const std::string& note : notes) first += (first.empty() ? "" : "; ") + note;
+    return first;
 }
 
 QuantViewRegion viewOf(const QuantRegion& quant, const Workspace& ws) {
@@ -67,8 +80,11 @@ QuantViewRegion viewOf(const QuantRegion& quant, const Workspace& ws) {
         return view;
     }
     view.cells = cellsOf(quant.row, true);
-    view.cells[QuantNoteColumn] = areaUsedText(quant.areaUsed);
-    for (const QuantRow& peak : quant.components) view.peaks.push_back(cellsOf(peak, false));
+    view.cells[QuantNoteColumn] = noteText(areaUsedText(quant), quantRowNotes(quant, quant.row));
+    for (const QuantRow& peak : quant.components) {
+        view.peaks.push_back(cellsOf(peak, false));
+        view.peaks.back()[QuantNoteColumn] = noteText({}, quantRowNotes(quant, peak));
+    }
     return view;
 }
 

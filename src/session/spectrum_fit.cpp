@@ -36,10 +36,10 @@ void acceptModelBackground(Session& session) {
 // The fitted region's peaks in the table, from its errors already worked out.  It is the only region
 // counted: the others a multi-region file fills have no accepted background.
 std::vector<QuantRow> fittedRegionComponents(const Workspace& ws, const RegionErrors& errors) {
-    const auto areaCovariance = [&](int region) {
-        return region == kRegion ? errors.areaCovariance : standardErrors(ws, region).areaCovariance;
+    const auto fitOf = [&](int region) {
+        return regionFitOf(region == kRegion ? errors : standardErrors(ws, region));
     };
-    for (const QuantRegion& region : quantify(ws, areaCovariance).regions) {
+    for (const QuantRegion& region : quantify(ws, fitOf).regions) {
         if (region.row.region == kRegion && region.counted()) return region.components;
     }
     return {};

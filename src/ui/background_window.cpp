@@ -93,6 +93,10 @@ BackgroundWindow::BackgroundWindow(Application& app) : app_(app) {
     for (QLineEdit* edit : {low_, high_, slope_, b1_, averaging_->lineEdit(), type_->lineEdit()}) {
         pressOnReturn(edit, accept);
     }
+    // Not a refusal: it says what the accepted settings drew, for as long as they draw it.
+    drawn_ = namedLabel(QStringLiteral("DrawnNote"), QString());
+    drawn_->setWordWrap(true);
+    drawn_->hide();
     note_ = refusalLabel();
     for (QLineEdit* edit : {low_, high_, slope_, b1_})
         clearNoteOn(edit, &QLineEdit::textEdited, d.RefusalNote, note_);
@@ -105,6 +109,7 @@ BackgroundWindow::BackgroundWindow(Application& app) : app_(app) {
     layout->addWidget(shirley);
     layout->addWidget(tougaard);
     layout->addLayout(areaRow);
+    layout->addWidget(drawn_);
     layout->addWidget(note_);
     layout->addLayout(buttons);
     addReadingNotes(this);
@@ -125,6 +130,7 @@ void BackgroundWindow::refresh() {
     showText(slope_, d.ShirleySlope);
     showText(b1_, d.TouB1);
     showText(area_, d.Area);
+    showNote(drawn_, d.DrawnNote);
     showNote(note_, d.RefusalNote);
 }
 

@@ -27,6 +27,7 @@ class BackgroundWindow : public QWidget {
     QLineEdit* slope_ = nullptr;
     QLineEdit* b1_ = nullptr;
     QLineEdit* area_ = nullptr;
+    QLabel* drawn_ = nullptr;
     QLabel* note_ = nullptr;
 };
 

@@ -205,9 +205,11 @@ TEST(Quantification, BackgroundAreaCountsTheIntensityAboveTheBackground) {
     sample.fit();
     Workspace& ws = sample.workspace();
     ws.quantSettings.area = QuantArea::Background;
+    ws.regions[1].intensityUnit = "counts";
     const Quantification table = quantify(ws);
     const QuantRegion& oxygen = table.regions[1];
     EXPECT_EQ(oxygen.areaUsed, QuantArea::Background);
+    EXPECT_EQ(oxygen.noise, AreaNoise::Counts);
     EXPECT_FLOAT_EQ(static_cast<float>(oxygen.row.area), backgroundArea(ws.regions[1]));
     // Counting statistics, the background's end averages included.
     const BackgroundSubtractedArea counted = backgroundSubtractedArea(ws.regions[1], 1.0);
@@ -285,8 +287,9 @@ TEST(Quantification, TextHasOneLinePerRowAndLeavesUnknownsEmpty) {
     ws.regions[2].caption.assign("Survey, wide");
     const std::string csv = quantificationText(quantify(ws), ',');
     EXPECT_EQ(csv.substr(0, csv.find('\n')),
-              "Region,Caption,Peak,Label,Level,Area,Area \xB1,Factor,Corrected area,At.%,At.% \xB1,Note");
-    EXPECT_NE(csv.find("\n3,\"Survey, wide\",,,,,,,,,,No core level given\n"), std::string::npos) << csv;
+              "Region,Caption,Peak,Label,Level,Area,Area \xB1,Factor,Corrected area,At.%,At.% \xB1,Note,"
+              "Upper limit area,Upper limit at.%,Noise,Transmission");
+    EXPECT_NE(csv.find("\n3,\"Survey, wide\",,,,,,,,,,No core level given,,,,\n"), std::string::npos) << csv;
     EXPECT_NE(csv.find("\n1,,0,,Ti 2p,"), std::string::npos) << csv;  // the Ti 2p peak, number 0
     std::size_t lines = 0;
     for (char c : csv) lines += c == '\n';

@@ -69,7 +69,10 @@ TEST(QuantificationView, CountedRegionsShowTheirNumbersAndPeaksTheOthersOnlyThei
     EXPECT_EQ(view[0].peaks[1][QuantPercentColumn], "5.56");
 
     EXPECT_EQ(view[1].cells[QuantAreaErrorColumn], "not determined");
-    EXPECT_EQ(view[1].cells[QuantNoteColumn], "Background-subtracted area");
+    background.noise = AreaNoise::CountsFromRate;
+    table.regions[1] = background;
+    EXPECT_EQ(quantificationView(table, ws)[1].cells[QuantNoteColumn],
+              "Background-subtracted area; \xB1 from counting statistics of count rate x dwell time x scans");
     EXPECT_FALSE(view[1].factorOverridden);
 
     const QuantCells expectedExcluded = {
