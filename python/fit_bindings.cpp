@@ -317,8 +317,18 @@ void putNumbers(py::dict& entry, const QuantRow& row, bool counted) {
     entry["area_error"] = counted ? optionalNumber(row.areaError) : py::none();
     entry["factor"] = known(row.factor);
     entry["corrected_area"] = known(row.correctedArea);
-    entry["atomic_percent"] = known(row.atomicPercent);
+    entry["atomic_percent"] = row.detected ? known(row.atomicPercent) : py::none();
     entry["atomic_percent_error"] = counted ? optionalNumber(row.atomicPercentError) : py::none();
+}
+
+// Whether the row stands out of its noise, its limits when it does not, and what else it says.
+void putDetection(py::dict& entry, const QuantRegion& region, const QuantRow& row) {
+    entry["detected"] = row.detected;
+    entry["upper_limit_area"] = row.detected ? py::none() : py::object(py::float_(row.upperLimitArea));
+    entry["upper_limit_percent"] = row.detected ? py::none() : optionalNumber(row.upperLimitPercent);
+    py::list notes;
+    for (const std::string& note : quantRowNotes(region, row)) notes.append(latin1Text(note));
+    entry["notes"] = notes;
 }
 
 py::dict regionEntry(const Workspace& ws, const QuantSettings& settings, const QuantRegion& region) {
@@ -331,12 +341,18 @@ py::dict regionEntry(const Workspace& ws, const QuantSettings& settings, const Q
     entry["excluded"] = region.counted() ? py::none() : py::object(py::str(region.excluded));
     entry["area_used"] = region.counted() ? py::object(py::str(quantAreaName(region.areaUsed))) : py::none();
     putNumbers(entry, row, region.counted());
+    entry["noise"] = region.counted() ? py::object(py::str(areaNoiseName(region.noise))) : py::none();
+    entry["transmission_divided"] = region.transmissionDivided;
+    entry["whole_doublet_counted"] = region.wholeDoubletCounted;
+    entry["background_note"] = region.backgroundNote.empty() ? py::none() : py::object(py::str(region.backgroundNote));
+    putDetection(entry, region, row);
     py::list components;
     for (const QuantRow& component : region.components) {
         py::dict peak;
         peak["peak"] = component.peak;
         peak["label"] = latin1Text(trimmed(component.name));
         putNumbers(peak, component, true);
+        putDetection(peak, region, component);
         components.append(peak);
     }
     entry["components"] = components;
@@ -446,7 +462,15 @@ void bindFitting(ProjectClass& project, RegionClass& region) {
         "region, caption, level, source_energy, excluded (why it is not counted, or None), area_used,\n"
         "area, area_error, factor, corrected_area, atomic_percent, atomic_percent_error and components\n"
         "(one dict per peak: peak, label and the same numbers).  A number the data do not determine is\n"
-        "None.  The settings given (source_energy in eV, imfp_exponent, transmission_exponent, area\n"
+        "None.  detected is False for an area below three times its uncertainty: atomic_percent is then\n"
+        "None, upper_limit_area its area plus 3 sigma and upper_limit_percent the at.% that would have\n"
+        "beside the detected regions; a region not detected is left out of the sum.  noise says where a\n"
+        "region's area_error comes from (\"fit_errors\", \"counts\", \"counts_from_rate\",\n"
+        "\"fit_residuals\", \"data_scatter\"), transmission_divided whether its intensities were divided\n"
+        "by the analyser's transmission its file records, whole_doublet_counted whether one spin-orbit\n"
+        "component's level holds a background-subtracted area of both, background_note the background\n"
+        "drawn where it is not the type accepted (or None), notes what the row says beyond its numbers.\n"
+        "The settings given (source_energy in eV, imfp_exponent, transmission_exponent, area\n"
         "\"auto\" | \"peaks\" | \"background\") hold for this call only; exponents that make a region's\n"
         "factor 0 or infinite raise ValueError saying which region.");
 }

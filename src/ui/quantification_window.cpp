@@ -49,8 +49,9 @@ const std::array<Heading, kQuantColumns> kHeadings = {{
                        "background-subtracted area over the fit range")},
     {QT_TRANSLATE_NOOP("QuantificationWindow", "Area ±"),
      QT_TRANSLATE_NOOP("QuantificationWindow",
-                       "One standard deviation of the area: from the fit's "
-                       "standard errors, or from counting statistics")},
+                       "One standard deviation of the area: from the fit's standard errors, or for a "
+                       "background-subtracted area from counting statistics or the data's scatter (the "
+                       "note says which); an area below three times it is not detected")},
     {QT_TRANSLATE_NOOP("QuantificationWindow", "Factor"),
      QT_TRANSLATE_NOOP("QuantificationWindow",
                        "The sensitivity factor: the level's cross-section "
@@ -62,7 +63,9 @@ const std::array<Heading, kQuantColumns> kHeadings = {{
                        "Atomic per cent: the corrected area's share of the "
                        "counted regions' corrected areas")},
     {QT_TRANSLATE_NOOP("QuantificationWindow", "±1σ"),
-     QT_TRANSLATE_NOOP("QuantificationWindow", "One standard deviation of the atomic per cent")},
+     QT_TRANSLATE_NOOP("QuantificationWindow",
+                       "One standard deviation of the atomic per cent; for a row not detected, the atomic "
+                       "per cent its area plus three standard deviations would have")},
     {QT_TRANSLATE_NOOP("QuantificationWindow", "Note"), ""},
 }};
 
@@ -298,10 +301,12 @@ void QuantificationWindow::showRegion(QTreeWidgetItem* item, const QuantRegion& 
 }
 
 void QuantificationWindow::showSummary() {
-    const QString text =
-        table_.empty() ? tr("No region is counted: give each region its core level (Parameters, Core Level "
-                            "in the spectrum window)")
-                       : QString();
+    QStringList lines;
+    if (table_.empty())
+        lines << tr("No region is counted: give each region its core level (Parameters, Core Level in the "
+                    "spectrum window)");
+    for (const std::string& note : quantificationNotes(table_)) lines << toQt(note);
+    const QString text = lines.join(QLatin1Char('\n'));
     if (summary_->text() != text) summary_->setText(text);
 }
 

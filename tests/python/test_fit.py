@@ -184,11 +184,16 @@ def test_quantification_equals_the_cli(work):
         for row, want in zip(rows, expected):
             assert (row["region"], row["level"], row["area_used"]) == (want["region"], want["level"], want["areaUsed"])
             for key, json_key in [("area", "area"), ("area_error", "areaError"), ("factor", "factor"),
-                                  ("atomic_percent", "atomicPercent"), ("source_energy", "sourceEnergy")]:
+                                  ("atomic_percent", "atomicPercent"), ("source_energy", "sourceEnergy"),
+                                  ("upper_limit_area", "upperLimitArea"),
+                                  ("upper_limit_percent", "upperLimitAtomicPercent")]:
                 assert same_single(row[key], want[json_key]), key
+            assert (row["detected"], row["noise"], row["notes"]) == (want["detected"], want["noise"], want["notes"])
+            assert row["transmission_divided"] == want["transmissionDivided"]
             assert [c["peak"] for c in row["components"]] == [c["peak"] for c in want["components"]]
             for component, want_component in zip(row["components"], want["components"]):
                 assert same_single(component["area_error"], want_component["areaError"])
+                assert component["detected"] == want_component["detected"]
     # The settings of a call hold for that call only.
     assert project.quantify()[0]["area_used"] == "peaks"
     # Exponents that make a factor 0 are refused with the region they spoil, as the tool refuses them.

@@ -340,3 +340,28 @@ TEST_F(BackgroundDialogTest, OptimiseBeepsAndSaysWhyForOtherTypesAndAlwaysRestor
 
 }  // namespace
 }  // namespace vortlan
+
+namespace vortlan {
+namespace {
+
+// Shirley asked for on data that rise toward low binding energy draws the straight line, and the
+// dialog says so for as long as it does: after Accept, on showing, and not after Linear is accepted.
+TEST_F(BackgroundDialogTest, AStraightLineDrawnForShirleyIsNamed) {
+    makeRegion(session.workspace, 0, 121, 292.0f, 0.1f, step(286.0, 400.0, 100.0));
+    openBackgroundDialog(session);
+    EXPECT_EQ(dialog.DrawnNote, "");  // nothing accepted yet
+    ASSERT_TRUE(acceptBackground(session));
+    const std::string drawn =
+        "Shirley drawn as a straight line: the low-BE end lies above the high-BE end, so there is no step to "
+        "follow";
+    EXPECT_EQ(dialog.DrawnNote, drawn);
+    closeBackgroundDialog(session);
+    openBackgroundDialog(session);
+    EXPECT_EQ(dialog.DrawnNote, drawn);
+    dialog.BG = "Linear";
+    ASSERT_TRUE(acceptBackground(session));
+    EXPECT_EQ(dialog.DrawnNote, "");
+}
+
+}  // namespace
+}  // namespace vortlan
