@@ -54,7 +54,7 @@ Fields header(bool monteCarlo) {
         fields.push_back(std::string(q.name) + "_err");
         if (monteCarlo) fields.push_back(std::string(q.name) + "_mc_err");
     }
-    for (const char* name : {"chi_square", "points", "free_parameters", "reduced_chi_square", "verdict"})
+    for (const char* name : {"chi_square", "points", "free_parameters", "reduced_chi_square", "verdict", "flags"})
         fields.push_back(name);
     if (monteCarlo) fields.push_back("mc_replicas");
     return fields;
@@ -74,7 +74,7 @@ std::optional<std::string> fitReportText(const Workspace& ws, int region, int re
     if (monteCarlo && monteCarlo->stopped) return std::nullopt;
     const Fields regionFields = {exactNumberText(ws.regions.at(static_cast<std::size_t>(region)).chiSquare),
                                  std::to_string(errors.points), std::to_string(errors.freeParameters),
-                                 reducedStatisticField(errors), fitVerdictWord(fitVerdictOf(ws, region))};
+                                 reducedStatisticField(errors), fitVerdictWord(heldVerdictOf(ws, region))};
     std::string text = csvLine(header(monteCarlo.has_value()));
     for (std::size_t k = 0; k < errors.peaks.size(); ++k) {
         const PeakErrors& e = errors.peaks[k];
@@ -86,6 +86,7 @@ std::optional<std::string> fitReportText(const Workspace& ws, int region, int re
             if (monteCarlo) row.push_back(errorField(monteCarlo->peaks.at(k).*q.error));
         }
         row.insert(row.end(), regionFields.begin(), regionFields.end());
+        row.push_back(peakFlagsText(heldVerdictOf(ws, region), e.peak));
         if (monteCarlo) row.push_back(std::to_string(monteCarlo->replicas));
         text += csvLine(row);
     }

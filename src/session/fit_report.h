@@ -3,7 +3,7 @@
 // error of its position, area, FWHM, %GL and height; with Monte Carlo replicas, their errors beside.
 // The region's χ², the points and free parameters the errors rest on, the reduced statistic and the
 // convergence verdict are repeated on every row, so that the file is one table for a spreadsheet or
-// a script.
+// a script; each row ends with its own peak's flags.
 
 #include <functional>
 #include <optional>

@@ -28,8 +28,9 @@ enum PeakTableColumn : int {
     SplittingColumn,
     ShareColumn,
     HeldColumn,
+    FlagsColumn,
 };
-inline constexpr int kPeakTableColumns = HeldColumn + 1;
+inline constexpr int kPeakTableColumns = FlagsColumn + 1;
 
 // Whether the optimisers leave a parameter alone, and why.
 enum class ParamHold { Free, Fixed, Tied };
@@ -49,7 +50,7 @@ struct PeakTable {
     std::vector<PeakTableRow> rows;  // in slot order
     bool fitted = false;             // the region holds data with an accepted background
     float chiSquare = 0;
-    FitVerdict verdict = FitVerdict::Unknown;
+    RegionVerdict verdict;  // with its flags, also shown beside each peak
 };
 
 // Standard errors cost a fit's Jacobian: a table shown during a fit leaves them out.

@@ -8,6 +8,8 @@ namespace {
 
 void showRestoredWorkspace(Session& session) {
     clearMainWindowIndicators(session);
+    showHeldVerdicts(session);
+    showHeldVerdicts(session);
     refreshRegionDisplays(session);
     session.port.setDescriptionText(session.workspace.description);
     showCurrentRegion(session);
