@@ -58,6 +58,16 @@ std::string number(float value) {
     return std::isnan(value) ? std::string() : exactNumberText(value);
 }
 
+// Each flag as "peak:cause:parameter", the flags between commas.
+std::string flagsField(const std::vector<FitFlag>& flags) {
+    std::string field;
+    for (const FitFlag& f : flags) {
+        field += (field.empty() ? "" : ",") + std::to_string(f.peak) + ':' +
+                 std::to_string(static_cast<int>(f.cause)) + ':' + std::to_string(static_cast<int>(f.param));
+    }
+    return field;
+}
+
 std::string entryLine(const std::string& name, const JournalEntry& entry) {
     const SummaryRow& row = entry.row;
     std::string line = escaped(name) + '\t' + escaped(entry.file) + '\t' + std::to_string(entry.block) +
@@ -71,16 +81,6 @@ std::string entryLine(const std::string& name, const JournalEntry& entry) {
         line += '\t' + number(p.atomicPercent) + '\t' + number(p.atomicPercentError);
     }
     return line + '\n';
-}
-
-// Each flag as "peak:cause:parameter", the flags between commas.
-std::string flagsField(const std::vector<FitFlag>& flags) {
-    std::string field;
-    for (const FitFlag& f : flags) {
-        field += (field.empty() ? "" : ",") + std::to_string(f.peak) + ':' +
-                 std::to_string(static_cast<int>(f.cause)) + ':' + std::to_string(static_cast<int>(f.param));
-    }
-    return field;
 }
 
 std::vector<std::string_view> fields(std::string_view line) {

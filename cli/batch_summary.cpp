@@ -27,13 +27,6 @@ std::vector<float> shares(const SummaryRow& row) {
     return out;
 }
 
-// The flags as the verdict words them, one after another.
-std::string flagsText(const std::vector<FitFlag>& flags) {
-    std::string text;
-    for (const FitFlag& flag : flags) text += (text.empty() ? "" : "; ") + fitFlagText(flag);
-    return text;
-}
-
 }  // namespace
 
 std::string summaryHeadings(SummaryShape shape, SummaryColumns columns) {
@@ -82,7 +75,7 @@ std::string summaryLine(const BatchItem& item, const SummaryRow& row, SummarySha
         }
         text += "," + cell(row.peaks[k].atomicPercent) + "," + cell(row.peaks[k].atomicPercentError);
     }
-    return text + (row.converged ? ",yes," : ",no,") + csvField(flagsText(row.flags)) + '\n';
+    return text + (row.converged ? ",yes," : ",no,") + csvField(fitFlagsText(row.flags)) + '\n';
 }
 
 std::string summaryJsonLine(const BatchItem& item, const SummaryRow& row, SummaryColumns columns) {

@@ -121,9 +121,8 @@ py::dict rowDict(const std::string& path, std::optional<int> block, const FileFi
         row[py::str(prefix + "atomic_percent_err")] = cell(fit.peaks[k].atomicPercentError);
     }
     row["converged"] = fit.converged;
-    py::list flags;
-    for (const FitFlag& flag : fit.flags) flags.append(fitFlagText(flag));
-    row["flags"] = flags;
+    // One text, as the summary's cell: the row stays a flat table's row.
+    row["flags"] = fitFlagsText(fit.flags);
     return row;
 }
 

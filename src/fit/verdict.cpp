@@ -67,6 +67,12 @@ std::string peakFlagsText(const RegionVerdict& verdict, int peak) {
     return text;
 }
 
+std::string fitFlagsText(const std::vector<FitFlag>& flags) {
+    std::string text;
+    for (const FitFlag& flag : flags) text += (text.empty() ? "" : "; ") + fitFlagText(flag);
+    return text;
+}
+
 std::vector<std::string> fitFlagTexts(const RegionVerdict& verdict) {
     std::vector<std::string> texts;
     for (const FitFlag& flag : verdict.flags) texts.push_back(fitFlagText(flag));
@@ -88,9 +94,7 @@ std::string fitVerdictText(int region, const RegionVerdict& verdict) {
     if (verdict.verdict == FitVerdict::Unknown) return text + "not judged";
     text += fitVerdictWord(verdict);
     if (verdict.verdict == FitVerdict::StillImproving) text += " — optimise again";
-    std::string flags;
-    for (const std::string& flag : fitFlagTexts(verdict)) flags += (flags.empty() ? "" : "; ") + flag;
-    if (!flags.empty()) text += " — " + flags;
+    if (!verdict.flags.empty()) text += " — " + fitFlagsText(verdict.flags);
     const std::string restarts = restartsText(verdict.restarts);
     return restarts.empty() ? text : text + " (" + restarts + ")";
 }

@@ -43,6 +43,8 @@ std::string fitFlagCauseText(const FitFlag& flag);
 // The causes of one peak's flags, joined by "; "; empty when it has none.
 std::string peakFlagsText(const RegionVerdict& verdict, int peak);
 std::vector<std::string> fitFlagTexts(const RegionVerdict& verdict);
+// Every flag's text, joined by "; ".
+std::string fitFlagsText(const std::vector<FitFlag>& flags);
 // "peak 3 restarted 2 times, peak 5 restarted 1 time; kept the best"; empty when nothing restarted.
 std::string restartsText(const std::vector<PeakRestarts>& restarts);
 

@@ -252,7 +252,7 @@ def test_ctrl_c_stops_a_long_fit_and_keeps_its_result(tmp_path):
     finally:
         timer.cancel()
     assert [(p.position, p.area, p.fwhm) for p in region.peaks] != start
-    assert region.verdict == "still improving"
+    assert region.verdict == "stopped"
     region.fit(method="lm")  # the project goes on working
     assert region.verdict == "converged"
 

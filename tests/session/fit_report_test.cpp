@@ -11,6 +11,7 @@
 #include "base/number_text.h"
 #include "fit/drivers.h"
 #include "fit/uncertainty.h"
+#include "fit/verdict.h"
 #include "io/option_file.h"
 #include "support/fitted_session.h"
 
@@ -23,9 +24,18 @@ Rows cellsOf(const std::string& text) {
     Rows rows;
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);) {
-        std::vector<std::string> cells;
-        std::istringstream fields(line + ",");
-        for (std::string cell; std::getline(fields, cell, ',');) cells.push_back(cell);
+        // A quoted cell ("converged, with flags") holds its commas.
+        std::vector<std::string> cells(1);
+        bool quoted = false;
+        for (char c : line) {
+            if (c == '"') {
+                quoted = !quoted;
+            } else if (c == ',' && !quoted) {
+                cells.emplace_back();
+            } else {
+                cells.back() += c;
+            }
+        }
         rows.push_back(cells);
     }
     return rows;
@@ -53,7 +63,7 @@ TEST_F(FitReportTest, OneRowPerPeakInSlotOrderWithTheRegionsFiguresOnEach) {
     const std::string text = fitReportText(ws, 0, 0);
     EXPECT_EQ(text.substr(0, text.find('\n')),
               "region,peak,position,position_err,area,area_err,fwhm,fwhm_err,gl,gl_err,height,height_err,"
-              "chi_square,points,free_parameters,reduced_chi_square,verdict");
+              "chi_square,points,free_parameters,reduced_chi_square,verdict,flags");
     const Rows rows = cellsOf(text);
     ASSERT_EQ(rows.size(), 4u);
     const RegionErrors errors = standardErrors(ws, 0);
@@ -63,7 +73,7 @@ TEST_F(FitReportTest, OneRowPerPeakInSlotOrderWithTheRegionsFiguresOnEach) {
     EXPECT_GE(errors.freeParameters, 6);
     for (std::size_t k = 0; k < 3; ++k) {
         const std::vector<std::string>& row = rows[k + 1];
-        ASSERT_EQ(row.size(), 17u);
+        ASSERT_EQ(row.size(), 18u);
         const PeakErrors& e = errors.peaks[k];
         const Peak& p = ws.peaks[k];
         EXPECT_EQ(row[0], "1");
@@ -82,7 +92,10 @@ TEST_F(FitReportTest, OneRowPerPeakInSlotOrderWithTheRegionsFiguresOnEach) {
         EXPECT_EQ(row[13], "121");
         EXPECT_EQ(row[14], std::to_string(errors.freeParameters));
         EXPECT_EQ(row[15], full(errors.reducedStatistic));
-        EXPECT_EQ(row[16], "converged");
+        // The doublet with nothing to fit is flagged, on its own row.
+        EXPECT_EQ(row[16], "converged, with flags");
+        EXPECT_EQ(row[17], peakFlagsText(heldVerdictOf(ws, 0), static_cast<int>(k)));
+        EXPECT_EQ(row[17].empty(), k != 2) << row[17];
     }
     EXPECT_EQ(rows[2][3], rows[1][3]);  // the tied position has its reference's error
     EXPECT_EQ(cellsOf(fitReportText(ws, 3, 0))[1][0], "4");
@@ -125,10 +138,10 @@ TEST_F(FitReportTest, MonteCarloErrorsStandBesideTheJacobiansTheSameForTheSameRe
     const Rows rows = cellsOf(text);
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0][2] + rows[0][3] + rows[0][4], "positionposition_errposition_mc_err");
-    EXPECT_EQ(rows[0][22], "mc_replicas");
+    EXPECT_EQ(rows[0][23], "mc_replicas");
     for (std::size_t k = 1; k < 4; ++k) {
-        ASSERT_EQ(rows[k].size(), 23u);
-        EXPECT_EQ(rows[k][22], "12");
+        ASSERT_EQ(rows[k].size(), 24u);
+        EXPECT_EQ(rows[k][23], "12");
         for (std::size_t column : {4u, 7u, 10u, 16u}) EXPECT_GT(std::stod(rows[k][column]), 0.0) << column;
     }
 }

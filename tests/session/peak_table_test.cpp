@@ -86,8 +86,8 @@ TEST_F(PeakTableTest, RowsGiveEveryPeaksValuesShareErrorsAndHolds) {
 
     EXPECT_TRUE(t.fitted);
     EXPECT_EQ(t.chiSquare, ws.regions[0].chiSquare);
-    EXPECT_NE(t.verdict, FitVerdict::Unknown);
-    EXPECT_EQ(t.verdict, fitVerdictOf(ws, 0));
+    EXPECT_NE(t.verdict.verdict, FitVerdict::Unknown);
+    EXPECT_EQ(t.verdict, heldVerdictOf(ws, 0));
 }
 
 TEST_F(PeakTableTest, TableFollowsTheCurrentRegionAndOmitsErrorsWhenAsked) {
@@ -101,7 +101,7 @@ TEST_F(PeakTableTest, TableFollowsTheCurrentRegionAndOmitsErrorsWhenAsked) {
     }
 
     ws.peaks[0].position += 0.25f;  // a changed model is no longer the one the fit judged
-    EXPECT_EQ(peakTableOf(ws, TableErrors::Omitted).verdict, FitVerdict::Unknown);
+    EXPECT_EQ(peakTableOf(ws, TableErrors::Omitted).verdict.verdict, FitVerdict::Unknown);
 
     ws.currentRegion = 3;
     const PeakTable o1s = peakTableOf(ws, TableErrors::Omitted);
@@ -123,15 +123,16 @@ TEST_F(PeakTableTest, CopiedTextIsOneTabSeparatedTableWithPlainNumbers) {
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0], (Fields{"Peak", "Label", "Type", "Position", "Position error", "FWHM", "FWHM error",
                                 "Area", "Area error", "Height", "Height error", "%GL", "%GL error", "S.O.S.",
-                                "Area %", "Fixed / tied", "Chi-square", "Verdict"}));
+                                "Area %", "Fixed / tied", "Flags", "Chi-square", "Verdict"}));
     const RegionErrors errors = standardErrors(ws, 0);
     for (std::size_t k = 0; k < 3; ++k) {
         const Fields& row = lines[k + 1];
-        ASSERT_EQ(row.size(), 18u);
+        ASSERT_EQ(row.size(), 19u);
         EXPECT_EQ(row[PositionColumn], t.rows[k].cells[PositionColumn]);
         EXPECT_EQ(row[ShareColumn], t.rows[k].cells[ShareColumn]);
-        EXPECT_EQ(row[16], exactNumberText(ws.regions[0].chiSquare));
-        EXPECT_EQ(row[17], fitVerdictWord(fitVerdictOf(ws, 0)));
+        EXPECT_EQ(row[FlagsColumn], peakFlagsText(heldVerdictOf(ws, 0), t.rows[k].peak));
+        EXPECT_EQ(row[17], exactNumberText(ws.regions[0].chiSquare));
+        EXPECT_EQ(row[18], fitVerdictWord(heldVerdictOf(ws, 0)));
     }
     // An error is its number alone, so a spreadsheet reads it as one.
     ASSERT_TRUE(errors.peaks[0].position.known());

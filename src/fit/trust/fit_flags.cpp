@@ -36,12 +36,6 @@ std::optional<FitFlag> boundFlag(const Workspace& ws, int peak, PeakParam param)
     return std::nullopt;
 }
 
-// A position beyond the bound its final FWHM gives is as caught as one on it.
-bool positionBeyondBound(const Workspace& ws, int peak) {
-    return !isTrue(ws.constraints[peak].position.limited) &&
-           !positionBoundsOf(ws, peak).holds(ws.peaks[peak].position);
-}
-
 std::optional<FitFlag> narrowFlag(const Workspace& ws, const Region& r, int peak) {
     const double floor = fwhmFloorOf(ws, r);
     if (!(ws.peaks[peak].fwhm < floor * (1.0 - kBelowFloor))) return std::nullopt;
@@ -78,8 +72,6 @@ std::vector<FitFlag> peakFlags(const Workspace& ws, const Region& r, int peak,
     for (PeakParam param : kPeakParams) {
         if (onBound(onBounds, peak, param)) add(flags, boundFlag(ws, peak, param));
     }
-    if (!onBound(onBounds, peak, PeakParam::Position) && positionBeyondBound(ws, peak))
-        flags.push_back({number, FitFlagCause::AtBound, PeakParam::Position});
     if (!liesWithinFitRange(ws, peak)) flags.push_back({number, FitFlagCause::OutsideRange, PeakParam::Position});
     for (const FreeParameter& v : notDetermined) {
         if (v.peak == peak) flags.push_back({number, FitFlagCause::NotDetermined, v.param});
