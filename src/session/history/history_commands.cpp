@@ -9,7 +9,6 @@ namespace {
 void showRestoredWorkspace(Session& session) {
     clearMainWindowIndicators(session);
     showHeldVerdicts(session);
-    showHeldVerdicts(session);
     refreshRegionDisplays(session);
     session.port.setDescriptionText(session.workspace.description);
     showCurrentRegion(session);
