@@ -216,8 +216,9 @@ double SpectrumProblem::valueOf(int peak, PeakParam param, const double* x) cons
 }
 
 void SpectrumProblem::setBounds(const Workspace& ws) {
+    const PhysicalBounds physical(ws);
     for (const FreeParameter& v : variables_) {
-        const ValueBounds bounds = fitBoundsOf(ws, v.peak, v.param);
+        const ValueBounds bounds = physical.of(v.peak, v.param);
         lower_.push_back(bounds.low);
         upper_.push_back(bounds.high);
     }

@@ -60,8 +60,8 @@ class TrustTest : public ::testing::Test {
             const Peak& p = ws.peaks[peak];
             EXPECT_TRUE(std::isfinite(p.position) && std::isfinite(p.area) && std::isfinite(p.fwhm)) << peak;
             EXPECT_TRUE(p.fwhm >= dataStepOf(r) * 0.999 || hasFlag(peak, FitFlagCause::NarrowerThanStep)) << peak;
-            EXPECT_TRUE(liesWithinFitRange(ws, peak) || hasFlag(peak, FitFlagCause::OutsideRange)) << peak;
-            EXPECT_TRUE(positionBoundsOf(ws, peak).holds(p.position)) << peak << " at " << p.position;
+            EXPECT_TRUE(PhysicalBounds(ws).withinFitRange(peak) || hasFlag(peak, FitFlagCause::OutsideRange)) << peak;
+            EXPECT_TRUE(PhysicalBounds(ws).position(peak).holds(p.position)) << peak << " at " << p.position;
         }
     }
 
@@ -81,34 +81,34 @@ TEST_F(TrustTest, BoundsFollowTheFitRangeTheDataStepAndTheUsersLimits) {
     EXPECT_NEAR(fitRangeExtentOf(r).high, 296.0, 1e-4);
 
     // Widened by the FWHM; a doublet may lie with its other component in the range.
-    EXPECT_NEAR(positionBoundsOf(ws, 0).low, 276.8, 1e-4);
-    EXPECT_NEAR(positionBoundsOf(ws, 0).high, 297.2, 1e-4);
-    EXPECT_NEAR(positionBoundsOf(ws, 1).low, 274.2, 1e-4);
-    EXPECT_NEAR(positionBoundsOf(ws, 1).high, 296.8, 1e-4);
+    EXPECT_NEAR(PhysicalBounds(ws).position(0).low, 276.8, 1e-4);
+    EXPECT_NEAR(PhysicalBounds(ws).position(0).high, 297.2, 1e-4);
+    EXPECT_NEAR(PhysicalBounds(ws).position(1).low, 274.2, 1e-4);
+    EXPECT_NEAR(PhysicalBounds(ws).position(1).high, 296.8, 1e-4);
     // The region's shift moves what the stored position may be.
     ws.regions[0].shift = 2.0f;
-    EXPECT_NEAR(positionBoundsOf(ws, 0).high, 295.2, 1e-4);
+    EXPECT_NEAR(PhysicalBounds(ws).position(0).high, 295.2, 1e-4);
     ws.regions[0].shift = 0.0f;
     // A FWHM run wild widens the bound by no more than the range's width.
     singlet.fwhm = 6e6f;
-    EXPECT_NEAR(positionBoundsOf(ws, 0).high, 314.0, 1e-3);
+    EXPECT_NEAR(PhysicalBounds(ws).position(0).high, 314.0, 1e-3);
     singlet.fwhm = 1.2f;
 
-    EXPECT_NEAR(fitBoundsOf(ws, 0, PeakParam::Fwhm).low, 0.1, 1e-5);
-    EXPECT_NEAR(fitBoundsOf(ws, 0, PeakParam::Area).low, kAreaFloor, 0);
-    EXPECT_EQ(fitBoundsOf(ws, 0, PeakParam::Gl).high, 100.0);
+    EXPECT_NEAR(PhysicalBounds(ws).of(0, PeakParam::Fwhm).low, 0.1, 1e-5);
+    EXPECT_NEAR(PhysicalBounds(ws).of(0, PeakParam::Area).low, kAreaFloor, 0);
+    EXPECT_EQ(PhysicalBounds(ws).of(0, PeakParam::Gl).high, 100.0);
     ws.instrumentFwhm = 0.45;
-    EXPECT_NEAR(fitBoundsOf(ws, 0, PeakParam::Fwhm).low, 0.45, 0);
-    EXPECT_NEAR(positionBoundsOf(ws, 0).low, 276.8, 1e-4);
+    EXPECT_NEAR(PhysicalBounds(ws).of(0, PeakParam::Fwhm).low, 0.45, 0);
+    EXPECT_NEAR(PhysicalBounds(ws).position(0).low, 276.8, 1e-4);
 
     // The user's limits replace the physical bounds, within what a line shape can take.
     ParamConstraint& limits = ws.constraints[0].position;
     limits.limited = kTrue;
     limits.low = 100.0f;
     limits.high = 200.0f;
-    EXPECT_EQ(fitBoundsOf(ws, 0, PeakParam::Position).low, 100.0);
+    EXPECT_EQ(PhysicalBounds(ws).of(0, PeakParam::Position).low, 100.0);
     ws.constraints[0].fwhm = {0, 0, 0, 0, 0, 0, kTrue, 0.0f, 5.0f};
-    EXPECT_NEAR(fitBoundsOf(ws, 0, PeakParam::Fwhm).low, kMinimumTiedFwhm, 1e-7);
+    EXPECT_NEAR(PhysicalBounds(ws).of(0, PeakParam::Fwhm).low, kMinimumTiedFwhm, 1e-7);
 }
 
 TEST_F(TrustTest, DataStepIsTheMedianSpacingSoThatAGapDoesNotWidenIt) {
@@ -224,7 +224,7 @@ TEST_F(TrustTest, OtherMethodsAreJudgedWhereTheyEnd) {
         ws.peaks[1].position = 299.0f;
         optimiseRegion(ws, port);
         EXPECT_EQ(port.fitFlags.back(), heldVerdictOf(ws, 0).flags) << method;
-        EXPECT_TRUE(liesWithinFitRange(ws, 1) || hasFlag(1, FitFlagCause::OutsideRange)) << method;
+        EXPECT_TRUE(PhysicalBounds(ws).withinFitRange(1) || hasFlag(1, FitFlagCause::OutsideRange)) << method;
     }
 }
 

@@ -36,8 +36,8 @@ std::optional<FitFlag> boundFlag(const Workspace& ws, int peak, PeakParam param)
     return std::nullopt;
 }
 
-std::optional<FitFlag> narrowFlag(const Workspace& ws, const Region& r, int peak) {
-    const double floor = fwhmFloorOf(ws, r);
+std::optional<FitFlag> narrowFlag(const Workspace& ws, const PhysicalBounds& bounds, int region, int peak) {
+    const double floor = bounds.fwhmFloor(region);
     if (!(ws.peaks[peak].fwhm < floor * (1.0 - kBelowFloor))) return std::nullopt;
     const FitFlagCause cause = ws.instrumentFwhm ? FitFlagCause::NarrowerThanLimit : FitFlagCause::NarrowerThanStep;
     return FitFlag{static_cast<short>(peak), cause, PeakParam::Fwhm};
@@ -62,17 +62,17 @@ void add(std::vector<FitFlag>& flags, const std::optional<FitFlag>& flag) {
     if (flag) flags.push_back(*flag);
 }
 
-std::vector<FitFlag> peakFlags(const Workspace& ws, const Region& r, int peak,
+std::vector<FitFlag> peakFlags(const Workspace& ws, const PhysicalBounds& bounds, int region, int peak,
                                const std::vector<FreeParameter>& onBounds,
                                const std::vector<FreeParameter>& notDetermined, bool glUnsettled) {
     std::vector<FitFlag> flags;
     const short number = static_cast<short>(peak);
     const bool fwhmOnBound = onBound(onBounds, peak, PeakParam::Fwhm);
-    if (!fwhmOnBound) add(flags, narrowFlag(ws, r, peak));
+    if (!fwhmOnBound) add(flags, narrowFlag(ws, bounds, region, peak));
     for (PeakParam param : kPeakParams) {
         if (onBound(onBounds, peak, param)) add(flags, boundFlag(ws, peak, param));
     }
-    if (!liesWithinFitRange(ws, peak)) flags.push_back({number, FitFlagCause::OutsideRange, PeakParam::Position});
+    if (!bounds.withinFitRange(peak)) flags.push_back({number, FitFlagCause::OutsideRange, PeakParam::Position});
     for (const FreeParameter& v : notDetermined) {
         if (v.peak == peak) flags.push_back({number, FitFlagCause::NotDetermined, v.param});
     }
@@ -89,11 +89,12 @@ std::vector<FitFlag> judgeFitFlags(const Workspace& ws, int region, const std::v
     for (int s = 0; s < std::clamp<int>(r.peakCount, 0, kPeaksPerRegion); ++s) selection.peaks.push_back(r.peakSlots[s]);
     const std::vector<FreeParameter> onBounds = SpectrumProblem(ws, selection).parametersOnBounds();
     const std::vector<FreeParameter> notDetermined = undetermined(ws, selection, onBounds);
+    const PhysicalBounds bounds(ws);
     std::vector<FitFlag> flags;
     for (int peak : selection.peaks) {
         if (peak < 0 || peak >= kPeakCount || !isTrue(ws.peaks[peak].defined)) continue;
         const bool gl = std::find(glUnsettled.begin(), glUnsettled.end(), peak) != glUnsettled.end();
-        const std::vector<FitFlag> found = peakFlags(ws, r, peak, onBounds, notDetermined, gl);
+        const std::vector<FitFlag> found = peakFlags(ws, bounds, region, peak, onBounds, notDetermined, gl);
         flags.insert(flags.end(), found.begin(), found.end());
     }
     return flags;

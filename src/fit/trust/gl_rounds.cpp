@@ -1,8 +1,9 @@
 #include "fit/trust/gl_rounds.h"
 
 #include <algorithm>
+#include <cmath>
 
-#include "fit/trust/fitted_state.h"
+#include "fit/least_squares/gauss_newton.h"
 
 namespace vortlan {
 
@@ -24,18 +25,24 @@ std::vector<int> peaksWithFreeGl(const Workspace& ws, const FitSelection& select
     return peaks;
 }
 
-std::vector<short> glsOf(const Workspace& ws, const std::vector<int>& peaks) {
-    std::vector<short> gls;
-    for (int peak : peaks) gls.push_back(ws.peaks[peak].gl);
-    return gls;
-}
-
-std::vector<int> changedGls(const Workspace& ws, const std::vector<int>& peaks, const std::vector<short>& before) {
-    std::vector<int> changed;
-    for (std::size_t k = 0; k < peaks.size(); ++k) {
-        if (ws.peaks[peaks[k]].gl != before[k]) changed.push_back(peaks[k]);
+// The peaks whose %GL a continuous fit from here would take to another whole number, as one
+// Gauss-Newton step over every free parameter tells; the parameters on their bounds stay there.
+std::vector<int> glsThatWouldMove(const Workspace& ws, FitSelection selection, const std::vector<int>& glPeaks) {
+    selection.glFree = true;
+    selection.held = SpectrumProblem(ws, selection).parametersOnBounds();
+    const SpectrumProblem problem(ws, selection);
+    const std::optional<std::vector<double>> ahead = gaussNewtonPoint(problem, problem.start());
+    std::vector<int> moving;
+    if (!ahead) return moving;
+    for (std::size_t v = 0; v < problem.variables().size(); ++v) {
+        const FreeParameter& variable = problem.variables()[v];
+        if (variable.param != PeakParam::Gl) continue;
+        const double gl = std::clamp((*ahead)[v], problem.lower()[v], problem.upper()[v]);
+        if (std::find(glPeaks.begin(), glPeaks.end(), variable.peak) != glPeaks.end() &&
+            std::nearbyint(gl) != ws.peaks[variable.peak].gl)
+            moving.push_back(variable.peak);
     }
-    return changed;
+    return moving;
 }
 
 bool finished(LeastSquaresFitEnd end) {
@@ -63,24 +70,13 @@ LeastSquaresFitEnd heldRun(Workspace& ws, Port& port, FitSelection selection, Le
 GlRoundsEnd fitWithWholeGl(Workspace& ws, Port& port, FitSelection selection) {
     const std::vector<int> glPeaks = peaksWithFreeGl(ws, selection);
     if (glPeaks.empty()) return {runLeastSquares(ws, port, selection, {}), {}};
-    const std::vector<int> regions = SpectrumProblem(ws, selection).regions();
     LeastSquaresFitEnd end = continuousRun(ws, port, selection);
     for (int round = 1; !finished(end); ++round) {
         end = heldRun(ws, port, selection, end);
         if (finished(end)) break;
-        // A look ahead: kept only when it moves some %GL, which starts another round.
-        const FittedState held(ws, regions);
-        const std::vector<short> gls = glsOf(ws, glPeaks);
-        const LeastSquaresFitEnd ahead = continuousRun(ws, port, selection);
-        if (finished(ahead)) {
-            held.restore(ws, port);
-            return {ahead, {}};
-        }
-        const std::vector<int> changed = changedGls(ws, glPeaks, gls);
-        if (changed.empty() || round == kGlRounds) {
-            held.restore(ws, port);
-            return {end, changed};
-        }
+        const std::vector<int> moving = glsThatWouldMove(ws, selection, glPeaks);
+        if (moving.empty() || round == kGlRounds) return {end, moving};
+        end = continuousRun(ws, port, selection);
     }
     return {end, {}};
 }

@@ -1,8 +1,9 @@
 #pragma once
 // A fit whose %GL ends a whole number, as the peak records hold it: %GL fitted continuously with the
 // others, rounded, the others fitted again around it; and again while a continuous fit from there
-// would move some %GL to another whole number, for a few rounds.  A fit that moved peaks far in its
-// second run so never keeps a %GL that belonged to where they were.
+// would move some %GL to another whole number (one Gauss-Newton step tells, at the cost of one
+// Jacobian), for a few rounds.  A fit that moved peaks far in its second run so never keeps a %GL
+// that belonged to where they were.
 
 #include <vector>
 

@@ -17,23 +17,12 @@ bool hasFitRange(const Region& r) {
     return r.rangeCount >= 1 && r.rangeEnergy.holds(r.rangeCount);
 }
 
-const Region& regionOf(const Workspace& ws, const Peak& p) {
-    return ws.regions.at(static_cast<std::size_t>(std::clamp<int>(p.region, 0, kRegionCount - 1)));
-}
-
 // The distances of a doublet's components from the stored position: the main one at 0, the other at
 // the splitting.
 ValueBounds componentOffsets(const Peak& p) {
     const bool doublet = p.type > static_cast<short>(PeakType::Singlet) && p.type <= static_cast<short>(PeakType::F);
     const double splitting = doublet && std::isfinite(p.splitting) ? p.splitting : 0.0;
     return {std::min(0.0, splitting), std::max(0.0, splitting)};
-}
-
-// The fit range as the peak's components see it, widened by `widening` on both sides.
-ValueBounds storedPositionsReaching(const Peak& p, const Region& r, double widening) {
-    const ValueBounds range = fitRangeExtentOf(r);
-    const ValueBounds offsets = componentOffsets(p);
-    return {range.low - widening - r.shift - offsets.high, range.high + widening - r.shift - offsets.low};
 }
 
 }  // namespace
@@ -62,35 +51,59 @@ double fwhmFloorOf(const Workspace& ws, const Region& r) {
     return ws.instrumentFwhm ? *ws.instrumentFwhm : dataStepOf(r);
 }
 
-ValueBounds positionBoundsOf(const Workspace& ws, int peak) {
-    const Peak& p = ws.peaks.at(static_cast<std::size_t>(peak));
-    const Region& r = regionOf(ws, p);
-    if (!hasFitRange(r)) return {-kInfinity, kInfinity};
-    const ValueBounds range = fitRangeExtentOf(r);
+const PhysicalBounds::Scale& PhysicalBounds::scaleOf(int region) const {
+    std::optional<Scale>& scale = scales_.at(static_cast<std::size_t>(region));
+    if (!scale) {
+        const Region& r = ws_.regions[static_cast<std::size_t>(region)];
+        scale = Scale{fitRangeExtentOf(r), fwhmFloorOf(ws_, r)};
+    }
+    return *scale;
+}
+
+int PhysicalBounds::regionOf(int peak) const {
+    return std::clamp<int>(ws_.peaks.at(static_cast<std::size_t>(peak)).region, 0, kRegionCount - 1);
+}
+
+double PhysicalBounds::fwhmFloor(int region) const {
+    return scaleOf(region).step;
+}
+
+// The fit range as the peak's components see it, widened by `widening` on both sides.
+ValueBounds PhysicalBounds::storedPositionsReaching(int peak, double widening) const {
+    const Peak& p = ws_.peaks[static_cast<std::size_t>(peak)];
+    const ValueBounds range = scaleOf(regionOf(peak)).extent;
+    const ValueBounds offsets = componentOffsets(p);
+    const float shift = ws_.regions[static_cast<std::size_t>(regionOf(peak))].shift;
+    return {range.low - widening - shift - offsets.high, range.high + widening - shift - offsets.low};
+}
+
+ValueBounds PhysicalBounds::position(int peak) const {
+    const Peak& p = ws_.peaks.at(static_cast<std::size_t>(peak));
+    const Scale& scale = scaleOf(regionOf(peak));
+    if (!std::isfinite(scale.extent.low)) return scale.extent;
     const double width = std::isfinite(p.fwhm) ? std::fabs(static_cast<double>(p.fwhm)) : kInfinity;
-    const double widening = std::max(std::min(width, range.high - range.low), fwhmFloorOf(ws, r));
-    return storedPositionsReaching(p, r, widening);
+    const double widening = std::max(std::min(width, scale.extent.high - scale.extent.low), scale.step);
+    return storedPositionsReaching(peak, widening);
 }
 
-bool liesWithinFitRange(const Workspace& ws, int peak) {
-    const Peak& p = ws.peaks.at(static_cast<std::size_t>(peak));
-    const Region& r = regionOf(ws, p);
-    return !hasFitRange(r) || storedPositionsReaching(p, r, 0.0).holds(p.position);
+bool PhysicalBounds::withinFitRange(int peak) const {
+    return !std::isfinite(scaleOf(regionOf(peak)).extent.low) ||
+           storedPositionsReaching(peak, 0.0).holds(ws_.peaks[static_cast<std::size_t>(peak)].position);
 }
 
-ValueBounds fitBoundsOf(const Workspace& ws, int peak, PeakParam param) {
-    const ParamConstraint& c = ws.constraints.at(static_cast<std::size_t>(peak)).of(param);
+ValueBounds PhysicalBounds::of(int peak, PeakParam param) const {
+    const ParamConstraint& c = ws_.constraints.at(static_cast<std::size_t>(peak)).of(param);
     const bool limited = isTrue(c.limited);
     ValueBounds bounds{limited ? c.low : -kInfinity, limited ? c.high : kInfinity};
     switch (param) {
         case PeakParam::Position:
-            if (!limited) bounds = positionBoundsOf(ws, peak);
+            if (!limited) bounds = position(peak);
             break;
         case PeakParam::Area:
             if (!limited) bounds.low = kAreaFloor;
             break;
         case PeakParam::Fwhm:
-            if (!limited) bounds.low = fwhmFloorOf(ws, regionOf(ws, ws.peaks[peak]));
+            if (!limited) bounds.low = fwhmFloor(regionOf(peak));
             bounds.low = std::max(bounds.low, static_cast<double>(kMinimumTiedFwhm));
             break;
         case PeakParam::Gl:

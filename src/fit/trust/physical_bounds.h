@@ -5,6 +5,9 @@
 // floor.  A fit holds every free parameter within these box bounds for a whole run; the position's,
 // which follows the FWHM, is worked out afresh from the present FWHM for each run.
 
+#include <array>
+#include <optional>
+
 #include "workspace/records.h"
 
 namespace vortlan {
@@ -31,18 +34,40 @@ double dataStepOf(const Region& region);
 // else the data step.
 double fwhmFloorOf(const Workspace& workspace, const Region& region);
 
-// Where the peak's stored position may go: some component (the main one at the position, a doublet's
-// other one `splitting` away) within the fit range widened by the FWHM, the region's shift
-// included.  The widening is at most the range's own width, so that a FWHM run wild cannot take the
-// bound with it.  Unbounded for a peak of a region without a fit range.
-ValueBounds positionBoundsOf(const Workspace& workspace, int peak);
+// The bounds of the peaks of one workspace, each region's extent and step worked out once: a fit
+// asks for the bounds of every variable each time it starts a run.
+class PhysicalBounds {
+  public:
+    explicit PhysicalBounds(const Workspace& workspace) : ws_(workspace) {}
 
-// Whether some component of the peak lies within the fit range itself.
-bool liesWithinFitRange(const Workspace& workspace, int peak);
+    // Where the peak's stored position may go: some component (the main one at the position, a
+    // doublet's other one `splitting` away) within the fit range widened by the FWHM, the region's
+    // shift included.  The widening is at most the range's own width, so that a FWHM run wild
+    // cannot take the bound with it.  Unbounded for a peak of a region without a fit range.
+    ValueBounds position(int peak) const;
 
-// The bounds a fit holds the peak's parameter within: the user's limits where the constraint dialog
-// gave them, the physical ones otherwise; %GL always within 0..100 and a FWHM never below the least
-// width a tie allows.
-ValueBounds fitBoundsOf(const Workspace& workspace, int peak, PeakParam param);
+    // Whether some component of the peak lies within the fit range itself.
+    bool withinFitRange(int peak) const;
+
+    // The bounds a fit holds the peak's parameter within: the user's limits where the constraint
+    // dialog gave them, the physical ones otherwise; %GL always within 0..100 and a FWHM never
+    // below the least width a tie allows.
+    ValueBounds of(int peak, PeakParam param) const;
+
+    // fwhmFloorOf, for the region.
+    double fwhmFloor(int region) const;
+
+  private:
+    struct Scale {
+        ValueBounds extent;
+        double step = 0;
+    };
+    const Scale& scaleOf(int region) const;
+    int regionOf(int peak) const;
+    ValueBounds storedPositionsReaching(int peak, double widening) const;
+
+    const Workspace& ws_;
+    mutable std::array<std::optional<Scale>, kRegionCount> scales_{};
+};
 
 }  // namespace vortlan

@@ -33,7 +33,7 @@ std::optional<int> largestShortfall(const Region& r) {
 }
 
 // The user's FWHM, kept off the floor the fit holds widths above.
-float startingWidth(const Workspace& ws, const Region& r, const Peak& userStart) {
+float startingWidth(const Workspace& ws, const Region& r, const PeakStart& userStart) {
     const double floor = fwhmFloorOf(ws, r);
     const double width = std::isfinite(userStart.fwhm) && userStart.fwhm > 0.0f ? userStart.fwhm : 1.0;
     return static_cast<float>(std::max(width, 2.0 * floor));
@@ -51,7 +51,7 @@ std::optional<PeakStart> atLargestShortfall(const Region& r, const Peak& p, floa
 
 }  // namespace
 
-std::vector<PeakStart> restartStarts(const Workspace& ws, int peak, const Peak& userStart) {
+std::vector<PeakStart> restartStarts(const Workspace& ws, int peak, const PeakStart& userStart) {
     const Peak& p = ws.peaks.at(static_cast<std::size_t>(peak));
     const Region& r = ws.regions.at(static_cast<std::size_t>(std::clamp<int>(p.region, 0, kRegionCount - 1)));
     const float width = startingWidth(ws, r, userStart);

@@ -16,7 +16,7 @@ struct PeakStart {
 };
 
 // The starts to try, best first, for the peak whose values at the fit's start were `userStart`.
-std::vector<PeakStart> restartStarts(const Workspace& workspace, int peak, const Peak& userStart);
+std::vector<PeakStart> restartStarts(const Workspace& workspace, int peak, const PeakStart& userStart);
 
 // The free parameters of the start put into the peak (fixed and tied ones stay), and carried to the
 // peaks tied to it.

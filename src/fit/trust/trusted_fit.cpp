@@ -63,12 +63,21 @@ struct Attempt {
     std::vector<RegionFlags> flags;
 };
 
+// Every peak's values where the user started the fit.
+using UserStarts = std::array<PeakStart, kPeakCount>;
+
+UserStarts userStartsOf(const Workspace& ws) {
+    UserStarts starts;
+    for (std::size_t p = 0; p < starts.size(); ++p) starts[p] = {ws.peaks[p].position, ws.peaks[p].area, ws.peaks[p].fwhm};
+    return starts;
+}
+
 class Rescue {
   public:
-    Rescue(Workspace& ws, Port& port, FitSelection selection, std::vector<int> regions,
-           std::array<Peak, kPeakCount> userStart, Attempt first)
+    Rescue(Workspace& ws, Port& port, FitSelection selection, std::vector<int> regions, const UserStarts& userStart,
+           Attempt first)
         : ws_(ws), port_(port), selection_(std::move(selection)), regions_(std::move(regions)),
-          userStart_(std::move(userStart)), best_(std::move(first)) {}
+          userStart_(userStart), best_(std::move(first)) {}
 
     TrustedFit run();
 
@@ -81,7 +90,7 @@ class Rescue {
     Port& port_;
     const FitSelection selection_;
     const std::vector<int> regions_;
-    const std::array<Peak, kPeakCount> userStart_;
+    const UserStarts userStart_;
     Attempt best_;
     std::vector<PeakRestarts> restarts_;
 };
@@ -118,12 +127,13 @@ TrustedFit Rescue::run() {
 }
 
 TrustedFit fitTrusted(Workspace& ws, Port& port, FitSelection selection) {
-    const std::array<Peak, kPeakCount> userStart = ws.peaks;
+    const UserStarts userStart = userStartsOf(ws);
     const std::vector<int> regions = SpectrumProblem(ws, selection).regions();
     const GlRoundsEnd first = fitWithWholeGl(ws, port, selection);
     if (ended(first.end) || first.end == LeastSquaresFitEnd::NothingToFit) return {first.end, {}, {}};
-    Attempt attempt{FittedState(ws, regions), first, judgeRegions(ws, regions, first.glUnsettled)};
-    if (peaksToRestart(ws, selection, attempt.flags).empty()) return {first.end, std::move(attempt.flags), {}};
+    std::vector<RegionFlags> flags = judgeRegions(ws, regions, first.glUnsettled);
+    if (peaksToRestart(ws, selection, flags).empty()) return {first.end, std::move(flags), {}};
+    Attempt attempt{FittedState(ws, regions), first, std::move(flags)};
     return Rescue(ws, port, std::move(selection), regions, userStart, std::move(attempt)).run();
 }
 
