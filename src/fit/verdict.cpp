@@ -49,6 +49,8 @@ std::string fitFlagCauseText(const FitFlag& flag) {
             return "area at its floor";
         case FitFlagCause::NotDetermined:
             return param + " not determined by the data";
+        case FitFlagCause::MovedFar:
+            return "moved far from where it was placed";
         case FitFlagCause::GlChanged:
             break;
     }

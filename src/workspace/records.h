@@ -210,8 +210,9 @@ enum class FitFlagCause : short {
     AreaAtFloor = 5,        // the area on its floor: the data hold nothing for the peak
     NotDetermined = 6,      // position or FWHM not determined by the data
     GlChanged = 7,          // %GL still moved in the last of the rounds that settle it
+    MovedFar = 8,           // ended further from where the user placed it than its width
 };
-inline constexpr short kLastFitFlagCause = 7;
+inline constexpr short kLastFitFlagCause = 8;
 
 struct FitFlag {
     short peak = 0;

@@ -209,8 +209,13 @@ TEST_F(TrustTest, FlagsNameEveryTrap) {
         EXPECT_NE(std::find(flags.begin(), flags.end(), c.expected), flags.end()) << c.name;
         EXPECT_EQ(callsForRestart(c.expected), c.expected.cause != FitFlagCause::AtLimit) << c.name;
     }
+    // What the fit went through: %GL still moving, and a peak that left where it was placed.
     ws = fitted;
-    EXPECT_EQ(judgeFitFlags(ws, 0, {1}), (std::vector<FitFlag>{{1, FitFlagCause::GlChanged, PeakParam::Gl}}));
+    EXPECT_EQ(judgeFitFlags(ws, 0, FitHistory{{1}, {}}),
+              (std::vector<FitFlag>{{1, FitFlagCause::GlChanged, PeakParam::Gl}}));
+    const std::vector<PlacedPeak> placed{{0, 285.5f, 1.0f}, {1, 290.0f, 2.5f}};
+    EXPECT_EQ(judgeFitFlags(ws, 0, FitHistory{{}, placed}),
+              (std::vector<FitFlag>{{1, FitFlagCause::MovedFar, PeakParam::Position}}));
 }
 
 // Newton's method and the search keep their own ways; their verdicts carry the flags of where they

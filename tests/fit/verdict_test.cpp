@@ -63,6 +63,7 @@ TEST(FitFlagText, NamesThePeakAndTheCause) {
         {{6, FitFlagCause::AreaAtFloor, PeakParam::Area}, "peak 6: area at its floor"},
         {{7, FitFlagCause::NotDetermined, PeakParam::Fwhm}, "peak 7: FWHM not determined by the data"},
         {{8, FitFlagCause::GlChanged, PeakParam::Gl}, "peak 8: %GL changed by the final refit"},
+        {{9, FitFlagCause::MovedFar, PeakParam::Position}, "peak 9: moved far from where it was placed"},
     };
     for (const auto& [flag, text] : cases) EXPECT_EQ(fitFlagText(flag), text);
     EXPECT_EQ(restartsText({}), "");

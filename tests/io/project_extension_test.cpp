@@ -263,7 +263,7 @@ TEST_F(ProjectExtensionTest, CutOrDamagedSectionLeavesTheProjectWholeAndIsReport
         {"a flag of a peak beyond the table",
          after(record(6, Bytes().i16(1).i16(0).i16(1).i16(1).i16(51).i16(0).i16(2).i16(0).str()))},
         {"a flag of an unknown cause",
-         after(record(6, Bytes().i16(1).i16(0).i16(1).i16(1).i16(3).i16(8).i16(2).i16(0).str()))},
+         after(record(6, Bytes().i16(1).i16(0).i16(1).i16(1).i16(3).i16(9).i16(2).i16(0).str()))},
         {"a flag of an unknown parameter",
          after(record(6, Bytes().i16(1).i16(0).i16(1).i16(1).i16(3).i16(0).i16(4).i16(0).str()))},
         {"more flags than written", after(record(6, Bytes().i16(1).i16(0).i16(1).i16(32000).str()))},

@@ -58,13 +58,22 @@ std::vector<FreeParameter> undetermined(const Workspace& ws, FitSelection select
     return found;
 }
 
+bool movedFar(const Peak& p, int peak, const std::vector<PlacedPeak>& placed) {
+    for (const PlacedPeak& start : placed) {
+        if (start.peak != peak) continue;
+        const double width = std::max(std::fabs(start.fwhm), std::fabs(p.fwhm));
+        return std::fabs(static_cast<double>(p.position) - start.position) > width;
+    }
+    return false;
+}
+
 void add(std::vector<FitFlag>& flags, const std::optional<FitFlag>& flag) {
     if (flag) flags.push_back(*flag);
 }
 
 std::vector<FitFlag> peakFlags(const Workspace& ws, const PhysicalBounds& bounds, int region, int peak,
                                const std::vector<FreeParameter>& onBounds,
-                               const std::vector<FreeParameter>& notDetermined, bool glUnsettled) {
+                               const std::vector<FreeParameter>& notDetermined, const FitHistory& history) {
     std::vector<FitFlag> flags;
     const short number = static_cast<short>(peak);
     const bool fwhmOnBound = onBound(onBounds, peak, PeakParam::Fwhm);
@@ -76,13 +85,16 @@ std::vector<FitFlag> peakFlags(const Workspace& ws, const PhysicalBounds& bounds
     for (const FreeParameter& v : notDetermined) {
         if (v.peak == peak) flags.push_back({number, FitFlagCause::NotDetermined, v.param});
     }
-    if (glUnsettled) flags.push_back({number, FitFlagCause::GlChanged, PeakParam::Gl});
+    if (std::find(history.glUnsettled.begin(), history.glUnsettled.end(), peak) != history.glUnsettled.end())
+        flags.push_back({number, FitFlagCause::GlChanged, PeakParam::Gl});
+    if (movedFar(ws.peaks[peak], peak, history.placed))
+        flags.push_back({number, FitFlagCause::MovedFar, PeakParam::Position});
     return flags;
 }
 
 }  // namespace
 
-std::vector<FitFlag> judgeFitFlags(const Workspace& ws, int region, const std::vector<int>& glUnsettled) {
+std::vector<FitFlag> judgeFitFlags(const Workspace& ws, int region, const FitHistory& history) {
     const Region& r = ws.regions.at(static_cast<std::size_t>(region));
     if (!isTrue(r.defined) || !isTrue(r.backgroundSet)) return {};
     FitSelection selection;
@@ -93,8 +105,7 @@ std::vector<FitFlag> judgeFitFlags(const Workspace& ws, int region, const std::v
     std::vector<FitFlag> flags;
     for (int peak : selection.peaks) {
         if (peak < 0 || peak >= kPeakCount || !isTrue(ws.peaks[peak].defined)) continue;
-        const bool gl = std::find(glUnsettled.begin(), glUnsettled.end(), peak) != glUnsettled.end();
-        const std::vector<FitFlag> found = peakFlags(ws, bounds, region, peak, onBounds, notDetermined, gl);
+        const std::vector<FitFlag> found = peakFlags(ws, bounds, region, peak, onBounds, notDetermined, history);
         flags.insert(flags.end(), found.begin(), found.end());
     }
     return flags;

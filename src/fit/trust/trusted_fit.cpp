@@ -19,10 +19,9 @@ bool ended(LeastSquaresFitEnd end) {
     return end == LeastSquaresFitEnd::Stopped || end == LeastSquaresFitEnd::Refused;
 }
 
-std::vector<RegionFlags> judgeRegions(const Workspace& ws, const std::vector<int>& regions,
-                                      const std::vector<int>& glUnsettled) {
+std::vector<RegionFlags> judgeRegions(const Workspace& ws, const std::vector<int>& regions, const FitHistory& history) {
     std::vector<RegionFlags> judged;
-    for (int region : regions) judged.push_back({region, judgeFitFlags(ws, region, glUnsettled)});
+    for (int region : regions) judged.push_back({region, judgeFitFlags(ws, region, history)});
     return judged;
 }
 
@@ -72,16 +71,30 @@ UserStarts userStartsOf(const Workspace& ws) {
     return starts;
 }
 
+// Where the user placed the peaks whose positions the fit moves.
+std::vector<PlacedPeak> placedPeaks(const Workspace& ws, const FitSelection& selection, const UserStarts& starts) {
+    std::vector<PlacedPeak> placed;
+    if (selection.onlyParam && *selection.onlyParam != PeakParam::Position) return placed;
+    for (int peak : selection.peaks) {
+        const Peak& p = ws.peaks.at(static_cast<std::size_t>(peak));
+        if (isFixed(p, PeakParam::Position) || isTrue(ws.constraints[peak].position.linked)) continue;
+        const PeakStart& start = starts[static_cast<std::size_t>(peak)];
+        placed.push_back({peak, start.position, start.fwhm});
+    }
+    return placed;
+}
+
 class Rescue {
   public:
     Rescue(Workspace& ws, Port& port, FitSelection selection, std::vector<int> regions, const UserStarts& userStart,
            Attempt first)
         : ws_(ws), port_(port), selection_(std::move(selection)), regions_(std::move(regions)),
-          userStart_(userStart), best_(std::move(first)) {}
+          userStart_(userStart), placed_(placedPeaks(ws, selection_, userStart)), best_(std::move(first)) {}
 
     TrustedFit run();
 
   private:
+    FitHistory historyOf(const GlRoundsEnd& rounds) const { return {rounds.glUnsettled, placed_}; }
     // One fresh start of the peak, kept when it does better; false when a stop ended it.
     bool tryStart(int peak, const PeakStart& start);
     TrustedFit result(LeastSquaresFitEnd end) const { return {end, best_.flags, restarts_}; }
@@ -91,6 +104,7 @@ class Rescue {
     const FitSelection selection_;
     const std::vector<int> regions_;
     const UserStarts userStart_;
+    const std::vector<PlacedPeak> placed_;
     Attempt best_;
     std::vector<PeakRestarts> restarts_;
 };
@@ -102,7 +116,7 @@ bool Rescue::tryStart(int peak, const PeakStart& start) {
     const bool better = rounds.end != LeastSquaresFitEnd::Refused && rounds.end != LeastSquaresFitEnd::Stopped &&
                         statisticOf(ws_, regions_) < best_.state.statistic() * (1.0 - kBetterBy);
     if (better) {
-        best_ = Attempt{FittedState(ws_, regions_), rounds, judgeRegions(ws_, regions_, rounds.glUnsettled)};
+        best_ = Attempt{FittedState(ws_, regions_), rounds, judgeRegions(ws_, regions_, historyOf(rounds))};
     } else {
         best_.state.restore(ws_, port_);
     }
@@ -131,7 +145,7 @@ TrustedFit fitTrusted(Workspace& ws, Port& port, FitSelection selection) {
     const std::vector<int> regions = SpectrumProblem(ws, selection).regions();
     const GlRoundsEnd first = fitWithWholeGl(ws, port, selection);
     if (ended(first.end) || first.end == LeastSquaresFitEnd::NothingToFit) return {first.end, {}, {}};
-    std::vector<RegionFlags> flags = judgeRegions(ws, regions, first.glUnsettled);
+    std::vector<RegionFlags> flags = judgeRegions(ws, regions, {first.glUnsettled, placedPeaks(ws, selection, userStart)});
     if (peaksToRestart(ws, selection, flags).empty()) return {first.end, std::move(flags), {}};
     Attempt attempt{FittedState(ws, regions), first, std::move(flags)};
     return Rescue(ws, port, std::move(selection), regions, userStart, std::move(attempt)).run();
