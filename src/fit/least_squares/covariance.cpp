@@ -57,7 +57,10 @@ std::optional<Covariance> covarianceAt(const ResidualFunction& f, const std::vec
     for (int k = 0; k < p; ++k) {
         if (scale[k] == 0.0) c.determined[static_cast<std::size_t>(k)] = false;
     }
-    const Matrix covariance = c.reducedCost * (scale.asDiagonal() * inverse * scale.asDiagonal());
+    const Matrix pseudoInverse = scale.asDiagonal() * inverse * scale.asDiagonal();
+    const Vector step = -(pseudoInverse * (jacobian.transpose() * residuals));
+    c.step.assign(step.data(), step.data() + p);
+    const Matrix covariance = c.reducedCost * pseudoInverse;
     c.matrix.assign(static_cast<std::size_t>(p) * p, std::numeric_limits<double>::quiet_NaN());
     for (int a = 0; a < p; ++a) {
         for (int b = 0; b < p; ++b) {

@@ -16,6 +16,8 @@ struct Covariance {
     // do not change along, or nearly so); its row and column are then not to be used.
     std::vector<bool> determined;
     double reducedCost = 0;  // Σr² / (N - p)
+    // The Gauss-Newton step from x along the determined directions: near a minimum, where it lies.
+    std::vector<double> step;
 
     double at(int a, int b) const { return matrix[static_cast<std::size_t>(a * variables + b)]; }
 };

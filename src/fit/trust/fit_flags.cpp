@@ -45,10 +45,10 @@ std::optional<FitFlag> narrowFlag(const Workspace& ws, const PhysicalBounds& bou
 
 // The position and FWHM variables the data do not determine, with those on bounds held.
 std::vector<FreeParameter> undetermined(const Workspace& ws, FitSelection selection,
-                                       const std::vector<FreeParameter>& onBounds) {
+                                       const std::vector<FreeParameter>& onBounds, Linearisation& linearisation) {
     selection.held = onBounds;
     const SpectrumProblem problem(ws, selection);
-    const std::optional<Covariance> covariance = covarianceAt(problem, problem.start());
+    const std::optional<Covariance>& covariance = linearisation.of(problem);
     std::vector<FreeParameter> found;
     for (std::size_t v = 0; v < problem.variables().size(); ++v) {
         const FreeParameter& variable = problem.variables()[v];
@@ -94,13 +94,15 @@ std::vector<FitFlag> peakFlags(const Workspace& ws, const PhysicalBounds& bounds
 
 }  // namespace
 
-std::vector<FitFlag> judgeFitFlags(const Workspace& ws, int region, const FitHistory& history) {
+std::vector<FitFlag> judgeFitFlags(const Workspace& ws, int region, const FitHistory& history,
+                                   Linearisation* linearisation) {
     const Region& r = ws.regions.at(static_cast<std::size_t>(region));
     if (!isTrue(r.defined) || !isTrue(r.backgroundSet)) return {};
     FitSelection selection;
     for (int s = 0; s < std::clamp<int>(r.peakCount, 0, kPeaksPerRegion); ++s) selection.peaks.push_back(r.peakSlots[s]);
     const std::vector<FreeParameter> onBounds = SpectrumProblem(ws, selection).parametersOnBounds();
-    const std::vector<FreeParameter> notDetermined = undetermined(ws, selection, onBounds);
+    Linearisation own;
+    const std::vector<FreeParameter> notDetermined = undetermined(ws, selection, onBounds, linearisation ? *linearisation : own);
     const PhysicalBounds bounds(ws);
     std::vector<FitFlag> flags;
     for (int peak : selection.peaks) {

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "fit/trust/linearisation.h"
 #include "workspace/records.h"
 
 namespace vortlan {
@@ -27,7 +28,9 @@ struct FitHistory {
 // with a position or FWHM the data do not determine; from the history, %GL still moving, and a peak
 // that ended further from where it was placed than its width there and now (it most often left the
 // feature it was placed on to share another's).  Costs one Jacobian of the region's peaks.
-std::vector<FitFlag> judgeFitFlags(const Workspace& workspace, int region, const FitHistory& history = {});
+// `linearisation`, when given, keeps the covariance a fit of the region has already asked for.
+std::vector<FitFlag> judgeFitFlags(const Workspace& workspace, int region, const FitHistory& history = {},
+                                   Linearisation* linearisation = nullptr);
 
 // Whether the flag says the peak may be caught where a fresh start would free it (a limit the user
 // set, or %GL still moving, is not such a trap).

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "fit/least_squares/gauss_newton.h"
 
 namespace vortlan {
 
@@ -27,17 +26,16 @@ std::vector<int> peaksWithFreeGl(const Workspace& ws, const FitSelection& select
 
 // The peaks whose %GL a continuous fit from here would take to another whole number, as one
 // Gauss-Newton step over every free parameter tells; the parameters on their bounds stay there.
-std::vector<int> glsThatWouldMove(const Workspace& ws, FitSelection selection, const std::vector<int>& glPeaks) {
-    selection.glFree = true;
-    selection.held = SpectrumProblem(ws, selection).parametersOnBounds();
-    const SpectrumProblem problem(ws, selection);
-    const std::optional<std::vector<double>> ahead = gaussNewtonPoint(problem, problem.start());
+std::vector<int> glsThatWouldMove(const Workspace& ws, const FitSelection& selection, const std::vector<int>& glPeaks,
+                                  Linearisation& linearisation) {
+    const SpectrumProblem problem = problemAtBounds(ws, selection);
+    const std::optional<Covariance>& covariance = linearisation.of(problem);
     std::vector<int> moving;
-    if (!ahead) return moving;
+    if (!covariance) return moving;
     for (std::size_t v = 0; v < problem.variables().size(); ++v) {
         const FreeParameter& variable = problem.variables()[v];
-        if (variable.param != PeakParam::Gl) continue;
-        const double gl = std::clamp((*ahead)[v], problem.lower()[v], problem.upper()[v]);
+        if (variable.param != PeakParam::Gl || !covariance->determined[v]) continue;
+        const double gl = std::clamp(problem.start()[v] + covariance->step[v], problem.lower()[v], problem.upper()[v]);
         if (std::find(glPeaks.begin(), glPeaks.end(), variable.peak) != glPeaks.end() &&
             std::nearbyint(gl) != ws.peaks[variable.peak].gl)
             moving.push_back(variable.peak);
@@ -67,14 +65,14 @@ LeastSquaresFitEnd heldRun(Workspace& ws, Port& port, FitSelection selection, Le
 
 }  // namespace
 
-GlRoundsEnd fitWithWholeGl(Workspace& ws, Port& port, FitSelection selection) {
+GlRoundsEnd fitWithWholeGl(Workspace& ws, Port& port, FitSelection selection, Linearisation& linearisation) {
     const std::vector<int> glPeaks = peaksWithFreeGl(ws, selection);
     if (glPeaks.empty()) return {runLeastSquares(ws, port, selection, {}), {}};
     LeastSquaresFitEnd end = continuousRun(ws, port, selection);
     for (int round = 1; !finished(end); ++round) {
         end = heldRun(ws, port, selection, end);
         if (finished(end)) break;
-        const std::vector<int> moving = glsThatWouldMove(ws, selection, glPeaks);
+        const std::vector<int> moving = glsThatWouldMove(ws, selection, glPeaks, linearisation);
         if (moving.empty() || round == kGlRounds) return {end, moving};
         end = continuousRun(ws, port, selection);
     }

@@ -19,9 +19,10 @@ bool ended(LeastSquaresFitEnd end) {
     return end == LeastSquaresFitEnd::Stopped || end == LeastSquaresFitEnd::Refused;
 }
 
-std::vector<RegionFlags> judgeRegions(const Workspace& ws, const std::vector<int>& regions, const FitHistory& history) {
+std::vector<RegionFlags> judgeRegions(const Workspace& ws, const std::vector<int>& regions, const FitHistory& history,
+                                      Linearisation& linearisation) {
     std::vector<RegionFlags> judged;
-    for (int region : regions) judged.push_back({region, judgeFitFlags(ws, region, history)});
+    for (int region : regions) judged.push_back({region, judgeFitFlags(ws, region, history, &linearisation)});
     return judged;
 }
 
@@ -105,6 +106,7 @@ class Rescue {
     const std::vector<int> regions_;
     const UserStarts userStart_;
     const std::vector<PlacedPeak> placed_;
+    Linearisation linearisation_;
     Attempt best_;
     std::vector<PeakRestarts> restarts_;
 };
@@ -112,11 +114,11 @@ class Rescue {
 // The workspace holds the best values when it begins and when it ends.
 bool Rescue::tryStart(int peak, const PeakStart& start) {
     placePeakAt(ws_, peak, start);
-    const GlRoundsEnd rounds = fitWithWholeGl(ws_, port_, selection_);
+    const GlRoundsEnd rounds = fitWithWholeGl(ws_, port_, selection_, linearisation_);
     const bool better = rounds.end != LeastSquaresFitEnd::Refused && rounds.end != LeastSquaresFitEnd::Stopped &&
                         statisticOf(ws_, regions_) < best_.state.statistic() * (1.0 - kBetterBy);
     if (better) {
-        best_ = Attempt{FittedState(ws_, regions_), rounds, judgeRegions(ws_, regions_, historyOf(rounds))};
+        best_ = Attempt{FittedState(ws_, regions_), rounds, judgeRegions(ws_, regions_, historyOf(rounds), linearisation_)};
     } else {
         best_.state.restore(ws_, port_);
     }
@@ -143,9 +145,11 @@ TrustedFit Rescue::run() {
 TrustedFit fitTrusted(Workspace& ws, Port& port, FitSelection selection) {
     const UserStarts userStart = userStartsOf(ws);
     const std::vector<int> regions = SpectrumProblem(ws, selection).regions();
-    const GlRoundsEnd first = fitWithWholeGl(ws, port, selection);
+    Linearisation linearisation;
+    const GlRoundsEnd first = fitWithWholeGl(ws, port, selection, linearisation);
     if (ended(first.end) || first.end == LeastSquaresFitEnd::NothingToFit) return {first.end, {}, {}};
-    std::vector<RegionFlags> flags = judgeRegions(ws, regions, {first.glUnsettled, placedPeaks(ws, selection, userStart)});
+    std::vector<RegionFlags> flags =
+        judgeRegions(ws, regions, {first.glUnsettled, placedPeaks(ws, selection, userStart)}, linearisation);
     if (peaksToRestart(ws, selection, flags).empty()) return {first.end, std::move(flags), {}};
     Attempt attempt{FittedState(ws, regions), first, std::move(flags)};
     return Rescue(ws, port, std::move(selection), regions, userStart, std::move(attempt)).run();
