@@ -188,6 +188,12 @@ std::string infoJson(const Workspace& ws) {
     json.beginObject();
     json.key("description").value(ws.description);
     json.key("totalChiSquare").value(ws.totalChiSquare);
+    json.key("instrumentFwhm");
+    if (ws.instrumentFwhm) {
+        json.value(static_cast<float>(*ws.instrumentFwhm));
+    } else {
+        json.null();
+    }
     json.key("regions").beginArray();
     for (int region = 0; region < kRegionCount; ++region) {
         if (isTrue(ws.regions[region].defined)) writeRegion(json, ws, region);
@@ -289,6 +295,7 @@ void printInfo(std::ostream& out, const Workspace& ws) {
     }
     if (!any) out << "No region holds data.\n";
     out << "Total χ² " << number(ws.totalChiSquare) << '\n';
+    if (ws.instrumentFwhm) out << "Instrument FWHM limit " << number(static_cast<float>(*ws.instrumentFwhm)) << " eV\n";
 }
 
 }  // namespace

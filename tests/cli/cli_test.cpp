@@ -284,6 +284,37 @@ TEST_F(CliTest, ImportBackgroundPeaksConstraintFitExportAndRender) {
     EXPECT_FALSE(std::filesystem::exists(file("p.png")));
 }
 
+// A peak placed where the data hold nothing is flagged in fit's verdict line and info's lines, in the
+// same words as info --json; the instrument's limit is taken, kept in the project, and refused when it
+// is no width.
+TEST_F(CliTest, FitAndInfoSayWhatTheFlagsAreAndTheInstrumentLimitIsKept) {
+    fourPeakProject("c1s.xps");
+    ok({"add-peak", "c1s.xps", "--region", "1", "--position", "293", "--fwhm", "0.3", "--area", "5", "-o",
+        "five.xps"});
+    for (const char* refused : {"0", "abc", "25"}) {
+        const Outcome fit = run({"fit", "five.xps", "--region", "1", "--instrument-fwhm", refused, "-o", "x.xps"});
+        EXPECT_EQ(fit.status, 1) << refused;
+        EXPECT_NE(fit.err.find("instrument's FWHM limit"), std::string::npos) << fit.err;
+    }
+    const Outcome fit =
+        run({"fit", "five.xps", "--region", "1", "--method", "lm", "--instrument-fwhm", "0.4", "-o", "fitted.xps"});
+    ASSERT_EQ(fit.status, 0) << fit.err;
+    const Json region = info("fitted.xps")["regions"][0];
+    EXPECT_EQ(region["verdict"].text, "converged, with flags");
+    ASSERT_FALSE(region["flags"].items.empty());
+    std::string flags;
+    for (const Json& flag : region["flags"].items) flags += (flags.empty() ? "" : "; ") + flag.text;
+    EXPECT_NE(fit.err.find("Region 1: converged, with flags — " + flags), std::string::npos) << fit.err;
+    const std::string text = ok({"info", "fitted.xps"});
+    EXPECT_NE(text.find("  flag: " + region["flags"][0].text + "\n"), std::string::npos) << text;
+    for (const Json& peak : region["peaks"].items) EXPECT_GE(peak["fwhm"].number, 0.4 * (1 - 1e-6));
+
+    EXPECT_EQ(info("fitted.xps")["instrumentFwhm"].number, 0.4);
+    EXPECT_NE(text.find("Instrument FWHM limit 0.4 eV\n"), std::string::npos) << text;
+    ok({"fit", "fitted.xps", "--region", "1", "--instrument-fwhm", "none", "-o", "free.xps"});
+    EXPECT_EQ(info("free.xps")["instrumentFwhm"].kind, Json::Null);
+}
+
 TEST_F(CliTest, InfoKeepsEveryColumnOfThePeakTableApart) {
     ok({"import", "vamas", example("c1s.vms"), "-o", "wide.xps"});
     ok({"background", "wide.xps", "--region", "1", "-o", "wide.xps"});
