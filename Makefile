@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test test-sanitized test-leaks fuzz run cli-example bench clean
+.PHONY: all deps configure build test test-sanitized test-leaks fuzz run cli-example bench bench-trust clean
 
 all: build
 
@@ -86,6 +86,13 @@ cli-example: build
 bench: build
 	@tools/install-deps bench
 	@BUILD_DIR=$(BUILD_DIR) tools/bench-report
+
+# The poor-start suite on real regions (bench/trust/README.md): needs the fetched spectra in
+# bench/trust/real/, names those that are missing, and takes some minutes.
+bench-trust: configure
+	@tools/install-deps bench
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target vortlan-cli
+	@/usr/bin/python3 bench/trust/run_suite.py --cli $(CLI) --work $(BUILD_DIR)/trust-suite
 
 clean:
 	@rm -rf $(BUILD_DIR) $(SANITIZED_DIR) $(LEAKS_DIR) $(FUZZ_DIR)

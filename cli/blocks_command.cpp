@@ -12,6 +12,7 @@
 #include "cli/commands.h"
 #include "cli/json_writer.h"
 #include "io/vamas_file.h"
+#include "session/import_vamas.h"
 
 namespace vortlan::cli {
 
@@ -62,6 +63,12 @@ std::string jsonText(const std::vector<VamasBlockSummary>& blocks) {
         json.key("species").value(b.species).key("transition").value(b.transition);
         json.key("technique").value(b.technique).key("points").value(b.points);
         json.key("energy_high").value(b.energyHigh).key("energy_low").value(b.energyLow);
+        json.key("left_out");
+        if (const std::string why = whyNotImportable(b); why.empty()) {
+            json.null();
+        } else {
+            json.value(why);
+        }
         json.endObject();
     }
     json.endArray();
@@ -81,6 +88,10 @@ int runBlocks(const Arguments& args) {
         throw CommandFailed(path + ": " + error.what());
     }
     std::cout << (args.has("--json") ? jsonText(index.blocks) : tableText(index.blocks));
+    for (std::size_t k = 0; k < index.blocks.size(); ++k) {
+        if (const std::string why = whyNotImportable(index.blocks[k]); !why.empty())
+            std::cerr << "vortlan-cli: " << path << ": block " << k + 1 << " left out: " << why << '\n';
+    }
     if (index.damaged) {
         std::cerr << "vortlan-cli: " << path << ": block " << index.blocks.size() + 1
                   << " cannot be read; the file announces " << index.layout.blockCount << " blocks\n";

@@ -50,7 +50,8 @@ Command blocksEntry() {
              "Usage: vortlan-cli blocks DATAFILE [--json]\n"
              "\n"
              "Each block's number, species, transition, technique, points and binding energy range.  A\n"
-             "damaged file lists the blocks before the first one that cannot be read, and says so.\n"
+             "damaged file lists the blocks before the first one that cannot be read, and says so; a block\n"
+             "that is no spectrum (no points, or an energy step of 0) is listed and said to be left out.\n"
              "  --json   one JSON array of objects instead of the table (keys in docs/cli.md)\n",
              {{"--json", false}},
              1,

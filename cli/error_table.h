@@ -1,6 +1,7 @@
 #pragma once
 // The standard errors of a fitted region as `fit --monte-carlo` prints them: for every parameter of
-// every peak, the error from the Jacobian beside the one from refitting Monte Carlo replicas.
+// every peak, the error from the Jacobian beside the two spreads of refitted Monte Carlo replicas, under
+// a line that says which noise the replicas got.
 
 #include <iosfwd>
 

@@ -18,6 +18,7 @@
 #include "fit/uncertainty.h"
 #include "session/error_text.h"
 #include "session/peak_dialog.h"
+#include "workspace/acquisition.h"
 
 namespace vortlan::cli {
 
@@ -149,6 +150,25 @@ void writePeak(JsonWriter& json, const Workspace& ws, int slot, int peak, const 
     json.endObject();
 }
 
+template <typename Number>
+void writeOptional(JsonWriter& json, const std::optional<Number>& value) {
+    if (value) {
+        json.value(static_cast<float>(*value));
+    } else {
+        json.null();
+    }
+}
+
+// What the file says of how the intensities were recorded, and the counts they make.
+void writeAcquisition(JsonWriter& json, const Region& r) {
+    const Acquisition& a = r.acquisition;
+    const CountingScale scale = countingScaleOf(r);
+    writeOptional(json.key("dwellTime"), a.dwellTime);
+    writeOptional(json.key("scans"), a.scans);
+    json.key("transmission").value(!a.transmission.empty());
+    writeOptional(json.key("countsPerIntensity"), scale.known() ? std::optional(scale.factor) : std::nullopt);
+}
+
 void writeRegion(JsonWriter& json, const Workspace& ws, int region) {
     const Region& r = ws.regions[region];
     json.beginObject();
@@ -162,6 +182,7 @@ void writeRegion(JsonWriter& json, const Workspace& ws, int region) {
     } else {
         json.value(r.intensityUnit);
     }
+    writeAcquisition(json, r);
     json.key("background");
     if (fitted(r)) {
         json.value(backgroundName(r));
@@ -242,7 +263,8 @@ std::string errorsText(const PeakErrors& e) {
 void printPeakTable(std::ostream& out, const Workspace& ws, int region) {
     const Region& r = ws.regions[region];
     const std::vector<PeakErrors> errors = peakErrorsOf(ws, region);
-    out << "  peak slot type   position       area     height     FWHM  %GL   S.O.S.       TS       TL  "
+    // Heights are in per cent of the region's background-subtracted range, not in the data's unit.
+    out << "  peak slot type   position       area height (%)     FWHM  %GL   S.O.S.       TS       TL  "
            "fixed\n";
     for (int s = 0; s < r.peakCount; ++s) {
         const int peak = r.peakSlots[s];

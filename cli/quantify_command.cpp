@@ -56,6 +56,25 @@ SettingChanges settingChanges(const Arguments& args) {
     return changes;
 }
 
+// The exponent options given, as typed: what a refusal of the exponents names.
+std::string exponentOptions(const Arguments& args) {
+    std::string named;
+    for (const char* option : {"--imfp-exponent", "--transmission-exponent"}) {
+        if (!args.has(option)) continue;
+        named += (named.empty() ? "" : " ") + std::string(option) + " " + *args.value(option);
+    }
+    return named;
+}
+
+// Exponents that make a factor 0 or infinite would make every atomic per cent 0, 100 or not a number.
+void refuseUnusableExponents(const Arguments& args, const Workspace& ws) {
+    const auto refusal = exponentRefusal(ws, ws.quantSettings);
+    if (!refusal) return;
+    const std::string given = exponentOptions(args);
+    if (given.empty()) throw CommandFailed("quantify: the project's exponents: " + *refusal);
+    throw UsageError("quantify: " + given + ": " + *refusal);
+}
+
 void applyChanges(const SettingChanges& changes, QuantSettings& settings) {
     settings.sourceEnergy = changes.sourceEnergy.value_or(settings.sourceEnergy);
     settings.imfpExponent = changes.imfpExponent.value_or(settings.imfpExponent);
@@ -254,6 +273,7 @@ int runQuantify(const Arguments& args) {
     openProjectFile(cli, args.positional(0));
     Workspace& ws = cli.workspace();
     applyChanges(changes, ws.quantSettings);
+    refuseUnusableExponents(args, ws);
     const Quantification table = quantify(ws);
     if (args.has("--json")) {
         std::cout << quantificationJson(ws, table);

@@ -49,8 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     session.workspace.fileName = path;
     importVamas(session);
     fuzz::requireSoundWorkspace(session.workspace, "importing a VAMAS file");
-    if (const auto blocks = listVamasBlocks(path); blocks && blocks->size() > 1) {
-        importVamasBlock(session, static_cast<int>(blocks->size()) - 1);
+    if (const auto choice = vamasBlockChoice(path); choice && choice->blocks.size() > 1) {
+        importVamasBlock(session, choice->blocks.back());
         fuzz::requireSoundWorkspace(session.workspace, "importing a VAMAS file's last block");
     }
     requireIndexAgrees(data, size, path);

@@ -182,6 +182,9 @@ int main(int argc, char** argv) {
         quantified.regions[0].coreLevel = "C 1s";
         quantified.regions[0].sourceEnergy = 1486.6;
         quantified.regions[0].sensitivityOverride = 1.0;
+        const Region& measured = quantified.regions[0];
+        quantified.regions[0].acquisition = {
+            0.1, 10, std::vector<float>(static_cast<std::size_t>(measured.pointCount), 0.8f)};
         quantified.quantSettings = {1253.6, 0.75, 0.5, QuantArea::Background};
         writeFile(corpus / "project" / "c1s-quantified.xps", encodeProject(quantified));
         ws.regions[0].intensityUnit.clear();

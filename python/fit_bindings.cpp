@@ -321,7 +321,9 @@ py::dict regionEntry(const Workspace& ws, const QuantSettings& settings, const Q
 py::list quantifyProject(Project& project, const QuantChanges& changes) {
     Workspace& ws = project.session().workspace;
     const QuantSettings kept = ws.quantSettings;
-    ws.quantSettings = changedSettings(kept, changes);
+    const QuantSettings settings = changedSettings(kept, changes);
+    if (const auto refusal = exponentRefusal(ws, settings)) throw py::value_error(*refusal);
+    ws.quantSettings = settings;
     Quantification table;
     try {
         table = quantify(ws);
@@ -417,7 +419,8 @@ void bindFitting(ProjectClass& project, RegionClass& region) {
         "area, area_error, factor, corrected_area, atomic_percent, atomic_percent_error and components\n"
         "(one dict per peak: peak, label and the same numbers).  A number the data do not determine is\n"
         "None.  The settings given (source_energy in eV, imfp_exponent, transmission_exponent, area\n"
-        "\"auto\" | \"peaks\" | \"background\") hold for this call only.");
+        "\"auto\" | \"peaks\" | \"background\") hold for this call only; exponents that make a region's\n"
+        "factor 0 or infinite raise ValueError saying which region.");
 }
 
 }  // namespace vortlan::python

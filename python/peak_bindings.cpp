@@ -306,7 +306,8 @@ void bindPeaks(RegionClass& region, PeakClass& peak) {
                 "Spin-orbit splitting of a p, d or f doublet (eV).");
     peak.def_property(
         "height", [](const PeakRef& self) { return definedPeak(self).height; }, &setHeight,
-        "The peak's height; setting it sets the area that gives this height with the peak's shape.");
+        "The peak's height in per cent of the region's background-subtracted intensity range; setting it\n"
+        "sets the area that gives this height with the peak's shape.");
     peak.def_property(
         "type", [](const PeakRef& self) { return pythonTypeOf(definedPeak(self).type); },
         [](const PeakRef& self, const std::string& type) {

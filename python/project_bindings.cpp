@@ -106,7 +106,10 @@ py::list blockList(const fs::path& file) {
         row["points"] = b.points;
         row["energy_high"] = shownValue(b.energyHigh);
         row["energy_low"] = shownValue(b.energyLow);
+        const std::string why = whyNotImportable(b);
+        row["left_out"] = why.empty() ? py::object(py::none()) : py::object(py::str(why));
         blocks.append(row);
+        if (!why.empty()) warn(path + ": block " + std::to_string(k + 1) + " left out: " + why);
     }
     if (index.damaged) {
         const std::string said = path + ": block " + std::to_string(index.blocks.size() + 1) +
@@ -170,7 +173,8 @@ void bindProjects(py::module_& module, ProjectClass& project, RegionClass& regio
     module.def("list_blocks", &blockList, py::arg("path"),
                "The blocks of a VAMAS file as the block chooser lists them: a list of dicts with block\n"
                "(from 1), species, transition, technique, points, energy_high and energy_low (binding\n"
-               "energies, eV).  A damaged block ends the list, with a warning.");
+               "energies, eV) and left_out (None, or why the block is no spectrum to import, with a\n"
+               "warning).  A damaged block ends the list, with a warning.");
 
     project.def(py::init(&startProject),
                 "An empty project, started as the program starts: its fit options are those of\n"

@@ -13,6 +13,7 @@
 #include "python/project_session.h"
 #include "session/background_dialog.h"
 #include "session/region_operations.h"
+#include "workspace/acquisition.h"
 #include "workspace/limits.h"
 
 namespace vortlan::python {
@@ -121,6 +122,14 @@ void setBackground(const RegionRef& ref, const std::optional<std::string>& type,
     if (!d.RefusalNote.empty()) warn(d.RefusalNote);
 }
 
+std::optional<FloatArray> transmissionOf(const RegionRef& ref) {
+    const std::vector<float>& t = regionOf(ref).acquisition.transmission;
+    if (t.empty()) return std::nullopt;
+    FloatArray copy(static_cast<py::ssize_t>(t.size()));
+    std::copy(t.begin(), t.end(), copy.mutable_data());
+    return copy;
+}
+
 }  // namespace
 
 void bindRegionData(RegionClass& region) {
@@ -135,6 +144,26 @@ void bindRegionData(RegionClass& region) {
     region.def_property_readonly(
         "intensity_unit", [](const RegionRef& ref) { return regionOf(ref).intensityUnit; },
         "The unit of the intensities as the imported file names it; empty when it does not say.");
+    region.def_property_readonly(
+        "dwell_time", [](const RegionRef& ref) { return regionOf(ref).acquisition.dwellTime; },
+        "Seconds on each point in each scan, as the imported file records it; None when it does not.");
+    region.def_property_readonly(
+        "scans", [](const RegionRef& ref) { return regionOf(ref).acquisition.scans; },
+        "The number of scans added into the spectrum, as the imported file records it; None when it\n"
+        "does not.");
+    region.def_property_readonly(
+        "transmission", &transmissionOf,
+        "The analyser's transmission at each point of energy, as the imported file records it (a\n"
+        "float32 copy); None when it records none.  Neither the plot nor the fit uses it.");
+    region.def_property_readonly(
+        "counts_per_intensity",
+        [](const RegionRef& ref) {
+            const CountingScale scale = countingScaleOf(regionOf(ref));
+            return scale.known() ? std::optional(scale.factor) : std::nullopt;
+        },
+        "How many counts one unit of intensity is: 1 when the unit says counts, dwell time x scans for\n"
+        "a count rate whose file records both; None when not known (Monte Carlo errors then scale\n"
+        "their noise to the fit's residuals).");
     region.def_property_readonly(
         "energy",
         [](const RegionRef& ref) { return viewOf(ref, regionOf(ref).energy, regionOf(ref).pointCount); },

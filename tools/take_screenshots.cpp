@@ -36,7 +36,7 @@ using vortlan::ui::FileFilter;
 class PrintingPrompter : public vortlan::ui::Prompter {
   public:
     void message(const QString& text) override { std::fprintf(stderr, "message: %s\n", qPrintable(text)); }
-    bool askYesNo(const QString&, const QString&) override { return false; }
+    bool askYesNo(const QString&, const QString&, vortlan::ui::ReturnAnswers) override { return false; }
     void beep() override {}
     std::optional<int> chooseItem(const QString&, const QString&, const QStringList&, int preselected) override {
         return preselected;

@@ -27,6 +27,13 @@ class Cursor {
     bool atEnd() const { return position_ >= text_.size(); }
     char peek() const { return atEnd() ? '\0' : text_[position_]; }
 
+    bool restIsBlank() const {
+        for (std::size_t i = position_; i < text_.size(); ++i) {
+            if (!isBlank(text_[i])) return false;
+        }
+        return true;
+    }
+
     void skipBlanks() {
         while (!atEnd() && isBlank(text_[position_])) {
             ++position_;
@@ -52,17 +59,24 @@ bool readSign(Cursor& cursor) {
     return c == '-';
 }
 
+struct Exponent {
+    long long value = 0;
+    bool hasDigits = false;
+};
+
 // The exponent after an exponent letter; a letter without digits after it ends the number and counts
 // as no exponent.  Saturates far beyond any double so that a long run of digits cannot overflow.
-long long readExponent(Cursor& cursor) {
+Exponent readExponent(Cursor& cursor) {
     cursor.advance();
     const bool negative = readSign(cursor);
-    long long exponent = 0;
+    Exponent exponent;
     while (isDigit(cursor.peek())) {
-        if (exponent < 1'000'000'000) exponent = exponent * 10 + (cursor.peek() - '0');
+        exponent.hasDigits = true;
+        if (exponent.value < 1'000'000'000) exponent.value = exponent.value * 10 + (cursor.peek() - '0');
         cursor.advance();
     }
-    return negative ? -exponent : exponent;
+    if (negative) exponent.value = -exponent.value;
+    return exponent;
 }
 
 // The magnitude of significant digits d1 d2 ... read as d1.d2... x 10^exponent.  Magnitudes far outside
@@ -81,10 +95,9 @@ double magnitudeOf(const std::string& significant, long long exponent) {
     return value;
 }
 
-}  // namespace
-
-double leadingNumber(std::string_view text, InnerBlanks blanks) {
-    Cursor cursor(text, blanks);
+// The number at the cursor, leaving the cursor just past it; `complete` tells whether it had digits and
+// no exponent letter left without digits.
+double readNumber(Cursor& cursor, bool& complete) {
     cursor.skipBlanks();
     const bool negative = readSign(cursor);
 
@@ -103,15 +116,36 @@ double leadingNumber(std::string_view text, InnerBlanks blanks) {
         }
         cursor.advance();
     }
+    complete = !digits.empty();
     if (digits.empty()) return 0.0;
 
-    long long exponent = isExponentLetter(cursor.peek()) ? readExponent(cursor) : 0;
+    long long exponent = 0;
+    if (isExponentLetter(cursor.peek())) {
+        const Exponent read = readExponent(cursor);
+        exponent = read.value;
+        complete = read.hasDigits;
+    }
 
     const auto firstSignificant = digits.find_first_not_of('0');
     if (firstSignificant == std::string::npos) return negative ? -0.0 : 0.0;
     exponent += integerDigits - 1 - static_cast<long long>(firstSignificant);
     const double magnitude = magnitudeOf(digits.substr(firstSignificant), exponent);
     return negative ? -magnitude : magnitude;
+}
+
+}  // namespace
+
+double leadingNumber(std::string_view text, InnerBlanks blanks) {
+    Cursor cursor(text, blanks);
+    bool complete = false;
+    return readNumber(cursor, complete);
+}
+
+bool isWholeNumber(std::string_view text) {
+    Cursor cursor(text, InnerBlanks::EndTheNumber);
+    bool complete = false;
+    readNumber(cursor, complete);
+    return complete && cursor.restIsBlank();
 }
 
 std::optional<std::int16_t> roundHalfEvenToShort(double value) {

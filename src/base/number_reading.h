@@ -18,6 +18,11 @@ enum class InnerBlanks { Skipped, EndTheNumber };
 // infinity of its sign, which the caller has to check.  Independent of the C locale.
 double leadingNumber(std::string_view text, InnerBlanks blanks = InnerBlanks::Skipped);
 
+// Whether the text is one number and nothing else, as leadingNumber reads it: blanks only before and
+// after it, digits, and an exponent letter only with digits after it.  "12", " -1.5e3 " and "2D-4" are;
+// "12abc", "1 2", "1,5", "1e", "abc" and an empty text are not.
+bool isWholeNumber(std::string_view text);
+
 // The value rounded half to even (200.5 is 200, 199.5 is 200), or nothing for a value that is not a
 // number or that rounds to outside -32768..32767.
 std::optional<std::int16_t> roundHalfEvenToShort(double value);

@@ -4,9 +4,11 @@
 #include <atomic>
 #include <cmath>
 #include <optional>
-#include <random>
 #include <thread>
 
+#include "fit/monte_carlo_matching.h"
+#include "fit/monte_carlo_noise.h"
+#include "fit/monte_carlo_spread.h"
 #include "fit/spectrum_problem.h"
 #include "model/peak_shapes.h"
 
@@ -14,53 +16,61 @@ namespace vortlan {
 
 namespace {
 
-constexpr std::uint64_t kSeedBase = 0x5eed0f5eedULL;
+// What one replica's fit gave for each peak, matched to the parents, and whether that moved any.
+struct ReplicaFit {
+    std::vector<ReplicaPeak> peaks;
+    bool rematched = false;
+};
+using ReplicaResult = std::optional<ReplicaFit>;
 
-// What one replica's fit gave for each peak: position, area, FWHM, %GL and height.
-using PeakValues = std::array<double, 5>;
-using ReplicaResult = std::optional<std::vector<PeakValues>>;
+// What the replicas are made from and how their results are read.
+struct Replicas {
+    const Workspace& ws;
+    const SpectrumProblem& problem;
+    const std::vector<int>& peaks;
+    ReplicaNoise noise;
+    std::vector<double> model;
+    std::vector<std::vector<std::size_t>> exchangeable;
+    std::vector<ReplicaPeak> parents;
+};
 
-std::vector<double> noisyCounts(const std::vector<double>& model, int replica) {
-    std::mt19937_64 random(kSeedBase + static_cast<std::uint64_t>(replica));
-    std::vector<double> counts(model.size());
-    for (std::size_t i = 0; i < model.size(); ++i) {
-        counts[i] = model[i] > 0.0 ? static_cast<double>(std::poisson_distribution<long>(model[i])(random)) : 0.0;
-    }
-    return counts;
-}
-
-PeakValues valuesOf(const SpectrumProblem& problem, const Workspace& ws, int peak, const double* x) {
+ReplicaPeak valuesOf(const SpectrumProblem& problem, const Workspace& ws, int peak, const double* x) {
     const auto value = [&](PeakParam param) { return problem.valueOf(peak, param, x); };
     const Peak& p = ws.peaks[peak];
     const double gl = std::clamp(value(PeakParam::Gl), 0.0, 100.0);
-    const double height = heightFromArea(lineFormOf(ws.options), static_cast<float>(value(PeakParam::Area)),
-                                         static_cast<float>(value(PeakParam::Fwhm)), static_cast<short>(std::lround(gl)),
-                                         p.type, p.ts, p.tl, ws.regions[p.region].heightUnit);
+    const double height =
+        heightFromArea(lineFormOf(ws.options), static_cast<float>(value(PeakParam::Area)),
+                       static_cast<float>(value(PeakParam::Fwhm)), static_cast<short>(std::lround(gl)),
+                       p.type, p.ts, p.tl, ws.regions[p.region].heightUnit);
     return {value(PeakParam::Position), value(PeakParam::Area), value(PeakParam::Fwhm), gl, height};
 }
 
-ReplicaResult fitReplica(const SpectrumProblem& problem, const std::vector<double>& model, const Workspace& ws,
-                         const std::vector<int>& peaks, int replica) {
-    const SpectrumProblem noisy = problem.withCounts(noisyCounts(model, replica));
-    const LeastSquaresResult fit = minimiseSquares(noisy, problem.start(), problem.lower(), problem.upper());
-    if (fit.end != LeastSquaresEnd::Converged && fit.end != LeastSquaresEnd::IterationLimit) return std::nullopt;
-    std::vector<PeakValues> values;
-    for (int peak : peaks) values.push_back(valuesOf(problem, ws, peak, fit.x.data()));
+std::vector<ReplicaPeak> peakValues(const Replicas& r, const double* x) {
+    std::vector<ReplicaPeak> values;
+    for (int peak : r.peaks) values.push_back(valuesOf(r.problem, r.ws, peak, x));
     return values;
 }
 
+ReplicaResult fitReplica(const Replicas& r, int replica) {
+    const SpectrumProblem noisy = r.problem.withCounts(r.noise.draw(r.model, replica));
+    const LeastSquaresResult fit =
+        minimiseSquares(noisy, r.problem.start(), r.problem.lower(), r.problem.upper());
+    if (fit.end != LeastSquaresEnd::Converged && fit.end != LeastSquaresEnd::IterationLimit)
+        return std::nullopt;
+    ReplicaFit result{peakValues(r, fit.x.data()), false};
+    result.rematched = matchToParents(result.peaks, r.parents, r.exchangeable);
+    return result;
+}
+
 // Every replica's result; none when the calling thread was told to stop.
-std::optional<std::vector<ReplicaResult>> fitReplicas(const SpectrumProblem& problem, const Workspace& ws,
-                                                      const std::vector<int>& peaks, int replicas,
-                                                      int threads,
+std::optional<std::vector<ReplicaResult>> fitReplicas(const Replicas& r, int replicas, int threads,
                                                       const std::function<bool()>& stopRequested) {
-    const std::vector<double> model = problem.model(problem.start().data());
     std::vector<ReplicaResult> results(static_cast<std::size_t>(replicas));
     std::atomic<int> next{0};
     std::atomic<bool> stopped{false};
     const auto work = [&](bool asksToStop) {
         for (int k = next++; k < replicas && !stopped; k = next++) {
-            results[static_cast<std::size_t>(k)] = fitReplica(problem, model, ws, peaks, k);
+            results[static_cast<std::size_t>(k)] = fitReplica(r, k);
             if (asksToStop && stopRequested()) stopped = true;
         }
     };
@@ -72,20 +82,51 @@ std::optional<std::vector<ReplicaResult>> fitReplicas(const SpectrumProblem& pro
     return results;
 }
 
-StandardError spread(const std::vector<ReplicaResult>& results, std::size_t peak, std::size_t quantity, bool free) {
-    if (!free) return {StandardError::Kind::Fixed, 0.0};
-    double sum = 0.0, squares = 0.0;
-    int n = 0;
+// One quantity of one peak over the replicas that were fitted.
+std::vector<double> valuesAcross(const std::vector<ReplicaResult>& results, std::size_t peak,
+                                 std::size_t quantity) {
+    std::vector<double> values;
     for (const ReplicaResult& r : results) {
-        if (!r) continue;
-        const double v = (*r)[peak][quantity];
-        sum += v;
-        squares += v * v;
-        ++n;
+        if (r) values.push_back(r->peaks[peak][quantity]);
     }
-    if (n < 2) return {StandardError::Kind::NotDetermined, 0.0};
-    const double mean = sum / n;
-    return {StandardError::Kind::Value, std::sqrt(std::max(0.0, (squares - n * mean * mean) / (n - 1)))};
+    return values;
+}
+
+// Whether each quantity varies at all: position, area, FWHM, %GL when free, the height with any of the
+// three it follows from.
+std::array<bool, 5> variesOf(const SpectrumProblem& problem, int peak) {
+    std::array<bool, 5> varies{};
+    for (PeakParam param : kPeakParams)
+        varies[static_cast<std::size_t>(param)] =
+            problem.dependenceOf(peak, param, problem.start().data()).variable >= 0;
+    varies[kHeightValue] = varies[1] || varies[2] || varies[3];
+    return varies;
+}
+
+StandardError PeakErrors::*memberOfQuantity(std::size_t quantity) {
+    return quantity == kHeightValue ? &PeakErrors::height
+                                    : PeakErrors::memberOf(static_cast<PeakParam>(quantity));
+}
+
+void takeSpreads(const Replicas& r, const std::vector<ReplicaResult>& results, MonteCarloErrors& errors) {
+    for (std::size_t k = 0; k < r.peaks.size(); ++k) {
+        PeakErrors deviation{r.peaks[k], {}, {}, {}, {}, {}};
+        PeakErrors robust = deviation;
+        const std::array<bool, 5> varies = variesOf(r.problem, r.peaks[k]);
+        for (std::size_t q = 0; q < varies.size(); ++q) {
+            const std::vector<double> values = valuesAcross(results, k, q);
+            const StandardError fixed{StandardError::Kind::Fixed, 0.0};
+            deviation.*memberOfQuantity(q) = varies[q] ? standardDeviationOf(values) : fixed;
+            robust.*memberOfQuantity(q) = varies[q] ? halfCentralRangeOf(values) : fixed;
+        }
+        errors.peaks.push_back(deviation);
+        errors.robust.push_back(robust);
+    }
+}
+
+// Errors the data cannot give: every free quantity not determined.
+void takeNothing(const Replicas& r, MonteCarloErrors& errors) {
+    takeSpreads(r, std::vector<ReplicaResult>(), errors);
 }
 
 }  // namespace
@@ -93,33 +134,37 @@ StandardError spread(const std::vector<ReplicaResult>& results, std::size_t peak
 MonteCarloErrors monteCarloErrors(const Workspace& ws, int region, int replicas, int threads,
                                   const std::function<bool()>& stopRequested) {
     MonteCarloErrors errors;
-    const Region& r = ws.regions.at(static_cast<std::size_t>(region));
-    if (!isTrue(r.defined) || !isTrue(r.backgroundSet) || replicas < 1) return errors;
+    const Region& reg = ws.regions.at(static_cast<std::size_t>(region));
+    if (!isTrue(reg.defined) || !isTrue(reg.backgroundSet) || replicas < 1) return errors;
+    errors.noise = monteCarloNoiseText(reg);
     FitSelection selection;
-    for (int s = 0; s < r.peakCount && s < kPeaksPerRegion; ++s) selection.peaks.push_back(r.peakSlots[s]);
+    for (int s = 0; s < reg.peakCount && s < kPeaksPerRegion; ++s)
+        selection.peaks.push_back(reg.peakSlots[s]);
     const SpectrumProblem problem(ws, selection);
+    const double* start = problem.start().data();
+    Replicas r{ws,
+               problem,
+               selection.peaks,
+               ReplicaNoise(ws, problem),
+               problem.model(start),
+               exchangeablePeaks(ws, problem, selection.peaks),
+               {}};
+    r.parents = peakValues(r, start);
+    if (!r.noise.determined()) {
+        takeNothing(r, errors);
+        return errors;
+    }
     if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    const auto fitted = fitReplicas(problem, ws, selection.peaks, replicas, threads, stopRequested);
+    const auto fitted = fitReplicas(r, replicas, threads, stopRequested);
     if (!fitted) {
         errors.stopped = true;
         return errors;
     }
-    const std::vector<ReplicaResult>& results = *fitted;
-    errors.replicas = static_cast<int>(std::count_if(results.begin(), results.end(), [](const ReplicaResult& x) { return x.has_value(); }));
-    const std::vector<double>& x = problem.start();
-    for (std::size_t k = 0; k < selection.peaks.size(); ++k) {
-        const int peak = selection.peaks[k];
-        PeakErrors e;
-        e.peak = peak;
-        for (PeakParam param : kPeakParams) {
-            const bool free = problem.dependenceOf(peak, param, x.data()).variable >= 0;
-            e.*PeakErrors::memberOf(param) = spread(results, k, static_cast<std::size_t>(param), free);
-        }
-        const bool heightFree = e.area.kind != StandardError::Kind::Fixed || e.fwhm.kind != StandardError::Kind::Fixed ||
-                                e.gl.kind != StandardError::Kind::Fixed;
-        e.height = spread(results, k, 4, heightFree);
-        errors.peaks.push_back(e);
+    for (const ReplicaResult& replica : *fitted) {
+        errors.replicas += replica ? 1 : 0;
+        errors.rematched += replica && replica->rematched ? 1 : 0;
     }
+    takeSpreads(r, *fitted, errors);
     return errors;
 }
 

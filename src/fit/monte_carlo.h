@@ -1,22 +1,28 @@
 #pragma once
-// Standard errors by Monte Carlo: the region's fitted model made into K counting experiments (Poisson
-// noise on every point of the envelope), each fitted again by Levenberg-Marquardt from the fitted
-// values; each parameter's error is its standard deviation over the K results.  It makes no use of the
-// linear approximation the Jacobian's errors rest on.
+// Standard errors by Monte Carlo: the region's fitted model made into K noisy experiments, with the
+// noise each region's statistics call for (fit/monte_carlo_noise.h), each fitted again by
+// Levenberg-Marquardt from the fitted values.  Peaks that may trade places are matched to their
+// parents by position (fit/monte_carlo_matching.h); then each parameter's error is its standard
+// deviation over the K results, and beside it half their 16-84 % range.  It makes no use of the linear
+// approximation the Jacobian's errors rest on.
 //
 // Replica k draws its noise from a generator seeded by k alone and the results are gathered by k, so
 // the errors are the same whatever the number of threads that computed them.
 
 #include <functional>
+#include <string>
 
 #include "fit/uncertainty.h"
 
 namespace vortlan {
 
 struct MonteCarloErrors {
-    std::vector<PeakErrors> peaks;  // in the order of the region's slots
-    int replicas = 0;               // fitted to the end; a replica that cannot be fitted is left out
-    bool stopped = false;           // stopped on request before every replica was fitted: no errors
+    std::vector<PeakErrors> peaks;   // the standard deviations, in the order of the region's slots
+    std::vector<PeakErrors> robust;  // half the 16-84 % ranges, in the same order
+    std::string noise;               // the noise the replicas got, in words (monteCarloNoiseText)
+    int replicas = 0;                // fitted to the end; a replica that cannot be fitted is left out
+    int rematched = 0;               // of those, the replicas whose peaks had traded places
+    bool stopped = false;            // stopped on request before every replica was fitted: no errors
 };
 
 // The most replicas a user can ask for.

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "workspace/acquisition.h"
 #include "workspace/intensity_unit.h"
 #include "workspace/resize.h"
 
@@ -33,6 +34,7 @@ void storeSpectrum(Workspace& ws, int region, const ImportedSpectrum& spectrum) 
     r.sourceEnergy.reset();
     r.coreLevel.clear();
     r.sensitivityOverride.reset();
+    r.acquisition = acquisitionFits(spectrum.acquisition, n) ? spectrum.acquisition : Acquisition{};
     for (int i = 1; i <= n; ++i) {
         r.energy[i] = spectrum.energy[i - 1];
         r.counts[i] = spectrum.counts[i - 1];

@@ -15,15 +15,17 @@ struct ImportedSpectrum {
     std::vector<float> energy;  // binding energies, index 0 the highest
     std::vector<float> counts;
     std::string intensityUnit;  // empty when the file does not name it
+    Acquisition acquisition;    // its transmission, when recorded, point by point as energy
 };
 
 // Highest and lowest binding energy and intensity of the raw points; the searches start from 0 and
 // 10000000, so a negative value is never the maximum.
 void computeRegionExtents(Region& region);
 
-// The spectrum into the region's raw arrays (reallocated), caption, intensity unit and extents; the
-// region holds data and has no background, peaks, fit range or verdict, nor the core level, recorded
-// source energy or factor override of the spectrum before (the importer fills those it knows).
+// The spectrum into the region's raw arrays (reallocated), caption, intensity unit, acquisition and
+// extents; the region holds data and has no background, peaks, fit range or verdict, nor the core
+// level, recorded source energy or factor override of the spectrum before (the importer fills those it
+// knows).  An acquisition that breaks its rules (acquisitionFits) is not kept.
 void storeSpectrum(Workspace& workspace, int region, const ImportedSpectrum& spectrum);
 
 // Points listed with increasing binding energy are turned round, so that the first is the highest.

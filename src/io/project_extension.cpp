@@ -12,6 +12,7 @@
 
 #include "base/printable_text.h"
 #include "workspace/fit_verdicts.h"
+#include "workspace/acquisition.h"
 #include "workspace/intensity_unit.h"
 
 namespace vortlan {
@@ -29,6 +30,7 @@ constexpr std::int16_t kFitVerdictsTag = 6;
 constexpr std::int16_t kInstrumentFwhmTag = 7;
 // More flags than any region's peaks can carry is damage.
 constexpr std::int16_t kMostFlags = kPeaksPerRegion * (kLastFitFlagCause + 1) * 4;
+constexpr std::int16_t kAcquisitionTag = 8;
 // Far more than any record written; a longer length is damage, and nothing is allocated for it.
 constexpr std::int32_t kLongestRecord = 1 << 16;
 constexpr std::int16_t kLongestText = 255;
@@ -147,6 +149,25 @@ std::string instrumentFwhmPayload(const std::optional<double>& fwhm) {
     return out.bytes();
 }
 
+// One record for each region with something to say: the values of a region fill a record of their
+// own, since a transmission of 5000 points would not leave room for another region's.
+std::vector<Record> acquisitionRecords(const Workspace& ws) {
+    std::vector<Record> records;
+    for (int r = 0; r < kRegionCount; ++r) {
+        const Region& region = ws.regions[r];
+        const Acquisition& a = region.acquisition;
+        if (!isTrue(region.defined) || a == Acquisition{} || !acquisitionFits(a, region.pointCount)) continue;
+        BinaryWriter out;
+        out.writeShort(static_cast<std::int16_t>(r));
+        out.writeDouble(a.dwellTime.value_or(0.0));
+        out.writeLong(a.scans.value_or(0));
+        out.writeShort(static_cast<std::int16_t>(a.transmission.size()));
+        for (float t : a.transmission) out.writeSingle(t);
+        records.emplace_back(kAcquisitionTag, out.bytes());
+    }
+    return records;
+}
+
 double finiteNumber(BinaryReader& in) {
     const double value = in.readDouble();
     if (!std::isfinite(value)) throw ReadFailure("an extension record with a number that is not finite");
@@ -231,6 +252,25 @@ void readVerdicts(BinaryReader& in, Additions& additions) {
     }
 }
 
+// Zero stands for a value the file did not record.
+Acquisition readAcquisition(BinaryReader& in) {
+    Acquisition a;
+    if (const double dwell = in.readDouble(); dwell != 0.0) a.dwellTime = dwell;
+    if (const std::int32_t scans = in.readLong(); scans != 0) a.scans = scans;
+    const std::int16_t points = in.readShort();
+    if (points < 0 || points > kMaxPoints) throw ReadFailure("a transmission of too many points");
+    a.transmission.resize(static_cast<std::size_t>(points));
+    for (float& t : a.transmission) t = in.readSingle();
+    if (!acquisitionFits(a, points)) throw ReadFailure("acquisition values out of their ranges");
+    return a;
+}
+
+void readAcquisitionRecord(BinaryReader& in, Additions& additions) {
+    const std::int16_t index = in.readShort();
+    const Acquisition a = readAcquisition(in);
+    if (index >= 0 && index < kRegionCount) additions.regions[index].acquisition = a;
+}
+
 void readPayload(std::int16_t tag, const std::string& payload, Additions& additions) {
     std::istringstream stream(payload);
     BinaryReader in(stream);
@@ -250,6 +290,8 @@ void readPayload(std::int16_t tag, const std::string& payload, Additions& additi
         case kInstrumentFwhmTag:
             additions.instrumentFwhm = positiveNumber(in);
             return;
+        case kAcquisitionTag:
+            return readAcquisitionRecord(in, additions);
         default:
             return;
     }
@@ -262,6 +304,16 @@ void readRecord(BinaryReader& in, Additions& additions) {
     readPayload(tag, in.readBytes(static_cast<std::size_t>(length)), additions);
 }
 
+// A transmission belongs to the points of its region: one of another length cannot be put right.
+bool fitsTheRegions(const Additions& additions, const Workspace& ws) {
+    for (int r = 0; r < kRegionCount; ++r) {
+        const Region& region = ws.regions[r];
+        if (isTrue(region.defined) && !acquisitionFits(additions.regions[r].acquisition, region.pointCount))
+            return false;
+    }
+    return true;
+}
+
 // Only regions holding data take what the section gives them.
 void apply(const Additions& additions, Workspace& ws) {
     for (int r = 0; r < kRegionCount; ++r) {
@@ -272,6 +324,7 @@ void apply(const Additions& additions, Workspace& ws) {
         region.coreLevel = from.coreLevel;
         region.sourceEnergy = from.sourceEnergy;
         region.sensitivityOverride = from.sensitivityOverride;
+        region.acquisition = from.acquisition;
     }
     ws.quantSettings = additions.quantSettings;
     ws.instrumentFwhm = additions.instrumentFwhm;
@@ -298,6 +351,7 @@ std::string encodeProjectExtension(const Workspace& ws) {
     for (const Record& record : candidates) {
         if (!record.second.empty()) records.push_back(record);
     }
+    for (Record& record : acquisitionRecords(ws)) records.push_back(std::move(record));
     if (records.empty()) return {};
     BinaryWriter out;
     out.writeBytes(kExtensionMark);
@@ -325,6 +379,7 @@ ProjectExtensionRead readProjectExtension(BinaryReader& in, Workspace& ws) {
     } catch (const ReadFailure&) {
         return ProjectExtensionRead::Damaged;
     }
+    if (!fitsTheRegions(additions, ws)) return ProjectExtensionRead::Damaged;
     apply(additions, ws);
     return ProjectExtensionRead::Complete;
 }

@@ -5,10 +5,12 @@
 #include <cfloat>
 #include <cmath>
 #include <initializer_list>
+#include <optional>
 #include <sstream>
 
 #include "io/imported_spectrum.h"
 #include "io/text_fields.h"
+#include "workspace/acquisition.h"
 #include "workspace/intensity_unit.h"
 
 namespace vortlan {
@@ -112,6 +114,18 @@ std::string intensityUnitOf(std::string_view label, std::string_view unit) {
     return {};
 }
 
+std::optional<double> positive(std::optional<double> value) {
+    if (value && *value > 0.0) return value;
+    return std::nullopt;
+}
+
+// Scans are whole and at least one; anything else records no number of scans.
+std::optional<int> scanCount(std::optional<double> value) {
+    constexpr double kMostScans = 1e9;
+    if (!value || *value < 1.0 || *value > kMostScans || *value != std::floor(*value)) return std::nullopt;
+    return static_cast<int>(*value);
+}
+
 // One field a line; a read past the end of the file is a malformed file.  NUL bytes are dropped; lines
 // may end in LF or CR LF.
 class Lines {
@@ -131,9 +145,15 @@ class Lines {
         for (int i = 0; i < count; ++i) line();
     }
     double number() {
-        const auto value = wholeNumber(line());
-        if (!value || !std::isfinite(*value) || std::fabs(*value) > FLT_MAX) malformed();
+        const auto value = finiteNumber();
+        if (!value) malformed();
         return *value;
+    }
+    // A field whose value the spectrum does not depend on: text that is not a number is no damage.
+    std::optional<double> finiteNumber() {
+        const auto value = wholeNumber(line());
+        if (!value || !std::isfinite(*value) || std::fabs(*value) > FLT_MAX) return std::nullopt;
+        return value;
     }
     int count(int largest = kLargestVamasCount) {
         const double value = number();
@@ -232,6 +252,8 @@ class BlockReader {
         block_.abscissaIncrement = first.abscissaIncrement;
         block_.variableLabels = first.variableLabels;
         block_.intensityUnit = first.intensityUnit;
+        block_.acquisition.dwellTime = first.acquisition.dwellTime;
+        block_.acquisition.scans = first.acquisition.scans;
     }
 
     bool has(Parameter p) const { return !first_ || header_.included[p]; }
@@ -303,9 +325,10 @@ class BlockReader {
     }
 
     void readSignal() {
-        for (Parameter p : {kSignalMode, kCollectionTime, kScanCount, kTimeCorrection}) {
-            if (has(p)) in_.skip(1);
-        }
+        if (has(kSignalMode)) in_.skip(1);
+        if (has(kCollectionTime)) block_.acquisition.dwellTime = positive(in_.finiteNumber());
+        if (has(kScanCount)) block_.acquisition.scans = scanCount(in_.finiteNumber());
+        if (has(kTimeCorrection)) in_.skip(1);
         if (has(kSputteringSource) &&
             techniqueIn({"AES diff", "AES dir", "EDX", "ELS", "UPS", "XPS", "XRF"}) &&
             modeIn({"MAPDP", "MAPSVDP", "SDP", "SDPSV"})) {
@@ -332,6 +355,7 @@ class BlockReader {
     // The points as binding energies, with the block's own source energy for a kinetic-energy axis.
     void placePoints(const std::vector<double>& values, int variables, bool regular) {
         const bool binding = mentionsBindingEnergy(block_.abscissaLabel);
+        const std::optional<std::size_t> transmission = transmissionVariable(regular);
         const std::size_t points = values.size() / static_cast<std::size_t>(variables);
         for (std::size_t i = 0; i < points; ++i) {
             const double* point = &values[i * static_cast<std::size_t>(variables)];
@@ -347,10 +371,25 @@ class BlockReader {
             if (!std::isfinite(static_cast<float>(energy))) malformed();
             block_.energy.push_back(static_cast<float>(energy));
             block_.counts.push_back(static_cast<float>(regular ? point[0] : point[1]));
+            if (transmission)
+                block_.acquisition.transmission.push_back(static_cast<float>(point[*transmission]));
         }
         const float firstEnergy = block_.energy.front();
         orientHighEnergyFirst(block_.energy, block_.counts);
         block_.reversed = block_.energy.front() != firstEnergy;
+        std::vector<float>& t = block_.acquisition.transmission;
+        if (block_.reversed) std::reverse(t.begin(), t.end());
+        // A transmission of 0 would divide an intensity by nothing: such a column is not kept.
+        if (!acquisitionFits(block_.acquisition, static_cast<int>(block_.energy.size()))) t.clear();
+    }
+
+    // The first corresponding variable after the intensity whose label names the transmission.
+    std::optional<std::size_t> transmissionVariable(bool regular) const {
+        const std::vector<std::string>& labels = block_.variableLabels;
+        for (std::size_t v = regular ? 1 : 2; v < labels.size(); ++v) {
+            if (lowerCase(labels[v]).find("transmission") != std::string::npos) return v;
+        }
+        return std::nullopt;
     }
 
     Lines& in_;
@@ -363,6 +402,7 @@ VamasBlock withoutPoints(const VamasBlock& block) {
     VamasBlock parameters = block;
     parameters.energy.clear();
     parameters.counts.clear();
+    parameters.acquisition.transmission.clear();
     parameters.reversed = false;
     return parameters;
 }

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "workspace/records.h"
+
 namespace vortlan {
 
 inline constexpr std::string_view kNotVamasMessage = "Not a VAMAS file";
@@ -45,6 +47,10 @@ struct VamasBlock {
     std::vector<std::string> variableLabels;  // the corresponding variables
     // The intensity's unit as the intensity variable's unit or label names it; empty when neither does.
     std::string intensityUnit;
+    // The signal collection time (seconds a point, each scan) and the number of scans the block
+    // records, when they are usable numbers; the transmission when a corresponding variable's label
+    // names it, point by point as energy and counts (none when a value is not positive).
+    Acquisition acquisition;
 
     // The spectrum as binding energies, index 0 the highest, with the intensity of each point.
     std::vector<float> energy;

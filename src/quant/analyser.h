@@ -2,6 +2,9 @@
 // The sensitivity factor a region's area is divided by: the level's cross-section corrected for how
 // far its electrons travel in the sample and how well the analyser passes them.
 
+#include <optional>
+#include <string>
+
 #include "quant/core_level.h"
 #include "quant/sensitivity.h"
 #include "workspace/records.h"
@@ -23,5 +26,11 @@ QuantNumber sensitivityFactor(const CoreLevel& level, double sourceEnergy, const
 // computed factor of the region's core level.  Refused, with the reason, for a region without a level
 // or with one that has no factor at its source.
 QuantNumber regionFactor(const Region& region, const QuantSettings& settings);
+
+// Why the settings' exponents m and n cannot be used: they make the computed factor of a region holding
+// data 0, infinite or not a number in the single precision the table is shown in (its kinetic energies'
+// ratio to C 1s's, raised to m - n, leaves the range of numbers).  Nothing when every factor is usable;
+// a factor the user gave is theirs and is not judged.
+std::optional<std::string> exponentRefusal(const Workspace& workspace, const QuantSettings& settings);
 
 }  // namespace vortlan

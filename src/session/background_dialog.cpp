@@ -26,6 +26,7 @@ constexpr std::array<std::pair<std::string_view, short>, 5> kAveragingTexts = {
 constexpr std::array<std::string_view, 3> kBackgroundTexts = {"Shirley", "Linear", "Tougaard"};
 
 constexpr std::string_view kDefaultSlopeText = "0";
+constexpr std::string_view kNoAreaText = "-----";
 constexpr std::string_view kDefaultB1Text = "3000";
 
 constexpr int kSmoothingHalfWidth = 4;  // the above test smooths the data over nine points
@@ -330,6 +331,7 @@ void openBackgroundDialog(Session& session) {
     BackgroundDialog& d = session.dialogs.background;
     session.port.showWindow(Window::Background);
     d.caption = "Region " + std::to_string(session.workspace.currentRegion + 1);
+    showBackgroundArea(session);
     if (!isTrue(r.backgroundSet)) {
         d.LBE = exactNumberText(r.beLow);
         d.HBE = exactNumberText(r.beHigh);
@@ -353,6 +355,19 @@ void openBackgroundDialog(Session& session) {
             return;  // an unknown type has no text to show
     }
     d.BG = kBackgroundTexts[static_cast<std::size_t>(r.backgroundType)];
+}
+
+void showBackgroundArea(Session& session) {
+    const Region& r = currentRegionOf(session.workspace);
+    std::string& area = session.dialogs.background.Area;
+    area = kNoAreaText;
+    if (!isTrue(r.defined) || !isTrue(r.backgroundSet) || !rangeHeld(r)) return;
+    try {
+        area = shortNumberText(backgroundArea(r));
+    } catch (const ComputationFault&) {
+        // An area beyond the range of a single has no number to show; the box says so as it does
+        // before an accept.
+    }
 }
 
 void closeBackgroundDialog(Session& session) {

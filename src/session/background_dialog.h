@@ -15,6 +15,11 @@ namespace vortlan {
 // back exactly what it shows: an end of the data is never refused as lying beyond the data.
 void openBackgroundDialog(Session& session);
 
+// The Area box: the net area of the current region over its accepted range, or "-----" while the
+// region has no accepted background.  Worked out afresh whenever the dialog is shown or refreshed, so
+// that it is always about the region the dialog edits as that region now stands.
+void showBackgroundArea(Session& session);
+
 // "Close": hides the dialog; its texts stay for the next showing.
 void closeBackgroundDialog(Session& session);
 

@@ -56,7 +56,10 @@ Fields header(bool monteCarlo) {
     }
     for (const char* name : {"chi_square", "points", "free_parameters", "reduced_chi_square", "verdict", "flags"})
         fields.push_back(name);
-    if (monteCarlo) fields.push_back("mc_replicas");
+    if (!monteCarlo) return fields;
+    // After every column of the report without them, so that a reader of those finds them in place.
+    fields.insert(fields.end(), {"mc_replicas", "mc_noise"});
+    for (const Quantity& q : kQuantities) fields.push_back(std::string(q.name) + "_mc_robust_err");
     return fields;
 }
 
@@ -87,7 +90,11 @@ std::optional<std::string> fitReportText(const Workspace& ws, int region, int re
         }
         row.insert(row.end(), regionFields.begin(), regionFields.end());
         row.push_back(peakFlagsText(heldVerdictOf(ws, region), e.peak));
-        if (monteCarlo) row.push_back(std::to_string(monteCarlo->replicas));
+        if (monteCarlo) {
+            row.insert(row.end(), {std::to_string(monteCarlo->replicas), monteCarlo->noise});
+            for (const Quantity& q : kQuantities)
+                row.push_back(errorField(monteCarlo->robust.at(k).*q.error));
+        }
         text += csvLine(row);
     }
     return text;

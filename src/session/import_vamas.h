@@ -23,10 +23,27 @@ bool importVamas(Session& session);
 bool importVamasBlock(Session& session, int block);
 
 // A block read on its own (readVamasBlock) into the current region, as importVamasBlock imports it.
+// A block that is no spectrum (whyNotImportable) is refused with its message.
 bool importReadVamasBlock(Session& session, const VamasBlock& block);
 
-// The blocks of the file at `path` that can be read, or nothing when it cannot be read as a VAMAS file
-// (not even its first block).
-std::optional<std::vector<VamasBlockSummary>> listVamasBlocks(const std::string& path);
+// Why a block read whole is no spectrum to import, or empty when it is one: a block without points, or
+// one whose points all lie at a single energy (an abscissa step of 0).  Its import is refused with this
+// reason.
+std::string whyNotImportable(const VamasBlockSummary& block);
+
+// What the block chooser offers of a VAMAS file.
+struct VamasBlockChoice {
+    std::vector<int> blocks;           // the blocks offered, numbered from 0 in the order of the file
+    std::vector<std::string> items;    // the chooser's line of each
+    int preselected = 0;               // the first XPS block among them, else the first
+    std::vector<std::string> leftOut;  // every block, or run of blocks, not offered, and why
+
+    // Nothing to choose from and nothing to tell: the import takes the file's first XPS block.
+    bool nothingToAsk() const { return blocks.size() < 2 && leftOut.empty(); }
+};
+
+// The chooser of the file at `path`, or nothing when it cannot be read as a VAMAS file (not even its
+// first block).
+std::optional<VamasBlockChoice> vamasBlockChoice(const std::string& path);
 
 }  // namespace vortlan

@@ -19,7 +19,9 @@ struct ColumnHeadings {
     const char* text;
 };
 
-// Indexed by PeakTableColumn.  The ± is the 8-bit character of the core's texts.
+// Indexed by PeakTableColumn.  The ± is the 8-bit character of the core's texts.  A height is in per
+// cent of the region's background-subtracted intensity range, which a bare "Height" would pass off as
+// the data's own unit.
 constexpr std::array<ColumnHeadings, kPeakTableColumns> kHeadings = {{
     {"Peak", "Peak"},
     {"Label", "Label"},
@@ -30,8 +32,8 @@ constexpr std::array<ColumnHeadings, kPeakTableColumns> kHeadings = {{
     {"\xB1", "FWHM error"},
     {"Area", "Area"},
     {"\xB1", "Area error"},
-    {"Height", "Height"},
-    {"\xB1", "Height error"},
+    {"Height (% of range)", "Height (% of range)"},
+    {"\xB1", "Height error (% of range)"},
     {"%GL", "%GL"},
     {"\xB1", "%GL error"},
     {"S.O.S.", "S.O.S."},

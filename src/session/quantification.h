@@ -2,6 +2,7 @@
 // The quantification table of the workspace as the windows and the tool show it: the regions' atomic
 // concentrations with uncertainties from the present fits, and the table as text.
 
+#include <optional>
 #include <string>
 
 #include "quant/quantification.h"
@@ -10,6 +11,10 @@ namespace vortlan {
 
 // The table for the workspace as it stands, its peak areas' covariance from the fits' standard errors.
 Quantification quantify(const Workspace& workspace);
+
+// The quantification window's settings into the workspace, unless their exponents make a region's
+// factor 0 or infinite: the workspace then keeps the settings it had, and the reason is returned.
+std::optional<std::string> changeQuantSettings(Workspace& workspace, const QuantSettings& settings);
 
 // The table as text, one line per row (a region's row, then its peaks' rows), with a heading line:
 // Region, Caption, Peak, Label, Level, Area, Area ±, Factor, Corrected area, At.%, At.% ±, Note.  A

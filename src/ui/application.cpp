@@ -55,8 +55,10 @@ void Application::start() {
 void Application::offerRecovery() {
     const std::string folder = recovery_.folder();
     if (!recoveryCopyExists(folder)) return;
+    // Restoring can be undone and declining cannot, so Return restores.
     if (!prompter_.askYesNo(QObject::tr("Restore"),
-                            QObject::tr("Vortlan ended without saving changes. Restore the unsaved work?"))) {
+                            QObject::tr("Vortlan ended without saving changes. Restore the unsaved work?"),
+                            ReturnAnswers::Yes)) {
         discardRecoveryCopy(folder);
         return;
     }

@@ -10,6 +10,7 @@
 #include "session/background_dialog.h"
 #include "ui/application.h"
 #include "ui/form_controls.h"
+#include "ui/reading_notes.h"
 #include "ui/widget_sync.h"
 
 namespace vortlan::ui {
@@ -33,9 +34,9 @@ BackgroundWindow::BackgroundWindow(Application& app) : app_(app) {
     connect(close, &QPushButton::clicked, this, [this] { app_.run(closeBackgroundDialog); });
 
     low_ = namedEdit("LBE", kNumberSample);
-    bindText(low_, d.LBE);
+    bindNumber(low_, d.LBE);
     high_ = namedEdit("HBE", kNumberSample);
-    bindText(high_, d.HBE);
+    bindNumber(high_, d.HBE);
     averaging_ = namedCombo("AverPt", QStringLiteral("None00"));
     bindText(averaging_, d.AverPt);
     type_ = namedCombo("BG", QStringLiteral("Tougaard00"));
@@ -54,7 +55,7 @@ BackgroundWindow::BackgroundWindow(Application& app) : app_(app) {
     auto* shirley = new QGroupBox(tr("Shirley+Linear (0 for Shir.)"));
     shirley->setObjectName(QStringLiteral("Frame2"));
     slope_ = namedEdit("ShirleySlope", kNumberSample);
-    bindText(slope_, d.ShirleySlope);
+    bindNumber(slope_, d.ShirleySlope);
     auto* optimiseSlope =
         namedButton("Command1", tr("Optimise"),
                     tr("Find the largest linear term that keeps the background below the data"));
@@ -67,7 +68,7 @@ BackgroundWindow::BackgroundWindow(Application& app) : app_(app) {
     auto* tougaard = new QGroupBox(tr("For Tougaard only"));
     tougaard->setObjectName(QStringLiteral("Frame1"));
     b1_ = namedEdit("TouB1", kNumberSample);
-    bindText(b1_, d.TouB1);
+    bindNumber(b1_, d.TouB1);
     auto* optimiseB1 =
         namedButton("Toug_Opt", tr("Optimise"),
                     tr("Accept the settings, then find the B1 that meets the data at the range's start"));
@@ -77,7 +78,7 @@ BackgroundWindow::BackgroundWindow(Application& app) : app_(app) {
     tougaardRow->addWidget(b1_, 1);
     tougaardRow->addWidget(optimiseB1);
 
-    // Written by Accept and the B1 search only; nothing reads it back.
+    // Shown, never read back.
     area_ = namedEdit("Area", kNumberSample);
     area_->setReadOnly(true);
     auto* areaRow = new QHBoxLayout;
@@ -106,9 +107,13 @@ BackgroundWindow::BackgroundWindow(Application& app) : app_(app) {
     layout->addLayout(areaRow);
     layout->addWidget(note_);
     layout->addLayout(buttons);
+    addReadingNotes(this);
 }
 
 void BackgroundWindow::refresh() {
+    // Any command may have changed the region under the dialog (an import, Clear Parameters, opening
+    // a project).  A busy optimisation holds a half-computed background: the box waits for its end.
+    if (isEnabled()) showBackgroundArea(app_.session());
     const BackgroundDialog& d = app_.dialogs().background;
     showTitle(this, d.caption);
     showText(low_, d.LBE);

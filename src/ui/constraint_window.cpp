@@ -7,6 +7,7 @@
 #include "session/constraint_dialog.h"
 #include "ui/application.h"
 #include "ui/form_controls.h"
+#include "ui/reading_notes.h"
 #include "ui/widget_sync.h"
 
 namespace vortlan::ui {
@@ -23,18 +24,18 @@ ConstraintWindow::ConstraintWindow(Application& app) : app_(app) {
     edited_ = namedLabel("PrPeak", toQt(d.PrPeak));
     reference_ = namedEdit("RefPeak", QStringLiteral("000"));
     reference_->setToolTip(tr("Number of the reference peak"));
-    bindText(reference_, d.RefPeak);
+    bindNumber(reference_, d.RefPeak);
     operator_ = namedCombo("ArgType", QStringLiteral("00"));
     bindText(operator_, d.ArgType);
     operand_ = namedEdit("Arg", QStringLiteral("00000.00"));
-    bindText(operand_, d.Arg);
+    bindNumber(operand_, d.Arg);
 
     range_ = namedCheck("Range", {}, tr("Keep this parameter within the limits while it is optimised"));
     bindCheck(range_, d.Range);
     low_ = namedEdit("Low", QStringLiteral("00000.000"));
-    bindText(low_, d.Low);
+    bindNumber(low_, d.Low);
     high_ = namedEdit("High", QStringLiteral("00000.000"));
-    bindText(high_, d.High);
+    bindNumber(high_, d.High);
 
     auto* ok = namedButton("CntOK", tr("OK"), tr("Check the entries and store them (Return)"));
     ok->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
@@ -64,6 +65,7 @@ ConstraintWindow::ConstraintWindow(Application& app) : app_(app) {
     grid->addWidget(high_, 3, 5, 1, 2);
     grid->addWidget(ok, 2, 7, 2, 1);
     grid->setRowMinimumHeight(2, grid->verticalSpacing() * 3);
+    addReadingNotes(this);
 }
 
 void ConstraintWindow::refresh() {

@@ -11,6 +11,7 @@
 #include "session/options_dialog.h"
 #include "ui/application.h"
 #include "ui/form_controls.h"
+#include "ui/reading_notes.h"
 #include "ui/widget_sync.h"
 
 namespace vortlan::ui {
@@ -96,6 +97,7 @@ OptionsWindow::OptionsWindow(Application& app) : app_(app) {
 
     for (QLineEdit* edit : findChildren<QLineEdit*>()) pressOnReturn(edit, ok_);
     new QShortcut(QKeySequence(Qt::Key_Escape), this, [this] { close(); });
+    addReadingNotes(this);
 }
 
 QGroupBox* OptionsWindow::buildNewtonFrame() {
@@ -111,7 +113,7 @@ QGroupBox* OptionsWindow::buildNewtonFrame() {
         app_.run(tr("Options"), clickUseNewton);
     });
     newtonTrial_ = namedEdit("NewtonTrial", kTrialSample);
-    bindText(newtonTrial_, d.NewtonTrial);
+    bindNumber(newtonTrial_, d.NewtonTrial);
 
     auto* grid = new QGridLayout;
     for (int c = 0; c < static_cast<int>(kNewtonColumns.size()); ++c) {
@@ -123,7 +125,7 @@ QGroupBox* OptionsWindow::buildNewtonFrame() {
             QCheckBox* check = namedCheck(indexed(column.check, i), {}, tr("Use this level"));
             bindCheck(check, (d.*column.checks)[static_cast<std::size_t>(i)]);
             QLineEdit* delta = namedEdit(indexed(column.delta, i), kNumberSample);
-            bindText(delta, (d.*column.deltas)[static_cast<std::size_t>(i)]);
+            bindNumber(delta, (d.*column.deltas)[static_cast<std::size_t>(i)]);
             newtonChecks_[static_cast<std::size_t>(c)][static_cast<std::size_t>(i)] = check;
             deltas_[static_cast<std::size_t>(c)][static_cast<std::size_t>(i)] = delta;
             grid->addWidget(check, 2 + i, 1 + 2 * c);
@@ -152,7 +154,7 @@ QGroupBox* OptionsWindow::buildSearchFrame() {
         app_.run(tr("Options"), clickUseSearch);
     });
     searchTrial_ = namedEdit("SearchTrial", kTrialSample);
-    bindText(searchTrial_, d.SearchTrial);
+    bindNumber(searchTrial_, d.SearchTrial);
 
     auto* grid = new QGridLayout;
     for (int c = 0; c < static_cast<int>(kSearchColumns.size()); ++c) {
@@ -168,9 +170,9 @@ QGroupBox* OptionsWindow::buildSearchFrame() {
                            tr("Use this level: search the range on either side of the value"));
             bindCheck(searchChecks_[k][level], (d.*column.checks)[level]);
             ranges_[k][level] = namedEdit(indexed(column.range, i), kNumberSample);
-            bindText(ranges_[k][level], (d.*column.ranges)[level]);
+            bindNumber(ranges_[k][level], (d.*column.ranges)[level]);
             steps_[k][level] = namedEdit(indexed(column.step, i), kNumberSample);
-            bindText(steps_[k][level], (d.*column.steps)[level]);
+            bindNumber(steps_[k][level], (d.*column.steps)[level]);
             grid->addWidget(searchChecks_[k][level], 2 + i, 1 + 3 * c);
             grid->addWidget(ranges_[k][level], 2 + i, 2 + 3 * c);
             grid->addWidget(steps_[k][level], 2 + i, 3 + 3 * c);
@@ -234,7 +236,7 @@ QWidget* OptionsWindow::buildFormAndTolerance() {
     tolerance_ = namedEdit("TolVal", kNumberSample);
     tolerance_->setToolTip(
         tr("The search method stops when a pass improves the fit statistic by less than this percentage"));
-    bindText(tolerance_, app_.dialogs().options.TolVal);
+    bindNumber(tolerance_, app_.dialogs().options.TolVal);
     row->addWidget(new QLabel(tr("Tolerance")));
     row->addWidget(tolerance_);
     row->addWidget(new QLabel(tr("%")));

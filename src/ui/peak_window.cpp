@@ -13,6 +13,7 @@
 #include "session/peak_dialog.h"
 #include "ui/application.h"
 #include "ui/form_controls.h"
+#include "ui/reading_notes.h"
 #include "ui/widget_sync.h"
 
 namespace vortlan::ui {
@@ -77,6 +78,7 @@ PeakWindow::PeakWindow(Application& app) : app_(app) {
     layout->addLayout(columns, 1);
     layout->addWidget(note_);
     clearNoteOnEdits();
+    addReadingNotes(this);
 
     new QShortcut(QKeySequence(Qt::Key_Escape), this,
                   [this] { app_.run(tr("Cancel Peak"), cancelPeakDialog); });
@@ -92,7 +94,7 @@ QGroupBox* PeakWindow::buildParamFrame(int row) {
     frame->setObjectName(QString::fromLatin1(r.frame));
 
     c.value = namedEdit(r.value, kNumberSample);
-    bindText(c.value, d.*r.text);
+    bindNumber(c.value, d.*r.text);
     pressOnReturn(c.value, redraw_);
 
     c.error = namedLabel(r.error, toQt(d.*r.errorText));
@@ -153,7 +155,7 @@ QWidget* PeakWindow::buildTypeAndShape() {
     pressOnReturn(peakType_->lineEdit(), redraw_);
     splitting_ = namedEdit("SplittingVal", kNumberSample);
     splitting_->setToolTip(tr("Spin-orbit splitting in eV"));
-    bindText(splitting_, d.SplittingVal);
+    bindNumber(splitting_, d.SplittingVal);
     pressOnReturn(splitting_, redraw_);
     auto* type = new QGridLayout;
     type->addWidget(namedLabel("Label1", tr("Peak Type")), 0, 0);
@@ -165,10 +167,10 @@ QWidget* PeakWindow::buildTypeAndShape() {
     asymmetry_ = new QGroupBox(tr("Asymmetry (TS=0 for symmetry)"));
     asymmetry_->setObjectName(QStringLiteral("AsyFrame"));
     ts_ = namedEdit("TSVal", kNumberSample);
-    bindText(ts_, d.TSVal);
+    bindNumber(ts_, d.TSVal);
     pressOnReturn(ts_, redraw_);
     tl_ = namedEdit("TLVal", kNumberSample);
-    bindText(tl_, d.TLVal);
+    bindNumber(tl_, d.TLVal);
     pressOnReturn(tl_, redraw_);
     auto* tail = new QGridLayout(asymmetry_);
     tail->addWidget(namedLabel("Label3", tr("TS")), 0, 0);

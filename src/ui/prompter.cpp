@@ -10,10 +10,10 @@ void MessageBoxPrompter::message(const QString& text) {
     QMessageBox::information(QApplication::activeWindow(), kApplicationTitle, text);
 }
 
-bool MessageBoxPrompter::askYesNo(const QString& title, const QString& text) {
-    // Every question of the program guards something that cannot be undone: Return answers No.
+bool MessageBoxPrompter::askYesNo(const QString& title, const QString& text, ReturnAnswers onReturn) {
+    const auto byReturn = onReturn == ReturnAnswers::Yes ? QMessageBox::Yes : QMessageBox::No;
     return QMessageBox::question(QApplication::activeWindow(), title, text,
-                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+                                 QMessageBox::Yes | QMessageBox::No, byReturn) == QMessageBox::Yes;
 }
 
 void MessageBoxPrompter::beep() {

@@ -15,12 +15,15 @@ inline const QString kApplicationTitle = QStringLiteral("Vortlan");
 // The answers to "Save changes?".
 enum class SaveChoice { Save, Discard, Cancel };
 
+// The answer Return gives to a Yes/No question: the one that cannot lose anything there.
+enum class ReturnAnswers { Yes, No };
+
 class Prompter {
   public:
     virtual ~Prompter() = default;
     virtual void message(const QString& text) = 0;
-    // True for Yes; No is the default answer.
-    virtual bool askYesNo(const QString& title, const QString& text) = 0;
+    // True for Yes.
+    virtual bool askYesNo(const QString& title, const QString& text, ReturnAnswers onReturn) = 0;
     virtual void beep() = 0;
     // One of the items, or nothing when the user cancels.
     virtual std::optional<int> chooseItem(const QString& title, const QString& label,
@@ -35,7 +38,7 @@ class Prompter {
 class MessageBoxPrompter : public Prompter {
   public:
     void message(const QString& text) override;
-    bool askYesNo(const QString& title, const QString& text) override;
+    bool askYesNo(const QString& title, const QString& text, ReturnAnswers onReturn) override;
     void beep() override;
     std::optional<int> chooseItem(const QString& title, const QString& label, const QStringList& items,
                                   int preselected) override;

@@ -24,6 +24,7 @@
 #include "ui/form_controls.h"
 #include "ui/key_map.h"
 #include "ui/text.h"
+#include "ui/widget_sync.h"
 
 namespace vortlan::ui {
 
@@ -201,11 +202,13 @@ QWidget* QuantificationWindow::buildSettings() {
     exponents->addWidget(area_);
     exponents->addStretch(1);
 
+    refusal_ = refusalLabel();
     auto* settings = new QWidget;
     auto* form = new QFormLayout(settings);
     form->setContentsMargins(0, 0, 0, 0);
     form->addRow(tr("Source energy:"), source);
     form->addRow(tr("IMFP exponent m:"), exponents);
+    form->addRow(refusal_);
     showSettings();
 
     const auto changed = [this](auto* control, auto signal, const QString& step) {
@@ -224,9 +227,14 @@ void QuantificationWindow::takeSettings(const QString& step) {
     settings.imfpExponent = imfpExponent_->value();
     settings.transmissionExponent = transmissionExponent_->value();
     settings.area = static_cast<QuantArea>(area_->currentData().toInt());
-    QuantSettings& stored = app_.workspace().quantSettings;
-    if (settings == stored) return;
-    stored = settings;
+    if (settings == app_.workspace().quantSettings) return;
+    const auto refusal = changeQuantSettings(app_.workspace(), settings);
+    // A refused change puts the boxes back and says why; the next change the window takes clears it.
+    showNote(refusal_, refusal.value_or(std::string()));
+    if (refusal) {
+        showSettings();
+        return;
+    }
     // A run of changes in one box (its arrows held down) is one change to take back.
     app_.recordStep(step, true);
     refresh();

@@ -48,6 +48,7 @@ class QuantificationWindow : public QWidget {
     QComboBox* area_ = nullptr;
     QTreeWidget* view_ = nullptr;
     QLabel* summary_ = nullptr;
+    QLabel* refusal_ = nullptr;  // why the last settings were refused
     Quantification table_;
 };
 

@@ -9,6 +9,7 @@
 #include "fit/drivers.h"
 #include "session/region_dialogs.h"
 #include "ui/application.h"
+#include "ui/reading_notes.h"
 #include "ui/text.h"
 #include "ui/widget_sync.h"
 
@@ -68,8 +69,7 @@ RegionShiftWindow::RegionShiftWindow(Application& app) : app_(app) {
     setWindowFlags(Qt::Tool);
     shift_ = new QLineEdit;
     shift_->setObjectName(QStringLiteral("ShiftText"));
-    connect(shift_, &QLineEdit::textEdited, this,
-            [this](const QString& text) { app_.dialogs().regionShift.ShiftText = fromQt(text); });
+    bindNumber(shift_, app_.dialogs().regionShift.ShiftText);
     auto* accept = new QPushButton(tr("Accept"));
     accept->setObjectName(QStringLiteral("Command1"));
     accept->setDefault(true);
@@ -82,6 +82,7 @@ RegionShiftWindow::RegionShiftWindow(Application& app) : app_(app) {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(row);
     layout->addWidget(accept, 0, Qt::AlignRight);
+    addReadingNotes(this);
 }
 
 void RegionShiftWindow::refresh() {

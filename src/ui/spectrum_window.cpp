@@ -50,6 +50,12 @@ const FileFilter kSpectrumExportFilter{QStringLiteral("Data Files (*.dat) "), QS
 const FileFilter kPeakExportFilter{QStringLiteral("Data Files (*.par) "), QStringLiteral("*.par")};
 const FileFilter kFitReportFilter{QStringLiteral("CSV Files (*.csv) "), QStringLiteral("*.csv")};
 
+QStringList qtLines(const std::vector<std::string>& lines) {
+    QStringList shown;
+    for (const std::string& line : lines) shown << toQt(line);
+    return shown;
+}
+
 // The replicas first offered for Monte Carlo errors: enough for errors good to about 7 %.
 constexpr int kOfferedReplicas = 100;
 
@@ -277,27 +283,25 @@ void SpectrumWindow::importVamasFile() {
     const auto path = app_.files().openFile(tr("Import VAMAS format"), kVamasFilter);
     if (!path) return;
     ws.fileName = path->toStdString();
-    // A file of several blocks lets the user choose one; the first XPS block is offered first.
-    const auto blocks = listVamasBlocks(ws.fileName);
-    if (!blocks || blocks->size() < 2) {
+    // A file of several blocks lets the user choose one; the first XPS block is offered first.  Blocks
+    // that cannot be imported are not offered, and the chooser says which and why.
+    const auto choice = vamasBlockChoice(ws.fileName);
+    if (!choice || choice->nothingToAsk()) {
         app_.run(tr("Import (VAMAS)"), [](Session& s) { importVamas(s); });
         return;
     }
-    QStringList items;
-    int firstXps = -1;
-    for (std::size_t k = 0; k < blocks->size(); ++k) {
-        const VamasBlockSummary& b = (*blocks)[k];
-        items << tr("%1 %2 (%3): %4 points, %5 to %6 eV")
-                     .arg(toQt(b.species), toQt(b.transition), toQt(b.technique))
-                     .arg(b.points)
-                     .arg(b.energyHigh, 0, 'f', 2)
-                     .arg(b.energyLow, 0, 'f', 2);
-        if (firstXps < 0 && b.technique.find("XPS") != std::string::npos) firstXps = static_cast<int>(k);
+    const QString leftOut = qtLines(choice->leftOut).join(QLatin1Char('\n'));
+    if (choice->blocks.empty()) {
+        app_.prompter().message(tr("Nothing in this file can be imported:") + "\n" + leftOut);
+        return;
     }
-    const auto block = app_.prompter().chooseItem(tr("Import VAMAS format"), tr("Block to import:"), items,
-                                                  std::max(firstXps, 0));
-    if (!block) return;
-    app_.run(tr("Import (VAMAS)"), [block](Session& s) { importVamasBlock(s, *block); });
+    QString label = tr("Block to import:");
+    if (!leftOut.isEmpty()) label += "\n\n" + tr("Left out:") + "\n" + leftOut;
+    const auto chosen = app_.prompter().chooseItem(tr("Import VAMAS format"), label, qtLines(choice->items),
+                                                   choice->preselected);
+    if (!chosen) return;
+    const int block = choice->blocks.at(static_cast<std::size_t>(*chosen));
+    app_.run(tr("Import (VAMAS)"), [block](Session& s) { importVamasBlock(s, block); });
 }
 
 void SpectrumWindow::saveWith(const QString& title, const FileFilter& filter, const QString& extension,

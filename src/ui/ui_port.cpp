@@ -18,7 +18,8 @@ void UiPort::message(std::string_view text) {
 }
 
 bool UiPort::askYesNo(std::string_view title, std::string_view text) {
-    return app_.prompter().askYesNo(toQt(title), toQt(text));
+    // The core's questions guard something that cannot be undone: Return answers No.
+    return app_.prompter().askYesNo(toQt(title), toQt(text), ReturnAnswers::No);
 }
 
 void UiPort::beep() {

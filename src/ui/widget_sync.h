@@ -11,6 +11,7 @@
 #include <string>
 
 #include "session/dialog_models.h"
+#include "ui/reading_notes.h"
 #include "ui/text.h"
 
 namespace vortlan::ui {
@@ -18,8 +19,11 @@ namespace vortlan::ui {
 inline void showText(QLineEdit* edit, const std::string& text) {
     const QString qtext = toQt(text);
     if (edit->text() == qtext) return;
-    const QSignalBlocker blocker(edit);
-    edit->setText(qtext);
+    {
+        const QSignalBlocker blocker(edit);
+        edit->setText(qtext);
+    }
+    showReadingNote(edit);
 }
 
 inline void showText(QLabel* label, const std::string& text) {

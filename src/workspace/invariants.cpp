@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "workspace/acquisition.h"
 #include "workspace/resize.h"
 
 namespace vortlan {
@@ -110,7 +111,7 @@ bool regionIsSound(const Region& r) {
         return false;
     }
     return slotsWithinTable(r) && validAveragePoints(r.averagePoints) && r.backgroundType >= 0 &&
-           r.backgroundType <= 2;
+           r.backgroundType <= 2 && acquisitionFits(r.acquisition, r.pointCount);
 }
 
 bool peakIsSound(const Peak& p) {

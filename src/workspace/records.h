@@ -16,6 +16,17 @@ namespace vortlan {
 
 enum class BackgroundType : short { Shirley = 0, Linear = 1, Tougaard = 2 };
 
+// How a region's intensities were recorded, as far as its file says (see workspace/acquisition.h).
+struct Acquisition {
+    std::optional<double> dwellTime;  // seconds on each point in each scan; positive
+    std::optional<int> scans;         // scans added into the spectrum; at least 1
+    // The analyser's transmission at each raw point, in the order of the region's points (element 0
+    // for point 1); empty when the file records none, else exactly one positive value a point.
+    std::vector<float> transmission;
+
+    friend bool operator==(const Acquisition&, const Acquisition&) = default;
+};
+
 struct Region {
     short defined = 0;
     short sourceNumber = 0;
@@ -63,6 +74,8 @@ struct Region {
     std::optional<double> sourceEnergy;
     // The sensitivity factor the user gave instead of the computed one; nothing when it is computed.
     std::optional<double> sensitivityOverride;
+    // What the imported file says of the acquisition; kept in the extension section.
+    Acquisition acquisition;
 
     friend bool operator==(const Region&, const Region&) = default;
 };

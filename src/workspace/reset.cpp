@@ -35,6 +35,7 @@ void resetWorkspaceRecords(Workspace& ws) {
         r.coreLevel.clear();
         r.sourceEnergy.reset();
         r.sensitivityOverride.reset();
+        r.acquisition = Acquisition{};
     }
     ws.quantSettings = QuantSettings{};
     ws.peakTotal = 0;

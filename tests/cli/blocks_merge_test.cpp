@@ -112,11 +112,37 @@ TEST_F(ToolTest, BlocksListsWhatTheChooserShowsAsATableOrJson) {
                         "    \"technique\": \"XPS\",\n"
                         "    \"points\": 7,\n"
                         "    \"energy_high\": 300,\n"
-                        "    \"energy_low\": 299.4\n"
+                        "    \"energy_low\": 299.4,\n"
+                        "    \"left_out\": null\n"
                         "  }\n"
                         "]\n"),
               std::string::npos)
         << json;
+}
+
+// A block whose points all lie at one energy keeps its row and number, and is said to be left out; its
+// import is refused with the reason.
+TEST_F(ToolTest, BlocksSaysWhichBlocksAreNoSpectrumAndImportRefusesThem) {
+    VamasTestBlock flat = level("XPS", "O", "1s", 9);
+    flat.increment = 0.0;
+    write("flat.vms", vamasText(VamasTestFile({level("XPS", "C", "1s", 21), flat})));
+    const Outcome table = run({"blocks", "flat.vms"});
+    EXPECT_EQ(table.status, 0);
+    EXPECT_NE(table.out.find("    2  O        1s          XPS             9  300.00 to 300.00\n"),
+              std::string::npos)
+        << table.out;
+    EXPECT_EQ(table.err,
+              "vortlan-cli: flat.vms: block 2 left out: its energy step is 0 (every point at 300.00 eV)\n");
+    const std::string json = run({"blocks", "flat.vms", "--json"}).out;
+    EXPECT_NE(json.find("\"left_out\": \"its energy step is 0 (every point at 300.00 eV)\"\n"),
+              std::string::npos)
+        << json;
+
+    const Outcome refused = run({"import", "vamas", "flat.vms", "--block", "2", "-o", "o.xps"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("No spectrum in this block: its energy step is 0"), std::string::npos)
+        << refused.err;
+    EXPECT_FALSE(fs::exists(file("o.xps")));
 }
 
 TEST_F(ToolTest, BlocksOfADamagedFileAreListedAsFarAsTheyCanBeRead) {

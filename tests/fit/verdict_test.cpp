@@ -208,7 +208,7 @@ TEST_F(VerdictTest, VerdictHoldsOnlyForTheModelItWasReachedOn) {
     EXPECT_EQ(fitVerdictOf(ws, 0), FitVerdict::Converged);
 
     // An import into the region and a reset of the workspace forget it for good.
-    storeSpectrum(ws, 0, ImportedSpectrum{"", {290.0f, 289.0f}, {1.0f, 2.0f}, ""});
+    storeSpectrum(ws, 0, ImportedSpectrum{"", {290.0f, 289.0f}, {1.0f, 2.0f}, "", {}});
     EXPECT_EQ(ws.fitVerdicts[0].verdict, FitVerdict::Unknown);
     optimiseAllRegions(ws, port);
     ASSERT_NE(fitVerdictOf(ws, 3), FitVerdict::Unknown);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <optional>
 #include <sstream>
 #include <utility>
 #include <vector>
@@ -49,6 +50,21 @@ std::string numbersRecord(int tag, const std::vector<std::pair<int, double>>& en
     return record(tag, payload.str());
 }
 
+// A record of one region's acquisition: dwell time, scans (0 for none) and transmission values.
+std::string acquisitionRecord(int region, double dwell, int scans, const std::vector<float>& transmission,
+                              std::optional<int> count = std::nullopt) {
+    Bytes payload;
+    payload.i16(region).f64(dwell).i32(scans).i16(count.value_or(static_cast<int>(transmission.size())));
+    for (float t : transmission) payload.f32(t);
+    return record(8, payload.str());
+}
+
+std::vector<float> rampOf(int points) {
+    std::vector<float> values;
+    for (int i = 0; i < points; ++i) values.push_back(0.5f + 0.01f * static_cast<float>(i));
+    return values;
+}
+
 std::string settingsRecord(double sourceEnergy, double imfp, double transmission, int area) {
     return record(5, Bytes().f64(sourceEnergy).f64(imfp).f64(transmission).i16(area).str());
 }
@@ -78,6 +94,7 @@ class ProjectExtensionTest : public ::testing::Test, protected testing::FittedSe
             r.coreLevel.clear();
             r.sourceEnergy.reset();
             r.sensitivityOverride.reset();
+            r.acquisition = {};
         }
         for (int r = 0; r < kRegionCount; ++r) EXPECT_TRUE(a.regions[r] == withoutSection.regions[r]) << r;
         for (int p = 0; p < kPeakCount; ++p) EXPECT_TRUE(a.peaks[p] == withoutSection.peaks[p]) << p;
@@ -165,6 +182,35 @@ TEST_F(ProjectExtensionTest, CoreLevelsEnergiesFactorsAndSettingsHaveTheirRecord
     EXPECT_EQ(seeded.regions[0].sourceEnergy, 1486.6);
     EXPECT_EQ(seeded.regions[0].sensitivityOverride, 1.0);
     EXPECT_EQ(seeded.quantSettings.area, QuantArea::Background);
+    EXPECT_EQ(seeded.regions[0].acquisition.scans, 10);
+    EXPECT_EQ(seeded.regions[0].acquisition.transmission.size(), 361u);
+}
+
+TEST_F(ProjectExtensionTest, EachRegionsAcquisitionHasARecordOfItsOwnAndComesBack) {
+    Workspace& ws = session.workspace;
+    ws.regions[0].acquisition = {0.4, 5, rampOf(121)};
+    ws.regions[3].acquisition.scans = 12;
+    ws.regions[5].acquisition.dwellTime = 1.0;  // a region without data stores nothing
+    const std::string expected =
+        section(1, 2, acquisitionRecord(0, 0.4, 5, rampOf(121)) + acquisitionRecord(3, 0.0, 12, {}));
+    ASSERT_EQ(encodeProject(ws), plain + expected);
+    ASSERT_EQ(readWith(expected).extension, ProjectExtensionRead::Complete);
+    EXPECT_EQ(read.regions[0].acquisition, ws.regions[0].acquisition);
+    EXPECT_EQ(read.regions[3].acquisition, (Acquisition{std::nullopt, 12, {}}));
+    EXPECT_EQ(read.regions[5].acquisition, Acquisition{});
+    expectOnlyUnitsAdded();
+
+    // Records for a region without data, or outside the table, are passed over, whatever their length.
+    ASSERT_EQ(
+        readWith(section(1, 2, acquisitionRecord(7, 0.4, 5, rampOf(3)) + acquisitionRecord(12, 0.4, 5, {})))
+            .extension,
+        ProjectExtensionRead::Complete);
+    EXPECT_EQ(read.regions[7].acquisition, Acquisition{});
+
+    // Values the reader would refuse are not written: the rest of the section stays readable.
+    ws.regions[0].acquisition.transmission.pop_back();
+    ws.regions[3].acquisition.scans = 0;
+    EXPECT_EQ(encodeProject(ws), plain);
 }
 
 // A verdict is written while it holds for the peaks beside it, and holds for them when read; the
@@ -270,6 +316,13 @@ TEST_F(ProjectExtensionTest, CutOrDamagedSectionLeavesTheProjectWholeAndIsReport
         {"a restart never made",
          after(record(6, Bytes().i16(1).i16(0).i16(1).i16(0).i16(1).i16(3).i16(0).str()))},
         {"an instrument limit of zero", after(record(7, Bytes().f64(0.0).str()))},
+        {"a transmission of another region's length", after(acquisitionRecord(0, 0.4, 5, rampOf(81)))},
+        {"a transmission longer than any region", after(acquisitionRecord(7, 0.4, 5, {}, 5001))},
+        {"a transmission of zero", after(acquisitionRecord(3, 0.4, 5, std::vector<float>(81, 0.0f)))},
+        {"a negative dwell time", after(acquisitionRecord(0, -0.4, 5, {}))},
+        {"a dwell time that is no number", after(acquisitionRecord(0, nan, 5, {}))},
+        {"a negative number of scans", after(acquisitionRecord(0, 0.4, -5, {}))},
+        {"a transmission cut short", after(acquisitionRecord(0, 0.4, 5, rampOf(120), 121))},
     };
     for (std::size_t length = 1; length < sound.size(); ++length)
         damaged.emplace_back("cut at " + std::to_string(length), sound.substr(0, length));

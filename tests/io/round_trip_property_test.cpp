@@ -31,6 +31,7 @@ Region withoutAdditions(Region region) {
     region.coreLevel.clear();
     region.sourceEnergy.reset();
     region.sensitivityOverride.reset();
+    region.acquisition = {};
     return region;
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <sstream>
 
 #include "support/vamas_writer.h"
@@ -130,6 +131,65 @@ TEST(VamasFile, IntensityUnitComesFromTheIntensityVariable) {
     // Whatever a file writes there stays short and printable.
     const std::string hostile = std::string("\x1b[31mc/s\x07 \xb5") + "A of the detector head";
     EXPECT_EQ(unitOf({"Intensity"}, {hostile}), "[31mc/s A of the det");
+}
+
+TEST(VamasFile, DwellTimeScansAndTransmissionAreTakenWhenTheyAreUsable) {
+    struct Case {
+        const char* dwell;
+        const char* scans;
+        std::vector<double> transmission;
+        std::optional<double> dwellRead;
+        std::optional<int> scansRead;
+        std::vector<float> transmissionRead;
+    };
+    const std::vector<double> ramp{0.5, 0.6, 0.7};
+    const std::vector<float> read{0.5f, 0.6f, 0.7f};
+    const Case cases[] = {
+        {"0.4", "5", ramp, 0.4, 5, read},
+        // Values no instrument records leave the spectrum as it is and say nothing.
+        {"0", "2.5", ramp, std::nullopt, std::nullopt, read},
+        {"-1", "0", {0.5, 0.0, 0.7}, std::nullopt, std::nullopt, {}},
+        {"n/a", "several", {0.5, -0.6, 0.7}, std::nullopt, std::nullopt, {}},
+        {"1e400", "1e12", {}, std::nullopt, std::nullopt, {}},
+    };
+    for (const Case& c : cases) {
+        VamasTestBlock b = rampBlock(0);
+        b.collectionTime = c.dwell;
+        b.scans = c.scans;
+        b.variables = {"Intensity"};
+        if (!c.transmission.empty()) b.variables.push_back("Transmission");
+        for (std::size_t i = 0; i < 3; ++i) {
+            b.values.push_back(1000.0 + 10.0 * i);
+            if (!c.transmission.empty()) b.values.push_back(c.transmission[i]);
+        }
+        const VamasBlock block = onlyBlock(VamasTestFile({b}));
+        EXPECT_EQ(block.counts, (std::vector<float>{1000.0f, 1010.0f, 1020.0f})) << c.dwell;
+        EXPECT_EQ(block.acquisition.dwellTime, c.dwellRead) << c.dwell;
+        EXPECT_EQ(block.acquisition.scans, c.scansRead) << c.scans;
+        EXPECT_EQ(block.acquisition.transmission, c.transmissionRead) << c.dwell;
+    }
+}
+
+TEST(VamasFile, TransmissionFollowsThePointsAndBlocksInheritTheirTimesNotTheirValues) {
+    // Irregular, with the transmission before the intensity's neighbour and a scan from high kinetic
+    // energy down: the values turn round with the points.
+    VamasTestBlock irregular;
+    irregular.variables = {"Kinetic Energy", "Intensity", "Analyser transmission function"};
+    irregular.values = {1187.3, 7.0, 0.3, 1186.8, 6.0, 0.2, 1186.6, 5.0, 0.1};
+    const VamasBlock turned = onlyBlock(fileWith({irregular}, [](auto& f) { f.scanMode = "IRREGULAR"; }));
+    EXPECT_EQ(turned.energy, (std::vector<float>{300.0f, 299.8f, 299.3f}));
+    EXPECT_EQ(turned.acquisition.transmission, (std::vector<float>{0.1f, 0.2f, 0.3f}));
+
+    VamasTestBlock first = rampBlock(0);
+    first.collectionTime = "0.2";
+    first.scans = "8";
+    first.variables = {"Intensity", "Transmission"};
+    first.values = {1000.0, 0.5, 1010.0, 0.6};
+    VamasTestBlock second = first;
+    second.values = {2000.0, 0.7, 2010.0, 0.8};
+    const auto text = vamasText(fileWith({first, second}, [](auto& f) { f.excluded = {34, 36, 37}; }));
+    const VamasBlock later = parseVamas(text).blocks.at(1);
+    EXPECT_EQ(later.acquisition, (Acquisition{0.2, 8, {0.7f, 0.8f}}));
 }
 
 TEST(VamasFile, LaterBlocksLeavingOutTheVariablesKeepTheFirstBlocksUnit) {

@@ -180,6 +180,12 @@ def test_quantification_equals_the_cli(work):
                 assert same_single(component["area_error"], want_component["areaError"])
     # The settings of a call hold for that call only.
     assert project.quantify()[0]["area_used"] == "peaks"
+    # Exponents that make a factor 0 are refused with the region they spoil, as the tool refuses them.
+    cli("element", "fitted.xps", "--region", 1, "--line", "O 1s", "-o", "oxygen.xps", cwd=work)
+    oxygen = vortlan.open(str(work / "oxygen.xps"))
+    with pytest.raises(ValueError, match=r"m = 1000 and n = 0 make the factor of region 1 \(O 1s\) 0"):
+        oxygen.quantify(imfp_exponent=1000)
+    assert oxygen.quantify(imfp_exponent=2)[0]["atomic_percent"] == pytest.approx(100)
 
 
 def test_exports_equal_the_clis_and_a_failed_write_raises(work):

@@ -90,6 +90,16 @@ def test_blocks_of_a_file_of_several_and_of_a_damaged_one(tmp_path, two_blocks):
     with pytest.raises(vortlan.Error, match="No such block in the file"):
         vortlan.import_spectrum(damaged, block=2)
 
+    # A block whose points all lie at one energy keeps its number, and is said to be left out.
+    flat = tmp_path / "flat.vms"
+    flat.write_text(whole.read_text().replace("\n1190.600\n0.050\n", "\n1190.600\n0\n", 1))
+    with pytest.warns(UserWarning, match="block 1 left out: its energy step is 0"):
+        listed = vortlan.list_blocks(flat)
+    assert [b["left_out"] for b in listed] == [listed[0]["left_out"], None]
+    assert listed[0]["left_out"].startswith("its energy step is 0")
+    with pytest.raises(vortlan.Error, match="No spectrum in this block: its energy step is 0"):
+        vortlan.import_spectrum(flat, block=1)
+
 
 def test_open_and_save_keep_the_project_to_the_byte(c1s_with_peak, tmp_path):
     project = vortlan.open(c1s_with_peak)  # a pathlib path as well as a str
@@ -156,6 +166,22 @@ def test_the_spectrum_is_a_read_only_view_that_keeps_its_project(tmp_path):
     # Highest binding energy first, 0.05 eV apart, as the file lays them out.
     assert energy[0] == 296.0 and energy[-1] == pytest.approx(278.0, abs=1e-3)
     assert np.all(np.diff(energy) < 0)
+
+
+def test_the_acquisition_is_what_the_file_records(tmp_path):
+    region = vortlan.import_spectrum(C1S).region(1)
+    assert region.dwell_time == pytest.approx(0.1)
+    assert region.scans == 10
+    assert region.transmission is None
+    assert region.counts_per_intensity is None  # "d" does not say counts
+    # The same block in counts per second: 0.1 s x 10 scans make each c/s one count.
+    lines = open(C1S).read().split("\n")
+    lines[lines.index("Intensity") + 1] = "c/s"
+    rates = tmp_path / "rates.vms"
+    rates.write_text("\n".join(lines))
+    region = vortlan.import_spectrum(str(rates)).region(1)
+    assert region.intensity_unit == "c/s"
+    assert region.counts_per_intensity == pytest.approx(1.0)
 
 
 def test_curves_are_copies_over_the_fit_range(c1s_with_peak):

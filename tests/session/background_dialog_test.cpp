@@ -6,7 +6,9 @@
 
 #include "base/number_reading.h"
 #include "base/number_text.h"
+#include "model/net_area.h"
 #include "session/import_vamas.h"
+#include "session/region_operations.h"
 #include "support/fitted_session.h"
 
 namespace vortlan {
@@ -164,7 +166,10 @@ TEST_F(BackgroundDialogTest, AreaIsTheDataAboveTheBackgroundTimesTheStep) {
     EXPECT_EQ(port.drawings.back(), SpectrumDrawing::FittedCurves);
 }
 
-class FittedBackgroundTest : public ::testing::Test, protected testing::FittedSession {};
+class FittedBackgroundTest : public ::testing::Test, protected testing::FittedSession {
+  protected:
+    BackgroundDialog& dialog = session.dialogs.background;
+};
 
 TEST_F(FittedBackgroundTest, ReacceptKeepsEveryAreaAndAFaultKeepsTheRegionAccepted) {
     openBackgroundDialog(session);
@@ -181,6 +186,32 @@ TEST_F(FittedBackgroundTest, ReacceptKeepsEveryAreaAndAFaultKeepsTheRegionAccept
     EXPECT_EQ(port.messages.size(), 1u);
     EXPECT_TRUE(isTrue(session.workspace.regions[0].backgroundSet));
     EXPECT_FALSE(isTrue(session.workspace.acceptingBackground));
+}
+
+// The Area box is about the region the dialog edits, whichever region was edited before and whatever
+// a command did to the region since.
+TEST_F(FittedBackgroundTest, AreaIsAlwaysTheEditedRegionsAsItNowStands) {
+    Workspace& ws = session.workspace;
+    const auto areaOf = [&ws](int region) { return shortNumberText(backgroundArea(ws.regions[region])); };
+    openBackgroundDialog(session);
+    EXPECT_EQ(dialog.Area, areaOf(0));
+
+    testing::makeRegion(ws, 1, 61, 300.0f, 0.1f, gaussianOn(50.0, 297.0, 400.0, 1.0));
+    selectRegion(session, 1);
+    openBackgroundDialog(session);
+    EXPECT_EQ(dialog.Area, "-----");  // nothing accepted for region 2 yet
+    ASSERT_TRUE(acceptBackground(session));
+    EXPECT_EQ(dialog.Area, areaOf(1));
+    EXPECT_NE(areaOf(1), areaOf(0));
+
+    for (int region : {3, 0}) {
+        selectRegion(session, region);
+        openBackgroundDialog(session);
+        EXPECT_EQ(dialog.Area, areaOf(region)) << region;
+    }
+    clearParameters(session);  // with the dialog still shown
+    showBackgroundArea(session);
+    EXPECT_EQ(dialog.Area, "-----");
 }
 
 TEST_F(BackgroundDialogTest, TougaardOptimiseKeepsHeightsSoAreasFollowTheHeightUnit) {

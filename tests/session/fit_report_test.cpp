@@ -53,9 +53,7 @@ std::string cell(const StandardError& e) {
 
 class FitReportTest : public ::testing::Test, protected testing::FittedSession {
   protected:
-    FitReportTest() {
-        fitWithShippedOptions();
-    }
+    FitReportTest() { fitWithShippedOptions(); }
     Workspace& ws = session.workspace;
 };
 
@@ -138,12 +136,20 @@ TEST_F(FitReportTest, MonteCarloErrorsStandBesideTheJacobiansTheSameForTheSameRe
     const Rows rows = cellsOf(text);
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0][2] + rows[0][3] + rows[0][4], "positionposition_errposition_mc_err");
-    EXPECT_EQ(rows[0][23], "mc_replicas");
+    // The columns that were there before the replicas keep their places; what the replicas add beyond
+    // their standard deviations comes after them.
+    EXPECT_EQ(rows[0][23] + " " + rows[0][24] + " " + rows[0][25] + " " + rows[0][29],
+              "mc_replicas mc_noise position_mc_robust_err height_mc_robust_err");
     for (std::size_t k = 1; k < 4; ++k) {
-        ASSERT_EQ(rows[k].size(), 24u);
+        ASSERT_EQ(rows[k].size(), 30u);
         EXPECT_EQ(rows[k][23], "12");
-        for (std::size_t column : {4u, 7u, 10u, 16u}) EXPECT_GT(std::stod(rows[k][column]), 0.0) << column;
+        EXPECT_EQ(rows[k][24], "noise scaled to the fit's residuals (the unit does not say counts)");
+        for (std::size_t column : {4u, 7u, 10u, 16u, 25u, 26u, 27u, 29u})
+            EXPECT_GT(std::stod(rows[k][column]), 0.0) << column;
+        EXPECT_EQ(rows[k][28] == "fixed", rows[k][13] == "fixed");  // %GL
     }
+    ws.regions[0].intensityUnit = "counts";
+    EXPECT_EQ(cellsOf(fitReportText(ws, 0, 12))[1][24], "Poisson noise on the counts");
 }
 
 TEST_F(FitReportTest, ARegionWithoutPeaksIsItsHeaderAlone) {

@@ -57,34 +57,46 @@ TEST_F(ImportVamasTest, XpsBlockReplacesTheFittedRegionAndIsShown) {
     EXPECT_EQ(firstBrokenRule(ws), "");
 }
 
-TEST_F(ImportVamasTest, UnitFollowsTheRegionThroughProjectsAndUndo) {
+TEST_F(ImportVamasTest, UnitAndAcquisitionFollowTheRegionThroughProjectsAndUndo) {
     const std::string plain = dir.file("plain.xps");
     const std::string withUnit = dir.file("unit.xps");
     ws.fileName = plain;
     ASSERT_TRUE(saveProject(session));
     History history;
     history.reset(ws);
-    VamasTestBlock cps = rampBlock(11);
+    VamasTestBlock cps = rampBlock(0);
     cps.units = {"c/s"};
+    cps.collectionTime = "0.4";
+    cps.scans = "5";
+    cps.variables = {"Intensity", "Transmission"};
+    for (int i = 0; i < 11; ++i) cps.values.insert(cps.values.end(), {1000.0 + i, 0.25 + i / 64.0});
     importFile(VamasTestFile({cps}));
     EXPECT_EQ(ws.regions[0].intensityUnit, "c/s");
+    const Acquisition acquisition = ws.regions[0].acquisition;
+    EXPECT_EQ(acquisition.dwellTime, 0.4);
+    EXPECT_EQ(acquisition.scans, 5);
+    EXPECT_EQ(acquisition.transmission.size(), 11u);
     history.record("Import (VAMAS)", ws);
     ws.fileName = withUnit;
     ASSERT_TRUE(saveProject(session));
 
     importFile(VamasTestFile({rampBlock(11)}));
     EXPECT_EQ(ws.regions[0].intensityUnit, "");
+    EXPECT_EQ(ws.regions[0].acquisition.transmission.size(), 0u);
     history.record("Import (VAMAS)", ws);
     ASSERT_TRUE(undoCommand(session, history));
     EXPECT_EQ(ws.regions[0].intensityUnit, "c/s");
+    EXPECT_EQ(ws.regions[0].acquisition, acquisition);
 
-    // Opening a project forgets the units of the workspace it replaces.
+    // Opening a project forgets the units and acquisitions of the workspace it replaces.
     ws.fileName = plain;
     ASSERT_TRUE(openProject(session));
     EXPECT_EQ(ws.regions[0].intensityUnit, "");
+    EXPECT_EQ(ws.regions[0].acquisition, Acquisition{});
     ws.fileName = withUnit;
     ASSERT_TRUE(openProject(session));
     EXPECT_EQ(ws.regions[0].intensityUnit, "c/s");
+    EXPECT_EQ(ws.regions[0].acquisition, acquisition);
 }
 
 TEST_F(ImportVamasTest, OnlyAFileThatIsNotVamasLeavesTheRegionAlone) {
@@ -104,11 +116,13 @@ TEST_F(ImportVamasTest, ChosenBlockUsesItsOwnSourceEnergy) {
     magnesium.sourceEnergy = 1253.6;
     magnesium.start = 953.6;
     write(vamasText(VamasTestFile({rampBlock(11, "AES diff"), magnesium})));
-    const auto listed = listVamasBlocks(ws.fileName);
-    ASSERT_TRUE(listed && listed->size() == 2);
-    EXPECT_EQ((*listed)[0].technique, "AES diff");
-    EXPECT_EQ((*listed)[1].energyLow, 298.0f);
-    EXPECT_FALSE(listVamasBlocks(dir.file("nowhere.vms")));
+    const auto choice = vamasBlockChoice(ws.fileName);
+    ASSERT_TRUE(choice);
+    EXPECT_EQ(choice->items, (Messages{"Block 1: C 1s (AES diff): 11 points, 300.00 to 299.00 eV",
+                                       "Block 2: C 1s (XPS): 21 points, 300.00 to 298.00 eV"}));
+    EXPECT_EQ(choice->preselected, 1);
+    EXPECT_TRUE(choice->leftOut.empty());
+    EXPECT_FALSE(vamasBlockChoice(dir.file("nowhere.vms")));
 
     EXPECT_FALSE(importVamasBlock(session, 2));
     EXPECT_EQ(port.messages, Messages{"No such block in the file"});
@@ -153,9 +167,11 @@ TEST_F(ImportVamasTest, SoundBlocksBeforeADamagedOneAreListedAndImported) {
     EXPECT_TRUE(port.messages.empty());
     EXPECT_EQ(ws.regions[0].pointCount, 11);
     EXPECT_FALSE(isTrue(ws.peaks[1].defined));
-    const auto listed = listVamasBlocks(ws.fileName);
-    ASSERT_TRUE(listed && listed->size() == 2);
-    EXPECT_EQ((*listed)[1].species, "O");
+    const auto choice = vamasBlockChoice(ws.fileName);
+    ASSERT_TRUE(choice);
+    EXPECT_EQ(choice->blocks, (std::vector<int>{0, 1}));
+    EXPECT_EQ(choice->leftOut, Messages{"Block 3: cannot be read (the file is damaged or cut short there)"});
+    EXPECT_FALSE(choice->nothingToAsk());
     EXPECT_TRUE(importVamasBlock(session, 1));
     EXPECT_EQ(ws.regions[0].pointCount, 5);
     EXPECT_FALSE(importVamasBlock(session, 2));
@@ -173,8 +189,15 @@ TEST_F(ImportVamasTest, SoundBlocksBeforeADamagedOneAreListedAndImported) {
 
 TEST_F(ImportVamasTest, MoreThan5000PointsKeepsTheFirst5000OfTheFile) {
     for (double increment : {0.01, -0.01}) {  // the second lists low binding energies first
-        VamasTestBlock wide = rampBlock(6000);
+        // With a transmission of its own at each point, which must stay with that point.
+        VamasTestBlock wide;
         wide.increment = increment;
+        wide.variables = {"Intensity", "Transmission"};
+        const auto transmissionOf = [](double counts) {
+            return static_cast<float>(0.5 + (counts - 1000.0) * 1e-6);
+        };
+        for (int i = 0; i < 6000; ++i)
+            wide.values.insert(wide.values.end(), {1000.0 + 10.0 * i, transmissionOf(1000.0 + 10.0 * i)});
         importFile(VamasTestFile({wide}));
         const Region& r = ws.regions[0];
         EXPECT_EQ(port.messages, Messages{"Too many points.  Only 5000 points have been read."});
@@ -182,6 +205,9 @@ TEST_F(ImportVamasTest, MoreThan5000PointsKeepsTheFirst5000OfTheFile) {
         EXPECT_GT(r.energy[1], r.energy[5000]);
         const float lastKept = 1000.0f + 10.0f * 4999;
         EXPECT_EQ(std::minmax(r.counts[1], r.counts[5000]), std::minmax(1000.0f, lastKept));
+        ASSERT_EQ(r.acquisition.transmission.size(), 5000u);
+        for (int i : {1, 2500, 5000})
+            EXPECT_EQ(r.acquisition.transmission[i - 1], transmissionOf(r.counts[i])) << i;
     }
 }
 
@@ -210,6 +236,42 @@ TEST_F(ImportVamasTest, FileCutAnywhereOrMiscountedGivesAMessageOrASoundRegion) 
         }
         EXPECT_EQ(firstBrokenRule(fresh.session.workspace), "") << i;
     }
+}
+
+// A block whose points all lie at one energy is no spectrum: it keeps its number but is not offered,
+// the chooser says why, and importing it is refused with the same reason.
+TEST_F(ImportVamasTest, BlocksThatAreNoSpectrumAreLeftOutWithTheirReason) {
+    VamasTestBlock flat = rampBlock(9);
+    flat.species = "O";
+    flat.increment = 0.0;
+    VamasTestBlock empty = rampBlock(0, "AES diff");
+    write(vamasText(VamasTestFile({flat, rampBlock(11, "UPS"), empty, rampBlock(5), rampBlock(3)})));
+    auto choice = vamasBlockChoice(ws.fileName);
+    ASSERT_TRUE(choice);
+    EXPECT_EQ(choice->blocks, (std::vector<int>{1, 3, 4}));
+    EXPECT_EQ(choice->preselected, 1);  // the first XPS block offered
+    EXPECT_EQ(choice->leftOut,
+              (Messages{"Block 1 (O 1s, XPS): its energy step is 0 (every point at 300.00 eV)",
+                        "Block 3 (C 1s, AES diff): it has no points"}));
+
+    EXPECT_FALSE(importVamasBlock(session, 0));
+    EXPECT_EQ(port.messages,
+              Messages{"No spectrum in this block: its energy step is 0 (every point at 300.00 eV)"});
+    EXPECT_FALSE(isTrue(ws.regions[0].defined));
+    EXPECT_EQ(firstBrokenRule(ws), "");
+
+    // Blocks that the damage hides are counted from the header.
+    const std::string text =
+        vamasText(VamasTestFile({rampBlock(11), rampBlock(7), rampBlock(7), rampBlock(5)}));
+    const auto secondBlock = text.find("Block\n", text.find("Block\n") + 1);
+    write(text.substr(0, secondBlock + 40));
+    choice = vamasBlockChoice(ws.fileName);
+    ASSERT_TRUE(choice);
+    EXPECT_EQ(choice->blocks, std::vector<int>{0});
+    EXPECT_EQ(choice->leftOut,
+              Messages{"Blocks 2 to 4: block 2 cannot be read (the file is damaged or cut short there), and "
+                       "the blocks after it cannot be found"});
+    EXPECT_FALSE(choice->nothingToAsk());
 }
 
 }  // namespace

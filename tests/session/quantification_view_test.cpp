@@ -80,5 +80,45 @@ TEST(QuantificationView, CountedRegionsShowTheirNumbersAndPeaksTheOthersOnlyThei
     EXPECT_TRUE(view[2].factorOverridden);
 }
 
+// Exponents far beyond any analyser's raise a region's kinetic-energy ratio to C 1s's past the range of
+// numbers; the settings are then refused, naming the region, and the workspace keeps its own.
+TEST(QuantificationSettings, ExponentsThatMakeAFactorZeroOrInfiniteAreRefused) {
+    Workspace ws;
+    ws.regions[0].defined = kTrue;
+    ws.regions[0].coreLevel = "C 1s";  // its factor is 1 whatever the exponents
+    ws.regions[2].defined = kTrue;
+    ws.regions[2].coreLevel = "O 1s";
+    ws.regions[4].defined = kTrue;
+    ws.regions[4].coreLevel = "Au 4f";
+    ws.regions[4].sensitivityOverride = 2.0;  // the user's factor is not judged
+    ws.regions[6].coreLevel = "Au 4f";        // no data: not in the table
+    const QuantSettings kept = ws.quantSettings;
+    const struct {
+        double m, n;
+        const char* refusal;
+    } cases[] = {
+        {0.6, 0.0, nullptr},
+        {5.0, -5.0, nullptr},
+        {400.0, 0.0, "m = 400 and n = 0 make the factor of region 3 (O 1s) 0"},
+        {0.0, 400.0, "m = 0 and n = 400 make the factor of region 3 (O 1s) infinite"},
+        {1e308, -1e308, "m = 1e+308 and n = -1e+308 make the factor of region 3 (O 1s) 0"},
+    };
+    for (const auto& c : cases) {
+        QuantSettings settings = kept;
+        settings.imfpExponent = c.m;
+        settings.transmissionExponent = c.n;
+        const auto refusal = changeQuantSettings(ws, settings);
+        if (!c.refusal) {
+            EXPECT_FALSE(refusal) << *refusal;
+            EXPECT_EQ(ws.quantSettings, settings);
+            ws.quantSettings = kept;
+            continue;
+        }
+        ASSERT_TRUE(refusal) << c.m;
+        EXPECT_EQ(refusal->substr(0, refusal->find(':')), c.refusal);
+        EXPECT_EQ(ws.quantSettings, kept);
+    }
+}
+
 }  // namespace
 }  // namespace vortlan

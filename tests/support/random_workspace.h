@@ -113,6 +113,12 @@ private:
         if (chance(0.5)) r.coreLevel = printableText(text(integer(1, 25)), kCoreLevelLength);
         if (chance(0.5)) r.sourceEnergy = real(10, 20000);
         if (chance(0.5)) r.sensitivityOverride = real(0.01, 50);
+        if (chance(0.3)) r.acquisition.dwellTime = real(0.001, 10);
+        if (chance(0.3)) r.acquisition.scans = integer(1, 1000);
+        if (chance(0.3)) {
+            for (int i = 0; i < n; ++i)
+                r.acquisition.transmission.push_back(static_cast<float>(real(0.01, 2)));
+        }
         const int peaks = std::min(integer(0, kPeaksPerRegion), kPeakCount - nextPeak);
         for (int s = 0; s < peaks; ++s) {
             const int p = nextPeak++;

@@ -21,10 +21,12 @@ struct VamasTestBlock {
     double increment = 0.1;
     std::vector<std::string> variables = {"Intensity"};
     std::vector<std::string> units;  // of the variables, in their order; "d" for those not given
-    std::vector<double> values;  // interleaved by corresponding variable
+    std::vector<double> values;      // interleaved by corresponding variable
     std::vector<std::string> comments;
     int additionalParameters = 0;
-    std::optional<int> announcedValues;  // the count written when it is not the number of values
+    std::string collectionTime = "1486.6";  // seconds
+    std::string scans = "1486.6";           // not a count of scans unless a test sets one
+    std::optional<int> announcedValues;     // the count written when it is not the number of values
 };
 
 struct VamasTestFile {
@@ -105,7 +107,8 @@ class VamasTextWriter {
             {e}, {e}, {"FAT"}, {e}, when(b.technique == "AES diff", {e}), {e}, {e}, {e}, {e, e}, {e, e},  // 21-30
             {b.species}, {b.transition, "-1"},                                                         // 31-32
             when(f_.scanMode == "REGULAR", {b.abscissaLabel, "eV", str(b.start), str(b.increment)}),   // 33
-            variables, {e}, {e}, {e}, {e}, when(!ions && sputtering, {e, e, e, e, e, e, "DC"}),         // 34-39
+            variables, {e}, {b.collectionTime}, {b.scans}, {e},                                        // 34-38
+            when(!ions && sputtering, {e, e, e, e, e, e, "DC"}),                                       // 39
             {e, e}, {e}, extra};                                                                       // 40-42
         // clang-format on
     }

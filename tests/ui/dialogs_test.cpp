@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTest>
+#include <utility>
 
 #include "support/fitted_session.h"
 #include "support/synthetic_region.h"
@@ -389,6 +390,43 @@ TEST_F(DialogsTest, ConstraintDialogRefusesWithItsMessagesAndStoresOnOk) {
     check("CntForm", "Use");
     type("CntForm", "RefPeak", "1");
     refusedWith("Circular Reference");
+}
+
+// Every box a user types a number in, in every dialog, says under it what a text that is not wholly a
+// number is read as: while it is typed, and when the box is filled from its model.
+TEST_F(DialogsTest, EveryNumberBoxNotesWhatATextThatIsNotANumberIsReadAs) {
+    makeRegion(true);
+    click("XPSForm", "pp0");
+    click("PeakForm", "PosCnt");
+    program.find<QAction>("Background")->trigger();
+    int boxes = 0;
+    for (const char* form : {"PeakForm", "BGForm", "OptForm", "CntForm", "RegionShiftForm"}) {
+        for (QLineEdit* edit : program.find(form)->findChildren<QLineEdit*>()) {
+            if (edit->isReadOnly() || qobject_cast<QComboBox*>(edit->parentWidget())) continue;
+            const QString name = edit->objectName();
+            auto* note = program.find(form)->findChild<QLabel*>(name + "Note");
+            ASSERT_NE(note, nullptr) << form << "." << name.toStdString();
+            for (const auto& [typed, said] : {std::pair{"12abc", "read as 12"},
+                                              {"abc", "read as 0"},
+                                              {"1,5", "read as 1"},
+                                              {"-2.5e1", ""}}) {
+                edit->selectAll();
+                QTest::keyClicks(edit, QString::fromLatin1(typed));
+                EXPECT_EQ(note->text(), QString::fromLatin1(said)) << name.toStdString() << " " << typed;
+                EXPECT_EQ(note->isHidden(), *said == '\0') << name.toStdString() << " " << typed;
+            }
+            ++boxes;
+        }
+    }
+    EXPECT_EQ(boxes, 7 + 4 + (3 + 12 + 24) + 4 + 1);  // peak, background, options, constraint, shift
+
+    program.app.dialogs().peak.PosVal = "285 eV";
+    program.app.refreshWindows();
+    EXPECT_EQ(text("PeakForm", "PosVal"), "285 eV");
+    EXPECT_EQ(control<QLabel>("PeakForm", "PosValNote")->text(), "read as 285");
+    program.app.dialogs().peak.PosVal = "285";
+    program.app.refreshWindows();
+    EXPECT_TRUE(control<QLabel>("PeakForm", "PosValNote")->isHidden());
 }
 
 }  // namespace

@@ -17,16 +17,18 @@ namespace vortlan::testing {
 class ScriptedPrompter : public ui::Prompter {
   public:
     void message(const QString& text) override { messages << text; }
-    bool askYesNo(const QString& title, const QString& text) override {
+    // A question the script does not answer is answered as Return answers it.
+    bool askYesNo(const QString& title, const QString& text, ui::ReturnAnswers onReturn) override {
         questions << title + ": " + text;
-        if (answers.empty()) return false;
+        if (answers.empty()) return onReturn == ui::ReturnAnswers::Yes;
         const bool answer = answers.front();
         answers.pop_front();
         return answer;
     }
     void beep() override { ++beeps; }
-    std::optional<int> chooseItem(const QString&, const QString&, const QStringList& items,
+    std::optional<int> chooseItem(const QString&, const QString& label, const QStringList& items,
                                   int preselected) override {
+        offeredLabel = label;
         offered = items;
         offeredPreselection = preselected;
         if (choices.empty()) return std::nullopt;
@@ -54,6 +56,7 @@ class ScriptedPrompter : public ui::Prompter {
     ui::SaveChoice saveChoice = ui::SaveChoice::Cancel;
     std::deque<bool> answers;
     int beeps = 0;
+    QString offeredLabel;
     QStringList offered;
     int offeredPreselection = -1;
     std::deque<std::optional<int>> choices;  // nothing: the user cancels

@@ -86,19 +86,24 @@ TEST_F(SaveDialogTest, ReplacingTheFileWithTheAddedExtensionIsAskedFirst) {
     EXPECT_TRUE(asked);
 }
 
-TEST(Questions, ReturnAnswersNo) {
+TEST(Questions, ReturnGivesTheAnswerTheQuestionNames) {
     ui::MessageBoxPrompter prompter;
-    QString shown;
-    whenShown<QMessageBox>([&shown](QMessageBox& question) {
-        shown = question.windowTitle() + ": " + question.text();
-        EXPECT_EQ(question.defaultButton(), question.button(QMessageBox::No));
-        QTest::keyClick(&question, Qt::Key_Return);
-    });
-    EXPECT_FALSE(prompter.askYesNo(QStringLiteral("!! WARNING !!"), QStringLiteral("Continue?")));
-    EXPECT_EQ(shown, "!! WARNING !!: Continue?");
+    for (const auto onReturn : {ui::ReturnAnswers::No, ui::ReturnAnswers::Yes}) {
+        const bool yes = onReturn == ui::ReturnAnswers::Yes;
+        QString shown;
+        whenShown<QMessageBox>([&shown, yes](QMessageBox& question) {
+            shown = question.windowTitle() + ": " + question.text();
+            EXPECT_EQ(question.defaultButton(), question.button(yes ? QMessageBox::Yes : QMessageBox::No));
+            QTest::keyClick(&question, Qt::Key_Return);
+        });
+        EXPECT_EQ(prompter.askYesNo(QStringLiteral("!! WARNING !!"), QStringLiteral("Continue?"), onReturn),
+                  yes);
+        EXPECT_EQ(shown, "!! WARNING !!: Continue?");
 
-    whenShown<QMessageBox>([](QMessageBox& question) { question.button(QMessageBox::Yes)->click(); });
-    EXPECT_TRUE(prompter.askYesNo(QStringLiteral("!! WARNING !!"), QStringLiteral("Continue?")));
+        whenShown<QMessageBox>([](QMessageBox& question) { question.button(QMessageBox::Yes)->click(); });
+        EXPECT_TRUE(
+            prompter.askYesNo(QStringLiteral("!! WARNING !!"), QStringLiteral("Continue?"), onReturn));
+    }
 }
 
 }  // namespace

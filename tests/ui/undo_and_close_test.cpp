@@ -157,7 +157,7 @@ TEST_F(CloseQuestionTest, SaveWritesTheProjectAndACancelledSaveDialogCancelsTheC
     EXPECT_FALSE(recoveryCopyLeft());
 }
 
-TEST(RecoveryTest, AfterAnEndWithoutSavingTheNextStartOffersTheWork) {
+TEST(RecoveryTest, AfterAnEndWithoutSavingTheNextStartOffersTheWorkAndReturnRestoresIt) {
     testing::TempDir folder;
     Workspace lost;
     {
@@ -167,7 +167,7 @@ TEST(RecoveryTest, AfterAnEndWithoutSavingTheNextStartOffersTheWork) {
     }  // ends without the question, as a crash would
 
     {
-        testing::DesktopProgram declined(folder.path().string());
+        testing::DesktopProgram declined(folder.path().string(), {false});
         EXPECT_EQ(declined.prompter.questions,
                   QStringList({"Restore: Vortlan ended without saving changes. Restore the unsaved work?"}));
         EXPECT_FALSE(isTrue(declined.app.workspace().regions[0].defined));
@@ -178,15 +178,17 @@ TEST(RecoveryTest, AfterAnEndWithoutSavingTheNextStartOffersTheWork) {
         testing::DesktopProgram crashed(folder.path().string());
         makeFittedRegion(crashed);
     }
-    testing::DesktopProgram restored(folder.path().string(), {true});
+    testing::DesktopProgram restored(folder.path().string());  // the question answered by Return
     EXPECT_EQ(restored.prompter.messages, QStringList());
     const Workspace& ws = restored.app.workspace();
     EXPECT_TRUE(ws.regions[0].counts == lost.regions[0].counts);
     EXPECT_EQ(ws.peaks[0].position, lost.peaks[0].position);
     EXPECT_EQ(ws.peaks[0].area, lost.peaks[0].area);
     EXPECT_EQ(restored.find<QPushButton>("pp0")->text(), "0");
-    // Restored work is saved nowhere yet.
+    // Restored work is saved nowhere yet, so its copy stays for another start.
     EXPECT_TRUE(restored.app.hasUnsavedChanges());
+    restored.app.recovery().waitUntilWritten();
+    EXPECT_TRUE(recoveryCopyExists(folder.path().string()));
     EXPECT_EQ(shown(editEntry(restored, "Undo")), "Undo Restore Unsaved Work");
 }
 
