@@ -130,7 +130,8 @@ std::optional<std::vector<FitFlag>> readFlags(std::string_view field) {
         if (!peak || !cause || !param || *peak < 0 || *peak >= kPeakCount || *cause < 0 ||
             *cause > kLastFitFlagCause || *param < 0 || *param > 3)
             return std::nullopt;
-        flags.push_back({static_cast<short>(*peak), static_cast<FitFlagCause>(*cause), static_cast<PeakParam>(*param)});
+        flags.push_back(
+            {static_cast<short>(*peak), static_cast<FitFlagCause>(*cause), static_cast<PeakParam>(*param)});
     }
     return flags;
 }

@@ -41,8 +41,12 @@ RowSpool::RowSpool() : file_(std::tmpfile()) {
 }
 
 void RowSpool::add(const SummaryRow& row) {
-    const RowHead head{row.item, row.chiSquare, row.hasLevel, row.converged,
-                       static_cast<std::uint32_t>(row.peaks.size()), static_cast<std::uint32_t>(row.flags.size())};
+    const RowHead head{row.item,
+                       row.chiSquare,
+                       row.hasLevel,
+                       row.converged,
+                       static_cast<std::uint32_t>(row.peaks.size()),
+                       static_cast<std::uint32_t>(row.flags.size())};
     bool written = put(file_.get(), head);
     for (const PeakRow& peak : row.peaks) written = written && put(file_.get(), peak);
     for (const FitFlag& flag : row.flags) written = written && put(file_.get(), flag);

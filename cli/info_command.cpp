@@ -317,7 +317,8 @@ void printInfo(std::ostream& out, const Workspace& ws) {
     }
     if (!any) out << "No region holds data.\n";
     out << "Total χ² " << number(ws.totalChiSquare) << '\n';
-    if (ws.instrumentFwhm) out << "Instrument FWHM limit " << number(static_cast<float>(*ws.instrumentFwhm)) << " eV\n";
+    if (ws.instrumentFwhm)
+        out << "Instrument FWHM limit " << number(static_cast<float>(*ws.instrumentFwhm)) << " eV\n";
 }
 
 }  // namespace

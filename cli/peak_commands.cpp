@@ -28,7 +28,8 @@ namespace {
 
 // "--instrument-fwhm W", or "none" to let the data's step bound a width again.
 void setInstrumentLimit(CliSession& cli, const std::string& text) {
-    const std::optional<double> fwhm = text == "none" ? std::nullopt : std::optional<double>(leadingNumber(text));
+    const std::optional<double> fwhm =
+        text == "none" ? std::nullopt : std::optional<double>(leadingNumber(text));
     if (!setInstrumentFwhm(cli.session, fwhm)) throw CommandFailed();
 }
 

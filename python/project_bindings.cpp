@@ -194,8 +194,7 @@ void bindProjects(py::module_& module, ProjectClass& project, RegionClass& regio
         "search_trials, newton_trials, tolerance (a fraction) and gl_form (\"sum\"\n"
         "or \"product\" of the Gaussian and Lorentzian parts).");
     project.def_property(
-        "instrument_fwhm",
-        [](const ProjectPtr& self) { return self->session().workspace.instrumentFwhm; },
+        "instrument_fwhm", [](const ProjectPtr& self) { return self->session().workspace.instrumentFwhm; },
         [](const ProjectPtr& self, std::optional<double> fwhm) {
             if (!setInstrumentFwhm(self->session(), fwhm)) self->port().refuse("the limit was refused");
         },

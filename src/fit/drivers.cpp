@@ -175,7 +175,8 @@ void fitAllByLeastSquares(Workspace& ws, Port& port) {
     }
     const TrustedFit fit = fitByLeastSquares(ws, port, all);
     for (int region = 0; region < kRegionCount; ++region) {
-        if (fittedRegion(ws.regions[region])) recordFitVerdict(ws, port, region, regionVerdictOf(ws, fit, region));
+        if (fittedRegion(ws.regions[region]))
+            recordFitVerdict(ws, port, region, regionVerdictOf(ws, fit, region));
     }
 }
 
@@ -207,7 +208,8 @@ void requestStop(Workspace& ws) {
 
 void optimiseParameter(Workspace& ws, Port& port, int peak, PeakParam param) {
     if (leastSquaresChosen(ws.options)) {
-        if (isFixed(ws.peaks.at(peak), param)) return recordJudged(ws, port, ws.currentRegion, FitVerdict::Converged);
+        if (isFixed(ws.peaks.at(peak), param))
+            return recordJudged(ws, port, ws.currentRegion, FitVerdict::Converged);
         return fitCurrentByLeastSquares(ws, port, FitSelection({peak}, param));
     }
     FitVerdict verdict = FitVerdict::Stopped;

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "base/printable_text.h"
-#include "workspace/fit_verdicts.h"
 #include "workspace/acquisition.h"
+#include "workspace/fit_verdicts.h"
 #include "workspace/intensity_unit.h"
 
 namespace vortlan {
@@ -225,7 +225,8 @@ std::int16_t shortWithin(BinaryReader& in, std::int16_t low, std::int16_t high) 
 
 RegionVerdict readVerdict(BinaryReader& in) {
     RegionVerdict verdict;
-    verdict.verdict = static_cast<FitVerdict>(shortWithin(in, 1, static_cast<std::int16_t>(FitVerdict::Stopped)));
+    verdict.verdict =
+        static_cast<FitVerdict>(shortWithin(in, 1, static_cast<std::int16_t>(FitVerdict::Stopped)));
     const std::int16_t flags = shortWithin(in, 0, kMostFlags);
     for (int f = 0; f < flags; ++f) {
         FitFlag flag;
@@ -248,7 +249,8 @@ void readVerdicts(BinaryReader& in, Additions& additions) {
     for (int e = 0; e < count; ++e) {
         const std::int16_t index = in.readShort();
         RegionVerdict verdict = readVerdict(in);
-        if (index >= 0 && index < kRegionCount) additions.verdicts[static_cast<std::size_t>(index)] = std::move(verdict);
+        if (index >= 0 && index < kRegionCount)
+            additions.verdicts[static_cast<std::size_t>(index)] = std::move(verdict);
     }
 }
 

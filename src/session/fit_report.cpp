@@ -54,7 +54,8 @@ Fields header(bool monteCarlo) {
         fields.push_back(std::string(q.name) + "_err");
         if (monteCarlo) fields.push_back(std::string(q.name) + "_mc_err");
     }
-    for (const char* name : {"chi_square", "points", "free_parameters", "reduced_chi_square", "verdict", "flags"})
+    for (const char* name :
+         {"chi_square", "points", "free_parameters", "reduced_chi_square", "verdict", "flags"})
         fields.push_back(name);
     if (!monteCarlo) return fields;
     // After every column of the report without them, so that a reader of those finds them in place.

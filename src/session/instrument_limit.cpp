@@ -9,7 +9,8 @@ namespace vortlan {
 
 bool setInstrumentFwhm(Session& session, std::optional<double> fwhm) {
     if (fwhm && !(std::isfinite(*fwhm) && *fwhm > 0.0 && *fwhm <= kLargestInstrumentFwhm)) {
-        session.port.message("The instrument's FWHM limit must be above 0 and at most 20 eV, or empty for none");
+        session.port.message(
+            "The instrument's FWHM limit must be above 0 and at most 20 eV, or empty for none");
         return false;
     }
     session.workspace.instrumentFwhm = fwhm;

@@ -242,8 +242,9 @@ QWidget* OptionsWindow::buildFormAndTolerance() {
     row->addWidget(new QLabel(tr("%")));
 
     instrumentFwhm_ = namedEdit("InstrumentFwhm", kNumberSample);
-    instrumentFwhm_->setToolTip(tr("No fitted FWHM goes below this width (eV); empty: the spacing of the data"));
-    bindText(instrumentFwhm_, app_.dialogs().options.InstrumentFwhm);
+    instrumentFwhm_->setToolTip(
+        tr("No fitted FWHM goes below this width (eV); empty: the spacing of the data"));
+    bindNumber(instrumentFwhm_, app_.dialogs().options.InstrumentFwhm);
     row->addWidget(new QLabel(tr("Instrument FWHM limit")));
     row->addWidget(instrumentFwhm_);
     row->addWidget(new QLabel(tr("eV")));

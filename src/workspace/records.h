@@ -247,8 +247,8 @@ struct PeakRestarts {
 // region's peaks, their ties and its background stay as the fit left them.
 struct RegionVerdict {
     FitVerdict verdict = FitVerdict::Unknown;
-    std::vector<FitFlag> flags;            // in the order of the region's slots
-    std::vector<PeakRestarts> restarts;    // what the fit did about flagged peaks
+    std::vector<FitFlag> flags;          // in the order of the region's slots
+    std::vector<PeakRestarts> restarts;  // what the fit did about flagged peaks
     std::vector<float> model;
 
     friend bool operator==(const RegionVerdict&, const RegionVerdict&) = default;

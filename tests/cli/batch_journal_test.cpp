@@ -33,7 +33,8 @@ SummaryRow rowOfTwoPeaks() {
               68.1f,
               0.4f},
              {286.3f, 1.2345678e7f, 1.3f, 0, {none, none, none, none}, none, none}},
-            {{1, FitFlagCause::OutsideRange, PeakParam::Position}, {0, FitFlagCause::NotDetermined, PeakParam::Fwhm}}};
+            {{1, FitFlagCause::OutsideRange, PeakParam::Position},
+             {0, FitFlagCause::NotDetermined, PeakParam::Fwhm}}};
 }
 
 TEST(BatchJournalTest, RowsReadBackExactlyAndACutLineOrOtherSettingsGiveNothing) {

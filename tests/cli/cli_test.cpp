@@ -293,12 +293,13 @@ TEST_F(CliTest, FitAndInfoSayWhatTheFlagsAreAndTheInstrumentLimitIsKept) {
     ok({"add-peak", "c1s.xps", "--region", "1", "--position", "293", "--fwhm", "0.3", "--area", "5", "-o",
         "five.xps"});
     for (const char* refused : {"0", "abc", "25"}) {
-        const Outcome fit = run({"fit", "five.xps", "--region", "1", "--instrument-fwhm", refused, "-o", "x.xps"});
+        const Outcome fit =
+            run({"fit", "five.xps", "--region", "1", "--instrument-fwhm", refused, "-o", "x.xps"});
         EXPECT_EQ(fit.status, 1) << refused;
         EXPECT_NE(fit.err.find("instrument's FWHM limit"), std::string::npos) << fit.err;
     }
-    const Outcome fit =
-        run({"fit", "five.xps", "--region", "1", "--method", "lm", "--instrument-fwhm", "0.4", "-o", "fitted.xps"});
+    const Outcome fit = run({"fit", "five.xps", "--region", "1", "--method", "lm", "--instrument-fwhm", "0.4",
+                             "-o", "fitted.xps"});
     ASSERT_EQ(fit.status, 0) << fit.err;
     const Json region = info("fitted.xps")["regions"][0];
     EXPECT_EQ(region["verdict"].text, "converged, with flags");
@@ -1001,7 +1002,7 @@ TEST_F(CliTest, BatchGivesAtomicPercentsOnlyWhereTheRegionHasALevel) {
     const std::vector<std::string> plainCells = csvCells(plain[1]);
     EXPECT_EQ(std::vector<std::string>(cells.begin(), cells.begin() + 38),
               std::vector<std::string>(plainCells.begin(), plainCells.begin() + 38));  // the earlier columns
-    EXPECT_EQ(cells[cells.size() - 2], plainCells[plainCells.size() - 2]);          // and the verdict
+    EXPECT_EQ(cells[cells.size() - 2], plainCells[plainCells.size() - 2]);             // and the verdict
     double percents = 0;
     for (std::size_t p = 0; p < 4; ++p) percents += std::stod(cells[38 + 2 * p]);
     EXPECT_NEAR(percents, 100.0, 1e-3);

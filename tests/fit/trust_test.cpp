@@ -59,8 +59,10 @@ class TrustTest : public ::testing::Test {
             const int peak = r.peakSlots[s];
             const Peak& p = ws.peaks[peak];
             EXPECT_TRUE(std::isfinite(p.position) && std::isfinite(p.area) && std::isfinite(p.fwhm)) << peak;
-            EXPECT_TRUE(p.fwhm >= dataStepOf(r) * 0.999 || hasFlag(peak, FitFlagCause::NarrowerThanStep)) << peak;
-            EXPECT_TRUE(PhysicalBounds(ws).withinFitRange(peak) || hasFlag(peak, FitFlagCause::OutsideRange)) << peak;
+            EXPECT_TRUE(p.fwhm >= dataStepOf(r) * 0.999 || hasFlag(peak, FitFlagCause::NarrowerThanStep))
+                << peak;
+            EXPECT_TRUE(PhysicalBounds(ws).withinFitRange(peak) || hasFlag(peak, FitFlagCause::OutsideRange))
+                << peak;
             EXPECT_TRUE(PhysicalBounds(ws).position(peak).holds(p.position)) << peak << " at " << p.position;
         }
     }
@@ -145,9 +147,9 @@ TEST_F(TrustTest, PeakWithNothingToFitIsFlaggedAndRestarted) {
     ASSERT_FALSE(verdict.flags.empty());
     for (const FitFlag& f : verdict.flags) {
         if (!callsForRestart(f)) continue;
-        EXPECT_TRUE(std::any_of(verdict.restarts.begin(), verdict.restarts.end(),
-                                [&](const PeakRestarts& r) { return r.peak == f.peak && r.restarts > 0; }))
-            << fitFlagText(f);
+        EXPECT_TRUE(std::any_of(verdict.restarts.begin(), verdict.restarts.end(), [&](const PeakRestarts& r) {
+            return r.peak == f.peak && r.restarts > 0;
+        })) << fitFlagText(f);
     }
     EXPECT_EQ(fitVerdictWord(verdict), "converged, with flags");
 }
@@ -165,9 +167,11 @@ TEST_F(TrustTest, WholeGlIsSettledOrFlagged) {
     endFitting(ws, port);
     const std::vector<FitFlag>& flags = ws.fitVerdicts[0].flags;
     EXPECT_TRUE(ws.peaks[0].gl == gl0 ||
-                std::find(flags.begin(), flags.end(), FitFlag{0, FitFlagCause::GlChanged, PeakParam::Gl}) != flags.end());
+                std::find(flags.begin(), flags.end(), FitFlag{0, FitFlagCause::GlChanged, PeakParam::Gl}) !=
+                    flags.end());
     EXPECT_TRUE(ws.peaks[1].gl == gl1 ||
-                std::find(flags.begin(), flags.end(), FitFlag{1, FitFlagCause::GlChanged, PeakParam::Gl}) != flags.end());
+                std::find(flags.begin(), flags.end(), FitFlag{1, FitFlagCause::GlChanged, PeakParam::Gl}) !=
+                    flags.end());
 }
 
 // The flags of states a fit can end in, whichever method left them there.
@@ -182,22 +186,29 @@ TEST_F(TrustTest, FlagsNameEveryTrap) {
         FitFlag expected;
     };
     const Case cases[] = {
-        {"a spike", [](Workspace& w) { w.peaks[1].fwhm = 0.03f; },
+        {"a spike",
+         [](Workspace& w) { w.peaks[1].fwhm = 0.03f; },
          {1, FitFlagCause::NarrowerThanStep, PeakParam::Fwhm}},
-        {"narrower than the instrument", [](Workspace& w) { w.instrumentFwhm = 1.3; },
+        {"narrower than the instrument",
+         [](Workspace& w) { w.instrumentFwhm = 1.3; },
          {0, FitFlagCause::NarrowerThanLimit, PeakParam::Fwhm}},
-        {"on its floor", [](Workspace& w) { w.peaks[1].fwhm = static_cast<float>(dataStepOf(w.regions[0])); },
+        {"on its floor",
+         [](Workspace& w) { w.peaks[1].fwhm = static_cast<float>(dataStepOf(w.regions[0])); },
          {1, FitFlagCause::AtBound, PeakParam::Fwhm}},
-        {"run off", [](Workspace& w) { w.peaks[1].position = 300.0f; },
+        {"run off",
+         [](Workspace& w) { w.peaks[1].position = 300.0f; },
          {1, FitFlagCause::OutsideRange, PeakParam::Position}},
-        {"far off", [](Workspace& w) { w.peaks[1].position = 843.0f; },
+        {"far off",
+         [](Workspace& w) { w.peaks[1].position = 843.0f; },
          {1, FitFlagCause::OutsideRange, PeakParam::Position}},
-        {"dead", [](Workspace& w) { w.peaks[1].area = static_cast<float>(kAreaFloor); },
+        {"dead",
+         [](Workspace& w) { w.peaks[1].area = static_cast<float>(kAreaFloor); },
          {1, FitFlagCause::AreaAtFloor, PeakParam::Area}},
         {"on the user's limit",
          [](Workspace& w) { w.constraints[1].area = {0, 0, 0, 0, 0, 0, kTrue, 100.0f, 700.0f}; },
          {1, FitFlagCause::AtLimit, PeakParam::Area}},
-        {"twin of another", [](Workspace& w) { w.peaks[1] = w.peaks[0]; },
+        {"twin of another",
+         [](Workspace& w) { w.peaks[1] = w.peaks[0]; },
          {1, FitFlagCause::NotDetermined, PeakParam::Position}},
     };
     const Workspace fitted = ws;

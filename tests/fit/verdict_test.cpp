@@ -41,11 +41,13 @@ TEST(FitVerdictText, SaysWhatToDo) {
                                  {5, FitFlagCause::OutsideRange, PeakParam::Position}},
                                 {{3, 2}, {5, 1}},
                                 {}};
-    EXPECT_EQ(fitVerdictText(0, flagged),
-              "Region 1: converged, with flags — peak 3: narrower than the data step; peak 5: outside the fit "
-              "range (peak 3 restarted 2 times, peak 5 restarted 1 time; kept the best)");
+    EXPECT_EQ(
+        fitVerdictText(0, flagged),
+        "Region 1: converged, with flags — peak 3: narrower than the data step; peak 5: outside the fit "
+        "range (peak 3 restarted 2 times, peak 5 restarted 1 time; kept the best)");
     EXPECT_EQ(fitVerdictWord(flagged), "converged, with flags");
-    const RegionVerdict moving{FitVerdict::StillImproving, {{0, FitFlagCause::GlChanged, PeakParam::Gl}}, {}, {}};
+    const RegionVerdict moving{
+        FitVerdict::StillImproving, {{0, FitFlagCause::GlChanged, PeakParam::Gl}}, {}, {}};
     EXPECT_EQ(fitVerdictText(0, moving),
               "Region 1: still improving — optimise again — peak 0: %GL changed by the final refit");
     EXPECT_EQ(fitVerdictWord(moving), "still improving");
@@ -55,7 +57,8 @@ TEST(FitVerdictText, SaysWhatToDo) {
 TEST(FitFlagText, NamesThePeakAndTheCause) {
     const std::pair<FitFlag, const char*> cases[] = {
         {{0, FitFlagCause::NarrowerThanStep, PeakParam::Fwhm}, "peak 0: narrower than the data step"},
-        {{1, FitFlagCause::NarrowerThanLimit, PeakParam::Fwhm}, "peak 1: narrower than the instrument's limit"},
+        {{1, FitFlagCause::NarrowerThanLimit, PeakParam::Fwhm},
+         "peak 1: narrower than the instrument's limit"},
         {{2, FitFlagCause::AtLimit, PeakParam::Area}, "peak 2: area at its limit"},
         {{3, FitFlagCause::AtBound, PeakParam::Position}, "peak 3: position at its bound"},
         {{4, FitFlagCause::AtBound, PeakParam::Fwhm}, "peak 4: FWHM at its floor"},

@@ -13,10 +13,10 @@
 
 #include "io/project_file.h"
 #include "session/project.h"
-#include "workspace/fit_verdicts.h"
 #include "support/byte_builder.h"
 #include "support/fitted_session.h"
 #include "support/temp_dir.h"
+#include "workspace/fit_verdicts.h"
 #include "workspace/reset.h"
 
 namespace vortlan {

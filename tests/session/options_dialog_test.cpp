@@ -176,9 +176,9 @@ TEST_F(OptionsDialogTest, InstrumentLimitIsAWidthOrNone) {
         bool accepted;
         std::optional<double> stored;
     } cases[] = {
-        {"0.45", true, 0.45}, {"", true, std::nullopt}, {"  ", true, std::nullopt}, {"20", true, 20.0},
-        {"0.3 eV", true, 0.3}, {"0", false, 0.6},     {"-1", false, 0.6},         {"abc", false, 0.6},
-        {"20.5", false, 0.6},
+        {"0.45", true, 0.45}, {"", true, std::nullopt}, {"  ", true, std::nullopt},
+        {"20", true, 20.0},   {"0.3 eV", true, 0.3},    {"0", false, 0.6},
+        {"-1", false, 0.6},   {"abc", false, 0.6},      {"20.5", false, 0.6},
     };
     for (const auto& c : cases) {
         session.workspace.instrumentFwhm = 0.6;

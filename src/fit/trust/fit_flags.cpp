@@ -39,13 +39,15 @@ std::optional<FitFlag> boundFlag(const Workspace& ws, int peak, PeakParam param)
 std::optional<FitFlag> narrowFlag(const Workspace& ws, const PhysicalBounds& bounds, int region, int peak) {
     const double floor = bounds.fwhmFloor(region);
     if (!(ws.peaks[peak].fwhm < floor * (1.0 - kBelowFloor))) return std::nullopt;
-    const FitFlagCause cause = ws.instrumentFwhm ? FitFlagCause::NarrowerThanLimit : FitFlagCause::NarrowerThanStep;
+    const FitFlagCause cause =
+        ws.instrumentFwhm ? FitFlagCause::NarrowerThanLimit : FitFlagCause::NarrowerThanStep;
     return FitFlag{static_cast<short>(peak), cause, PeakParam::Fwhm};
 }
 
 // The position and FWHM variables the data do not determine, with those on bounds held.
 std::vector<FreeParameter> undetermined(const Workspace& ws, FitSelection selection,
-                                       const std::vector<FreeParameter>& onBounds, Linearisation& linearisation) {
+                                        const std::vector<FreeParameter>& onBounds,
+                                        Linearisation& linearisation) {
     selection.held = onBounds;
     const SpectrumProblem problem(ws, selection);
     const std::optional<Covariance>& covariance = linearisation.of(problem);
@@ -81,7 +83,8 @@ std::vector<FitFlag> peakFlags(const Workspace& ws, const PhysicalBounds& bounds
     for (PeakParam param : kPeakParams) {
         if (onBound(onBounds, peak, param)) add(flags, boundFlag(ws, peak, param));
     }
-    if (!bounds.withinFitRange(peak)) flags.push_back({number, FitFlagCause::OutsideRange, PeakParam::Position});
+    if (!bounds.withinFitRange(peak))
+        flags.push_back({number, FitFlagCause::OutsideRange, PeakParam::Position});
     for (const FreeParameter& v : notDetermined) {
         if (v.peak == peak) flags.push_back({number, FitFlagCause::NotDetermined, v.param});
     }
@@ -99,15 +102,18 @@ std::vector<FitFlag> judgeFitFlags(const Workspace& ws, int region, const FitHis
     const Region& r = ws.regions.at(static_cast<std::size_t>(region));
     if (!isTrue(r.defined) || !isTrue(r.backgroundSet)) return {};
     FitSelection selection;
-    for (int s = 0; s < std::clamp<int>(r.peakCount, 0, kPeaksPerRegion); ++s) selection.peaks.push_back(r.peakSlots[s]);
+    for (int s = 0; s < std::clamp<int>(r.peakCount, 0, kPeaksPerRegion); ++s)
+        selection.peaks.push_back(r.peakSlots[s]);
     const std::vector<FreeParameter> onBounds = SpectrumProblem(ws, selection).parametersOnBounds();
     Linearisation own;
-    const std::vector<FreeParameter> notDetermined = undetermined(ws, selection, onBounds, linearisation ? *linearisation : own);
+    const std::vector<FreeParameter> notDetermined =
+        undetermined(ws, selection, onBounds, linearisation ? *linearisation : own);
     const PhysicalBounds bounds(ws);
     std::vector<FitFlag> flags;
     for (int peak : selection.peaks) {
         if (peak < 0 || peak >= kPeakCount || !isTrue(ws.peaks[peak].defined)) continue;
-        const std::vector<FitFlag> found = peakFlags(ws, bounds, region, peak, onBounds, notDetermined, history);
+        const std::vector<FitFlag> found =
+            peakFlags(ws, bounds, region, peak, onBounds, notDetermined, history);
         flags.insert(flags.end(), found.begin(), found.end());
     }
     return flags;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-
 namespace vortlan {
 
 namespace {
@@ -26,8 +25,8 @@ std::vector<int> peaksWithFreeGl(const Workspace& ws, const FitSelection& select
 
 // The peaks whose %GL a continuous fit from here would take to another whole number, as one
 // Gauss-Newton step over every free parameter tells; the parameters on their bounds stay there.
-std::vector<int> glsThatWouldMove(const Workspace& ws, const FitSelection& selection, const std::vector<int>& glPeaks,
-                                  Linearisation& linearisation) {
+std::vector<int> glsThatWouldMove(const Workspace& ws, const FitSelection& selection,
+                                  const std::vector<int>& glPeaks, Linearisation& linearisation) {
     const SpectrumProblem problem = problemAtBounds(ws, selection);
     const std::optional<Covariance>& covariance = linearisation.of(problem);
     std::vector<int> moving;
@@ -35,7 +34,8 @@ std::vector<int> glsThatWouldMove(const Workspace& ws, const FitSelection& selec
     for (std::size_t v = 0; v < problem.variables().size(); ++v) {
         const FreeParameter& variable = problem.variables()[v];
         if (variable.param != PeakParam::Gl || !covariance->determined[v]) continue;
-        const double gl = std::clamp(problem.start()[v] + covariance->step[v], problem.lower()[v], problem.upper()[v]);
+        const double gl =
+            std::clamp(problem.start()[v] + covariance->step[v], problem.lower()[v], problem.upper()[v]);
         if (std::find(glPeaks.begin(), glPeaks.end(), variable.peak) != glPeaks.end() &&
             std::nearbyint(gl) != ws.peaks[variable.peak].gl)
             moving.push_back(variable.peak);

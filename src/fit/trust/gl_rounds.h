@@ -22,6 +22,7 @@ struct GlRoundsEnd {
 
 // Fits the selection inside a fitting run; without a free %GL it is one run.  The covariance at the
 // point reached stays in `linearisation`.
-GlRoundsEnd fitWithWholeGl(Workspace& workspace, Port& port, FitSelection selection, Linearisation& linearisation);
+GlRoundsEnd fitWithWholeGl(Workspace& workspace, Port& port, FitSelection selection,
+                           Linearisation& linearisation);
 
 }  // namespace vortlan

@@ -20,7 +20,8 @@ bool hasFitRange(const Region& r) {
 // The distances of a doublet's components from the stored position: the main one at 0, the other at
 // the splitting.
 ValueBounds componentOffsets(const Peak& p) {
-    const bool doublet = p.type > static_cast<short>(PeakType::Singlet) && p.type <= static_cast<short>(PeakType::F);
+    const bool doublet =
+        p.type > static_cast<short>(PeakType::Singlet) && p.type <= static_cast<short>(PeakType::F);
     const double splitting = doublet && std::isfinite(p.splitting) ? p.splitting : 0.0;
     return {std::min(0.0, splitting), std::max(0.0, splitting)};
 }
@@ -41,7 +42,8 @@ ValueBounds fitRangeExtentOf(const Region& r) {
 double dataStepOf(const Region& r) {
     if (!hasFitRange(r) || r.rangeCount < 2) return 0.0;
     std::vector<double> steps;
-    for (int i = 1; i < r.rangeCount; ++i) steps.push_back(std::fabs(static_cast<double>(r.rangeEnergy[i + 1]) - r.rangeEnergy[i]));
+    for (int i = 1; i < r.rangeCount; ++i)
+        steps.push_back(std::fabs(static_cast<double>(r.rangeEnergy[i + 1]) - r.rangeEnergy[i]));
     const auto middle = steps.begin() + static_cast<std::ptrdiff_t>(steps.size() / 2);
     std::nth_element(steps.begin(), middle, steps.end());
     return *middle;

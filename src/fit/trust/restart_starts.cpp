@@ -43,7 +43,8 @@ float startingWidth(const Workspace& ws, const Region& r, const PeakStart& userS
 std::optional<PeakStart> atLargestShortfall(const Region& r, const Peak& p, float width) {
     const std::optional<int> at = largestShortfall(r);
     const double share = mainShare(p.type);
-    if (!at || !r.rangeEnergy.holds(r.rangeCount) || !r.envelope.holds(r.rangeCount) || share <= 0.0) return std::nullopt;
+    if (!at || !r.rangeEnergy.holds(r.rangeCount) || !r.envelope.holds(r.rangeCount) || share <= 0.0)
+        return std::nullopt;
     const double height = r.rangeCounts[*at] - r.envelope[*at];
     const double area = height * width * kGaussianAreaPerHeightWidth / share;
     return PeakStart{r.rangeEnergy[*at] - r.shift, static_cast<float>(std::max(area, kAreaFloor)), width};
@@ -55,7 +56,8 @@ std::vector<PeakStart> restartStarts(const Workspace& ws, int peak, const PeakSt
     const Peak& p = ws.peaks.at(static_cast<std::size_t>(peak));
     const Region& r = ws.regions.at(static_cast<std::size_t>(std::clamp<int>(p.region, 0, kRegionCount - 1)));
     const float width = startingWidth(ws, r, userStart);
-    const float area = std::isfinite(userStart.area) ? std::max(userStart.area, static_cast<float>(kAreaFloor)) : p.area;
+    const float area =
+        std::isfinite(userStart.area) ? std::max(userStart.area, static_cast<float>(kAreaFloor)) : p.area;
     std::vector<PeakStart> starts{{userStart.position, area, width * kWidening}};
     if (const auto shortfall = atLargestShortfall(r, p, width)) {
         starts.push_back(*shortfall);

@@ -19,15 +19,16 @@ bool ended(LeastSquaresFitEnd end) {
     return end == LeastSquaresFitEnd::Stopped || end == LeastSquaresFitEnd::Refused;
 }
 
-std::vector<RegionFlags> judgeRegions(const Workspace& ws, const std::vector<int>& regions, const FitHistory& history,
-                                      Linearisation& linearisation) {
+std::vector<RegionFlags> judgeRegions(const Workspace& ws, const std::vector<int>& regions,
+                                      const FitHistory& history, Linearisation& linearisation) {
     std::vector<RegionFlags> judged;
     for (int region : regions) judged.push_back({region, judgeFitFlags(ws, region, history, &linearisation)});
     return judged;
 }
 
 bool hasFreeParameter(const Workspace& ws, const FitSelection& selection, int peak) {
-    if (std::find(selection.peaks.begin(), selection.peaks.end(), peak) == selection.peaks.end()) return false;
+    if (std::find(selection.peaks.begin(), selection.peaks.end(), peak) == selection.peaks.end())
+        return false;
     const Peak& p = ws.peaks[peak];
     return std::any_of(kPeakParams.begin(), kPeakParams.end(), [&](PeakParam param) {
         return (!selection.onlyParam || *selection.onlyParam == param) && !isFixed(p, param) &&
@@ -68,12 +69,14 @@ using UserStarts = std::array<PeakStart, kPeakCount>;
 
 UserStarts userStartsOf(const Workspace& ws) {
     UserStarts starts;
-    for (std::size_t p = 0; p < starts.size(); ++p) starts[p] = {ws.peaks[p].position, ws.peaks[p].area, ws.peaks[p].fwhm};
+    for (std::size_t p = 0; p < starts.size(); ++p)
+        starts[p] = {ws.peaks[p].position, ws.peaks[p].area, ws.peaks[p].fwhm};
     return starts;
 }
 
 // Where the user placed the peaks whose positions the fit moves.
-std::vector<PlacedPeak> placedPeaks(const Workspace& ws, const FitSelection& selection, const UserStarts& starts) {
+std::vector<PlacedPeak> placedPeaks(const Workspace& ws, const FitSelection& selection,
+                                    const UserStarts& starts) {
     std::vector<PlacedPeak> placed;
     if (selection.onlyParam && *selection.onlyParam != PeakParam::Position) return placed;
     for (int peak : selection.peaks) {
@@ -87,10 +90,15 @@ std::vector<PlacedPeak> placedPeaks(const Workspace& ws, const FitSelection& sel
 
 class Rescue {
   public:
-    Rescue(Workspace& ws, Port& port, FitSelection selection, std::vector<int> regions, const UserStarts& userStart,
-           Attempt first)
-        : ws_(ws), port_(port), selection_(std::move(selection)), regions_(std::move(regions)),
-          userStart_(userStart), placed_(placedPeaks(ws, selection_, userStart)), best_(std::move(first)) {}
+    Rescue(Workspace& ws, Port& port, FitSelection selection, std::vector<int> regions,
+           const UserStarts& userStart, Attempt first)
+        : ws_(ws),
+          port_(port),
+          selection_(std::move(selection)),
+          regions_(std::move(regions)),
+          userStart_(userStart),
+          placed_(placedPeaks(ws, selection_, userStart)),
+          best_(std::move(first)) {}
 
     TrustedFit run();
 
@@ -115,10 +123,12 @@ class Rescue {
 bool Rescue::tryStart(int peak, const PeakStart& start) {
     placePeakAt(ws_, peak, start);
     const GlRoundsEnd rounds = fitWithWholeGl(ws_, port_, selection_, linearisation_);
-    const bool better = rounds.end != LeastSquaresFitEnd::Refused && rounds.end != LeastSquaresFitEnd::Stopped &&
+    const bool better = rounds.end != LeastSquaresFitEnd::Refused &&
+                        rounds.end != LeastSquaresFitEnd::Stopped &&
                         statisticOf(ws_, regions_) < best_.state.statistic() * (1.0 - kBetterBy);
     if (better) {
-        best_ = Attempt{FittedState(ws_, regions_), rounds, judgeRegions(ws_, regions_, historyOf(rounds), linearisation_)};
+        best_ = Attempt{FittedState(ws_, regions_), rounds,
+                        judgeRegions(ws_, regions_, historyOf(rounds), linearisation_)};
     } else {
         best_.state.restore(ws_, port_);
     }
@@ -127,7 +137,8 @@ bool Rescue::tryStart(int peak, const PeakStart& start) {
 
 TrustedFit Rescue::run() {
     for (int peak : peaksToRestart(ws_, selection_, best_.flags)) {
-        const std::vector<PeakStart> starts = restartStarts(ws_, peak, userStart_[static_cast<std::size_t>(peak)]);
+        const std::vector<PeakStart> starts =
+            restartStarts(ws_, peak, userStart_[static_cast<std::size_t>(peak)]);
         short tried = 0;
         // An earlier restart may have freed the peak already.
         for (const PeakStart& start : starts) {

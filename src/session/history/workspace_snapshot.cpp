@@ -59,8 +59,8 @@ bool sameContent(const Workspace& ws, const WorkspaceSnapshot& s) {
         if (ws.peaks[p] != *s.peaks[p]) return false;
     }
     return ws.constraints == *s.constraints && ws.options == s.options &&
-           ws.quantSettings == s.quantSettings && ws.instrumentFwhm == s.instrumentFwhm && ws.description == s.description &&
-           ws.totalChiSquare == s.totalChiSquare;
+           ws.quantSettings == s.quantSettings && ws.instrumentFwhm == s.instrumentFwhm &&
+           ws.description == s.description && ws.totalChiSquare == s.totalChiSquare;
 }
 
 bool sameContent(const WorkspaceSnapshot& a, const WorkspaceSnapshot& b) {
@@ -71,7 +71,8 @@ bool sameContent(const WorkspaceSnapshot& a, const WorkspaceSnapshot& b) {
         if (a.peaks[p] != b.peaks[p] && *a.peaks[p] != *b.peaks[p]) return false;
     }
     return (a.constraints == b.constraints || *a.constraints == *b.constraints) && a.options == b.options &&
-           a.quantSettings == b.quantSettings && a.instrumentFwhm == b.instrumentFwhm && a.description == b.description && a.totalChiSquare == b.totalChiSquare;
+           a.quantSettings == b.quantSettings && a.instrumentFwhm == b.instrumentFwhm &&
+           a.description == b.description && a.totalChiSquare == b.totalChiSquare;
 }
 
 void restoreSnapshot(const WorkspaceSnapshot& s, Workspace& ws) {
@@ -96,7 +97,8 @@ std::size_t bytesOf(const RegionState& state) {
     return sizeof(RegionState) + bytesOf(r.energy) + bytesOf(r.counts) + bytesOf(r.rangeEnergy) +
            bytesOf(r.rangeCounts) + bytesOf(r.baseLine) + bytesOf(r.background) + bytesOf(r.envelope) +
            bytesOf(r.residual) + state.verdict.model.capacity() * sizeof(float) +
-           state.verdict.flags.capacity() * sizeof(FitFlag) + state.verdict.restarts.capacity() * sizeof(PeakRestarts);
+           state.verdict.flags.capacity() * sizeof(FitFlag) +
+           state.verdict.restarts.capacity() * sizeof(PeakRestarts);
 }
 
 std::size_t bytesOf(const Peak& peak) {

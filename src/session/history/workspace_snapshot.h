@@ -2,8 +2,8 @@
 // A settled state of the workspace, as undo and redo put it back: the regions with their curves and
 // fit verdicts, the peaks, the constraints, the fit and quantification options with the instrument's
 // limit, the description, the
-// total statistic and the current region and peak.  Counters, the curve memo, the peak dialog's backup and the optimisers'
-// scratch peak are working state, never part of it.
+// total statistic and the current region and peak.  Counters, the curve memo, the peak dialog's backup and
+// the optimisers' scratch peak are working state, never part of it.
 //
 // Regions and peaks are held as shared immutable copies: a snapshot taken beside an earlier one shares
 // every region and peak that did not change, so a step costs only what its command changed.
