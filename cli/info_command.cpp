@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -13,10 +14,11 @@
 #include "cli/cli_session.h"
 #include "cli/commands.h"
 #include "cli/json_writer.h"
-#include "fit/verdict.h"
 #include "cli/terminal_text.h"
 #include "fit/uncertainty.h"
+#include "fit/verdict.h"
 #include "session/error_text.h"
+#include "session/fit_statistics.h"
 #include "session/peak_dialog.h"
 #include "workspace/acquisition.h"
 
@@ -84,8 +86,8 @@ void writeVerdict(JsonWriter& json, const RegionVerdict& verdict) {
 }
 
 // The standard errors of the region's peaks, in slot order, at the values the file holds.
-std::vector<PeakErrors> peakErrorsOf(const Workspace& ws, int region) {
-    std::vector<PeakErrors> errors = standardErrors(ws, region).peaks;
+std::vector<PeakErrors> peakErrorsOf(const Workspace& ws, int region, const RegionErrors& found) {
+    std::vector<PeakErrors> errors = found.peaks;
     errors.resize(static_cast<std::size_t>(std::max<int>(ws.regions[region].peakCount, 0)));
     return errors;
 }
@@ -159,6 +161,32 @@ void writeOptional(JsonWriter& json, const std::optional<Number>& value) {
     }
 }
 
+// What the errors rest on, beside the χ² the region shows: reduced χ² (null when not determined), the
+// points and free parameters of the fit, the residual RMS in the data's units, and the free
+// parameters' correlation matrix (null where a parameter is not determined).
+void writeFitStatistics(JsonWriter& json, const FitStatistics& s) {
+    json.beginObject().key("reducedChiSquare");
+    writeOptional(json, s.reducedChiSquare);
+    json.key("points").value(s.points).key("freeParameters").value(s.freeParameters).key("residualRms");
+    writeOptional(json, s.residualRms);
+    json.key("parameters").beginArray();
+    for (const FreeParameter& p : s.parameters)
+        json.beginObject()
+            .key("peak")
+            .value(p.peak)
+            .key("parameter")
+            .value(parameterKey(p.param))
+            .endObject();
+    json.endArray().key("correlation").beginArray();
+    for (std::size_t a = 0; a < s.parameters.size(); ++a) {
+        json.beginArray();
+        for (std::size_t b = 0; b < s.parameters.size(); ++b)
+            json.value(static_cast<float>(s.correlationAt(a, b)));
+        json.endArray();
+    }
+    json.endArray().endObject();
+}
+
 // What the file says of how the intensities were recorded, and the counts they make.
 void writeAcquisition(JsonWriter& json, const Region& r) {
     const Acquisition& a = r.acquisition;
@@ -194,13 +222,20 @@ void writeRegion(JsonWriter& json, const Workspace& ws, int region) {
     json.key("backgroundParameter").value(r.backgroundParam).key("shift").value(r.shift);
     json.key("chiSquare").value(r.chiSquare);
     writeVerdict(json, heldVerdictOf(ws, region));
+    const RegionErrors found = fitted(r) ? standardErrors(ws, region) : RegionErrors{};
     json.key("peaks").beginArray();
     if (fitted(r)) {
-        const std::vector<PeakErrors> errors = peakErrorsOf(ws, region);
+        const std::vector<PeakErrors> errors = peakErrorsOf(ws, region, found);
         for (int s = 0; s < r.peakCount; ++s)
             writePeak(json, ws, s, r.peakSlots[s], errors[static_cast<std::size_t>(s)]);
     }
     json.endArray();
+    json.key("fitStatistics");
+    if (fitted(r)) {
+        writeFitStatistics(json, fitStatisticsOf(found));
+    } else {
+        json.null();
+    }
     json.endObject();
 }
 
@@ -262,7 +297,7 @@ std::string errorsText(const PeakErrors& e) {
 
 void printPeakTable(std::ostream& out, const Workspace& ws, int region) {
     const Region& r = ws.regions[region];
-    const std::vector<PeakErrors> errors = peakErrorsOf(ws, region);
+    const std::vector<PeakErrors> errors = peakErrorsOf(ws, region, standardErrors(ws, region));
     // Heights are in per cent of the region's background-subtracted range, not in the data's unit.
     out << "  peak slot type   position       area height (%)     FWHM  %GL   S.O.S.       TS       TL  "
            "fixed\n";

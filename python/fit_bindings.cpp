@@ -1,6 +1,7 @@
 // Fits, their results and the exports from Python.  A fit runs with the GIL released; Ctrl+C plays the
 // fitting window's "Stop Fitting" and, once the fit has returned with its result so far, is raised.
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <functional>
@@ -9,6 +10,7 @@
 #include <tuple>
 #include <utility>
 
+#include <pybind11/numpy.h>
 #include <pybind11/stl.h>
 
 #include "fit/drivers.h"
@@ -18,6 +20,7 @@
 #include "python/bindings.h"
 #include "python/dialog_steps.h"
 #include "quant/analyser.h"
+#include "session/fit_statistics.h"
 #include "session/options_dialog.h"
 #include "session/quantification.h"
 #include "session/spectrum_commands.h"
@@ -203,6 +206,31 @@ py::dict standardErrorsOf(const RegionRef& region) {
     return result;
 }
 
+py::object optionalValue(const std::optional<double>& value) {
+    return value ? py::object(py::float_(*value)) : py::none();
+}
+
+py::dict fitStatisticsOfRegion(const RegionRef& region) {
+    const Workspace& ws = region.project->session().workspace;
+    const Region& r = ws.regions.at(region.index);
+    py::dict result;
+    if (!isTrue(r.defined) || !isTrue(r.backgroundSet)) return result;
+    const FitStatistics s = fitStatisticsOf(standardErrors(ws, region.index));
+    result["reduced_chi_square"] = optionalValue(s.reducedChiSquare);
+    result["points"] = s.points;
+    result["free_parameters"] = s.freeParameters;
+    result["residual_rms"] = optionalValue(s.residualRms);
+    py::list parameters;
+    for (const FreeParameter& p : s.parameters)
+        parameters.append(py::make_tuple(p.peak, parameterKey(p.param)));
+    result["parameters"] = parameters;
+    const auto count = static_cast<py::ssize_t>(s.parameters.size());
+    py::array_t<double> correlation({count, count});
+    std::copy(s.correlation.begin(), s.correlation.end(), correlation.mutable_data());
+    result["correlation"] = correlation;
+    return result;
+}
+
 const RegionVerdict& heldVerdict(const RegionRef& region) {
     return heldVerdictOf(region.project->session().workspace, region.index);
 }
@@ -378,6 +406,16 @@ void bindFitting(ProjectClass& project, RegionClass& region) {
         "The standard errors of the peaks at their present values: {peak number: {\"position\", \"area\",\n"
         "\"fwhm\", \"gl\", \"height\"}}, each a float, or None for a fixed parameter or one the data do not\n"
         "determine.  Empty for a region without an accepted background.");
+    region.def(
+        "fit_statistics", &fitStatisticsOfRegion,
+        "What the standard errors rest on, beside chi_square (Σr²/N, as the chi box shows it):\n"
+        "{\"reduced_chi_square\": Σr²/(N - p) of the weighted residuals (None with nothing free or no more\n"
+        "points than free parameters), \"points\": N and \"free_parameters\": p of the fit the errors come\n"
+        "from (every region tied into it), \"residual_rms\": the root mean square of data - envelope over\n"
+        "the fit range, in the data's units, \"parameters\": [(peak, \"position\" | \"area\" | \"fwhm\" |\n"
+        "\"gl\")] the free parameters, \"correlation\": their correlation matrix as a NumPy array (NaN where "
+        "a\n"
+        "parameter is not determined)}.  Empty for a region without an accepted background.");
     region.def(
         "export_dat",
         [](const RegionRef& self, const std::string& path) {

@@ -242,6 +242,19 @@ std::vector<int> SpectrumProblem::regions() const {
     return indexes;
 }
 
+int SpectrumProblem::firstResidualOf(int region) const {
+    for (const FittedRegion& r : regions_) {
+        if (r.region == region) return r.offset;
+    }
+    return -1;
+}
+
+std::vector<double> SpectrumProblem::residualWeights() const {
+    std::vector<double> weights;
+    for (const FittedRegion& r : regions_) weights.insert(weights.end(), r.weight.begin(), r.weight.end());
+    return weights;
+}
+
 void SpectrumProblem::addPeak(double* residuals, double* jacobian, const FittedPeak& f, const double* x) const {
     std::array<double, 4> slopes{};
     const PeakGradientEvaluator peak(form_, shapeAt(f, x, slopes));

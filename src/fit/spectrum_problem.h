@@ -50,6 +50,10 @@ class SpectrumProblem final : public ResidualFunction {
     const std::vector<FreeParameter>& variables() const { return variables_; }
     // The regions whose statistic depends on the variables, in increasing order.
     std::vector<int> regions() const;
+    // Where a region's residuals begin in the problem's order; -1 when it takes no part.
+    int firstResidualOf(int region) const;
+    // The weight 1 / sqrt(w) of every residual, in the problem's order.
+    std::vector<double> residualWeights() const;
     // The variables' present values.
     const std::vector<double>& start() const { return start_; }
     const std::vector<double>& lower() const { return lower_; }

@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <optional>
 
 #include "fit/least_squares/covariance.h"
 #include "fit/spectrum_problem.h"
+#include "fit/uncertainty_background.h"
+#include "fit/uncertainty_scope.h"
+#include "fit/uncertainty_statistics.h"
 #include "model/peak_shapes.h"
 #include "model/product_tables.h"
 
@@ -57,19 +61,39 @@ Gradient heightGradient(const SpectrumProblem& problem, const Workspace& ws, int
     return {area, fwhm, gl};
 }
 
+bool heldOnBound(const std::vector<FreeParameter>& held, const TieRoot& root) {
+    return std::find(held.begin(), held.end(), FreeParameter{root.peak, root.param}) != held.end();
+}
+
+// A parameter with no variable behind it: its own on a bound, one tied to such a parameter, or one
+// tied to a parameter that does not move.
+StandardError withoutVariable(const Workspace& ws, int peak, PeakParam param, const StandardError& error,
+                              const std::vector<FreeParameter>& held) {
+    if (error.kind != Kind::Fixed) return error;
+    const TieRoot root = tieRootOf(ws, peak, param);
+    if (heldOnBound(held, root)) return {Kind::NotDetermined, 0.0};
+    return root.peak == peak ? error : StandardError{Kind::Tied, 0.0};
+}
+
 PeakErrors peakErrors(const SpectrumProblem& problem, const std::optional<Covariance>& c, const Workspace& ws,
                       int peak, const double* x, const std::vector<FreeParameter>& heldParameters) {
     PeakErrors e;
     e.peak = peak;
-    for (PeakParam param : kPeakParams)
-        e.*PeakErrors::memberOf(param) = errorOf({problem.dependenceOf(peak, param, x)}, c);
-    e.height = errorOf(heightGradient(problem, ws, peak, x), c);
-    for (const FreeParameter& held : heldParameters) {
-        if (held.peak != peak) continue;
-        e.*PeakErrors::memberOf(held.param) = {Kind::NotDetermined, 0.0};
+    bool heightTied = false;
+    bool heightHeld = false;
+    for (PeakParam param : kPeakParams) {
+        StandardError& error = e.*PeakErrors::memberOf(param);
+        error = withoutVariable(ws, peak, param, errorOf({problem.dependenceOf(peak, param, x)}, c),
+                                heldParameters);
+        if (param == PeakParam::Position) continue;
+        heightTied = heightTied || error.kind == Kind::Tied;
         // The height follows the area, the FWHM and %GL: held on a bound, they leave it undetermined too.
-        if (held.param != PeakParam::Position) e.height = {Kind::NotDetermined, 0.0};
+        heightHeld = heightHeld || (error.kind == Kind::NotDetermined &&
+                                    heldOnBound(heldParameters, tieRootOf(ws, peak, param)));
     }
+    e.height = errorOf(heightGradient(problem, ws, peak, x), c);
+    if (heightHeld) e.height = {Kind::NotDetermined, 0.0};
+    if (heightTied && e.height.kind == Kind::Fixed) e.height = {Kind::Tied, 0.0};
     return e;
 }
 
@@ -84,21 +108,34 @@ double covarianceOf(const Gradient& a, const Gradient& b, const Covariance& c) {
     return sum;
 }
 
-std::vector<double> areaCovariance(const SpectrumProblem& problem, const std::optional<Covariance>& c,
-                                   const std::vector<PeakErrors>& errors, const double* x) {
-    for (const PeakErrors& e : errors) {
-        if (e.area.kind == Kind::NotDetermined) return {};
-    }
-    const std::size_t n = errors.size();
+std::vector<Gradient> areaGradients(const SpectrumProblem& problem, const std::vector<PeakErrors>& errors,
+                                    const double* x) {
     std::vector<Gradient> gradients;
     for (const PeakErrors& e : errors)
         gradients.push_back({problem.dependenceOf(e.peak, PeakParam::Area, x)});
-    std::vector<double> matrix(n * n, 0.0);
-    if (!c) return matrix;  // every area is fixed
-    for (std::size_t a = 0; a < n; ++a) {
-        for (std::size_t b = 0; b < n; ++b) matrix[a * n + b] = covarianceOf(gradients[a], gradients[b], *c);
+    return gradients;
+}
+
+// The areas' covariance, and the part of it the backgrounds add.
+void putAreaCovariance(RegionErrors& errors, const SpectrumProblem& problem,
+                       const std::optional<Covariance>& c, const double* x) {
+    for (const PeakErrors& e : errors.peaks) {
+        if (e.area.kind == Kind::NotDetermined) return;
     }
-    return matrix;
+    const std::size_t n = errors.peaks.size();
+    errors.areaCovariance.assign(n * n, 0.0);
+    errors.areaCovarianceOfBackground.assign(n * n, 0.0);
+    if (!c) return;  // every area is fixed
+    Covariance background = *c;
+    background.matrix = c->heldShare;
+    const std::vector<Gradient> gradients = areaGradients(problem, errors.peaks, x);
+    for (std::size_t a = 0; a < n; ++a) {
+        for (std::size_t b = 0; b < n; ++b) {
+            errors.areaCovariance[a * n + b] = covarianceOf(gradients[a], gradients[b], *c);
+            errors.areaCovarianceOfBackground[a * n + b] =
+                covarianceOf(gradients[a], gradients[b], background);
+        }
+    }
 }
 
 }  // namespace
@@ -122,19 +159,28 @@ RegionErrors standardErrors(const Workspace& ws, int region) {
     RegionErrors errors;
     if (!isTrue(r.defined) || !isTrue(r.backgroundSet)) return errors;
     FitSelection selection;
-    for (int s = 0; s < r.peakCount && s < kPeaksPerRegion; ++s) selection.peaks.push_back(r.peakSlots[s]);
+    selection.peaks = jointPeaks(ws, region);
     // A parameter a fit has left on one of its bounds is not free to move both ways: the errors of
     // the others are those with it held there, and its own is not determined.
     selection.held = SpectrumProblem(ws, selection).parametersOnBounds();
     const SpectrumProblem problem(ws, selection);
     const std::vector<double>& x = problem.start();
-    const std::optional<Covariance> covariance = covarianceAt(problem, x);
-    errors.points = problem.residualCount();
+    const std::optional<Covariance> covariance = covarianceAt(problem, x, backgroundInputs(problem, ws));
+    // With nothing free there is no fit to join regions: the points are the region's own.
+    errors.points = problem.residualCount() > 0 ? problem.residualCount() : r.rangeCount;
     errors.freeParameters = problem.variableCount();
-    if (covariance) errors.reducedStatistic = covariance->reducedCost;
-    for (int peak : selection.peaks)
-        errors.peaks.push_back(peakErrors(problem, covariance, ws, peak, x.data(), selection.held));
-    errors.areaCovariance = areaCovariance(problem, covariance, errors.peaks, x.data());
+    errors.parameters = problem.variables();
+    errors.residualRms = residualRms(ws, region);
+    if (covariance) {
+        errors.reducedStatistic = covariance->reducedCost;
+        errors.correlation = correlationOf(*covariance);
+    } else {
+        const auto p = errors.parameters.size();
+        errors.correlation.assign(p * p, std::numeric_limits<double>::quiet_NaN());
+    }
+    for (int s = 0; s < r.peakCount && s < kPeaksPerRegion; ++s)
+        errors.peaks.push_back(peakErrors(problem, covariance, ws, r.peakSlots[s], x.data(), selection.held));
+    putAreaCovariance(errors, problem, covariance, x.data());
     return errors;
 }
 

@@ -22,23 +22,21 @@ void requireRange(const Region& r) {
     }
 }
 
-// Data that rise toward low binding energy have no step to follow: the straight line is used.
-bool risesTowardLowEnergy(const Region& r) {
-    return r.baseLine[1] < r.baseLine[r.rangeCount];
-}
-
-// The energy step of the range, taken from its first two points.
-float energyStep(const Region& r) {
-    return r.rangeCount < 2 ? 0.0f
-                            : static_cast<float>(static_cast<double>(r.rangeEnergy[1]) - r.rangeEnergy[2]);
-}
-
 // Stores a double-precision work value unless it faults.
 void storeDouble(double& target, double value) {
     if (std::isfinite(value)) target = value;
 }
 
 }  // namespace
+
+bool risesTowardLowEnergy(const Region& r) {
+    return r.baseLine[1] < r.baseLine[r.rangeCount];
+}
+
+float energyStep(const Region& r) {
+    return r.rangeCount < 2 ? 0.0f
+                            : static_cast<float>(static_cast<double>(r.rangeEnergy[1]) - r.rangeEnergy[2]);
+}
 
 void computeLinearBackground(Region& r) {
     requireRange(r);
@@ -85,6 +83,20 @@ void computeShirleyBackground(Region& r) {
     for (int i = 1; i <= n; ++i) storeSingle(r.background[i], (a[i] - v[i]) + lowEnd);
 }
 
+std::vector<double> tougaardLossWeights(const Region& r) {
+    const int n = std::max<int>(r.rangeCount, 1);
+    const double step = energyStep(r);
+    // The loss weight depends only on the distance between the two points, so it is taken once per
+    // distance: step x E / (E^2 + C)^2 with E the energy loss, and E^2 + C held as a single.
+    std::vector<double> weight(static_cast<std::size_t>(n), 0.0);
+    for (int d = 1; d < n; ++d) {
+        const double loss = step * d;
+        const double denominator = static_cast<float>(loss * loss + kTougaardC);
+        weight[static_cast<std::size_t>(d)] = step * loss / denominator / denominator;
+    }
+    return weight;
+}
+
 void computeTougaardBackground(Region& r) {
     computeTougaardBackground(r, r.backgroundParam, r.rangeCount);
 }
@@ -97,17 +109,8 @@ void computeTougaardBackground(Region& r, float b1, int lastPoint) {
         std::copy_n(r.baseLine.data() + 1, lastPoint, r.background.data() + 1);
         return;
     }
-    const double step = energyStep(r);
     const double lowEnd = r.rangeCounts[n];
-
-    // The loss weight depends only on the distance between the two points, so it is taken once per
-    // distance: step x E / (E^2 + C)^2 with E the energy loss, and E^2 + C held as a single.
-    std::vector<double> weight(n, 0.0);
-    for (int d = 1; d < n; ++d) {
-        const double loss = step * d;
-        const double denominator = static_cast<float>(loss * loss + kTougaardC);
-        weight[d] = step * loss / denominator / denominator;
-    }
+    const std::vector<double> weight = tougaardLossWeights(r);
     std::vector<double> aboveLowEnd(n + 1, 0.0);
     for (int j = 1; j <= n; ++j) aboveLowEnd[j] = r.rangeCounts[j] - lowEnd;
 
@@ -133,6 +136,10 @@ void computeBackground(Workspace& workspace, int region) {
     selectFitRange(workspace, region);
     Region& r = workspace.regions.at(region);
     averageEndPoints(r);
+    drawBackground(r);
+}
+
+void drawBackground(Region& r) {
     computeLinearBackground(r);
     switch (static_cast<BackgroundType>(r.backgroundType)) {
         case BackgroundType::Shirley:

@@ -2,9 +2,18 @@
 // The backgrounds under the peaks, computed over a region's fit range: the straight line joining the
 // two end averages, Shirley's (with an optional linear term) and Tougaard's.
 
+#include <vector>
+
 #include "workspace/records.h"
 
 namespace vortlan {
+
+// Data that rise toward low binding energy have no step for Shirley's or Tougaard's background to
+// follow: the straight line is used instead.
+bool risesTowardLowEnergy(const Region& region);
+
+// The energy step of the range, taken from its first two points (0 with fewer).
+float energyStep(const Region& region);
 
 // linearSlope and baseLine, the straight line from endAverageFirst to endAverageLast.
 void computeLinearBackground(Region& region);
@@ -19,6 +28,10 @@ void computeShirleyBackground(Region& region);
 // Tougaard's background with B1 = backgroundParam and the universal cross-section's C = 1643 eV^2.
 void computeTougaardBackground(Region& region);
 
+// The weights of Tougaard's sum by the distance d between two range points (index d, 1 .. rangeCount-1;
+// index 0 unused): step x E / (E^2 + C)^2, E = step x d the energy lost.
+std::vector<double> tougaardLossWeights(const Region& region);
+
 // Tougaard's background with the given B1 for range points 1..lastPoint only (each sum still runs to
 // the end of the range); the rest of the background is left alone.
 void computeTougaardBackground(Region& region, float b1, int lastPoint);
@@ -26,5 +39,8 @@ void computeTougaardBackground(Region& region, float b1, int lastPoint);
 // The fit range, its end averages, the straight line and the background of the region's type; an
 // unknown type leaves the background as it was.
 void computeBackground(Workspace& workspace, int region);
+
+// The straight line and the background of the region's type through the end averages as they stand.
+void drawBackground(Region& region);
 
 }  // namespace vortlan

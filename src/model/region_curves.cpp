@@ -47,10 +47,6 @@ void ensureCurve(Workspace& workspace, int peak, int n) {
     if (!workspace.peaks[peak].curve.holds(n)) resizePeakCurve(workspace, peak, n);
 }
 
-double weightOf(float data) {
-    return data == 0.0f ? 1.0 : std::fabs(static_cast<double>(data));
-}
-
 CurveKey curveKeyOf(const Workspace& workspace, const Peak& p, float shift) {
     return CurveKey{shapeOf(p, shift), workspace.options.glSum};
 }
@@ -109,7 +105,7 @@ float residualStatistic(const Region& r, OnFault onFault) {
     float sum = 0.0f;
     for (int i = 1; i <= r.rangeCount; ++i) {
         const double residual = r.residual[i];
-        store(sum, sum + residual * residual / weightOf(r.rangeCounts[i]), onFault);
+        store(sum, sum + residual * residual / statisticWeight(r.rangeCounts[i]), onFault);
     }
     if (r.rangeCount == 0) {
         if (onFault == OnFault::End) throw ComputationFault(FaultKind::DivisionByZero);
@@ -153,6 +149,10 @@ float checkedHeight(LineForm form, const Peak& p, float heightUnit) {
 }
 
 }  // namespace
+
+double statisticWeight(double data) {
+    return data == 0.0 ? 1.0 : std::fabs(data);
+}
 
 void recomputeRegion(Workspace& workspace, Port& port) {
     Region& r = currentRegionOf(workspace);
@@ -222,7 +222,7 @@ float singlePeakStatistic(Workspace& workspace, int peak) {
     for (int i = 1; i <= n; ++i) {
         const double background = r.background[i];
         const double residual = r.residual[i] - (curve[i] - background);
-        sum = static_cast<float>(sum + residual * residual / weightOf(r.rangeCounts[i]));
+        sum = static_cast<float>(sum + residual * residual / statisticWeight(r.rangeCounts[i]));
     }
     // A value that cannot be evaluated, or a sum beyond the range of a single, shows in the sum; such a
     // curve is not remembered.

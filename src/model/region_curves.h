@@ -10,6 +10,10 @@
 
 namespace vortlan {
 
+// The w of a recorded value: the variance of a count, so that the statistic weighs each point by its
+// noise; 1 where the value is 0.
+double statisticWeight(double data);
+
 // Full recomputation of the current region: fit range, background, height unit, the peaks' heights
 // and areas reconciled with it, and the curves.  While a background is being accepted the peaks keep
 // their areas; otherwise they keep their heights as a share of the new intensity range.

@@ -195,13 +195,14 @@ class TableBuilder {
     }
 
     // The covariance of a region's measurements: its background-subtracted area (first, when used)
-    // from counting, independent of the peak areas, which only split it; its peaks' areas from the fit.
+    // from counting, its background's end averages included, independent of the peak areas, which only
+    // split it; its peaks' areas from the fit.
     // Areas the fit does not determine are marked unknown.
     std::vector<double> covarianceBlock(int index, std::size_t offset, std::vector<bool>& known) const {
         const Region& r = ws_.regions[static_cast<std::size_t>(index)];
         const std::size_t n = known.size();
         std::vector<double> block(n * n, 0.0);
-        if (offset == 1) block[0] = backgroundAreaCountingVariance(r);
+        if (offset == 1) block[0] = std::pow(backgroundSubtractedArea(r, 1.0).standardError, 2);
         if (n == offset) return block;
         const std::vector<double> areas = areaCovariance_(index);
         const std::size_t peaks = n - offset;

@@ -16,6 +16,8 @@ std::string standardErrorText(const StandardError& error) {
             return kPlusMinus + (" " + twoDigitNumberText(error.value));
         case StandardError::Kind::Fixed:
             return "fixed";
+        case StandardError::Kind::Tied:
+            return "tied";
         case StandardError::Kind::NotDetermined:
             break;
     }

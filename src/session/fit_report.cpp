@@ -1,5 +1,6 @@
 #include "session/fit_report.h"
 
+#include <cmath>
 #include <optional>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "fit/uncertainty.h"
 #include "fit/verdict.h"
 #include "io/csv_text.h"
+#include "session/fit_statistics.h"
 
 namespace vortlan {
 
@@ -35,6 +37,8 @@ std::string errorField(const StandardError& error) {
             return exactNumberText(static_cast<float>(error.value));
         case StandardError::Kind::Fixed:
             return "fixed";
+        case StandardError::Kind::Tied:
+            return "tied";
         case StandardError::Kind::NotDetermined:
             break;
     }
@@ -57,11 +61,42 @@ Fields header(bool monteCarlo) {
     for (const char* name :
          {"chi_square", "points", "free_parameters", "reduced_chi_square", "verdict", "flags"})
         fields.push_back(name);
-    if (!monteCarlo) return fields;
-    // After every column of the report without them, so that a reader of those finds them in place.
-    fields.insert(fields.end(), {"mc_replicas", "mc_noise"});
-    for (const Quantity& q : kQuantities) fields.push_back(std::string(q.name) + "_mc_robust_err");
+    if (monteCarlo) {
+        // After every column of the report without them, so that a reader of those finds them in place.
+        fields.insert(fields.end(), {"mc_replicas", "mc_noise"});
+        for (const Quantity& q : kQuantities) fields.push_back(std::string(q.name) + "_mc_robust_err");
+    }
+    fields.push_back("residual_rms");
     return fields;
+}
+
+std::string residualRmsField(const RegionErrors& errors) {
+    return std::isfinite(errors.residualRms) ? exactNumberText(static_cast<float>(errors.residualRms))
+                                             : "not determined";
+}
+
+// "peak3_area": a free parameter as the matrix names it, by the peak's number of the `peak` column.
+std::string parameterField(const FreeParameter& parameter) {
+    return "peak" + std::to_string(parameter.peak) + "_" + parameterKey(parameter.param);
+}
+
+// The correlations of the free parameters, a second table after an empty line: a header of the
+// parameters, then a row for each.
+std::string correlationTable(const RegionErrors& errors) {
+    if (errors.parameters.empty()) return {};
+    Fields heading = {"correlation"};
+    for (const FreeParameter& parameter : errors.parameters) heading.push_back(parameterField(parameter));
+    std::string text = "\n" + csvLine(heading);
+    for (std::size_t a = 0; a < errors.parameters.size(); ++a) {
+        Fields row = {parameterField(errors.parameters[a])};
+        for (std::size_t b = 0; b < errors.parameters.size(); ++b) {
+            const double correlation = errors.correlationAt(a, b);
+            row.push_back(std::isfinite(correlation) ? exactNumberText(static_cast<float>(correlation))
+                                                     : "not determined");
+        }
+        text += csvLine(row);
+    }
+    return text;
 }
 
 }  // namespace
@@ -73,13 +108,14 @@ std::string fitReportText(const Workspace& ws, int region, int replicas) {
 std::optional<std::string> fitReportText(const Workspace& ws, int region, int replicas,
                                          const std::function<bool()>& stopRequested) {
     const RegionErrors errors = standardErrors(ws, region);
-    const std::optional<MonteCarloErrors> monteCarlo =
-        replicas > 0 ? std::optional(monteCarloErrors(ws, region, replicas, 0, stopRequested)) : std::nullopt;
-    if (monteCarlo && monteCarlo->stopped) return std::nullopt;
+    const bool withMonteCarlo = replicas > 0;
+    MonteCarloErrors monteCarlo;
+    if (withMonteCarlo) monteCarlo = monteCarloErrors(ws, region, replicas, 0, stopRequested);
+    if (monteCarlo.stopped) return std::nullopt;
     const Fields regionFields = {exactNumberText(ws.regions.at(static_cast<std::size_t>(region)).chiSquare),
                                  std::to_string(errors.points), std::to_string(errors.freeParameters),
                                  reducedStatisticField(errors), fitVerdictWord(heldVerdictOf(ws, region))};
-    std::string text = csvLine(header(monteCarlo.has_value()));
+    std::string text = csvLine(header(withMonteCarlo));
     for (std::size_t k = 0; k < errors.peaks.size(); ++k) {
         const PeakErrors& e = errors.peaks[k];
         const Peak& p = ws.peaks.at(static_cast<std::size_t>(e.peak));
@@ -87,18 +123,18 @@ std::optional<std::string> fitReportText(const Workspace& ws, int region, int re
         for (const Quantity& q : kQuantities) {
             row.push_back(q.value(p));
             row.push_back(errorField(e.*q.error));
-            if (monteCarlo) row.push_back(errorField(monteCarlo->peaks.at(k).*q.error));
+            if (withMonteCarlo) row.push_back(errorField(monteCarlo.peaks.at(k).*q.error));
         }
         row.insert(row.end(), regionFields.begin(), regionFields.end());
         row.push_back(peakFlagsText(heldVerdictOf(ws, region), e.peak));
-        if (monteCarlo) {
-            row.insert(row.end(), {std::to_string(monteCarlo->replicas), monteCarlo->noise});
-            for (const Quantity& q : kQuantities)
-                row.push_back(errorField(monteCarlo->robust.at(k).*q.error));
+        if (withMonteCarlo) {
+            row.insert(row.end(), {std::to_string(monteCarlo.replicas), monteCarlo.noise});
+            for (const Quantity& q : kQuantities) row.push_back(errorField(monteCarlo.robust.at(k).*q.error));
         }
+        row.push_back(residualRmsField(errors));
         text += csvLine(row);
     }
-    return text;
+    return text + correlationTable(errors);
 }
 
 }  // namespace vortlan

@@ -153,6 +153,17 @@ PeakTableRow rowOf(const Workspace& ws, const Region& r, int slot, double region
     return row;
 }
 
+// The copied statistics: every digit, "not determined" where there is no number; empty fields
+// without errors.
+std::string statisticsFields(const std::optional<FitStatistics>& s) {
+    if (!s) return "\t\t\t";
+    const auto field = [](const std::optional<double>& value) {
+        return value ? exactNumberText(static_cast<float>(*value)) : std::string("not determined");
+    };
+    return field(s->reducedChiSquare) + '\t' + std::to_string(s->points) + '\t' +
+           std::to_string(s->freeParameters) + '\t' + field(s->residualRms);
+}
+
 }  // namespace
 
 PeakTable peakTableOf(const Workspace& ws, TableErrors errors) {
@@ -174,6 +185,8 @@ PeakTable peakTableOf(const Workspace& ws, TableErrors errors) {
                                     [&row](const PeakErrors& pe) { return pe.peak == row.peak; });
         if (e != found.peaks.end()) putErrors(row, *e);
     }
+    table.statistics = fitStatisticsOf(found);
+    table.statisticsLine = fitStatisticsLine(*table.statistics, r.intensityUnit);
     return table;
 }
 
@@ -192,18 +205,21 @@ int peakTableColumnOf(PeakParam param) {
 }
 
 std::string peakTableText(const PeakTable& table) {
-    const auto line = [](const PeakTableCells& cells, const std::string& chi, const std::string& verdict) {
+    const auto line = [](const PeakTableCells& cells, const std::string& chi, const std::string& verdict,
+                         const std::string& statistics) {
         std::string text;
         for (const std::string& cell : cells) text += cell + '\t';
-        return text + chi + '\t' + verdict + '\n';
+        return text + chi + '\t' + verdict + '\t' + statistics + '\n';
     };
     PeakTableCells headings;
     for (int c = 0; c < kPeakTableColumns; ++c)
         headings[static_cast<std::size_t>(c)] = peakTableTextHeading(c);
-    std::string text = line(headings, "Chi-square", "Verdict");
+    std::string text =
+        line(headings, "Chi-square", "Verdict", "Reduced chi-square\tPoints\tFree parameters\tResidual RMS");
     const std::string chi = exactNumberText(table.chiSquare);
     const std::string verdict = fitVerdictWord(table.verdict);
-    for (const PeakTableRow& row : table.rows) text += line(row.textCells, chi, verdict);
+    const std::string statistics = statisticsFields(table.statistics);
+    for (const PeakTableRow& row : table.rows) text += line(row.textCells, chi, verdict, statistics);
     return text;
 }
 

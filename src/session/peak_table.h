@@ -4,9 +4,11 @@
 // cells; the copied text is the same table, tab-separated, with numbers a spreadsheet reads.
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "session/fit_statistics.h"
 #include "workspace/records.h"
 
 namespace vortlan {
@@ -51,6 +53,10 @@ struct PeakTable {
     bool fitted = false;             // the region holds data with an accepted background
     float chiSquare = 0;
     RegionVerdict verdict;  // with its flags, also shown beside each peak
+    // With the errors: what they rest on, as the footer's second line shows it, with the correlations
+    // of the free parameters a click away.
+    std::optional<FitStatistics> statistics;
+    std::string statisticsLine;
 };
 
 // Standard errors cost a fit's Jacobian: a table shown during a fit leaves them out.
@@ -67,7 +73,8 @@ const char* peakTableTextHeading(int column);
 int peakTableColumnOf(PeakParam param);
 
 // A header row and one row per peak: fields between tabs, each row ended by a line feed.  The region's
-// χ² and verdict are repeated on every row, as the fit report does, so the paste stays one table.
+// χ² and verdict, and with the errors their reduced χ², points, free parameters and residual RMS, are
+// repeated on every row, as the fit report does, so the paste stays one table.
 std::string peakTableText(const PeakTable& table);
 
 }  // namespace vortlan

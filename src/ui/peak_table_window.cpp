@@ -18,9 +18,10 @@
 #include "plot/palette.h"
 #include "session/peak_dialog.h"
 #include "ui/application.h"
-#include "ui/key_map.h"
+#include "ui/correlation_window.h"
 #include "ui/fitting_window.h"
 #include "ui/form_controls.h"
+#include "ui/key_map.h"
 #include "ui/text.h"
 
 namespace vortlan::ui {
@@ -111,9 +112,27 @@ PeakTableWindow::PeakTableWindow(Application& app) : app_(app) {
     bottom->addWidget(summary_, 1);
     bottom->addWidget(copyButton);
 
+    statistics_ = namedLabel(QStringLiteral("PeakTableStatistics"), QString());
+    statistics_->setToolTip(
+        tr("Reduced χ² = Σ r² / (N − p) of the weighted residuals, N points and p free parameters of the fit "
+           "the "
+           "errors come from; residual RMS: the typical miss over the fit range, in the data's units"));
+    correlations_ = new CorrelationWindow(this);
+    correlationsButton_ = namedButton(QStringLiteral("ShowCorrelations"), tr("Correlations..."),
+                                      tr("The correlation matrix of the free parameters"));
+    connect(correlationsButton_, &QPushButton::clicked, this, [this] {
+        showCorrelations();
+        correlations_->show();
+        correlations_->raise();
+    });
+    auto* statisticsRow = new QHBoxLayout;
+    statisticsRow->addWidget(statistics_, 1);
+    statisticsRow->addWidget(correlationsButton_);
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(view_, 1);
     layout->addLayout(bottom);
+    layout->addLayout(statisticsRow);
     resize(980, 280);  // every column of three-peak rows without scrolling
 }
 
@@ -126,6 +145,7 @@ void PeakTableWindow::refresh() {
     table_ = peakTableOf(app_.workspace(), fitting() ? TableErrors::Omitted : TableErrors::Computed);
     showRows();
     showSummary();
+    showStatistics();
 }
 
 void PeakTableWindow::showEvent(QShowEvent* event) {
@@ -157,6 +177,18 @@ void PeakTableWindow::showSummary() {
                         QString::fromStdString(fitVerdictText(table_.region, table_.verdict)));
     }
     if (summary_->text() != text) summary_->setText(text);
+}
+
+void PeakTableWindow::showStatistics() {
+    // During a fit the errors, and what they rest on, wait for its end.
+    const QString text = QString::fromStdString(table_.statisticsLine);
+    if (statistics_->text() != text) statistics_->setText(text);
+    correlationsButton_->setEnabled(table_.statistics && !table_.statistics->parameters.empty());
+    if (correlations_->isVisible()) showCorrelations();
+}
+
+void PeakTableWindow::showCorrelations() {
+    correlations_->showMatrix(table_.region, table_.statistics ? &*table_.statistics : nullptr);
 }
 
 void PeakTableWindow::copy() {

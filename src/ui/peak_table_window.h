@@ -7,11 +7,13 @@
 #include "session/peak_table.h"
 
 class QLabel;
+class QPushButton;
 class QTableWidget;
 
 namespace vortlan::ui {
 
 class Application;
+class CorrelationWindow;
 
 class PeakTableWindow : public QWidget {
     Q_OBJECT
@@ -30,12 +32,17 @@ class PeakTableWindow : public QWidget {
   private:
     void showRows();
     void showSummary();
+    void showStatistics();
+    void showCorrelations();
     void openPeak(int row);
     bool fitting() const;
 
     Application& app_;
     QTableWidget* view_ = nullptr;
     QLabel* summary_ = nullptr;
+    QLabel* statistics_ = nullptr;
+    QPushButton* correlationsButton_ = nullptr;
+    CorrelationWindow* correlations_ = nullptr;
     PeakTable table_;
 };
 

@@ -449,13 +449,32 @@ TEST_F(CliErrorsTest, ReportAgreesWithInfoAndTakesMonteCarloOnRequest) {
     const Outcome report = run({"export", "report", "fitted.xps", "--region", "1", "-o", "fit.csv"});
     EXPECT_EQ(report.status, 0);
     EXPECT_EQ(report.err, "Data file exported\n");
-    const auto table = lines(readWholeFile(file("fit.csv")));
-    ASSERT_EQ(table.size(), 5u);
+    const auto written = lines(readWholeFile(file("fit.csv")));
+    // The peaks' table, an empty line, then the correlations of the 11 free parameters.
+    ASSERT_EQ(written.size(), 5u + 1u + 12u);
+    const std::vector<std::string> table(written.begin(), written.begin() + 5);
+    EXPECT_EQ(written[5], "");
     EXPECT_EQ(table[0].rfind("region,peak,position,position_err,area,", 0), 0u) << table[0];
     const Json region = info("fitted.xps")["regions"][0];
+    const Json& statistics = region["fitStatistics"];
+    EXPECT_EQ(statistics["points"].number, 361);
+    EXPECT_EQ(statistics["freeParameters"].number, 11);
+    ASSERT_EQ(statistics["parameters"].items.size(), 11u);
+    ASSERT_EQ(statistics["correlation"].items.size(), 11u);
+    for (std::size_t a = 0; a < 11; ++a) {
+        const Json& parameter = statistics["parameters"][a];
+        EXPECT_EQ(csvCells(written[6])[a + 1],
+                  "peak" + std::to_string(int(parameter["peak"].number)) + "_" + parameter["parameter"].text);
+        for (std::size_t b = 0; b < 11; ++b) {
+            const double correlation = statistics["correlation"][a][b].number;
+            EXPECT_EQ(correlation, statistics["correlation"][b][a].number);
+            EXPECT_EQ(correlation, std::stod(csvCells(written[7 + a])[b + 1]));
+        }
+        EXPECT_EQ(statistics["correlation"][a][a].number, 1.0);
+    }
     for (std::size_t k = 0; k < 4; ++k) {
         const auto cells = csvCells(table[k + 1]);
-        ASSERT_EQ(cells.size(), 18u) << table[k + 1];
+        ASSERT_EQ(cells.size(), 19u) << table[k + 1];
         const Json& peak = region["peaks"][k];
         EXPECT_EQ(std::stod(cells[1]), peak["peak"].number);
         EXPECT_EQ(std::stod(cells[2]), peak["position"].number);
@@ -463,22 +482,26 @@ TEST_F(CliErrorsTest, ReportAgreesWithInfoAndTakesMonteCarloOnRequest) {
         EXPECT_EQ(std::stod(cells[11]), peak["stderr"]["height"].number);
         EXPECT_EQ(std::stod(cells[12]), region["chiSquare"].number);
         EXPECT_EQ(cells[13] + " " + cells[14], "361 11");  // three free parameters a peak, less the tie
+        EXPECT_EQ(std::stod(cells[15]), statistics["reducedChiSquare"].number);
+        EXPECT_EQ(std::stod(cells[18]), statistics["residualRms"].number);
     }
 
     ok({"export", "report", "fitted.xps", "--region", "1", "--monte-carlo", "40", "-o", "mc.csv"});
     const auto monteCarlo = lines(readWholeFile(file("mc.csv")));
-    ASSERT_EQ(monteCarlo.size(), 5u);
-    for (std::size_t k = 1; k < monteCarlo.size(); ++k) {
+    ASSERT_EQ(monteCarlo.size(), 18u);
+    for (std::size_t k = 1; k < 5; ++k) {
         const auto cells = csvCells(monteCarlo[k]);
-        ASSERT_EQ(cells.size(), 30u) << monteCarlo[k];
+        ASSERT_EQ(cells.size(), 31u) << monteCarlo[k];
         EXPECT_EQ(cells[23], "40");
         EXPECT_EQ(cells[24], "noise scaled to the fit's residuals (the unit does not say counts)");
-        // All three estimate the same spread, the replicas' noise scaled to the example's scatter.
+        // All three estimate the spread the noise under the fit gives; the replicas keep the background
+        // where it was drawn, so theirs lacks what its end averages add (much, for the small peak at
+        // 289 eV).
         for (std::size_t jacobian : {3u, 6u, 9u, 15u}) {
             const std::size_t robust = 25 + jacobian / 3 - 1;
             for (std::size_t replicas : {jacobian + 1, robust}) {
                 const double ratio = std::stod(cells[replicas]) / std::stod(cells[jacobian]);
-                EXPECT_GT(ratio, 0.6) << monteCarlo[0] << "\n" << monteCarlo[k];
+                EXPECT_GT(ratio, 0.3) << monteCarlo[0] << "\n" << monteCarlo[k];
                 EXPECT_LT(ratio, 1.6) << monteCarlo[0] << "\n" << monteCarlo[k];
             }
         }

@@ -75,6 +75,18 @@ def test_lm_fit_equals_the_cli_to_the_last_stored_digit(work):
         for name, value in peak["stderr"].items():
             assert same_single(errors[peak["peak"]][name], value), (peak["peak"], name)
 
+    statistics = region.fit_statistics()
+    shown = expected["fitStatistics"]
+    for key, name in [("reduced_chi_square", "reducedChiSquare"), ("residual_rms", "residualRms")]:
+        assert same_single(statistics[key], shown[name]), key
+    assert (statistics["points"], statistics["free_parameters"]) == (shown["points"], shown["freeParameters"])
+    assert statistics["parameters"] == [(p["peak"], p["parameter"]) for p in shown["parameters"]]
+    correlation = statistics["correlation"]
+    assert correlation.shape == (shown["freeParameters"],) * 2
+    assert np.allclose(correlation, correlation.T, equal_nan=True)
+    assert all(same_single(a, b) for a, b in zip(correlation.ravel(), np.ravel(shown["correlation"])))
+    assert vortlan.open(str(work / "imported.xps")).regions[0].fit_statistics() == {}  # no background
+
 
 def test_peaks_read_back_as_the_dialog_stored_them(work):
     project, region = python_model(work)

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -20,9 +21,11 @@ namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
 
+// The peaks' table: the lines up to the first empty one, which begins the correlations.
 Rows cellsOf(const std::string& text) {
     Rows rows;
-    std::istringstream lines(text);
+    const std::size_t empty = text.find("\n\n");
+    std::istringstream lines(empty == std::string::npos ? text : text.substr(0, empty + 1));
     for (std::string line; std::getline(lines, line);) {
         // A quoted cell ("converged, with flags") holds its commas.
         std::vector<std::string> cells(1);
@@ -45,9 +48,16 @@ std::string full(double error) {
     return exactNumberText(static_cast<float>(error));
 }
 
+// The table after the empty line.
+Rows correlationsOf(const std::string& text) {
+    const std::size_t empty = text.find("\n\n");
+    return empty == std::string::npos ? Rows{} : cellsOf(text.substr(empty + 2));
+}
+
 // A cell as the report writes an error: its digits, or why there are none.
 std::string cell(const StandardError& e) {
     if (e.known()) return full(e.value);
+    if (e.kind == StandardError::Kind::Tied) return "tied";
     return e.kind == StandardError::Kind::Fixed ? "fixed" : "not determined";
 }
 
@@ -61,7 +71,7 @@ TEST_F(FitReportTest, OneRowPerPeakInSlotOrderWithTheRegionsFiguresOnEach) {
     const std::string text = fitReportText(ws, 0, 0);
     EXPECT_EQ(text.substr(0, text.find('\n')),
               "region,peak,position,position_err,area,area_err,fwhm,fwhm_err,gl,gl_err,height,height_err,"
-              "chi_square,points,free_parameters,reduced_chi_square,verdict,flags");
+              "chi_square,points,free_parameters,reduced_chi_square,verdict,flags,residual_rms");
     const Rows rows = cellsOf(text);
     ASSERT_EQ(rows.size(), 4u);
     const RegionErrors errors = standardErrors(ws, 0);
@@ -71,7 +81,7 @@ TEST_F(FitReportTest, OneRowPerPeakInSlotOrderWithTheRegionsFiguresOnEach) {
     EXPECT_GE(errors.freeParameters, 6);
     for (std::size_t k = 0; k < 3; ++k) {
         const std::vector<std::string>& row = rows[k + 1];
-        ASSERT_EQ(row.size(), 18u);
+        ASSERT_EQ(row.size(), 19u);
         const PeakErrors& e = errors.peaks[k];
         const Peak& p = ws.peaks[k];
         EXPECT_EQ(row[0], "1");
@@ -94,17 +104,40 @@ TEST_F(FitReportTest, OneRowPerPeakInSlotOrderWithTheRegionsFiguresOnEach) {
         EXPECT_EQ(row[16], "converged, with flags");
         EXPECT_EQ(row[17], peakFlagsText(heldVerdictOf(ws, 0), static_cast<int>(k)));
         EXPECT_EQ(row[17].empty(), k != 2) << row[17];
+        EXPECT_EQ(row[18], full(errors.residualRms));
     }
     EXPECT_EQ(rows[2][3], rows[1][3]);  // the tied position has its reference's error
     EXPECT_EQ(cellsOf(fitReportText(ws, 3, 0))[1][0], "4");
+
+    // Then the free parameters' correlations: named by peak and parameter, 1 on the diagonal, the
+    // same both ways; a parameter the data do not determine has none.
+    const Rows matrix = correlationsOf(text);
+    const std::size_t p = errors.parameters.size();
+    ASSERT_EQ(matrix.size(), p + 1);
+    EXPECT_EQ(matrix[0][0], "correlation");
+    EXPECT_EQ(matrix[0][1], "peak0_position");
+    EXPECT_EQ(matrix[0][2], "peak0_area");
+    for (std::size_t a = 1; a <= p; ++a) {
+        ASSERT_EQ(matrix[a].size(), p + 1);
+        EXPECT_EQ(matrix[a][0], matrix[0][a]);
+        const bool determined = matrix[a][a] != "not determined";
+        EXPECT_TRUE(!determined || matrix[a][a] == "1") << matrix[a][a];
+        for (std::size_t b = 1; b <= p; ++b) {
+            EXPECT_EQ(matrix[a][b], matrix[b][a]);
+            const bool number = matrix[a][b] != "not determined";
+            EXPECT_TRUE(determined || !number) << a << "," << b;
+            EXPECT_LE(number ? std::fabs(std::stod(matrix[a][b])) : 0.0, 1.0);
+        }
+    }
+    EXPECT_EQ(matrix[1][1], "1");
 }
 
 TEST_F(FitReportTest, WhatHasNoErrorSaysWhyInsteadOfANumber) {
-    ws.peaks[0].fixPosition = 1;  // and peak 1's position with it
+    ws.peaks[0].fixPosition = 1;  // and peak 1's position, tied to it, with it
     ws.peaks[2].fixArea = 1;
     Rows rows = cellsOf(fitReportText(ws, 0, 0));
     EXPECT_EQ(rows[1][3], "fixed");
-    EXPECT_EQ(rows[2][3], "fixed");
+    EXPECT_EQ(rows[2][3], "tied");
     EXPECT_EQ(rows[3][5], "fixed");
     EXPECT_NE(rows[3][11], "fixed");  // the height still moves with the FWHM
     EXPECT_EQ(rows[1][14], std::to_string(standardErrors(ws, 0).freeParameters));
@@ -116,6 +149,7 @@ TEST_F(FitReportTest, WhatHasNoErrorSaysWhyInsteadOfANumber) {
     for (std::size_t column : {3u, 5u, 7u, 9u, 11u}) EXPECT_EQ(rows[1][column], "fixed") << column;
     EXPECT_EQ(rows[1][14], "0");
     EXPECT_EQ(rows[1][15], "not determined");
+    EXPECT_TRUE(correlationsOf(fitReportText(ws, 0, 0)).empty());  // no free parameter, no matrix
 
     // Two peaks alike in every way share their area however it is divided.
     testing::makeRegion(ws, 7, 41, 292.0f, 0.1f, testing::gaussianOn(100.0, 289.5, 500.0, 1.0));
@@ -137,11 +171,11 @@ TEST_F(FitReportTest, MonteCarloErrorsStandBesideTheJacobiansTheSameForTheSameRe
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0][2] + rows[0][3] + rows[0][4], "positionposition_errposition_mc_err");
     // The columns that were there before the replicas keep their places; what the replicas add beyond
-    // their standard deviations comes after them.
-    EXPECT_EQ(rows[0][23] + " " + rows[0][24] + " " + rows[0][25] + " " + rows[0][29],
-              "mc_replicas mc_noise position_mc_robust_err height_mc_robust_err");
+    // their standard deviations comes after them, and the residual RMS last.
+    EXPECT_EQ(rows[0][23] + " " + rows[0][24] + " " + rows[0][25] + " " + rows[0][29] + " " + rows[0][30],
+              "mc_replicas mc_noise position_mc_robust_err height_mc_robust_err residual_rms");
     for (std::size_t k = 1; k < 4; ++k) {
-        ASSERT_EQ(rows[k].size(), 30u);
+        ASSERT_EQ(rows[k].size(), 31u);
         EXPECT_EQ(rows[k][23], "12");
         EXPECT_EQ(rows[k][24], "noise scaled to the fit's residuals (the unit does not say counts)");
         for (std::size_t column : {4u, 7u, 10u, 16u, 25u, 26u, 27u, 29u})

@@ -298,10 +298,10 @@ TEST_F(PeakDialogErrorTest, AFixClickShowsFixedAtOnceAndUnfixingBringsTheErrorBa
     fixChanged(session, PeakParam::Area);
     EXPECT_EQ(dialog.AreaErr, free);
 
-    // A fixed reference leaves nothing to move in the peak tied to it.
+    // A fixed reference leaves nothing to move in the peak tied to it, which is held by its tie.
     ws.peaks[0].fixPosition = 1;
     openPeakDialog(session, 1);
-    EXPECT_EQ(dialog.PosErr, "fixed");
+    EXPECT_EQ(dialog.PosErr, "tied");
 }
 
 TEST_F(PeakDialogErrorTest, ReDrawAcceptAndTheOptimiseButtonsRenewTheErrors) {

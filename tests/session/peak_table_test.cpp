@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -124,17 +125,26 @@ TEST_F(PeakTableTest, CopiedTextIsOneTabSeparatedTableWithPlainNumbers) {
     EXPECT_EQ(lines[0],
               (Fields{"Peak", "Label", "Type", "Position", "Position error", "FWHM", "FWHM error", "Area",
                       "Area error", "Height (% of range)", "Height error (% of range)", "%GL", "%GL error",
-                      "S.O.S.", "Area %", "Fixed / tied", "Flags", "Chi-square", "Verdict"}));
+                      "S.O.S.", "Area %", "Fixed / tied", "Flags", "Chi-square", "Verdict",
+                      "Reduced chi-square", "Points", "Free parameters", "Residual RMS"}));
     const RegionErrors errors = standardErrors(ws, 0);
     for (std::size_t k = 0; k < 3; ++k) {
         const Fields& row = lines[k + 1];
-        ASSERT_EQ(row.size(), 19u);
+        ASSERT_EQ(row.size(), 23u);
         EXPECT_EQ(row[PositionColumn], t.rows[k].cells[PositionColumn]);
         EXPECT_EQ(row[ShareColumn], t.rows[k].cells[ShareColumn]);
         EXPECT_EQ(row[FlagsColumn], peakFlagsText(heldVerdictOf(ws, 0), t.rows[k].peak));
         EXPECT_EQ(row[17], exactNumberText(ws.regions[0].chiSquare));
         EXPECT_EQ(row[18], fitVerdictWord(heldVerdictOf(ws, 0)));
+        EXPECT_EQ(row[19], exactNumberText(static_cast<float>(errors.reducedStatistic)));
+        EXPECT_EQ(row[20], std::to_string(errors.points));
+        EXPECT_EQ(row[21], std::to_string(errors.freeParameters));
+        EXPECT_EQ(row[22], exactNumberText(static_cast<float>(errors.residualRms)));
     }
+    // Without the errors (during a fit) the figures they rest on are left empty too.
+    const Fields during = linesOf(peakTableText(peakTableOf(ws, TableErrors::Omitted)))[1];
+    EXPECT_EQ(during.size(), 22u);
+    EXPECT_EQ(during[18] + during[19] + during[20] + during[21], "");
     // An error is its number alone, so a spreadsheet reads it as one.
     ASSERT_TRUE(errors.peaks[0].position.known());
     EXPECT_EQ(lines[1][PositionErrorColumn], twoDigitNumberText(errors.peaks[0].position.value));
@@ -142,6 +152,43 @@ TEST_F(PeakTableTest, CopiedTextIsOneTabSeparatedTableWithPlainNumbers) {
     EXPECT_EQ(lines[1][LabelColumn], "C-C sp3");
     EXPECT_EQ(lines[3][SplittingColumn], "1.2");
     EXPECT_EQ(lines[1][SplittingColumn], "");
+}
+
+TEST_F(PeakTableTest, FooterGivesWhatTheErrorsRestOnBesideTheChiSquareShown) {
+    ws.regions[0].intensityUnit = "counts/s";
+    const PeakTable t = peakTableOf(ws, TableErrors::Computed);
+    const RegionErrors errors = standardErrors(ws, 0);
+    ASSERT_TRUE(t.statistics.has_value());
+    EXPECT_EQ(t.statisticsLine, "Reduced χ² " + shortNumberText(static_cast<float>(errors.reducedStatistic)) +
+                                    "    N 121    Free parameters " + std::to_string(errors.freeParameters) +
+                                    "    Residual RMS " + shortNumberText(static_cast<float>(errors.residualRms)) +
+                                    " counts/s");
+    // The χ² shown keeps its meaning, Σr²/N; the reduced one divides by N - p instead.
+    EXPECT_NEAR(errors.reducedStatistic, ws.regions[0].chiSquare * 121.0 / (121 - errors.freeParameters),
+                1e-5 * errors.reducedStatistic);
+    // The residual RMS is that of the residual the χ² is made of, in the data's units.
+    double squares = 0;
+    for (int i = 1; i <= 121; ++i) squares += double(ws.regions[0].residual[i]) * ws.regions[0].residual[i];
+    EXPECT_NEAR(*t.statistics->residualRms, std::sqrt(squares / 121), 1e-9);
+    ASSERT_EQ(t.statistics->parameters.size(), static_cast<std::size_t>(errors.freeParameters));
+    EXPECT_EQ(parameterLabel(t.statistics->parameters[0]), "Peak 0 position");
+    EXPECT_EQ(correlationText(t.statistics->correlationAt(0, 0)), "1.000");
+
+    // Nothing free: nothing to divide Σr² among, no correlations; during a fit, no line at all.
+    for (int p : {0, 1, 2}) ws.peaks[p].fixPosition = ws.peaks[p].fixArea = ws.peaks[p].fixFwhm = ws.peaks[p].fixGl = 1;
+    const PeakTable fixedTable = peakTableOf(ws, TableErrors::Computed);
+    EXPECT_EQ(fixedTable.statisticsLine.substr(0, fixedTable.statisticsLine.find("    Residual")),
+              "Reduced χ² not determined    N 121    Free parameters 0");
+    EXPECT_TRUE(fixedTable.statistics->parameters.empty());
+    EXPECT_EQ(peakTableOf(ws, TableErrors::Omitted).statisticsLine, "");
+}
+
+TEST(FitStatisticsText, CorrelationsAndLabelsReadAsTheWindowsShowThem) {
+    const std::pair<double, const char*> correlations[] = {
+        {1.0, "1.000"}, {-0.87349, "-0.873"}, {0.0004, "0.000"}, {std::nan(""), "not determined"}};
+    for (const auto& [value, text] : correlations) EXPECT_EQ(correlationText(value), text) << value;
+    EXPECT_EQ(parameterLabel({3, PeakParam::Gl}), "Peak 3 %GL");
+    EXPECT_EQ(parameterLabel({12, PeakParam::Fwhm}), "Peak 12 FWHM");
 }
 
 }  // namespace

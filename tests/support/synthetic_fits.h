@@ -3,6 +3,7 @@
 // optimisers find them again, and the ties and backgrounds such tests set up.
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 #include "model/backgrounds.h"
@@ -22,21 +23,18 @@ struct TruePeak {
     float splitting;
 };
 
-// Peaks on the Shirley background of the data they make: starting from a step that rises with the
-// peak area on the low-binding-energy side, data and background are refined together until the data
-// are the program's own Shirley background plus the peaks.  The range is wide enough for the peaks'
-// tails to vanish at its ends, where a Shirley background meets the data.
-inline void synthesize(Workspace& ws, int region, const std::vector<TruePeak>& peaks, double low, double high,
-                float beHigh = 302.0f) {
+// A signal on the Shirley background of the data it makes: starting from a step that rises with the
+// signal's area on the low-binding-energy side, data and background are refined together until the
+// data are the program's own Shirley background (with the region's end averaging) plus the signal.
+// The range is the whole region, wide enough for the signal to vanish at its ends, where a Shirley
+// background meets the data.
+inline void synthesizeOnShirley(Workspace& ws, int region, const std::function<double(double)>& signalAt, double low,
+                                double high, float beHigh = 302.0f, short averagePoints = 1) {
     const int n = 301;
     Region& r = testing::makeRegion(ws, region, n, beHigh, 0.1f, [](double) { return 0.0; });
+    r.averagePoints = averagePoints;
     std::vector<double> signal(n + 1, 0.0);
-    for (int i = 1; i <= n; ++i) {
-        for (const TruePeak& t : peaks) {
-            signal[i] += peakValue(lineFormOf(ws.options), r.energy[i],
-                                   PeakShape{t.position, t.area, t.fwhm, t.gl, t.splitting, t.type, 0, 1});
-        }
-    }
+    for (int i = 1; i <= n; ++i) signal[i] = signalAt(r.energy[i]);
     std::vector<double> below(n + 2, 0.0);
     for (int i = n - 1; i >= 1; --i) below[i] = below[i + 1] + signal[i];
     for (int i = 1; i <= n; ++i)
@@ -49,6 +47,21 @@ inline void synthesize(Workspace& ws, int region, const std::vector<TruePeak>& p
     }
     r.countsHigh = *std::max_element(r.counts.data() + 1, r.counts.data() + n + 1);
     r.countsLow = *std::min_element(r.counts.data() + 1, r.counts.data() + n + 1);
+}
+
+// Peaks on the Shirley background of the data they make.
+inline void synthesize(Workspace& ws, int region, const std::vector<TruePeak>& peaks, double low, double high,
+                float beHigh = 302.0f) {
+    const LineForm form = lineFormOf(ws.options);
+    const auto signal = [&](double energy) {
+        double sum = 0.0;
+        for (const TruePeak& t : peaks) {
+            sum += peakValue(form, static_cast<float>(energy),
+                             PeakShape{t.position, t.area, t.fwhm, t.gl, t.splitting, t.type, 0, 1});
+        }
+        return sum;
+    };
+    synthesizeOnShirley(ws, region, signal, low, high, beHigh);
 }
 
 inline void tie(Workspace& ws, PeakParam param, int tied, int reference, ConstraintOp op, float operand) {

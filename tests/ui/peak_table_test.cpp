@@ -80,6 +80,32 @@ TEST_F(PeakTableWindowTest, OpenedFromTheViewMenuItShowsTheRegionsPeaksInTheirCo
     EXPECT_EQ(cell(2, GlErrorColumn), "fixed");
 }
 
+TEST_F(PeakTableWindowTest, FooterShowsWhatTheErrorsRestOnWithTheCorrelationsAClickAway) {
+    trigger("ShowPeakTable");
+    const PeakTable table = peakTableOf(ws, TableErrors::Computed);
+    EXPECT_EQ(program.find<QLabel>("PeakTableStatistics")->text(), QString::fromStdString(table.statisticsLine));
+    EXPECT_TRUE(program.find<QLabel>("PeakTableStatistics")->text().startsWith(QStringLiteral("Reduced χ² ")));
+    auto* button = program.find<QPushButton>("ShowCorrelations");
+    ASSERT_TRUE(button->isEnabled());
+    button->click();
+    auto* matrix = program.find<QTableWidget>("CorrelationMatrix");
+    ASSERT_TRUE(program.find<QWidget>("Correlations")->isVisible());
+    const auto count = static_cast<int>(table.statistics->parameters.size());
+    ASSERT_EQ(matrix->rowCount(), count);
+    ASSERT_EQ(matrix->columnCount(), count);
+    EXPECT_EQ(matrix->horizontalHeaderItem(0)->text(), "Peak 0 position");
+    for (int a = 0; a < count; ++a) {
+        EXPECT_EQ(matrix->item(a, a)->text(), "1.000");
+        for (int b = 0; b < count; ++b) EXPECT_EQ(matrix->item(a, b)->text(), matrix->item(b, a)->text());
+    }
+
+    // A new peak's free parameters join the matrix at once.
+    trigger("AddPeak");
+    program.find<QPushButton>("PeakAccept")->click();
+    const PeakTable three = peakTableOf(ws, TableErrors::Computed);
+    EXPECT_EQ(matrix->rowCount(), static_cast<int>(three.statistics->parameters.size()));
+}
+
 TEST_F(PeakTableWindowTest, CopyPutsTheTableOnTheClipboardAsTabSeparatedText) {
     trigger("ShowPeakTable");
     QApplication::clipboard()->clear();
@@ -123,6 +149,7 @@ TEST_F(PeakTableWindowTest, DuringAFitItShowsEachTrialsValuesAndTheErrorsOnceItE
     EXPECT_EQ(cell(0, PositionColumn), ui::toQt(exactNumberText(ws.peaks[0].position)));
     EXPECT_TRUE(cell(0, PositionErrorColumn).startsWith(QChar(0xB1)));
     EXPECT_TRUE(program.find<QLabel>("PeakTableSummary")->text().contains("Region 1: "));
+    EXPECT_TRUE(program.find<QLabel>("PeakTableStatistics")->text().startsWith(QStringLiteral("Reduced χ² ")));
 }
 
 TEST_F(PeakTableWindowTest, DoubleClickOpensThatPeaksDialogAsItsButtonDoes) {
