@@ -143,8 +143,8 @@ TEST_F(PeakTableTest, CopiedTextIsOneTabSeparatedTableWithPlainNumbers) {
     }
     // Without the errors (during a fit) the figures they rest on are left empty too.
     const Fields during = linesOf(peakTableText(peakTableOf(ws, TableErrors::Omitted)))[1];
-    EXPECT_EQ(during.size(), 22u);
-    EXPECT_EQ(during[18] + during[19] + during[20] + during[21], "");
+    EXPECT_EQ(during.size(), 23u);
+    EXPECT_EQ(during[19] + during[20] + during[21] + during[22], "");
     // An error is its number alone, so a spreadsheet reads it as one.
     ASSERT_TRUE(errors.peaks[0].position.known());
     EXPECT_EQ(lines[1][PositionErrorColumn], twoDigitNumberText(errors.peaks[0].position.value));
