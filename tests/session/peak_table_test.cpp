@@ -122,11 +122,29 @@ TEST_F(PeakTableTest, CopiedTextIsOneTabSeparatedTableWithPlainNumbers) {
     const PeakTable t = peakTableOf(ws, TableErrors::Computed);
     const std::vector<Fields> lines = linesOf(peakTableText(t));
     ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[0],
-              (Fields{"Peak", "Label", "Type", "Position", "Position error", "FWHM", "FWHM error", "Area",
-                      "Area error", "Height (% of range)", "Height error (% of range)", "%GL", "%GL error",
-                      "S.O.S.", "Area %", "Fixed / tied", "Flags", "Chi-square", "Verdict",
-                      "Reduced chi-square", "Points", "Free parameters", "Residual RMS"}));
+    EXPECT_EQ(lines[0], (Fields{"Peak",
+                                "Label",
+                                "Type",
+                                "Position",
+                                "Position error",
+                                "FWHM",
+                                "FWHM error",
+                                "Area",
+                                "Area error",
+                                "Height (% of range)",
+                                "Height error (% of range)",
+                                "%GL",
+                                "%GL error",
+                                "S.O.S.",
+                                "Area %",
+                                "Fixed / tied",
+                                "Flags",
+                                "Chi-square",
+                                "Verdict",
+                                "Reduced chi-square",
+                                "Points",
+                                "Free parameters",
+                                "Residual RMS"}));
     const RegionErrors errors = standardErrors(ws, 0);
     for (std::size_t k = 0; k < 3; ++k) {
         const Fields& row = lines[k + 1];
