@@ -14,6 +14,7 @@
 #include "cli/commands.h"
 #include "cli/json_writer.h"
 #include "cli/terminal_text.h"
+#include "fit/verdict.h"
 #include "quant/analyser.h"
 #include "session/quantification.h"
 
@@ -127,11 +128,12 @@ void printHeading(std::ostream& out) {
 
 // A row not detected has no atomic per cent: the limit it stays below stands in its place.
 std::string percentCell(const QuantRow& row) {
-    if (row.detected) return percentText(row.atomicPercent);
+    if (row.sharesTheTotal()) return percentText(row.atomicPercent);
     return row.upperLimitPercent ? "< " + percentText(*row.upperLimitPercent) : "";
 }
 
 std::string percentErrorCell(const QuantRow& row) {
+    if (row.leftOut) return "left out";
     return row.detected ? plusMinus(row.atomicPercentError, percentText) : "not detected";
 }
 
@@ -227,6 +229,10 @@ void stringOrNull(JsonWriter& json, const std::string& text) {
 // Whether the row stands out of its noise, its limits when it does not, and what else it says.
 void writeDetection(JsonWriter& json, const QuantRegion& region, const QuantRow& row) {
     json.key("detected").value(row.detected);
+    json.key("leftOut").value(row.leftOut);
+    json.key("flags").beginArray();
+    for (const FitFlag& flag : row.flags) json.value(fitFlagText(flag));
+    json.endArray();
     json.key("upperLimitArea");
     numberOrNull(json, row.detected ? std::nullopt : std::optional(row.upperLimitArea));
     json.key("upperLimitAtomicPercent");
@@ -249,7 +255,7 @@ void writeNumbers(JsonWriter& json, const QuantRow& row, bool counted) {
     json.key("correctedArea");
     numberOrNull(json, known(row.correctedArea));
     json.key("atomicPercent");
-    numberOrNull(json, row.detected ? known(row.atomicPercent) : std::nullopt);
+    numberOrNull(json, row.sharesTheTotal() ? known(row.atomicPercent) : std::nullopt);
     json.key("atomicPercentError");
     numberOrNull(json, counted ? row.atomicPercentError : std::nullopt);
 }

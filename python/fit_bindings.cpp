@@ -320,13 +320,17 @@ void putNumbers(py::dict& entry, const QuantRow& row, bool counted) {
     entry["area_error"] = counted ? optionalNumber(row.areaError) : py::none();
     entry["factor"] = known(row.factor);
     entry["corrected_area"] = known(row.correctedArea);
-    entry["atomic_percent"] = row.detected ? known(row.atomicPercent) : py::none();
+    entry["atomic_percent"] = row.sharesTheTotal() ? known(row.atomicPercent) : py::none();
     entry["atomic_percent_error"] = counted ? optionalNumber(row.atomicPercentError) : py::none();
 }
 
 // Whether the row stands out of its noise, its limits when it does not, and what else it says.
 void putDetection(py::dict& entry, const QuantRegion& region, const QuantRow& row) {
     entry["detected"] = row.detected;
+    entry["left_out"] = row.leftOut;
+    py::list flags;
+    for (const FitFlag& flag : row.flags) flags.append(fitFlagText(flag));
+    entry["flags"] = flags;
     entry["upper_limit_area"] = row.detected ? py::none() : py::object(py::float_(row.upperLimitArea));
     entry["upper_limit_percent"] = row.detected ? py::none() : optionalNumber(row.upperLimitPercent);
     py::list notes;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <iterator>
 #include <variant>
 
 #include "base/checked_math.h"
@@ -84,6 +85,7 @@ BackgroundNoise backgroundNoiseOf(const Region& r, const RegionFit& fit) {
 //   Background: measurements B, A_k;  region = B,  peak k = B · c_k A_k / Σ c_j A_j.
 // c_k is the part of peak k's area the region's level measures, divided by the transmission where
 // the table divides by it; B is the background-subtracted area, likewise divided point by point.
+// The sums run over the peaks not left out; a peak left out keeps its own part as its amount.
 struct CountedRegion {
     std::size_t quantIndex = 0;  // into the table's regions
     QuantArea area = QuantArea::Peaks;
@@ -91,22 +93,29 @@ struct CountedRegion {
     std::size_t first = 0;  // of its measurements
     std::vector<int> peaks;
     std::vector<double> coefficients;
+    std::vector<std::vector<FitFlag>> flags;  // each peak's
+    std::vector<bool> leftOut;
 
     double peakPart(std::size_t k, const std::vector<double>& x) const {
         return coefficients[k] * x[first + peakOffset() + k];
     }
     double peaksSum(const std::vector<double>& x) const {
         double sum = 0.0;
-        for (std::size_t k = 0; k < peaks.size(); ++k) sum += peakPart(k, x);
+        for (std::size_t k = 0; k < peaks.size(); ++k) {
+            if (!leftOut[k]) sum += peakPart(k, x);
+        }
         return sum;
     }
     double regionAmount(const std::vector<double>& x) const {
         return area == QuantArea::Peaks ? peaksSum(x) : x[first];
     }
     double peakAmount(std::size_t k, const std::vector<double>& x) const {
-        if (area == QuantArea::Peaks) return peakPart(k, x);
+        if (area == QuantArea::Peaks || leftOut[k]) return peakPart(k, x);
         const double sum = peaksSum(x);
         return sum == 0.0 ? 0.0 : x[first] * peakPart(k, x) / sum;
+    }
+    bool everyPeakLeftOut() const {
+        return !peaks.empty() && std::all_of(leftOut.begin(), leftOut.end(), [](bool out) { return out; });
     }
     std::size_t peakOffset() const { return area == QuantArea::Peaks ? 0 : 1; }
 };
@@ -178,14 +187,22 @@ class TableBuilder {
         }
         entry.wholeDoubletCounted = countsWholeDoublet(r, entry.areaUsed);
         entry.transmissionDivided = dividing();
+        CountedRegion c = regionPeaks(admitted, entry, std::get<double>(factor));
+        const RegionFit fit = c.peaks.empty() ? RegionFit{} : fitOf_(admitted.region);
+        judgePeaks(c, fit.flags);
+        if (c.area == QuantArea::Peaks && c.everyPeakLeftOut()) {
+            entry.excluded = "No peak to count: the fit flags every one";
+            return;
+        }
         try {
-            counted_.push_back(countRegion(admitted, entry, std::get<double>(factor)));
+            measure(c, entry, fit);
+            counted_.push_back(std::move(c));
         } catch (const ComputationFault&) {
             entry.excluded = "Area out of range";
         }
     }
 
-    CountedRegion countRegion(const AdmittedRegion& admitted, QuantRegion& entry, double factor) {
+    CountedRegion regionPeaks(const AdmittedRegion& admitted, const QuantRegion& entry, double factor) const {
         const Region& r = regionAt(admitted.region);
         CountedRegion c;
         c.quantIndex = admitted.quantIndex;
@@ -197,7 +214,22 @@ class TableBuilder {
             c.peaks.push_back(peak);
             c.coefficients.push_back(peakCoefficient(r, ws_.peaks[static_cast<std::size_t>(peak)], level, dividing()));
         }
-        const RegionFit fit = c.peaks.empty() ? RegionFit{} : fitOf_(admitted.region);
+        return c;
+    }
+
+    static void judgePeaks(CountedRegion& c, const std::vector<FitFlag>& flags) {
+        for (int peak : c.peaks) {
+            std::vector<FitFlag> own;
+            std::copy_if(flags.begin(), flags.end(), std::back_inserter(own),
+                         [peak](const FitFlag& flag) { return flag.peak == peak; });
+            c.leftOut.push_back(std::any_of(own.begin(), own.end(), leavesPeakOut));
+            c.flags.push_back(std::move(own));
+        }
+    }
+
+    // The region's measurements, their covariance and which of them the data determine.
+    void measure(CountedRegion& c, QuantRegion& entry, const RegionFit& fit) {
+        const Region& r = regionAt(entry.row.region);
         std::vector<double> values;
         std::vector<double> block;
         std::vector<bool> known;
@@ -216,7 +248,6 @@ class TableBuilder {
             known.push_back(true);
         }
         c.first = measurements_.add(values, covarianceBlock(block, fit.areaCovariance, c.peakOffset(), known), known);
-        return c;
     }
 
     // The covariance of a region's measurements: its background-subtracted area's variance (first,
@@ -264,8 +295,15 @@ class TableBuilder {
                 row.name = trimmed(ws_.peaks[static_cast<std::size_t>(c.peaks[k])].label.str());
                 row.level = entry.row.level;
                 fillAmount(row, [&c, k](const std::vector<double>& x) { return c.peakAmount(k, x); }, c.factor);
+                row.flags = c.flags[k];
+                row.leftOut = c.leftOut[k];
+                // A peak left out is neither detected nor not: it is not counted at all.
+                if (row.leftOut) {
+                    row.detected = true;
+                    row.upperLimitArea = 0.0;
+                }
                 // An element that is not there has no states there either.
-                if (!entry.row.detected && row.detected) {
+                if (!entry.row.detected && row.detected && !row.leftOut) {
                     row.detected = false;
                     row.upperLimitArea = std::max(row.area, 0.0) + kDetectionSigmas * row.areaError.value_or(0.0);
                 }
@@ -308,9 +346,11 @@ class TableBuilder {
             QuantRegion& entry = table_.regions[c.quantIndex];
             const bool inTotal = entry.row.detected;
             fillShare(entry.row, [&c](const std::vector<double>& x) { return c.regionAmount(x); }, inTotal);
-            for (std::size_t k = 0; k < c.peaks.size(); ++k)
+            for (std::size_t k = 0; k < c.peaks.size(); ++k) {
+                if (c.leftOut[k]) continue;
                 fillShare(entry.components[k], [&c, k](const std::vector<double>& x) { return c.peakAmount(k, x); },
                           inTotal);
+            }
         }
     }
 
@@ -322,6 +362,18 @@ class TableBuilder {
 };
 
 }  // namespace
+
+bool leavesPeakOut(const FitFlag& flag) {
+    switch (flag.cause) {
+        case FitFlagCause::OutsideRange:
+        case FitFlagCause::NarrowerThanStep:
+        case FitFlagCause::NarrowerThanLimit:
+        case FitFlagCause::AtBound:
+            return true;
+        default:
+            return false;
+    }
+}
 
 const char* areaNoiseName(AreaNoise noise) {
     switch (noise) {

@@ -18,7 +18,9 @@
 // themselves where no peak was fitted.  Regions are independent measurements; the sensitivity factors
 // are taken as exact.
 //
-// A row whose area is below three times its uncertainty is not detected: it gets no atomic per cent
+// A peak its fit flags as caught where no line can be (outside the fit range, narrower than the data
+// step or the instrument's limit, held at a physical bound) is left out of its region's amount; other
+// flags are carried on the row.  A row whose area is below three times its uncertainty is not detected: it gets no atomic per cent
 // but an upper limit, and a region not detected is left out of the sum the others share.  Where every
 // counted region's file records the analyser's transmission at each point, the intensities are divided
 // by it (and the factors leave out the transmission exponent it replaces).
@@ -67,6 +69,13 @@ struct QuantRow {
     bool detected = true;
     double upperLimitArea = 0;
     std::optional<double> upperLimitPercent;
+    // A peak's flags from its fit; left out of its region's amount (and with no at.%) when one of them
+    // says it is caught where no line can be.
+    std::vector<FitFlag> flags;
+    bool leftOut = false;
+
+    // Its atomic per cent means something: it is counted and stands out of its noise.
+    bool sharesTheTotal() const { return detected && !leftOut; }
 };
 
 struct QuantRegion {
@@ -113,7 +122,11 @@ struct RegionFit {
     std::vector<double> areaCovariance;
     // The reduced statistic Σr²/(N - p) of the weighted residuals; 0 when not determined.
     double residualScale = 0;
+    std::vector<FitFlag> flags;  // of the region's peaks, from its verdict or judged afresh
 };
+
+// The flag says the peak is caught where no line can be: its area is no measure of the element.
+bool leavesPeakOut(const FitFlag& flag);
 using RegionFitOf = std::function<RegionFit(int region)>;
 
 // The table for the workspace as it stands, with its quantification settings.

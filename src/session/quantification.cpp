@@ -1,16 +1,31 @@
 #include "session/quantification.h"
 
-#include "fit/uncertainty.h"
+#include "fit/trust/fit_flags.h"
 #include "quant/analyser.h"
+#include "workspace/fit_verdicts.h"
 
 namespace vortlan {
 
-RegionFit regionFitOf(const RegionErrors& errors) {
-    return RegionFit{errors.areaCovariance, errors.reducedStatistic};
+namespace {
+
+// The flags the fit left when its verdict still holds; judged at the present values otherwise, so
+// that peaks placed by hand, or a project from before verdicts were kept, are judged alike.
+std::vector<FitFlag> peakFlagsOf(const Workspace& workspace, int region) {
+    const RegionVerdict& held = heldVerdictOf(workspace, region);
+    if (held.verdict != FitVerdict::Unknown) return held.flags;
+    return judgeFitFlags(workspace, region);
+}
+
+}  // namespace
+
+RegionFit regionFitOf(const Workspace& workspace, int region, const RegionErrors& errors) {
+    return RegionFit{errors.areaCovariance, errors.reducedStatistic, peakFlagsOf(workspace, region)};
 }
 
 Quantification quantify(const Workspace& workspace) {
-    return quantify(workspace, [&workspace](int region) { return regionFitOf(standardErrors(workspace, region)); });
+    return quantify(workspace, [&workspace](int region) {
+        return regionFitOf(workspace, region, standardErrors(workspace, region));
+    });
 }
 
 std::optional<std::string> changeQuantSettings(Workspace& workspace, const QuantSettings& settings) {

@@ -11,11 +11,12 @@
 
 namespace vortlan {
 
-// What the table takes from a region's standard errors.
-RegionFit regionFitOf(const RegionErrors& errors);
+// What the table takes from a region's fit: its standard errors, and its peaks' flags (those of its
+// verdict while that holds, else judged at the peaks' present values).
+RegionFit regionFitOf(const Workspace& workspace, int region, const RegionErrors& errors);
 
 // The table for the workspace as it stands, its peak areas' covariance and residual scale from the
-// fits' standard errors.
+// fits' standard errors, its peaks' flags from their fits.
 Quantification quantify(const Workspace& workspace);
 
 // The quantification window's settings into the workspace, unless their exponents make a region's
@@ -25,13 +26,15 @@ std::optional<std::string> changeQuantSettings(Workspace& workspace, const Quant
 // Where a row's ± comes from, in words ("counting statistics", "the scatter of the data", ...).
 std::string areaNoiseText(AreaNoise noise);
 
-// What a row says beyond its numbers: "not detected (< 0.52 at.%)" (a region's adding ", left out of
-// the sum"), a region's "whole doublet counted" and the background drawn where it is not the type
-// accepted.  Empty for an ordinary row.
+// What a row says beyond its numbers: a peak's "left out, flagged by the fit: outside the fit range" or
+// "flagged by the fit: ...", "not detected (< 0.52 at.%)" (a region's adding ", left out of the sum"),
+// a region's "whole doublet counted" and the background drawn where it is not the type accepted.
+// Empty for an ordinary row.
 std::vector<std::string> quantRowNotes(const QuantRegion& region, const QuantRow& row);
 
 // What the table as a whole says beside its rows: the regions not detected and left out of the sum,
-// what "not detected" and its limit mean, and how the analyser's transmission was used.  Empty for a
+// the peaks left out of their regions, what "not detected" and its limit mean, whole doublets counted,
+// backgrounds drawn as straight lines, and how the analyser's transmission was used.  Empty for a
 // table with none of these.
 std::vector<std::string> quantificationNotes(const Quantification& table);
 

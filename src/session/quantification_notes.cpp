@@ -1,4 +1,5 @@
 #include "base/number_text.h"
+#include "fit/verdict.h"
 #include "session/quantification.h"
 #include "session/quantification_view.h"
 
@@ -13,6 +14,13 @@ std::string percentText(double value) {
 std::string notDetectedText(const QuantRow& row) {
     if (row.upperLimitPercent) return "not detected (< " + percentText(*row.upperLimitPercent) + " at.%)";
     return "not detected (area < " + quantNumberText(row.upperLimitArea) + ")";
+}
+
+// "outside the fit range, FWHM at its floor".
+std::string causesText(const std::vector<FitFlag>& flags) {
+    std::string text;
+    for (const FitFlag& flag : flags) text += (text.empty() ? "" : ", ") + fitFlagCauseText(flag);
+    return text;
 }
 
 std::string regionName(const QuantRow& row) {
@@ -39,6 +47,18 @@ bool anyNotDetected(const QuantRegion& region) {
         if (!peak.detected) return true;
     }
     return false;
+}
+
+// "peak 3 (outside the fit range)" for each peak left out of a counted region.
+std::vector<std::string> leftOutPeaks(const Quantification& table) {
+    std::vector<std::string> peaks;
+    for (const QuantRegion& region : table.regions) {
+        for (const QuantRow& peak : region.components) {
+            if (peak.leftOut)
+                peaks.push_back("peak " + std::to_string(peak.peak) + " (" + causesText(peak.flags) + ")");
+        }
+    }
+    return peaks;
 }
 
 std::string transmissionNote(const Quantification& table) {
@@ -83,6 +103,8 @@ std::vector<std::string> quantRowNotes(const QuantRegion& region, const QuantRow
     std::vector<std::string> notes;
     if (!region.counted()) return notes;
     const bool regionRow = row.peak < 0;
+    if (row.leftOut) notes.push_back("left out, flagged by the fit: " + causesText(row.flags));
+    if (!row.leftOut && !row.flags.empty()) notes.push_back("flagged by the fit: " + causesText(row.flags));
     if (!row.detected) notes.push_back(notDetectedText(row) + (regionRow ? ", left out of the sum" : ""));
     if (!regionRow) return notes;
     if (region.wholeDoubletCounted) notes.push_back("whole doublet counted");
@@ -99,6 +121,8 @@ std::vector<std::string> quantificationNotes(const Quantification& table) {
         notDetected = notDetected || anyNotDetected(region);
     }
     if (!leftOut.empty()) notes.push_back("Not detected, left out of the sum: " + joined(leftOut));
+    if (const std::vector<std::string> peaks = leftOutPeaks(table); !peaks.empty())
+        notes.push_back("Left out of their regions' amounts, flagged by the fit: " + joined(peaks));
     if (notDetected)
         notes.push_back(
             "A row is not detected when its area is less than three times its uncertainty; its limit is the "

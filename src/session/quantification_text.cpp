@@ -21,7 +21,7 @@ std::string numberField(const std::optional<double>& value) {
 // An at.% without its uncertainty is said to be so; what else the row says follows.
 std::string noteField(const QuantRegion& region, const QuantRow& row) {
     std::vector<std::string> notes;
-    if (row.detected && !row.atomicPercentError) notes.emplace_back("uncertainty not determined");
+    if (row.sharesTheTotal() && !row.atomicPercentError) notes.emplace_back("uncertainty not determined");
     for (std::string& note : quantRowNotes(region, row)) notes.push_back(std::move(note));
     std::string text;
     for (const std::string& note : notes) text += (text.empty() ? "" : "; ") + note;
@@ -41,7 +41,7 @@ std::vector<std::string> rowFields(const QuantRegion& region, const QuantRow& ro
         return fields;
     }
     // A row not detected has no atomic per cent: its limits stand in the columns after the note.
-    const auto percent = row.detected ? std::optional(row.atomicPercent) : std::nullopt;
+    const auto percent = row.sharesTheTotal() ? std::optional(row.atomicPercent) : std::nullopt;
     for (const std::optional<double>& number :
          {std::optional(row.area), row.areaError, std::optional(row.factor), std::optional(row.correctedArea),
           percent, row.atomicPercentError})

@@ -45,6 +45,10 @@ QuantCells cellsOf(const QuantRow& row, bool regionRow) {
         cells[QuantFactorColumn] = quantNumberText(row.factor);
     }
     cells[QuantCorrectedColumn] = quantNumberText(row.correctedArea);
+    if (row.leftOut) {
+        cells[QuantPercentColumn] = "left out";
+        return cells;
+    }
     if (!row.detected) {
         // Not an atomic per cent: the limit it stays below.
         cells[QuantPercentColumn] = "not detected";

@@ -37,7 +37,7 @@ void acceptModelBackground(Session& session) {
 // counted: the others a multi-region file fills have no accepted background.
 std::vector<QuantRow> fittedRegionComponents(const Workspace& ws, const RegionErrors& errors) {
     const auto fitOf = [&](int region) {
-        return regionFitOf(region == kRegion ? errors : standardErrors(ws, region));
+        return regionFitOf(ws, region, region == kRegion ? errors : standardErrors(ws, region));
     };
     for (const QuantRegion& region : quantify(ws, fitOf).regions) {
         if (region.row.region == kRegion && region.counted()) return region.components;

@@ -68,7 +68,7 @@ std::function<double(double)> lineOn(double level, double centre, double area) {
 // The table with the fit's area covariance given per region: σ² of its one peak.
 Quantification quantifyWith(const Workspace& ws, const std::vector<double>& peakVariances) {
     return quantify(ws, [&](int region) {
-        return RegionFit{{peakVariances.at(static_cast<std::size_t>(region))}, 1.0};
+        return RegionFit{{peakVariances.at(static_cast<std::size_t>(region))}, 1.0, {}};
     });
 }
 
@@ -121,7 +121,7 @@ TEST(Detection, AWeakComponentHasALimitWithinADetectedRegion) {
     accept(ws, 0, BackgroundType::Linear);
     testing::addPeak(ws, 0, 0, 284.8f, 1000.0f, 1.2f);
     testing::addPeak(ws, 0, 1, 288.0f, 20.0f, 1.2f);
-    const Quantification table = quantify(ws, [](int) { return RegionFit{{100.0, 0.0, 0.0, 100.0}, 1.0}; });
+    const Quantification table = quantify(ws, [](int) { return RegionFit{{100.0, 0.0, 0.0, 100.0}, 1.0, {}}; });
     const QuantRegion& carbon = table.regions[0];
     EXPECT_TRUE(carbon.row.detected);
     EXPECT_TRUE(carbon.components[0].detected);
@@ -242,16 +242,69 @@ TEST(Detection, TheRecordedTransmissionIsDividedOutWhenEveryRegionHasIt) {
     ws.quantSettings.area = QuantArea::Peaks;
     testing::addPeak(ws, 0, 0, 530.0f, 20000.0f, 1.5f);
     testing::addPeak(ws, 1, 1, 460.0f, 20000.0f, 1.5f);
-    divided = quantify(ws, [](int) { return RegionFit{{1.0}, 1.0}; });
+    divided = quantify(ws, [](int) { return RegionFit{{1.0}, 1.0, {}}; });
     EXPECT_NEAR(divided.regions[0].row.area, 20000.0 / (0.2 + 0.01 * (530.0 - oxygen.beLow)), 1e-2);
 
     ws.regions[1].acquisition.transmission.clear();
-    const Quantification unused = quantify(ws, [](int) { return RegionFit{{1.0}, 1.0}; });
+    const Quantification unused = quantify(ws, [](int) { return RegionFit{{1.0}, 1.0, {}}; });
     EXPECT_EQ(unused.transmission, TransmissionUse::NotUsed);
     EXPECT_NEAR(unused.regions[0].row.area, 20000.0, 1e-9);
     EXPECT_EQ(quantificationNotes(unused).back(),
               "The analyser's transmission is not used: region 2 (Ti 2p) records none, and dividing only the "
               "others would skew the ratios");
+}
+
+// A peak its fit flags as caught outside the range or at a physical bound is left out of its region;
+// other flags are carried; a region of nothing but such peaks is not counted.
+TEST(Detection, PeaksTheFitFlagsAsCaughtAreLeftOutOfTheirRegion) {
+    Workspace ws;
+    spectrum(ws, 0, "C 1s", 295.0f, [](double) { return 100.0; });
+    accept(ws, 0, BackgroundType::Linear);
+    testing::addPeak(ws, 0, 0, 284.8f, 1000.0f, 1.2f);
+    testing::addPeak(ws, 0, 1, 286.0f, 300.0f, 1.2f);
+    testing::addPeak(ws, 0, 2, 330.0f, 700.0f, 0.01f);
+    const std::vector<double> covariance(9, 0.0);
+    const struct {
+        std::vector<FitFlag> flags;
+        std::vector<bool> leftOut;
+        double area;
+    } cases[] = {
+        {{}, {false, false, false}, 2000.0},
+        {{{2, FitFlagCause::OutsideRange, PeakParam::Position}}, {false, false, true}, 1300.0},
+        {{{1, FitFlagCause::AtBound, PeakParam::Fwhm}, {2, FitFlagCause::NarrowerThanStep, PeakParam::Fwhm}},
+         {false, true, true},
+         1000.0},
+        {{{1, FitFlagCause::MovedFar, PeakParam::Position}}, {false, false, false}, 2000.0},
+    };
+    for (const auto& c : cases) {
+        const Quantification table = quantify(ws, [&](int) { return RegionFit{covariance, 1.0, c.flags}; });
+        const QuantRegion& carbon = table.regions[0];
+        EXPECT_NEAR(carbon.row.area, c.area, 1e-3);
+        for (std::size_t k = 0; k < 3; ++k) {
+            const QuantRow& peak = carbon.components[k];
+            EXPECT_EQ(peak.leftOut, c.leftOut[k]) << k;
+            EXPECT_EQ(peak.sharesTheTotal(), !c.leftOut[k]) << k;
+            EXPECT_NEAR(peak.area, ws.peaks[k].area, 1e-3);  // its own area, shown
+        }
+    }
+    const Quantification moved = quantify(ws, [&](int) { return RegionFit{covariance, 1.0, cases[3].flags}; });
+    EXPECT_EQ(quantRowNotes(moved.regions[0], moved.regions[0].components[1]),
+              std::vector<std::string>{"flagged by the fit: moved far from where it was placed"});
+    const Quantification outside = quantify(ws, [&](int) { return RegionFit{covariance, 1.0, cases[1].flags}; });
+    EXPECT_EQ(quantRowNotes(outside.regions[0], outside.regions[0].components[2]),
+              std::vector<std::string>{"left out, flagged by the fit: outside the fit range"});
+    EXPECT_EQ(quantificationNotes(outside).front(),
+              "Left out of their regions' amounts, flagged by the fit: peak 2 (outside the fit range)");
+
+    std::vector<FitFlag> everyOne;
+    for (short peak : {0, 1, 2}) everyOne.push_back({peak, FitFlagCause::OutsideRange, PeakParam::Position});
+    const Quantification none = quantify(ws, [&](int) { return RegionFit{covariance, 1.0, everyOne}; });
+    EXPECT_EQ(none.regions[0].excluded, "No peak to count: the fit flags every one");
+
+    // Without a fit's verdict the peaks are judged as they stand: peak 2 lies far outside the range.
+    const Quantification judged = quantify(ws);
+    EXPECT_TRUE(judged.regions[0].components[2].leftOut);
+    EXPECT_FALSE(judged.regions[0].components[0].leftOut);
 }
 
 TEST(Detection, AComponentLevelCountingABackgroundSubtractedAreaSaysTheWholeDoubletIsCounted) {
@@ -269,7 +322,7 @@ TEST(Detection, AComponentLevelCountingABackgroundSubtractedAreaSaysTheWholeDoub
         accept(ws, 0, BackgroundType::Linear);
         testing::addPeak(ws, 0, 0, 625.0f, 20000.0f, 1.5f, 30, static_cast<short>(PeakType::D)).splitting = 11.5f;
         ws.quantSettings.area = c.area;
-        const Quantification table = quantify(ws, [](int) { return RegionFit{{1.0}, 1.0}; });
+        const Quantification table = quantify(ws, [](int) { return RegionFit{{1.0}, 1.0, {}}; });
         EXPECT_EQ(table.regions[0].wholeDoubletCounted, c.whole) << c.level;
         const std::vector<std::string> notes = quantRowNotes(table.regions[0], table.regions[0].row);
         EXPECT_EQ(std::find(notes.begin(), notes.end(), "whole doublet counted") != notes.end(), c.whole);
