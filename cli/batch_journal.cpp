@@ -21,9 +21,9 @@ namespace {
 namespace fs = std::filesystem;
 
 // A journal of an earlier layout is not resumed from: its spectra are fitted again.
-constexpr std::string_view kHeading = "vortlan batch journal 2";
+constexpr std::string_view kHeading = "vortlan batch journal 3";
 constexpr std::size_t kRowFields = 8;    // name, file, block, finished, χ², converged, level, flags
-constexpr std::size_t kPeakFields = 10;  // position, area, FWHM, %GL, four errors, at.% and its error
+constexpr std::size_t kPeakFields = 11;  // position, area, FWHM, %GL, four errors, at.%, its error, limit
 
 // Names and files may hold any character but the journal's separators, which are escaped.
 std::string escaped(std::string_view text) {
@@ -78,7 +78,8 @@ std::string entryLine(const std::string& name, const JournalEntry& entry) {
         line += '\t' + exactNumberText(p.position) + '\t' + exactNumberText(p.area) + '\t' +
                 exactNumberText(p.fwhm) + '\t' + std::to_string(p.gl);
         for (float error : p.errors) line += '\t' + number(error);
-        line += '\t' + number(p.atomicPercent) + '\t' + number(p.atomicPercentError);
+        line += '\t' + number(p.atomicPercent) + '\t' + number(p.atomicPercentError) + '\t' +
+                number(p.atomicPercentLimit);
     }
     return line + '\n';
 }
@@ -136,7 +137,7 @@ std::optional<std::vector<FitFlag>> readFlags(std::string_view field) {
     return flags;
 }
 
-// The position, area and FWHM are always there; the errors and at.% may be empty.
+// The position, area and FWHM are always there; the errors, at.% and its limit may be empty.
 std::optional<PeakRow> readPeak(const std::vector<std::string_view>& f, std::size_t at) {
     std::array<float, kPeakFields> v{};
     for (std::size_t k = 0; k < kPeakFields; ++k) {
@@ -146,7 +147,7 @@ std::optional<PeakRow> readPeak(const std::vector<std::string_view>& f, std::siz
     }
     const std::optional<int> gl = whole<int>(f[at + 3]);
     if (!gl) return std::nullopt;
-    return PeakRow{v[0], v[1], v[2], *gl, {v[4], v[5], v[6], v[7]}, v[8], v[9]};
+    return PeakRow{v[0], v[1], v[2], *gl, {v[4], v[5], v[6], v[7]}, v[8], v[9], v[10]};
 }
 
 // The name and entry of a line without its line feed; none for a line that is not an entry.

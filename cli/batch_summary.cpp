@@ -44,7 +44,10 @@ std::string summaryHeadings(SummaryShape shape, SummaryColumns columns) {
         const std::string p = ",peak" + std::to_string(k) + "_";
         text += p + "atomic_percent" + p + "atomic_percent_err";
     }
-    return text + ",converged,flags\n";
+    text += ",converged,flags";
+    // New columns come last, so that those of earlier summaries keep their places.
+    for (std::size_t k = 1; anyLevel && k <= peaks; ++k) text += ",peak" + std::to_string(k) + "_atomic_percent_limit";
+    return text + '\n';
 }
 
 std::string summaryLine(const BatchItem& item, const SummaryRow& row, SummaryShape shape,
@@ -75,7 +78,10 @@ std::string summaryLine(const BatchItem& item, const SummaryRow& row, SummarySha
         }
         text += "," + cell(row.peaks[k].atomicPercent) + "," + cell(row.peaks[k].atomicPercentError);
     }
-    return text + (row.converged ? ",yes," : ",no,") + csvField(fitFlagsText(row.flags)) + '\n';
+    text += (row.converged ? ",yes," : ",no,") + csvField(fitFlagsText(row.flags));
+    for (std::size_t k = 0; anyLevel && k < peaks; ++k)
+        text += "," + (k < row.peaks.size() ? cell(row.peaks[k].atomicPercentLimit) : std::string());
+    return text + '\n';
 }
 
 std::string summaryJsonLine(const BatchItem& item, const SummaryRow& row, SummaryColumns columns) {
@@ -103,6 +109,7 @@ std::string summaryJsonLine(const BatchItem& item, const SummaryRow& row, Summar
         for (std::size_t e = 0; e < kErrorNames.size(); ++e) json.key(kErrorNames[e]).value(p.errors[e]);
         json.key("atomic_percent").value(p.atomicPercent);
         json.key("atomic_percent_err").value(p.atomicPercentError);
+        json.key("atomic_percent_limit").value(p.atomicPercentLimit);
         json.endObject();
     }
     json.endArray().endObject();

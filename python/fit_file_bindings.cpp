@@ -123,6 +123,9 @@ py::dict rowDict(const std::string& path, std::optional<int> block, const FileFi
     row["converged"] = fit.converged;
     // One text, as the summary's cell: the row stays a flat table's row.
     row["flags"] = fitFlagsText(fit.flags);
+    for (std::size_t k = 0; fit.hasLevel && k < fit.peaks.size(); ++k)
+        row[py::str("peak" + std::to_string(k + 1) + "_atomic_percent_limit")] =
+            cell(fit.peaks[k].atomicPercentLimit);
     return row;
 }
 

@@ -67,10 +67,12 @@ SpectrumFit fitOf(const Workspace& ws) {
         for (std::size_t k = 0; k < kPeakParams.size(); ++k) peak.errors[k] = single(e.of(kPeakParams[k]));
         const auto component = std::find_if(components.begin(), components.end(),
                                             [&](const QuantRow& c) { return c.peak == e.peak; });
-        if (component != components.end()) {
+        if (component != components.end() && component->sharesTheTotal()) {
             peak.atomicPercent = static_cast<float>(component->atomicPercent);
             peak.atomicPercentError = single(component->atomicPercentError);
         }
+        if (component != components.end() && !component->detected)
+            peak.atomicPercentLimit = single(component->upperLimitPercent);
         fit.peaks.push_back(peak);
     }
     return fit;

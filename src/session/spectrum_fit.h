@@ -6,6 +6,7 @@
 
 #include <array>
 #include <functional>
+#include <limits>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -15,12 +16,15 @@
 namespace vortlan {
 
 // A peak's numbers as singles (a batch's summary writes every number as a single).  A value that is
-// not a number stands for an empty cell: a fixed parameter's error, a peak without at.%.
+// not a number stands for an empty cell: a fixed parameter's error, a peak without at.% (no level, not
+// detected or left out), a peak detected, which has no limit.
 struct PeakRow {
     float position = 0, area = 0, fwhm = 0;
     int gl = 0;
     std::array<float, 4> errors{};  // position, area, FWHM, %GL
     float atomicPercent = 0, atomicPercentError = 0;
+    // The upper limit of the at.% of a peak not detected.
+    float atomicPercentLimit = std::numeric_limits<float>::quiet_NaN();
 };
 
 struct SpectrumFit {

@@ -592,10 +592,12 @@ TEST_F(CliTest, BatchFitsEachFileAndSkipsOneThatTheModelDoesNotFit) {
     EXPECT_NE(summary[0].find(lastColumns), std::string::npos);
     for (std::size_t k = 1; k < summary.size(); ++k) {
         const std::vector<std::string> cells = csvCells(summary[k]);
-        ASSERT_EQ(cells.size(), 48u) << summary[k];
+        ASSERT_EQ(cells.size(), 52u) << summary[k];
         EXPECT_EQ(cells[0].substr(cells[0].size() - 7, 3), "c1s");
         EXPECT_EQ(cells[46], "yes");
         EXPECT_EQ(cells[47], "");  // a clean fit of the example has no flags
+        // Every peak stands out of its noise: none has an upper limit.
+        EXPECT_EQ(std::vector<std::string>(cells.begin() + 48, cells.end()), std::vector<std::string>(4, ""));
         double percents = 0;
         for (std::size_t p = 0; p < 4; ++p) {
             const std::string& percent = cells[38 + 2 * p];
@@ -1055,11 +1057,14 @@ TEST_F(CliTest, BatchGivesAtomicPercentsOnlyWhereTheRegionHasALevel) {
 
     const auto named = summary({"--line", "c1S"});
     const std::vector<std::string> cells = csvCells(named[1]);
-    ASSERT_EQ(cells.size(), 48u);
+    ASSERT_EQ(cells.size(), 52u);
+    const std::string limits = ",converged,flags,peak1_atomic_percent_limit,peak2_atomic_percent_limit,"
+                               "peak3_atomic_percent_limit,peak4_atomic_percent_limit";
+    EXPECT_EQ(named[0].substr(named[0].size() - limits.size()), limits);
     const std::vector<std::string> plainCells = csvCells(plain[1]);
     EXPECT_EQ(std::vector<std::string>(cells.begin(), cells.begin() + 38),
               std::vector<std::string>(plainCells.begin(), plainCells.begin() + 38));  // the earlier columns
-    EXPECT_EQ(cells[cells.size() - 2], plainCells[plainCells.size() - 2]);             // and the verdict
+    EXPECT_EQ(cells[46], plainCells[plainCells.size() - 2]);                           // and the verdict
     double percents = 0;
     for (std::size_t p = 0; p < 4; ++p) percents += std::stod(cells[38 + 2 * p]);
     EXPECT_NEAR(percents, 100.0, 1e-3);

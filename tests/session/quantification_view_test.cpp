@@ -83,6 +83,46 @@ TEST(QuantificationView, CountedRegionsShowTheirNumbersAndPeaksTheOthersOnlyThei
     EXPECT_TRUE(view[2].factorOverridden);
 }
 
+// A region not detected shows its limit in place of an at.%, and so does its peak; a peak left out of
+// its region says why; the CSV leaves their at.% empty and gives the limits in their own columns.
+TEST(QuantificationView, RowsNotDetectedOrLeftOutShowNoAtomicPercent) {
+    Workspace ws;
+    Quantification table;
+    QuantRegion sulphur;
+    sulphur.row = row(2, -1, "S 2p", 120.0, 0.0);
+    sulphur.row.level = "S 2p";
+    sulphur.row.areaError = 45.0;
+    sulphur.row.detected = false;
+    sulphur.row.upperLimitArea = 255.0;
+    sulphur.row.upperLimitPercent = 0.5212;
+    sulphur.areaUsed = QuantArea::Background;
+    sulphur.noise = AreaNoise::DataScatter;
+    QuantRow spike = row(2, 7, "", 3.0, 0.0);
+    spike.leftOut = true;
+    spike.flags = {{7, FitFlagCause::OutsideRange, PeakParam::Position}};
+    sulphur.components = {spike};
+    table.regions = {sulphur};
+
+    const QuantViewRegion view = quantificationView(table, ws)[0];
+    EXPECT_EQ(view.cells[QuantPercentColumn], "not detected");
+    EXPECT_EQ(view.cells[QuantPercentErrorColumn], "< 0.52");
+    EXPECT_EQ(view.cells[QuantNoteColumn],
+              "Background-subtracted area; \xB1 from the scatter of the data; not detected (< 0.52 at.%), left out "
+              "of the sum");
+    EXPECT_EQ(view.peaks[0][QuantPercentColumn], "left out");
+    EXPECT_EQ(view.peaks[0][QuantNoteColumn], "left out, flagged by the fit: outside the fit range");
+
+    const std::string csv = quantificationText(table, ',');
+    EXPECT_NE(csv.find("\n3,S 2p,,,S 2p,120,45,7.9,15.18987,,,\"not detected (< 0.52 at.%), left out of the "
+                       "sum\",255,0.5212,the scatter of the data,\n"),
+              std::string::npos)
+        << csv;
+    const std::vector<std::string> notes = quantificationNotes(table);
+    ASSERT_GE(notes.size(), 2u);
+    EXPECT_EQ(notes[0], "Not detected, left out of the sum: region 3 (S 2p)");
+    EXPECT_EQ(notes[1], "Left out of their regions' amounts, flagged by the fit: peak 7 (outside the fit range)");
+}
+
 // Exponents far beyond any analyser's raise a region's kinetic-energy ratio to C 1s's past the range of
 // numbers; the settings are then refused, naming the region, and the workspace keeps its own.
 TEST(QuantificationSettings, ExponentsThatMakeAFactorZeroOrInfiniteAreRefused) {
