@@ -46,7 +46,8 @@ std::string summaryHeadings(SummaryShape shape, SummaryColumns columns) {
     }
     text += ",converged,flags";
     // New columns come last, so that those of earlier summaries keep their places.
-    for (std::size_t k = 1; anyLevel && k <= peaks; ++k) text += ",peak" + std::to_string(k) + "_atomic_percent_limit";
+    for (std::size_t k = 1; anyLevel && k <= peaks; ++k)
+        text += ",peak" + std::to_string(k) + "_atomic_percent_limit";
     return text + '\n';
 }
 

@@ -351,7 +351,8 @@ py::dict regionEntry(const Workspace& ws, const QuantSettings& settings, const Q
     entry["noise"] = region.counted() ? py::object(py::str(areaNoiseName(region.noise))) : py::none();
     entry["transmission_divided"] = region.transmissionDivided;
     entry["whole_doublet_counted"] = region.wholeDoubletCounted;
-    entry["background_note"] = region.backgroundNote.empty() ? py::none() : py::object(py::str(region.backgroundNote));
+    entry["background_note"] =
+        region.backgroundNote.empty() ? py::none() : py::object(py::str(region.backgroundNote));
     putDetection(entry, region, row);
     py::list components;
     for (const QuantRow& component : region.components) {

@@ -52,8 +52,9 @@ std::string drawnBackgroundNote(const Region& r) {
     if (drawnBackgroundType(r) == asked) return {};
     const std::string name = asked == BackgroundType::Shirley ? "Shirley" : "Tougaard";
     if (r.rangeCount < 2) return name + " drawn as a straight line: the range holds one point";
-    return name + " drawn as a straight line: the low-BE end lies above the high-BE end, so there is no step "
-                  "to follow";
+    return name +
+           " drawn as a straight line: the low-BE end lies above the high-BE end, so there is no step "
+           "to follow";
 }
 
 float energyStep(const Region& r) {

@@ -22,7 +22,8 @@ constexpr std::array<double, 5> kStencil = {1.0, -4.0, 6.0, -4.0, 1.0};
 std::optional<double> pointScatterScale(const Region& r) {
     const int first = r.indexAtHigh;
     const int last = r.indexAtHigh + r.rangeCount - 1;
-    if (r.rangeCount < static_cast<int>(kStencil.size()) || first < 1 || last > r.pointCount || !r.counts.holds(r.pointCount))
+    if (r.rangeCount < static_cast<int>(kStencil.size()) || first < 1 || last > r.pointCount ||
+        !r.counts.holds(r.pointCount))
         return std::nullopt;
     // d = Σ c[k] y[i + k] has variance s² Σ c[k]² w[i + k].  A fourth difference leaves the curvature
     // of a line far below the noise, and its median, unlike its mean square, is not moved by the few

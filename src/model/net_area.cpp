@@ -35,7 +35,8 @@ std::map<int, double> rawSlopes(const Region& r, const std::vector<EndAverageInp
     for (int i = 2; i < r.rangeCount; ++i) slopes[rawIndexOfRangePoint(r, i)] += weights[i - 1];
     for (const EndAverageInput& end : ends) {
         double perAverage = 0.0;
-        for (std::size_t j = 0; j < std::min(end.netSlope.size(), weights.size()); ++j) perAverage += weights[j] * end.netSlope[j];
+        for (std::size_t j = 0; j < std::min(end.netSlope.size(), weights.size()); ++j)
+            perAverage += weights[j] * end.netSlope[j];
         for (const auto& [index, share] : end.rawShares) slopes[index] += perAverage * share;
     }
     return slopes;

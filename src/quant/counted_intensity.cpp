@@ -48,10 +48,12 @@ double peakCoefficient(const Region& r, const Peak& peak, const std::optional<Co
                        bool divideByTransmission) {
     const ComponentShares shares = componentShares(peak, level);
     // A whole peak counts exactly once, not as the sum of two rounded shares.
-    if (!divideByTransmission) return shares.other == 0.0 || shares.main == 0.0 ? shares.main + shares.other : 1.0;
+    if (!divideByTransmission)
+        return shares.other == 0.0 || shares.main == 0.0 ? shares.main + shares.other : 1.0;
     double coefficient = shares.main / transmissionNear(r, peak.position);
     if (shares.other != 0.0)
-        coefficient += shares.other / transmissionNear(r, static_cast<double>(peak.position) + peak.splitting);
+        coefficient +=
+            shares.other / transmissionNear(r, static_cast<double>(peak.position) + peak.splitting);
     return coefficient;
 }
 

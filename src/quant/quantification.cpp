@@ -11,8 +11,8 @@
 #include "model/data_scatter.h"
 #include "model/net_area.h"
 #include "quant/analyser.h"
-#include "quant/measurements.h"
 #include "quant/counted_intensity.h"
+#include "quant/measurements.h"
 #include "workspace/acquisition.h"
 
 namespace vortlan {
@@ -212,7 +212,8 @@ class TableBuilder {
         for (int s = 0; s < r.peakCount && s < kPeaksPerRegion; ++s) {
             const int peak = r.peakSlots[static_cast<std::size_t>(s)];
             c.peaks.push_back(peak);
-            c.coefficients.push_back(peakCoefficient(r, ws_.peaks[static_cast<std::size_t>(peak)], level, dividing()));
+            c.coefficients.push_back(
+                peakCoefficient(r, ws_.peaks[static_cast<std::size_t>(peak)], level, dividing()));
         }
         return c;
     }
@@ -236,9 +237,9 @@ class TableBuilder {
         if (c.area == QuantArea::Background) {
             const BackgroundNoise noise = backgroundNoiseOf(r, fit);
             entry.noise = noise.kind;
-            const BackgroundSubtractedArea net = dividing()
-                                                     ? backgroundSubtractedArea(r, noise.scale.value_or(0.0), rangeTransmission(r))
-                                                     : backgroundSubtractedArea(r, noise.scale.value_or(0.0));
+            const BackgroundSubtractedArea net =
+                dividing() ? backgroundSubtractedArea(r, noise.scale.value_or(0.0), rangeTransmission(r))
+                           : backgroundSubtractedArea(r, noise.scale.value_or(0.0));
             values.push_back(dividing() ? net.area : backgroundArea(r));
             block.push_back(net.standardError * net.standardError);
             known.push_back(noise.scale.has_value());
@@ -247,7 +248,8 @@ class TableBuilder {
             values.push_back(ws_.peaks[static_cast<std::size_t>(peak)].area);
             known.push_back(true);
         }
-        c.first = measurements_.add(values, covarianceBlock(block, fit.areaCovariance, c.peakOffset(), known), known);
+        c.first = measurements_.add(values, covarianceBlock(block, fit.areaCovariance, c.peakOffset(), known),
+                                    known);
     }
 
     // The covariance of a region's measurements: its background-subtracted area's variance (first,
@@ -266,7 +268,8 @@ class TableBuilder {
             return block;
         }
         for (std::size_t a = 0; a < peaks; ++a) {
-            for (std::size_t b = 0; b < peaks; ++b) block[(a + offset) * n + b + offset] = areas[a * peaks + b];
+            for (std::size_t b = 0; b < peaks; ++b)
+                block[(a + offset) * n + b + offset] = areas[a * peaks + b];
         }
         return block;
     }
@@ -286,7 +289,8 @@ class TableBuilder {
     void judgeDetection() {
         for (const CountedRegion& c : counted_) {
             QuantRegion& entry = table_.regions[c.quantIndex];
-            fillAmount(entry.row, [&c](const std::vector<double>& x) { return c.regionAmount(x); }, c.factor);
+            fillAmount(
+                entry.row, [&c](const std::vector<double>& x) { return c.regionAmount(x); }, c.factor);
             if (c.area == QuantArea::Peaks) entry.noise = AreaNoise::FitErrors;
             for (std::size_t k = 0; k < c.peaks.size(); ++k) {
                 QuantRow row;
@@ -294,7 +298,8 @@ class TableBuilder {
                 row.peak = c.peaks[k];
                 row.name = trimmed(ws_.peaks[static_cast<std::size_t>(c.peaks[k])].label.str());
                 row.level = entry.row.level;
-                fillAmount(row, [&c, k](const std::vector<double>& x) { return c.peakAmount(k, x); }, c.factor);
+                fillAmount(
+                    row, [&c, k](const std::vector<double>& x) { return c.peakAmount(k, x); }, c.factor);
                 row.flags = c.flags[k];
                 row.leftOut = c.leftOut[k];
                 // A peak left out is neither detected nor not: it is not counted at all.
@@ -305,7 +310,8 @@ class TableBuilder {
                 // An element that is not there has no states there either.
                 if (!entry.row.detected && row.detected && !row.leftOut) {
                     row.detected = false;
-                    row.upperLimitArea = std::max(row.area, 0.0) + kDetectionSigmas * row.areaError.value_or(0.0);
+                    row.upperLimitArea =
+                        std::max(row.area, 0.0) + kDetectionSigmas * row.areaError.value_or(0.0);
                 }
                 entry.components.push_back(std::move(row));
             }
@@ -345,11 +351,13 @@ class TableBuilder {
         for (const CountedRegion& c : counted_) {
             QuantRegion& entry = table_.regions[c.quantIndex];
             const bool inTotal = entry.row.detected;
-            fillShare(entry.row, [&c](const std::vector<double>& x) { return c.regionAmount(x); }, inTotal);
+            fillShare(
+                entry.row, [&c](const std::vector<double>& x) { return c.regionAmount(x); }, inTotal);
             for (std::size_t k = 0; k < c.peaks.size(); ++k) {
                 if (c.leftOut[k]) continue;
-                fillShare(entry.components[k], [&c, k](const std::vector<double>& x) { return c.peakAmount(k, x); },
-                          inTotal);
+                fillShare(
+                    entry.components[k], [&c, k](const std::vector<double>& x) { return c.peakAmount(k, x); },
+                    inTotal);
             }
         }
     }

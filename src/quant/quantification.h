@@ -20,10 +20,10 @@
 //
 // A peak its fit flags as caught where no line can be (outside the fit range, narrower than the data
 // step or the instrument's limit, held at a physical bound) is left out of its region's amount; other
-// flags are carried on the row.  A row whose area is below three times its uncertainty is not detected: it gets no atomic per cent
-// but an upper limit, and a region not detected is left out of the sum the others share.  Where every
-// counted region's file records the analyser's transmission at each point, the intensities are divided
-// by it (and the factors leave out the transmission exponent it replaces).
+// flags are carried on the row.  A row whose area is below three times its uncertainty is not detected: it
+// gets no atomic per cent but an upper limit, and a region not detected is left out of the sum the others
+// share.  Where every counted region's file records the analyser's transmission at each point, the
+// intensities are divided by it (and the factors leave out the transmission exponent it replaces).
 
 #include <functional>
 #include <optional>

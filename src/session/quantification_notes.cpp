@@ -69,7 +69,8 @@ std::string transmissionNote(const Quantification& table) {
         case TransmissionUse::NotUsed: {
             std::vector<std::string> without;
             for (const QuantRegion& region : table.regions) {
-                if (region.counted() && !region.transmissionRecorded) without.push_back(regionName(region.row));
+                if (region.counted() && !region.transmissionRecorded)
+                    without.push_back(regionName(region.row));
             }
             return "The analyser's transmission is not used: " + joined(without) +
                    (without.size() == 1 ? " records" : " record") +
@@ -133,7 +134,8 @@ std::vector<std::string> quantificationNotes(const Quantification& table) {
             notes.push_back("Whole doublet counted in " + regionName(region.row) +
                             ": its background-subtracted area holds both spin-orbit components; quantify it "
                             "by its peaks, or name the whole level");
-        if (!region.backgroundNote.empty()) notes.push_back(capitalised(regionName(region.row)) + ": " + region.backgroundNote);
+        if (!region.backgroundNote.empty())
+            notes.push_back(capitalised(regionName(region.row)) + ": " + region.backgroundNote);
     }
     if (const std::string transmission = transmissionNote(table); !transmission.empty())
         notes.push_back(transmission);

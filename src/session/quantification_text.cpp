@@ -57,10 +57,10 @@ std::vector<std::string> rowFields(const QuantRegion& region, const QuantRow& ro
 }  // namespace
 
 std::string quantificationText(const Quantification& table, char separator) {
-    std::string text = csvLine({"Region", "Caption", "Peak", "Label", "Level", "Area", "Area \xB1", "Factor",
-                                "Corrected area", "At.%", "At.% \xB1", "Note", "Upper limit area",
-                                "Upper limit at.%", "Noise", "Transmission"},
-                               separator);
+    std::string text = csvLine(
+        {"Region", "Caption", "Peak", "Label", "Level", "Area", "Area \xB1", "Factor", "Corrected area",
+         "At.%", "At.% \xB1", "Note", "Upper limit area", "Upper limit at.%", "Noise", "Transmission"},
+        separator);
     for (const QuantRegion& region : table.regions) {
         text += csvLine(rowFields(region, region.row), separator);
         for (const QuantRow& peak : region.components) text += csvLine(rowFields(region, peak), separator);

@@ -52,7 +52,8 @@ QuantCells cellsOf(const QuantRow& row, bool regionRow) {
     if (!row.detected) {
         // Not an atomic per cent: the limit it stays below.
         cells[QuantPercentColumn] = "not detected";
-        if (row.upperLimitPercent) cells[QuantPercentErrorColumn] = "< " + patternNumberText(*row.upperLimitPercent, "#0.00");
+        if (row.upperLimitPercent)
+            cells[QuantPercentErrorColumn] = "< " + patternNumberText(*row.upperLimitPercent, "#0.00");
         return cells;
     }
     cells[QuantPercentColumn] = patternNumberText(row.atomicPercent, "#0.00");

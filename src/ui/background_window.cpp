@@ -29,7 +29,8 @@ BackgroundWindow::BackgroundWindow(Application& app) : app_(app) {
 
     auto* accept =
         namedButton("BGAccept", tr("Accept"), tr("Recompute the region with this range and background"));
-    connect(accept, &QPushButton::clicked, this, [this] { app_.run(tr("Accept Background"), acceptBackground); });
+    connect(accept, &QPushButton::clicked, this,
+            [this] { app_.run(tr("Accept Background"), acceptBackground); });
     auto* close = namedButton("BGClose", tr("Close"));
     connect(close, &QPushButton::clicked, this, [this] { app_.run(closeBackgroundDialog); });
 
@@ -59,7 +60,8 @@ BackgroundWindow::BackgroundWindow(Application& app) : app_(app) {
     auto* optimiseSlope =
         namedButton("Command1", tr("Optimise"),
                     tr("Find the largest linear term that keeps the background below the data"));
-    connect(optimiseSlope, &QPushButton::clicked, this, [this] { app_.run(tr("Optimise Background"), optimiseShirleySlope); });
+    connect(optimiseSlope, &QPushButton::clicked, this,
+            [this] { app_.run(tr("Optimise Background"), optimiseShirleySlope); });
     auto* shirleyRow = new QHBoxLayout(shirley);
     shirleyRow->addWidget(namedLabel("Label8", tr("Slope")));
     shirleyRow->addWidget(slope_, 1);
@@ -72,7 +74,8 @@ BackgroundWindow::BackgroundWindow(Application& app) : app_(app) {
     auto* optimiseB1 =
         namedButton("Toug_Opt", tr("Optimise"),
                     tr("Accept the settings, then find the B1 that meets the data at the range's start"));
-    connect(optimiseB1, &QPushButton::clicked, this, [this] { app_.run(tr("Optimise Background"), optimiseTougaard); });
+    connect(optimiseB1, &QPushButton::clicked, this,
+            [this] { app_.run(tr("Optimise Background"), optimiseTougaard); });
     auto* tougaardRow = new QHBoxLayout(tougaard);
     tougaardRow->addWidget(namedLabel("Label2", tr("B1")));
     tougaardRow->addWidget(b1_, 1);

@@ -303,8 +303,9 @@ void QuantificationWindow::showRegion(QTreeWidgetItem* item, const QuantRegion& 
 void QuantificationWindow::showSummary() {
     QStringList lines;
     if (table_.empty())
-        lines << tr("No region is counted: give each region its core level (Parameters, Core Level in the "
-                    "spectrum window)");
+        lines << tr(
+            "No region is counted: give each region its core level (Parameters, Core Level in the "
+            "spectrum window)");
     for (const std::string& note : quantificationNotes(table_)) lines << toQt(note);
     const QString text = lines.join(QLatin1Char('\n'));
     if (summary_->text() != text) summary_->setText(text);

@@ -969,9 +969,10 @@ TEST_F(QuantifyTest, TableCsvAndJsonAgreeAndOptionsHoldForTheRunOnly) {
 
     const auto csv = lines(ok({"quantify", "q.xps", "--csv"}));
     ASSERT_EQ(csv.size(), 6u);  // heading, C 1s and its two peaks, Ti 2p, the excluded region
-    EXPECT_EQ(csv[0],
-              "Region,Caption,Peak,Label,Level,Area,Area ±,Factor,Corrected area,At.%,At.% ±,Note,Upper limit "
-              "area,Upper limit at.%,Noise,Transmission");
+    EXPECT_EQ(
+        csv[0],
+        "Region,Caption,Peak,Label,Level,Area,Area ±,Factor,Corrected area,At.%,At.% ±,Note,Upper limit "
+        "area,Upper limit at.%,Noise,Transmission");
     EXPECT_EQ(csvCells(csv[2])[0], "1");  // a peak's row names its region and its own number
     EXPECT_FALSE(csvCells(csv[2])[2].empty());
     EXPECT_EQ(csvCells(csv[2])[9], "");  // not detected: no at.%, but its limit
@@ -1058,8 +1059,9 @@ TEST_F(CliTest, BatchGivesAtomicPercentsOnlyWhereTheRegionHasALevel) {
     const auto named = summary({"--line", "c1S"});
     const std::vector<std::string> cells = csvCells(named[1]);
     ASSERT_EQ(cells.size(), 52u);
-    const std::string limits = ",converged,flags,peak1_atomic_percent_limit,peak2_atomic_percent_limit,"
-                               "peak3_atomic_percent_limit,peak4_atomic_percent_limit";
+    const std::string limits =
+        ",converged,flags,peak1_atomic_percent_limit,peak2_atomic_percent_limit,"
+        "peak3_atomic_percent_limit,peak4_atomic_percent_limit";
     EXPECT_EQ(named[0].substr(named[0].size() - limits.size()), limits);
     const std::vector<std::string> plainCells = csvCells(plain[1]);
     EXPECT_EQ(std::vector<std::string>(cells.begin(), cells.begin() + 38),

@@ -196,8 +196,9 @@ TEST_F(BackgroundTest, DataRisingTowardLowEnergyGetTheStraightLine) {
 
 // What was drawn is said wherever it is not what was asked for.
 TEST_F(BackgroundTest, TheDrawnBackgroundIsNamedWhenItIsTheStraightLine) {
-    const std::string noStep = " drawn as a straight line: the low-BE end lies above the high-BE end, so there "
-                               "is no step to follow";
+    const std::string noStep =
+        " drawn as a straight line: the low-BE end lies above the high-BE end, so there "
+        "is no step to follow";
     const struct {
         BackgroundType type;
         bool rising;
@@ -211,7 +212,8 @@ TEST_F(BackgroundTest, TheDrawnBackgroundIsNamedWhenItIsTheStraightLine) {
         {BackgroundType::Linear, true, BackgroundType::Linear, ""},
     };
     for (const auto& c : cases) {
-        makeRegion(ws, 0, 201, 300.0f, 0.1f, c.rising ? step(290.0, 400.0, 100.0) : step(290.0, 100.0, 400.0));
+        makeRegion(ws, 0, 201, 300.0f, 0.1f,
+                   c.rising ? step(290.0, 400.0, 100.0) : step(290.0, 100.0, 400.0));
         compute(static_cast<short>(c.type), c.type == BackgroundType::Tougaard ? 3000.0f : 0.0f);
         EXPECT_EQ(drawnBackgroundType(r), c.drawn);
         EXPECT_EQ(drawnBackgroundNote(r), c.note);

@@ -79,8 +79,8 @@ TEST(Detection, AnAreaBelowThreeSigmaIsNotDetectedAndLeftOutOfTheSum) {
         bool detected;
         double limit;
     } cases[] = {
-        {1000, 10, true, 0}, {30, 10, true, 0}, {29.9, 10, false, 59.9}, {200, 100, false, 500},
-        {-20, 10, false, 30},
+        {1000, 10, true, 0},    {30, 10, true, 0},    {29.9, 10, false, 59.9},
+        {200, 100, false, 500}, {-20, 10, false, 30},
     };
     for (const auto& c : cases) {
         Workspace ws;
@@ -121,7 +121,9 @@ TEST(Detection, AWeakComponentHasALimitWithinADetectedRegion) {
     accept(ws, 0, BackgroundType::Linear);
     testing::addPeak(ws, 0, 0, 284.8f, 1000.0f, 1.2f);
     testing::addPeak(ws, 0, 1, 288.0f, 20.0f, 1.2f);
-    const Quantification table = quantify(ws, [](int) { return RegionFit{{100.0, 0.0, 0.0, 100.0}, 1.0, {}}; });
+    const Quantification table = quantify(ws, [](int) {
+        return RegionFit{{100.0, 0.0, 0.0, 100.0}, 1.0, {}};
+    });
     const QuantRegion& carbon = table.regions[0];
     EXPECT_TRUE(carbon.row.detected);
     EXPECT_TRUE(carbon.components[0].detected);
@@ -151,7 +153,8 @@ TEST(Detection, BackgroundSubtractedLinesAreDetectedAtTenSigmaNotAtTwoNorALossTa
         int detected = 0;
         for (unsigned seed = 0; seed <= 30; ++seed) {
             Workspace ws;
-            const auto shape = c.sigmas == 0 ? lossTail(175.0f) : lineOn(1000.0, 165.0, c.sigmas * sigmaOfFlat);
+            const auto shape =
+                c.sigmas == 0 ? lossTail(175.0f) : lineOn(1000.0, 165.0, c.sigmas * sigmaOfFlat);
             spectrum(ws, 0, "S 2p", 175.0f, shape, seed);
             accept(ws, 0, BackgroundType::Linear);
             const Quantification table = quantify(ws, [](int) { return RegionFit{}; });
@@ -178,7 +181,8 @@ TEST(Detection, CountRatesTakeTheirNoiseFromTheCountsOrTheScatter) {
     const double perCount = dwell * scans;
     const auto table = [&](const std::string& unit, bool acquisition, unsigned seed) {
         Workspace ws;
-        Region& r = spectrum(ws, 0, "S 2p", 175.0f, lossTail(175.0f), seed, unit == "counts" ? 1.0 : perCount, unit);
+        Region& r =
+            spectrum(ws, 0, "S 2p", 175.0f, lossTail(175.0f), seed, unit == "counts" ? 1.0 : perCount, unit);
         if (acquisition) {
             r.acquisition.dwellTime = dwell;
             r.acquisition.scans = scans;
@@ -204,9 +208,10 @@ TEST(Detection, CountRatesTakeTheirNoiseFromTheCountsOrTheScatter) {
         // Nothing is there, whoever measures its noise.
         for (const QuantRegion& region : {counts, rate, bare}) EXPECT_FALSE(region.row.detected);
         // The tail rises toward low binding energy: Shirley's background has no step to follow.
-        EXPECT_EQ(counts.backgroundNote,
-                  "Shirley drawn as a straight line: the low-BE end lies above the high-BE end, so there is no "
-                  "step to follow");
+        EXPECT_EQ(
+            counts.backgroundNote,
+            "Shirley drawn as a straight line: the low-BE end lies above the high-BE end, so there is no "
+            "step to follow");
     }
     // The scatter knows nothing of the units and finds the counts' noise all the same.
     EXPECT_NEAR(scatterRatios / seeds, 1.0, 0.05);
@@ -216,11 +221,14 @@ TEST(Detection, CountRatesTakeTheirNoiseFromTheCountsOrTheScatter) {
 // point (and for a peak at its components' energies); a region without one leaves it unused.
 TEST(Detection, TheRecordedTransmissionIsDividedOutWhenEveryRegionHasIt) {
     Workspace ws;
-    const auto transmissionAtPoint = [](const Region& r, int i) { return 0.2f + 0.01f * (r.energy[i] - r.beLow); };
+    const auto transmissionAtPoint = [](const Region& r, int i) {
+        return 0.2f + 0.01f * (r.energy[i] - r.beLow);
+    };
     for (int region : {0, 1}) {
         Region& r = spectrum(ws, region, region == 0 ? "O 1s" : "Ti 2p", 545.0f - 70.0f * region,
                              lineOn(500.0, 530.0 - 70.0 * region, 20000.0));
-        for (int i = 1; i <= r.pointCount; ++i) r.acquisition.transmission.push_back(transmissionAtPoint(r, i));
+        for (int i = 1; i <= r.pointCount; ++i)
+            r.acquisition.transmission.push_back(transmissionAtPoint(r, i));
         accept(ws, region, BackgroundType::Linear);
     }
     ws.quantSettings.area = QuantArea::Background;
@@ -287,10 +295,14 @@ TEST(Detection, PeaksTheFitFlagsAsCaughtAreLeftOutOfTheirRegion) {
             EXPECT_NEAR(peak.area, ws.peaks[k].area, 1e-3);  // its own area, shown
         }
     }
-    const Quantification moved = quantify(ws, [&](int) { return RegionFit{covariance, 1.0, cases[3].flags}; });
+    const Quantification moved = quantify(ws, [&](int) {
+        return RegionFit{covariance, 1.0, cases[3].flags};
+    });
     EXPECT_EQ(quantRowNotes(moved.regions[0], moved.regions[0].components[1]),
               std::vector<std::string>{"flagged by the fit: moved far from where it was placed"});
-    const Quantification outside = quantify(ws, [&](int) { return RegionFit{covariance, 1.0, cases[1].flags}; });
+    const Quantification outside = quantify(ws, [&](int) {
+        return RegionFit{covariance, 1.0, cases[1].flags};
+    });
     EXPECT_EQ(quantRowNotes(outside.regions[0], outside.regions[0].components[2]),
               std::vector<std::string>{"left out, flagged by the fit: outside the fit range"});
     EXPECT_EQ(quantificationNotes(outside).front(),
@@ -313,14 +325,17 @@ TEST(Detection, AComponentLevelCountingABackgroundSubtractedAreaSaysTheWholeDoub
         QuantArea area;
         bool whole;
     } cases[] = {
-        {"I 3d5/2", QuantArea::Background, true}, {"I 3d5/2", QuantArea::Peaks, false},
-        {"I 3d", QuantArea::Background, false},   {"O 1s", QuantArea::Background, false},
+        {"I 3d5/2", QuantArea::Background, true},
+        {"I 3d5/2", QuantArea::Peaks, false},
+        {"I 3d", QuantArea::Background, false},
+        {"O 1s", QuantArea::Background, false},
     };
     for (const auto& c : cases) {
         Workspace ws;
         spectrum(ws, 0, c.level, 640.0f, lineOn(500.0, 625.0, 20000.0));
         accept(ws, 0, BackgroundType::Linear);
-        testing::addPeak(ws, 0, 0, 625.0f, 20000.0f, 1.5f, 30, static_cast<short>(PeakType::D)).splitting = 11.5f;
+        testing::addPeak(ws, 0, 0, 625.0f, 20000.0f, 1.5f, 30, static_cast<short>(PeakType::D)).splitting =
+            11.5f;
         ws.quantSettings.area = c.area;
         const Quantification table = quantify(ws, [](int) { return RegionFit{{1.0}, 1.0, {}}; });
         EXPECT_EQ(table.regions[0].wholeDoubletCounted, c.whole) << c.level;

@@ -84,7 +84,8 @@ class Sample {
         for (std::size_t r = 0; r < regions_.size(); ++r) {
             Region& region = ws_.regions[r];
             for (int i = 1; i <= region.pointCount; ++i)
-                region.counts[i] = static_cast<float>(std::poisson_distribution<long>(region.counts[i])(random));
+                region.counts[i] =
+                    static_cast<float>(std::poisson_distribution<long>(region.counts[i])(random));
             testing::acceptShirley(ws_, port_, static_cast<int>(r));
         }
     }

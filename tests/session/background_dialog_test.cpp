@@ -118,7 +118,8 @@ TEST_F(BackgroundDialogTest, RefusalsCorrectTheBoxBeepAndSayWhy) {
 
 TEST_F(BackgroundDialogTest, BoxesShowEveryDigitSoAcceptTakesBackWhatTheyShow) {
     // An end of the data that seven digits would round beyond the data: 1286.29993 shows as 1286.3.
-    Region& r = makeRegion(session.workspace, 0, 121, 1286.29993f, 0.1f, gaussianOn(100.0, 1280.0, 1000.0, 1.5));
+    Region& r =
+        makeRegion(session.workspace, 0, 121, 1286.29993f, 0.1f, gaussianOn(100.0, 1280.0, 1000.0, 1.5));
     openBackgroundDialog(session);
     EXPECT_EQ(dialog.HBE, "1286.2999");
     EXPECT_TRUE(acceptBackground(session));

@@ -106,9 +106,10 @@ TEST(QuantificationView, RowsNotDetectedOrLeftOutShowNoAtomicPercent) {
     const QuantViewRegion view = quantificationView(table, ws)[0];
     EXPECT_EQ(view.cells[QuantPercentColumn], "not detected");
     EXPECT_EQ(view.cells[QuantPercentErrorColumn], "< 0.52");
-    EXPECT_EQ(view.cells[QuantNoteColumn],
-              "Background-subtracted area; \xB1 from the scatter of the data; not detected (< 0.52 at.%), left out "
-              "of the sum");
+    EXPECT_EQ(
+        view.cells[QuantNoteColumn],
+        "Background-subtracted area; \xB1 from the scatter of the data; not detected (< 0.52 at.%), left out "
+        "of the sum");
     EXPECT_EQ(view.peaks[0][QuantPercentColumn], "left out");
     EXPECT_EQ(view.peaks[0][QuantNoteColumn], "left out, flagged by the fit: outside the fit range");
 
@@ -120,7 +121,8 @@ TEST(QuantificationView, RowsNotDetectedOrLeftOutShowNoAtomicPercent) {
     const std::vector<std::string> notes = quantificationNotes(table);
     ASSERT_GE(notes.size(), 2u);
     EXPECT_EQ(notes[0], "Not detected, left out of the sum: region 3 (S 2p)");
-    EXPECT_EQ(notes[1], "Left out of their regions' amounts, flagged by the fit: peak 7 (outside the fit range)");
+    EXPECT_EQ(notes[1],
+              "Left out of their regions' amounts, flagged by the fit: peak 7 (outside the fit range)");
 }
 
 // Exponents far beyond any analyser's raise a region's kinetic-energy ratio to C 1s's past the range of
