@@ -8,11 +8,11 @@
 
 #include "base/checked_math.h"
 #include "model/backgrounds.h"
-#include "model/data_scatter.h"
 #include "model/net_area.h"
 #include "quant/analyser.h"
 #include "quant/counted_intensity.h"
 #include "quant/measurements.h"
+#include "quant/region_amounts.h"
 #include "workspace/acquisition.h"
 
 namespace vortlan {
@@ -57,68 +57,6 @@ QuantNumber factorOf(const Region& r, QuantSettings settings, bool transmissionD
     if (transmissionDivided) settings.transmissionExponent = 0.0;
     return regionFactor(r, settings);
 }
-
-// The noise of a background-subtracted area: its kind, and the scale s² of a recorded value's
-// variance s² × |value| (none when the data cannot give it).
-struct BackgroundNoise {
-    AreaNoise kind = AreaNoise::Counts;
-    std::optional<double> scale;
-};
-
-BackgroundNoise backgroundNoiseOf(const Region& r, const RegionFit& fit) {
-    const CountingScale counting = countingScaleOf(r);
-    switch (counting.basis) {
-        case CountingScale::Basis::Counts:
-            return {AreaNoise::Counts, 1.0};
-        case CountingScale::Basis::RateDwellAndScans:
-            return {AreaNoise::CountsFromRate, 1.0 / counting.factor};
-        case CountingScale::Basis::Unknown:
-            break;
-    }
-    // Residuals about fitted peaks hold the noise alone; the data about a background may hold a line.
-    if (r.peakCount > 0 && fit.residualScale > 0.0) return {AreaNoise::FitResiduals, fit.residualScale};
-    return {AreaNoise::DataScatter, pointScatterScale(r)};
-}
-
-// One counted region: where its measurements lie and how its amounts are made from them.
-//   Peaks:      measurements A_k (its peaks' areas);  region = Σ c_k A_k,  peak k = c_k A_k.
-//   Background: measurements B, A_k;  region = B,  peak k = B · c_k A_k / Σ c_j A_j.
-// c_k is the part of peak k's area the region's level measures, divided by the transmission where
-// the table divides by it; B is the background-subtracted area, likewise divided point by point.
-// The sums run over the peaks not left out; a peak left out keeps its own part as its amount.
-struct CountedRegion {
-    std::size_t quantIndex = 0;  // into the table's regions
-    QuantArea area = QuantArea::Peaks;
-    double factor = 1;
-    std::size_t first = 0;  // of its measurements
-    std::vector<int> peaks;
-    std::vector<double> coefficients;
-    std::vector<std::vector<FitFlag>> flags;  // each peak's
-    std::vector<bool> leftOut;
-
-    double peakPart(std::size_t k, const std::vector<double>& x) const {
-        return coefficients[k] * x[first + peakOffset() + k];
-    }
-    double peaksSum(const std::vector<double>& x) const {
-        double sum = 0.0;
-        for (std::size_t k = 0; k < peaks.size(); ++k) {
-            if (!leftOut[k]) sum += peakPart(k, x);
-        }
-        return sum;
-    }
-    double regionAmount(const std::vector<double>& x) const {
-        return area == QuantArea::Peaks ? peaksSum(x) : x[first];
-    }
-    double peakAmount(std::size_t k, const std::vector<double>& x) const {
-        if (area == QuantArea::Peaks || leftOut[k]) return peakPart(k, x);
-        const double sum = peaksSum(x);
-        return sum == 0.0 ? 0.0 : x[first] * peakPart(k, x) / sum;
-    }
-    bool everyPeakLeftOut() const {
-        return !peaks.empty() && std::all_of(leftOut.begin(), leftOut.end(), [](bool out) { return out; });
-    }
-    std::size_t peakOffset() const { return area == QuantArea::Peaks ? 0 : 1; }
-};
 
 // A region that passed the first checks, waiting to learn whether the transmission is divided out.
 struct AdmittedRegion {
@@ -232,7 +170,7 @@ class TableBuilder {
     void measure(CountedRegion& c, QuantRegion& entry, const RegionFit& fit) {
         const Region& r = regionAt(entry.row.region);
         std::vector<double> values;
-        std::vector<double> block;
+        double backgroundVariance = 0.0;
         std::vector<bool> known;
         if (c.area == QuantArea::Background) {
             const BackgroundNoise noise = backgroundNoiseOf(r, fit);
@@ -241,26 +179,25 @@ class TableBuilder {
                 dividing() ? backgroundSubtractedArea(r, noise.scale.value_or(0.0), rangeTransmission(r))
                            : backgroundSubtractedArea(r, noise.scale.value_or(0.0));
             values.push_back(dividing() ? net.area : backgroundArea(r));
-            block.push_back(net.standardError * net.standardError);
+            backgroundVariance = net.standardError * net.standardError;
             known.push_back(noise.scale.has_value());
         }
         for (int peak : c.peaks) {
             values.push_back(ws_.peaks[static_cast<std::size_t>(peak)].area);
             known.push_back(true);
         }
-        c.first = measurements_.add(values, covarianceBlock(block, fit.areaCovariance, c.peakOffset(), known),
-                                    known);
+        c.first = measurements_.add(
+            values, covarianceBlock(backgroundVariance, fit.areaCovariance, c.peakOffset(), known), known);
     }
 
     // The covariance of a region's measurements: its background-subtracted area's variance (first,
     // when used; independent of the peak areas, which only split it) and its peaks' areas' from the
     // fit.  Areas the fit does not determine are marked unknown.
-    static std::vector<double> covarianceBlock(const std::vector<double>& backgroundVariance,
-                                               const std::vector<double>& areas, std::size_t offset,
-                                               std::vector<bool>& known) {
+    static std::vector<double> covarianceBlock(double backgroundVariance, const std::vector<double>& areas,
+                                               std::size_t offset, std::vector<bool>& known) {
         const std::size_t n = known.size();
         std::vector<double> block(n * n, 0.0);
-        if (offset == 1) block[0] = backgroundVariance[0];
+        if (offset == 1) block[0] = backgroundVariance;
         const std::size_t peaks = n - offset;
         if (peaks == 0) return block;
         if (areas.size() != peaks * peaks) {
@@ -274,16 +211,39 @@ class TableBuilder {
         return block;
     }
 
-    // The row's amount, its spread and whether it stands out of it.
+    // The row's amount and its spread.
     void fillAmount(QuantRow& row, const Derived& amount, double factor) const {
         const Measurements& m = measurements_;
         row.area = amount(m.values);
         row.areaError = spreadOf(amount, m);
         row.factor = factor;
         row.correctedArea = row.area / factor;
-        // Where the spread is not determined nothing says the row is not there.
-        row.detected = !row.areaError || row.area >= kDetectionSigmas * *row.areaError;
-        if (!row.detected) row.upperLimitArea = std::max(row.area, 0.0) + kDetectionSigmas * *row.areaError;
+    }
+
+    static void markNotDetected(QuantRow& row) {
+        row.detected = false;
+        row.upperLimitArea = std::max(row.area, 0.0) + kDetectionSigmas * row.areaError.value_or(0.0);
+    }
+
+    // Where the spread is not determined nothing says the row is not there.
+    static bool standsOutOfItsNoise(const QuantRow& row) {
+        return !row.areaError || row.area >= kDetectionSigmas * *row.areaError;
+    }
+
+    // A peak left out is neither detected nor not: it is not counted at all.  In a region not detected
+    // no peak is: an element that is not there has no states there either.
+    QuantRow peakRow(const CountedRegion& c, std::size_t k, const QuantRow& regionRow) const {
+        QuantRow row;
+        row.region = regionRow.region;
+        row.peak = c.peaks[k];
+        row.name = trimmed(ws_.peaks[static_cast<std::size_t>(c.peaks[k])].label.str());
+        row.level = regionRow.level;
+        fillAmount(
+            row, [&c, k](const std::vector<double>& x) { return c.peakAmount(k, x); }, c.factor);
+        row.flags = c.flags[k];
+        row.leftOut = c.leftOut[k];
+        if (!row.leftOut && (!regionRow.detected || !standsOutOfItsNoise(row))) markNotDetected(row);
+        return row;
     }
 
     void judgeDetection() {
@@ -291,30 +251,10 @@ class TableBuilder {
             QuantRegion& entry = table_.regions[c.quantIndex];
             fillAmount(
                 entry.row, [&c](const std::vector<double>& x) { return c.regionAmount(x); }, c.factor);
+            if (!standsOutOfItsNoise(entry.row)) markNotDetected(entry.row);
             if (c.area == QuantArea::Peaks) entry.noise = AreaNoise::FitErrors;
-            for (std::size_t k = 0; k < c.peaks.size(); ++k) {
-                QuantRow row;
-                row.region = entry.row.region;
-                row.peak = c.peaks[k];
-                row.name = trimmed(ws_.peaks[static_cast<std::size_t>(c.peaks[k])].label.str());
-                row.level = entry.row.level;
-                fillAmount(
-                    row, [&c, k](const std::vector<double>& x) { return c.peakAmount(k, x); }, c.factor);
-                row.flags = c.flags[k];
-                row.leftOut = c.leftOut[k];
-                // A peak left out is neither detected nor not: it is not counted at all.
-                if (row.leftOut) {
-                    row.detected = true;
-                    row.upperLimitArea = 0.0;
-                }
-                // An element that is not there has no states there either.
-                if (!entry.row.detected && row.detected && !row.leftOut) {
-                    row.detected = false;
-                    row.upperLimitArea =
-                        std::max(row.area, 0.0) + kDetectionSigmas * row.areaError.value_or(0.0);
-                }
-                entry.components.push_back(std::move(row));
-            }
+            for (std::size_t k = 0; k < c.peaks.size(); ++k)
+                entry.components.push_back(peakRow(c, k, entry.row));
         }
     }
 
