@@ -1,6 +1,7 @@
 #include "quant/quantification.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <functional>
 #include <iterator>
@@ -324,31 +325,14 @@ bool leavesPeakOut(const FitFlag& flag) {
 }
 
 const char* areaNoiseName(AreaNoise noise) {
-    switch (noise) {
-        case AreaNoise::FitErrors:
-            return "fit_errors";
-        case AreaNoise::Counts:
-            return "counts";
-        case AreaNoise::CountsFromRate:
-            return "counts_from_rate";
-        case AreaNoise::FitResiduals:
-            return "fit_residuals";
-        case AreaNoise::DataScatter:
-            break;
-    }
-    return "data_scatter";
+    constexpr std::array<const char*, 5> kNames = {"fit_errors", "counts", "counts_from_rate",
+                                                   "fit_residuals", "data_scatter"};
+    return kNames.at(static_cast<std::size_t>(noise));
 }
 
 const char* transmissionUseName(TransmissionUse use) {
-    switch (use) {
-        case TransmissionUse::Divided:
-            return "divided";
-        case TransmissionUse::NotUsed:
-            return "not_used";
-        case TransmissionUse::NoneRecorded:
-            break;
-    }
-    return "none_recorded";
+    constexpr std::array<const char*, 3> kNames = {"none_recorded", "divided", "not_used"};
+    return kNames.at(static_cast<std::size_t>(use));
 }
 
 const char* quantAreaName(QuantArea area) {

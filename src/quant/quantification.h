@@ -35,7 +35,7 @@
 
 namespace vortlan {
 
-// How a row's area uncertainty was found.
+// How a row's area uncertainty was found (in the order of the names below).
 enum class AreaNoise {
     FitErrors,       // the fit's standard errors of the peak areas
     Counts,          // counting statistics, the unit saying counts
@@ -44,7 +44,8 @@ enum class AreaNoise {
     DataScatter,     // the scatter of the data about their neighbours: no counts known, no peak fitted
 };
 
-// Whether the intensities were divided by the analyser's transmission the files record.
+// Whether the intensities were divided by the analyser's transmission the files record (in the order
+// of the names below).
 enum class TransmissionUse {
     NoneRecorded,  // no counted region's file records it
     Divided,       // every counted region's does, and its intensities were divided by it

@@ -1,3 +1,5 @@
+#include <array>
+
 #include "base/number_text.h"
 #include "fit/verdict.h"
 #include "session/quantification.h"
@@ -85,19 +87,12 @@ std::string transmissionNote(const Quantification& table) {
 }  // namespace
 
 std::string areaNoiseText(AreaNoise noise) {
-    switch (noise) {
-        case AreaNoise::FitErrors:
-            return "the fit's standard errors";
-        case AreaNoise::Counts:
-            return "counting statistics";
-        case AreaNoise::CountsFromRate:
-            return "counting statistics of count rate x dwell time x scans";
-        case AreaNoise::FitResiduals:
-            return "the scatter of the fit's residuals";
-        case AreaNoise::DataScatter:
-            return "the scatter of the data";
-    }
-    return {};
+    // Indexed by AreaNoise.
+    constexpr std::array<const char*, 5> kTexts = {"the fit's standard errors", "counting statistics",
+                                                   "counting statistics of count rate x dwell time x scans",
+                                                   "the scatter of the fit's residuals",
+                                                   "the scatter of the data"};
+    return kTexts.at(static_cast<std::size_t>(noise));
 }
 
 std::vector<std::string> quantRowNotes(const QuantRegion& region, const QuantRow& row) {

@@ -65,6 +65,12 @@ std::function<double(double)> lineOn(double level, double centre, double area) {
     return testing::gaussianOn(level, centre, height, fwhm);
 }
 
+// A C 1s region of a flat 100 counts, its linear background accepted, for peaks placed by the test.
+void flatCarbon(Workspace& ws) {
+    spectrum(ws, 0, "C 1s", 295.0f, [](double) { return 100.0; });
+    accept(ws, 0, BackgroundType::Linear);
+}
+
 // The table with the fit's area covariance given per region: σ² of its one peak.
 Quantification quantifyWith(const Workspace& ws, const std::vector<double>& peakVariances) {
     return quantify(ws, [&](int region) {
@@ -117,8 +123,7 @@ TEST(Detection, AnAreaBelowThreeSigmaIsNotDetectedAndLeftOutOfTheSum) {
 // A weak line next to a clear one in the same region: the weak one is not detected, its region is.
 TEST(Detection, AWeakComponentHasALimitWithinADetectedRegion) {
     Workspace ws;
-    spectrum(ws, 0, "C 1s", 295.0f, [](double) { return 100.0; });
-    accept(ws, 0, BackgroundType::Linear);
+    flatCarbon(ws);
     testing::addPeak(ws, 0, 0, 284.8f, 1000.0f, 1.2f);
     testing::addPeak(ws, 0, 1, 288.0f, 20.0f, 1.2f);
     const Quantification table = quantify(ws, [](int) {
@@ -266,8 +271,7 @@ TEST(Detection, TheRecordedTransmissionIsDividedOutWhenEveryRegionHasIt) {
 // other flags are carried; a region of nothing but such peaks is not counted.
 TEST(Detection, PeaksTheFitFlagsAsCaughtAreLeftOutOfTheirRegion) {
     Workspace ws;
-    spectrum(ws, 0, "C 1s", 295.0f, [](double) { return 100.0; });
-    accept(ws, 0, BackgroundType::Linear);
+    flatCarbon(ws);
     testing::addPeak(ws, 0, 0, 284.8f, 1000.0f, 1.2f);
     testing::addPeak(ws, 0, 1, 286.0f, 300.0f, 1.2f);
     testing::addPeak(ws, 0, 2, 330.0f, 700.0f, 0.01f);
