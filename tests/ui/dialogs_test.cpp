@@ -252,6 +252,15 @@ TEST_F(DialogsTest, AcceptedBackgroundShowsAgainAfterClosing) {
     program.find<QAction>("Background")->trigger();
     EXPECT_EQ(text("BGForm", "LBE"), "281.5");
     EXPECT_EQ(control<QComboBox>("BGForm", "BG")->currentText(), "Linear");
+
+    // A range ending on the line's top leaves Shirley no step to follow: the dialog says what it drew.
+    auto* drawn = control<QLabel>("BGForm", "DrawnNote");
+    EXPECT_FALSE(drawn->isVisible());
+    type("BGForm", "LBE", "285");
+    control<QComboBox>("BGForm", "BG")->setCurrentText("Shirley");
+    click("BGForm", "BGAccept");
+    EXPECT_TRUE(drawn->isVisible());
+    EXPECT_TRUE(drawn->text().startsWith("Shirley drawn as a straight line")) << drawn->text().toStdString();
 }
 
 TEST_F(DialogsTest, OptionsDialogRefusesWithItsMessagesAndStaysOpen) {

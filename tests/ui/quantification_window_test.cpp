@@ -131,6 +131,18 @@ TEST_F(QuantificationWindowTest, ShowsEveryRegionWithItsPeaksAndFollowsEveryChan
     expectTableOfWorkspace();
     EXPECT_TRUE(rows()->topLevelItem(1)->font(QuantFactorColumn).italic());
     EXPECT_FALSE(rows()->topLevelItem(0)->font(QuantFactorColumn).italic());
+
+    // What the table says as a whole stands under it: the unfitted second O 1s peak is not told apart
+    // from its neighbour's noise, and then a transmission only one region records.
+    auto* summary = program.find<QLabel>("QuantificationSummary");
+    EXPECT_TRUE(summary->text().startsWith("A row is not detected when")) << summary->text().toStdString();
+    program.app.run(QStringLiteral("Import (ASCII)"), [](Session& s) {
+        Region& ti = s.workspace.regions[0];
+        ti.acquisition.transmission.assign(static_cast<std::size_t>(ti.pointCount), 0.5f);
+    });
+    EXPECT_TRUE(
+        summary->text().endsWith("\nThe analyser's transmission is not used: region 2 (O 1s) records "
+                                 "none, and dividing only the others would skew the ratios"));
 }
 
 TEST_F(QuantificationWindowTest, CopyPutsTheTableOnTheClipboardAsTabSeparatedText) {
