@@ -154,4 +154,10 @@ void drawBackground(Region& r) {
     }
 }
 
+void redrawFromRawCounts(Region& r) {
+    copyRangeCounts(r);
+    averageEndPoints(r);
+    drawBackground(r);
+}
+
 }  // namespace vortlan

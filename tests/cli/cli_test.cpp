@@ -459,16 +459,16 @@ TEST_F(CliErrorsTest, ReportAgreesWithInfoAndTakesMonteCarloOnRequest) {
         ASSERT_EQ(cells.size(), 30u) << monteCarlo[k];
         EXPECT_EQ(cells[22], "40");
         EXPECT_EQ(cells[23], "noise scaled to the fit's residuals (the unit does not say counts)");
-        // All three estimate the spread the noise under the fit gives; the replicas keep the background
-        // where it was drawn, so theirs lacks what its end averages add (much, for the small peak at
-        // 289 eV).
+        // Both estimate the spread the noise under the fit gives, the background's included.  The small
+        // peaks of this example are far from the linear approximation: now and then a replica ends in
+        // another division of their intensity, which moves the deviation much more than the 16-84 %
+        // range, and the range too comes out above the Jacobian's error.
         for (std::size_t jacobian : {3u, 6u, 9u, 15u}) {
             const std::size_t robust = 24 + jacobian / 3 - 1;
-            for (std::size_t replicas : {jacobian + 1, robust}) {
-                const double ratio = std::stod(cells[replicas]) / std::stod(cells[jacobian]);
-                EXPECT_GT(ratio, 0.3) << monteCarlo[0] << "\n" << monteCarlo[k];
-                EXPECT_LT(ratio, 1.6) << monteCarlo[0] << "\n" << monteCarlo[k];
-            }
+            const double ratio = std::stod(cells[robust]) / std::stod(cells[jacobian]);
+            EXPECT_GT(ratio, 0.5) << monteCarlo[0] << "\n" << monteCarlo[k];
+            EXPECT_LT(ratio, 2.5) << monteCarlo[0] << "\n" << monteCarlo[k];
+            EXPECT_GE(std::stod(cells[jacobian + 1]), 0.9 * std::stod(cells[robust])) << monteCarlo[k];
         }
     }
 }

@@ -30,13 +30,10 @@ inline Workspace fittedTwoPeaks(double perCount, const std::string& unit, const 
     }
     r.intensityUnit = unit;
     r.acquisition = acquisition;
-    r.backgroundType = static_cast<short>(BackgroundType::Linear);
-    acceptShirley(ws, port, 0);
-    r.backgroundType = static_cast<short>(BackgroundType::Linear);
+    acceptBackgroundOf(ws, port, BackgroundType::Linear);
     addPeak(ws, 0, 0, 288.1f, static_cast<float>(1800 * perCount), 1.3f, 30).fixGl = 1;
     addPeak(ws, 0, 1, 289.1f, static_cast<float>(1000 * perCount), 1.1f, 30).fixGl = 1;
-    acceptShirley(ws, port, 0);
-    r.backgroundType = static_cast<short>(BackgroundType::Linear);
+    acceptBackgroundOf(ws, port, BackgroundType::Linear);
     optimiseRegion(ws, port);
     return ws;
 }
