@@ -39,9 +39,37 @@ std::vector<double> residualScales(const SpectrumProblem& problem, double noiseS
 // fit can tell, and a mean made huge by the dwell time and scans of a damaged file cannot overflow.
 constexpr double kLargestPoissonMean = 1e12;
 
-double poissonOf(double mean, std::mt19937_64& random, std::normal_distribution<double>& normal) {
+// The random numbers of one recorded point of one replica (splitmix64 from a seed made of both): a
+// point's noise depends on nothing else, so that means equal but for rounding (counts, and the same
+// counts stored as rates) draw the same values, however many numbers other points took.
+class PointRandom {
+  public:
+    using result_type = std::uint64_t;
+
+    PointRandom(int replica, std::size_t region, std::size_t point)
+        : state_(mixed(mixed(mixed(kSeedBase + static_cast<std::uint64_t>(replica)) + region) + point)) {}
+
+    static constexpr result_type min() { return 0; }
+    static constexpr result_type max() { return ~result_type{0}; }
+    result_type operator()() { return mixed(state_ += kGolden); }
+
+  private:
+    static constexpr std::uint64_t kGolden = 0x9e3779b97f4a7c15ULL;
+    static std::uint64_t mixed(std::uint64_t z) {
+        z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+        z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+        return z ^ (z >> 31);
+    }
+    std::uint64_t state_;
+};
+
+double normalOf(PointRandom& random) {
+    return std::normal_distribution<double>()(random);
+}
+
+double poissonOf(double mean, PointRandom& random) {
     if (!(mean > 0.0)) return 0.0;
-    if (mean > kLargestPoissonMean) return mean + std::sqrt(mean) * normal(random);
+    if (mean > kLargestPoissonMean) return mean + std::sqrt(mean) * normalOf(random);
     return static_cast<double>(std::poisson_distribution<long>(mean)(random));
 }
 
@@ -60,17 +88,17 @@ ReplicaNoise::ReplicaNoise(const Workspace& ws, const SpectrumProblem& problem,
 
 std::vector<std::vector<double>> ReplicaNoise::draw(const std::vector<std::vector<double>>& means,
                                                     int replica) const {
-    std::mt19937_64 random(kSeedBase + static_cast<std::uint64_t>(replica));
-    std::normal_distribution<double> normal;
     std::vector<std::vector<double>> noisy;
     for (std::size_t k = 0; k < means.size() && k < regions_.size(); ++k) {
         const RegionNoise& region = regions_[k];
         std::vector<double>& values = noisy.emplace_back();
-        for (double m : means[k]) {
+        for (std::size_t i = 0; i < means[k].size(); ++i) {
+            const double m = means[k][i];
+            PointRandom random(replica, k, i);
             if (region.scale.known()) {
-                values.push_back(poissonOf(m * region.scale.factor, random, normal) / region.scale.factor);
+                values.push_back(poissonOf(m * region.scale.factor, random) / region.scale.factor);
             } else {
-                values.push_back(m + std::sqrt(region.residualScale * std::fabs(m)) * normal(random));
+                values.push_back(m + std::sqrt(region.residualScale * std::fabs(m)) * normalOf(random));
             }
         }
     }

@@ -16,7 +16,6 @@
 #include "fit/monte_carlo_matching.h"
 #include "fit/monte_carlo_spread.h"
 #include "fit/uncertainty.h"
-#include "support/error_coverage.h"
 #include "support/monte_carlo_spectra.h"
 #include "support/synthetic_fits.h"
 #include "workspace/recording_port.h"
@@ -81,36 +80,9 @@ TEST(MonteCarlo, NoiseFollowsTheDataStatisticsNotTheirUnit) {
 // Jacobian's errors say, the background's share included (for the small peaks' areas on a Shirley
 // background from single points, a third of the whole).
 TEST(MonteCarlo, ReplicasDrawTheBackgroundAgainAndAgreeWithTheJacobian) {
-    struct Case {
-        BackgroundType type;
-        float parameter;
-        short averaging;
-    };
-    const Case cases[] = {{BackgroundType::Shirley, 0.0f, 1},
-                          {BackgroundType::Linear, 0.0f, 5},
-                          {BackgroundType::Tougaard, 1000.0f, 3}};
-    constexpr double kScale = 10.0;  // counts ten times the C 1s example's keep the fits near linear
-    for (const Case& c : cases) {
-        Workspace ws;
-        RecordingPort port;
-        ws.options = defaultFitOptions();
-        ws.options.methodFlag = kLeastSquaresMethodFlag;
-        ws.options.glSum = kTrue;
-        testing::synthesizeOnBackground(
-            ws, 0, c.type, c.parameter, [&](double e) { return kScale * testing::truePeaksAt(e); },
-            2000.0 * kScale, 2600.0 * kScale, 295.0f, c.averaging);
-        Region& r = ws.regions[0];
-        std::mt19937_64 random(11);
-        for (int i = 1; i <= r.pointCount; ++i)
-            r.counts[i] = static_cast<float>(std::poisson_distribution<long>(r.counts[i])(random));
-        testing::acceptBackgroundOf(ws, port, c.type);
-        for (std::size_t k = 0; k < testing::kCoverageTruth.size(); ++k) {
-            const PeakShapeD& t = testing::kCoverageTruth[k];
-            testing::addPeak(ws, 0, static_cast<int>(k), static_cast<float>(t.position),
-                             static_cast<float>(kScale * t.area), static_cast<float>(t.fwhm), 0)
-                .fixGl = 1;
-        }
-        optimiseRegion(ws, port);
+    for (const testing::OwnBackground& background : testing::kOwnBackgrounds) {
+        // Counts ten times the C 1s example's keep the fits near linear.
+        const Workspace ws = testing::fittedOnOwnBackground(background, 10.0);
         const RegionErrors jacobian = standardErrors(ws, 0);
         const MonteCarloErrors replicas = monteCarloErrors(ws, 0, 400, 2);
         ASSERT_EQ(replicas.replicas, 400);
@@ -118,12 +90,11 @@ TEST(MonteCarlo, ReplicasDrawTheBackgroundAgainAndAgreeWithTheJacobian) {
             for (PeakParam param : {PeakParam::Position, PeakParam::Area, PeakParam::Fwhm}) {
                 // Four hundred replicas estimate a deviation to about 4 %, the 16-84 % range to 6 %.
                 const double expected = jacobian.peaks[k].of(param).value;
-                EXPECT_NEAR(replicas.peaks[k].of(param).value, expected, 0.2 * expected)
-                    << "background " << static_cast<int>(c.type) << ", peak " << k << ", parameter "
-                    << static_cast<int>(param);
-                EXPECT_NEAR(replicas.robust[k].of(param).value, expected, 0.2 * expected)
-                    << "background " << static_cast<int>(c.type) << ", peak " << k << ", parameter "
-                    << static_cast<int>(param);
+                for (const auto* spread : {&replicas.peaks, &replicas.robust}) {
+                    EXPECT_NEAR((*spread)[k].of(param).value, expected, 0.2 * expected)
+                        << "background " << static_cast<int>(background.type) << ", peak " << k
+                        << ", parameter " << static_cast<int>(param);
+                }
             }
         }
     }
