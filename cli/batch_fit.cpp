@@ -53,7 +53,12 @@ SummaryRow fit(const BatchSettings& settings, const Pictures* pictures, const Ba
     cli.port.detach();
     SpectrumFit fitted = fitSpectrum(cli.session, {settings.model, settings.options, settings.level},
                                      [&] { importItem(cli, settings.format, item); });
-    SummaryRow row{index, fitted.chiSquare, fitted.hasLevel, fitted.converged, std::move(fitted.peaks)};
+    SummaryRow row{index,
+                   fitted.chiSquare,
+                   fitted.hasLevel,
+                   fitted.converged,
+                   std::move(fitted.peaks),
+                   std::move(fitted.flags)};
     const std::string base = (settings.outDir / item.outputName).string();
     for (BatchOutput output : kBatchOutputs) {
         if (settings.outputs.has(output))

@@ -20,8 +20,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view kHeading = "vortlan batch journal 1";
-constexpr std::size_t kRowFields = 7;    // name, file, block, finished, χ², converged, level
+// A journal of an earlier layout is not resumed from: its spectra are fitted again.
+constexpr std::string_view kHeading = "vortlan batch journal 2";
+constexpr std::size_t kRowFields = 8;    // name, file, block, finished, χ², converged, level, flags
 constexpr std::size_t kPeakFields = 10;  // position, area, FWHM, %GL, four errors, at.% and its error
 
 // Names and files may hold any character but the journal's separators, which are escaped.
@@ -57,11 +58,22 @@ std::string number(float value) {
     return std::isnan(value) ? std::string() : exactNumberText(value);
 }
 
+// Each flag as "peak:cause:parameter", the flags between commas.
+std::string flagsField(const std::vector<FitFlag>& flags) {
+    std::string field;
+    for (const FitFlag& f : flags) {
+        field += (field.empty() ? "" : ",") + std::to_string(f.peak) + ':' +
+                 std::to_string(static_cast<int>(f.cause)) + ':' + std::to_string(static_cast<int>(f.param));
+    }
+    return field;
+}
+
 std::string entryLine(const std::string& name, const JournalEntry& entry) {
     const SummaryRow& row = entry.row;
     std::string line = escaped(name) + '\t' + escaped(entry.file) + '\t' + std::to_string(entry.block) +
                        '\t' + std::to_string(entry.finished) + '\t' + exactNumberText(row.chiSquare) + '\t' +
-                       (row.converged ? "1" : "0") + '\t' + (row.hasLevel ? "1" : "0");
+                       (row.converged ? "1" : "0") + '\t' + (row.hasLevel ? "1" : "0") + '\t' +
+                       flagsField(row.flags);
     for (const PeakRow& p : row.peaks) {
         line += '\t' + exactNumberText(p.position) + '\t' + exactNumberText(p.area) + '\t' +
                 exactNumberText(p.fwhm) + '\t' + std::to_string(p.gl);
@@ -98,6 +110,32 @@ bool readFlag(std::string_view text, bool& flag) {
     return text == "0" || text == "1";
 }
 
+std::vector<std::string_view> split(std::string_view text, char separator) {
+    std::vector<std::string_view> out;
+    for (std::size_t at; (at = text.find(separator)) != std::string_view::npos; text.remove_prefix(at + 1))
+        out.push_back(text.substr(0, at));
+    out.push_back(text);
+    return out;
+}
+
+std::optional<std::vector<FitFlag>> readFlags(std::string_view field) {
+    std::vector<FitFlag> flags;
+    if (field.empty()) return flags;
+    for (std::string_view text : split(field, ',')) {
+        const std::vector<std::string_view> parts = split(text, ':');
+        if (parts.size() != 3) return std::nullopt;
+        const auto peak = whole<int>(parts[0]);
+        const auto cause = whole<int>(parts[1]);
+        const auto param = whole<int>(parts[2]);
+        if (!peak || !cause || !param || *peak < 0 || *peak >= kPeakCount || *cause < 0 ||
+            *cause > kLastFitFlagCause || *param < 0 || *param > 3)
+            return std::nullopt;
+        flags.push_back(
+            {static_cast<short>(*peak), static_cast<FitFlagCause>(*cause), static_cast<PeakParam>(*param)});
+    }
+    return flags;
+}
+
 // The position, area and FWHM are always there; the errors and at.% may be empty.
 std::optional<PeakRow> readPeak(const std::vector<std::string_view>& f, std::size_t at) {
     std::array<float, kPeakFields> v{};
@@ -123,6 +161,9 @@ std::optional<std::pair<std::string, JournalEntry>> readEntry(std::string_view l
     if (!block || !finished || !chi || !readFlag(f[5], entry.row.converged) ||
         !readFlag(f[6], entry.row.hasLevel))
         return std::nullopt;
+    std::optional<std::vector<FitFlag>> flags = readFlags(f[7]);
+    if (!flags) return std::nullopt;
+    entry.row.flags = std::move(*flags);
     entry.block = *block;
     entry.finished = *finished;
     entry.row.chiSquare = *chi;

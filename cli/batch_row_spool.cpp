@@ -9,13 +9,15 @@ namespace vortlan::cli {
 
 namespace {
 
-// A row's record: the item, chi-square, the two flags and the peak count, then each peak's fields.
+// A row's record: the item, chi-square, the two booleans and the counts of peaks and of the verdict's
+// flags, then each peak's fields and each flag.
 // Written and read in this process only, so in its own byte order.
 struct RowHead {
     std::uint64_t item;
     float chiSquare;
     std::uint8_t hasLevel, converged;
     std::uint32_t peaks;
+    std::uint32_t flags;
 };
 
 template <typename T>
@@ -39,10 +41,15 @@ RowSpool::RowSpool() : file_(std::tmpfile()) {
 }
 
 void RowSpool::add(const SummaryRow& row) {
-    const RowHead head{row.item, row.chiSquare, row.hasLevel, row.converged,
-                       static_cast<std::uint32_t>(row.peaks.size())};
+    const RowHead head{row.item,
+                       row.chiSquare,
+                       row.hasLevel,
+                       row.converged,
+                       static_cast<std::uint32_t>(row.peaks.size()),
+                       static_cast<std::uint32_t>(row.flags.size())};
     bool written = put(file_.get(), head);
     for (const PeakRow& peak : row.peaks) written = written && put(file_.get(), peak);
+    for (const FitFlag& flag : row.flags) written = written && put(file_.get(), flag);
     if (!written) throw spoolFailure();
     ++count_;
     shape_.peaks = std::max(shape_.peaks, row.peaks.size());
@@ -65,6 +72,10 @@ bool RowSpool::Reader::next(SummaryRow& row) {
     row.peaks.resize(head.peaks);
     for (PeakRow& peak : row.peaks) {
         if (!take(file_, peak)) throw spoolFailure();
+    }
+    row.flags.resize(head.flags);
+    for (FitFlag& flag : row.flags) {
+        if (!take(file_, flag)) throw spoolFailure();
     }
     return true;
 }

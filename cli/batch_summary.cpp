@@ -4,6 +4,7 @@
 
 #include "base/number_text.h"
 #include "cli/json_writer.h"
+#include "fit/verdict.h"
 #include "io/csv_text.h"
 
 namespace vortlan::cli {
@@ -43,7 +44,7 @@ std::string summaryHeadings(SummaryShape shape, SummaryColumns columns) {
         const std::string p = ",peak" + std::to_string(k) + "_";
         text += p + "atomic_percent" + p + "atomic_percent_err";
     }
-    return text + ",converged\n";
+    return text + ",converged,flags\n";
 }
 
 std::string summaryLine(const BatchItem& item, const SummaryRow& row, SummaryShape shape,
@@ -74,7 +75,7 @@ std::string summaryLine(const BatchItem& item, const SummaryRow& row, SummarySha
         }
         text += "," + cell(row.peaks[k].atomicPercent) + "," + cell(row.peaks[k].atomicPercentError);
     }
-    return text + (row.converged ? ",yes\n" : ",no\n");
+    return text + (row.converged ? ",yes," : ",no,") + csvField(fitFlagsText(row.flags)) + '\n';
 }
 
 std::string summaryJsonLine(const BatchItem& item, const SummaryRow& row, SummaryColumns columns) {
@@ -88,6 +89,9 @@ std::string summaryJsonLine(const BatchItem& item, const SummaryRow& row, Summar
         json.key("block").value(item.blockNumber).key("block_label").value(item.blockLabel);
     }
     json.key("chi_square").value(row.chiSquare).key("converged").value(row.converged);
+    json.key("flags").beginArray();
+    for (const FitFlag& flag : row.flags) json.value(fitFlagText(flag));
+    json.endArray();
     json.key("peaks").beginArray();
     const std::vector<float> share = shares(row);
     for (std::size_t k = 0; k < row.peaks.size(); ++k) {

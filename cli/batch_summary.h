@@ -19,6 +19,7 @@ struct SummaryRow {
     bool hasLevel = false;
     bool converged = false;
     std::vector<PeakRow> peaks;  // in slot order
+    std::vector<FitFlag> flags;  // a few bytes each, made text only when written
 };
 
 // Which of the columns that not every summary has are written.

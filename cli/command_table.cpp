@@ -258,14 +258,17 @@ Command fitEntry() {
              "optimise a region, every region, or one peak",
              "Usage: vortlan-cli fit PROJECT.xps (--region N | --all | --peak P [--param "
              "position|area|fwhm|gl])\n"
-             "           [--options FILE.opa] [--method lm|newton|search] [--monte-carlo K] -o OUT.xps\n"
+             "           [--options FILE.opa] [--method lm|newton|search] [--instrument-fwhm W|none]\n"
+             "           [--monte-carlo K] -o OUT.xps\n"
              "\n"
              "\"Optimise Region\", \"Optimise All\", or the peak dialog's \"Optimise Peak\" (or the "
              "\"Optimise\"\n"
              "of one parameter with --param).  The options are those of default.opa in the working\n"
              "directory, or of --options; --method switches the method (lm is Levenberg-Marquardt).  On a\n"
              "terminal a progress line shows the trial (the iteration of lm) and the total chi-square;\n"
-             "Ctrl+C stops the fit as \"Stop Fitting\" does and the result so far is written.\n"
+             "Ctrl+C stops the fit as \"Stop Fitting\" does and the result so far is written.  The verdict\n"
+             "of each region fitted is printed with its flags, the peaks not to take as they stand.\n"
+             "  --instrument-fwhm W  no fitted FWHM below W eV (kept in the project); none: the data's step\n"
              "  --monte-carlo K   after the fit, the standard errors of K Monte Carlo replicas of each\n"
              "                    region fitted, beside those from the Jacobian\n",
              {kRegion,
@@ -274,6 +277,7 @@ Command fitEntry() {
               {"--param"},
               {"--options"},
               {"--method"},
+              {"--instrument-fwhm"},
               {"--monte-carlo"},
               kOutput},
              1,

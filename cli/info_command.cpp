@@ -55,8 +55,34 @@ bool fitted(const Region& r) {
     return isTrue(r.backgroundSet);
 }
 
-std::string verdictWord(FitVerdict verdict) {
-    return verdict == FitVerdict::Unknown ? "convergence unknown" : fitVerdictWord(verdict);
+std::string verdictWord(const RegionVerdict& verdict) {
+    return verdict.verdict == FitVerdict::Unknown ? "convergence unknown" : fitVerdictWord(verdict);
+}
+
+// "converged" stays a boolean, as it always was: true for a converged fit, with flags or without.
+void writeVerdict(JsonWriter& json, const RegionVerdict& verdict) {
+    json.key("converged");
+    if (verdict.verdict == FitVerdict::Unknown) {
+        json.null();
+    } else {
+        json.value(verdict.verdict == FitVerdict::Converged);
+    }
+    json.key("verdict");
+    if (verdict.verdict == FitVerdict::Unknown) {
+        json.null();
+    } else {
+        json.value(fitVerdictWord(verdict));
+    }
+    json.key("flags").beginArray();
+    for (const std::string& flag : fitFlagTexts(verdict)) json.value(flag);
+    json.endArray();
+    json.key("restarts");
+    const std::string restarts = restartsText(verdict.restarts);
+    if (restarts.empty()) {
+        json.null();
+    } else {
+        json.value(restarts);
+    }
 }
 
 // The standard errors of the region's peaks, in slot order, at the values the file holds.
@@ -195,18 +221,7 @@ void writeRegion(JsonWriter& json, const Workspace& ws, int region) {
     json.key("averagePoints").value(static_cast<int>(r.averagePoints));
     json.key("backgroundParameter").value(r.backgroundParam).key("shift").value(r.shift);
     json.key("chiSquare").value(r.chiSquare);
-    json.key("converged");
-    switch (fitVerdictOf(ws, region)) {
-        case FitVerdict::Converged:
-            json.value(true);
-            break;
-        case FitVerdict::StillImproving:
-            json.value(false);
-            break;
-        case FitVerdict::Unknown:
-            json.null();
-            break;
-    }
+    writeVerdict(json, heldVerdictOf(ws, region));
     const RegionErrors found = fitted(r) ? standardErrors(ws, region) : RegionErrors{};
     json.key("peaks").beginArray();
     if (fitted(r)) {
@@ -229,6 +244,12 @@ std::string infoJson(const Workspace& ws) {
     json.beginObject();
     json.key("description").value(ws.description);
     json.key("totalChiSquare").value(ws.totalChiSquare);
+    json.key("instrumentFwhm");
+    if (ws.instrumentFwhm) {
+        json.value(static_cast<float>(*ws.instrumentFwhm));
+    } else {
+        json.null();
+    }
     json.key("regions").beginArray();
     for (int region = 0; region < kRegionCount; ++region) {
         if (isTrue(ws.regions[region].defined)) writeRegion(json, ws, region);
@@ -294,6 +315,13 @@ void printPeakTable(std::ostream& out, const Workspace& ws, int region) {
     }
 }
 
+// A line a flag, then what the fit did about them.
+void printFlags(std::ostream& out, const RegionVerdict& verdict) {
+    for (const std::string& flag : fitFlagTexts(verdict)) out << "  flag: " << flag << '\n';
+    const std::string restarts = restartsText(verdict.restarts);
+    if (!restarts.empty()) out << "  " << restarts << '\n';
+}
+
 void printRegion(std::ostream& out, const Workspace& ws, int region) {
     const Region& r = ws.regions[region];
     out << "Region " << region + 1 << " \"" << trimmedCaption(r) << "\": " << r.pointCount << " points, "
@@ -309,7 +337,8 @@ void printRegion(std::ostream& out, const Workspace& ws, int region) {
     out << "  background " << backgroundName(r) << " from " << number(r.rangeHigh) << " to "
         << number(r.rangeLow) << " eV, " << averaging << ", parameter " << number(r.backgroundParam)
         << ", shift " << number(r.shift) << ", χ² " << number(r.chiSquare) << ", "
-        << verdictWord(fitVerdictOf(ws, region)) << '\n';
+        << verdictWord(heldVerdictOf(ws, region)) << '\n';
+    printFlags(out, heldVerdictOf(ws, region));
     if (r.peakCount > 0) printPeakTable(out, ws, region);
 }
 
@@ -323,6 +352,8 @@ void printInfo(std::ostream& out, const Workspace& ws) {
     }
     if (!any) out << "No region holds data.\n";
     out << "Total χ² " << number(ws.totalChiSquare) << '\n';
+    if (ws.instrumentFwhm)
+        out << "Instrument FWHM limit " << number(static_cast<float>(*ws.instrumentFwhm)) << " eV\n";
 }
 
 }  // namespace

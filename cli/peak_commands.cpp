@@ -17,6 +17,7 @@
 #include "model/peak_shapes.h"
 #include "session/background_dialog.h"
 #include "session/constraint_dialog.h"
+#include "session/instrument_limit.h"
 #include "session/options_dialog.h"
 #include "session/peak_dialog.h"
 #include "session/spectrum_commands.h"
@@ -24,6 +25,13 @@
 namespace vortlan::cli {
 
 namespace {
+
+// "--instrument-fwhm W", or "none" to let the data's step bound a width again.
+void setInstrumentLimit(CliSession& cli, const std::string& text) {
+    const std::optional<double> fwhm =
+        text == "none" ? std::nullopt : std::optional<double>(leadingNumber(text));
+    if (!setInstrumentFwhm(cli.session, fwhm)) throw CommandFailed();
+}
 
 const std::vector<std::string_view> kParamChoices = {"position", "area", "fwhm", "gl"};
 
@@ -269,6 +277,7 @@ int runFit(const Arguments& args) {
     if (const auto options = args.value("--options")) readOptionsFile(cli, *options);
     Session& session = cli.session;
     if (method) chooseMethodNamed(session, *method);
+    if (const auto limit = args.value("--instrument-fwhm")) setInstrumentLimit(cli, *limit);
     cli.port.printVerdicts(true);
     installInterruptHandler();
     std::vector<int> regions;

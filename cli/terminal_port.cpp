@@ -79,7 +79,7 @@ void TerminalPort::showFitTrial(int trial, int trials) {
     if (fitting()) showProgress();
 }
 
-void TerminalPort::showFitVerdict(int region, FitVerdict verdict) {
+void TerminalPort::showFitVerdict(int region, const RegionVerdict& verdict) {
     if (!printVerdicts_) return;
     clearProgress();
     out_ << fitVerdictText(region, verdict) << '\n';

@@ -58,7 +58,7 @@ class TerminalPort : public Port {
 
     void drawSpectrum(SpectrumDrawing) override {}
     void showFitTrial(int trial, int trials) override;
-    void showFitVerdict(int region, FitVerdict verdict) override;
+    void showFitVerdict(int region, const RegionVerdict& verdict) override;
 
   private:
     bool fitting() const { return isShown(Window::Fitting); }

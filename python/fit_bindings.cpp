@@ -231,16 +231,19 @@ py::dict fitStatisticsOfRegion(const RegionRef& region) {
     return result;
 }
 
+const RegionVerdict& heldVerdict(const RegionRef& region) {
+    return heldVerdictOf(region.project->session().workspace, region.index);
+}
+
 py::object verdictOf(const RegionRef& region) {
-    switch (fitVerdictOf(region.project->session().workspace, region.index)) {
-        case FitVerdict::Converged:
-            return py::str("converged");
-        case FitVerdict::StillImproving:
-            return py::str("still improving");
-        case FitVerdict::Unknown:
-            break;
-    }
-    return py::none();
+    const RegionVerdict& held = heldVerdict(region);
+    if (held.verdict == FitVerdict::Unknown) return py::none();
+    return py::str(fitVerdictWord(held));
+}
+
+py::object restartsOf(const RegionRef& region) {
+    const std::string text = restartsText(heldVerdict(region).restarts);
+    return text.empty() ? py::object(py::none()) : py::object(py::str(text));
 }
 
 // The function a long export asks whether to stop.
@@ -389,8 +392,15 @@ void bindFitting(ProjectClass& project, RegionClass& region) {
         "The region's fit statistic χ², as its chi box shows it.");
     region.def_property_readonly(
         "verdict", &verdictOf,
-        "\"converged\" or \"still improving\" for the last fit, or None when the region has not been fitted\n"
-        "since it was opened or changed.");
+        "\"converged\", \"converged, with flags\", \"still improving\" or \"stopped\" for the last fit, or\n"
+        "None when the region has not been fitted since it was changed.");
+    region.def_property_readonly(
+        "flags", [](const RegionRef& self) { return fitFlagTexts(heldVerdict(self)); },
+        "What the last fit found wrong with its peaks, one text a flag (\"peak 3: narrower than the data\n"
+        "step\"); empty when nothing, or when the verdict no longer holds.");
+    region.def_property_readonly(
+        "restarts", &restartsOf,
+        "What the last fit did about flagged peaks (\"peak 3 restarted 2 times; kept the best\"), or None.");
     region.def(
         "standard_errors", &standardErrorsOf,
         "The standard errors of the peaks at their present values: {peak number: {\"position\", \"area\",\n"

@@ -5,6 +5,7 @@
 #include <optional>
 #include <utility>
 
+#include "fit/verdict.h"
 #include "python/bindings.h"
 #include "python/file_import.h"
 #include "session/spectrum_fit.h"
@@ -120,6 +121,8 @@ py::dict rowDict(const std::string& path, std::optional<int> block, const FileFi
         row[py::str(prefix + "atomic_percent_err")] = cell(fit.peaks[k].atomicPercentError);
     }
     row["converged"] = fit.converged;
+    // One text, as the summary's cell: the row stays a flat table's row.
+    row["flags"] = fitFlagsText(fit.flags);
     return row;
 }
 

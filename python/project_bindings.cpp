@@ -16,6 +16,7 @@
 #include "python/region_picture.h"
 #include "session/file_imports.h"
 #include "session/import_vamas.h"
+#include "session/instrument_limit.h"
 #include "session/project.h"
 #include "session/region_operations.h"
 #include "workspace/limits.h"
@@ -192,6 +193,13 @@ void bindProjects(py::module_& module, ProjectClass& project, RegionClass& regio
         "The fit options, a copy as a dict: method (\"lm\", \"newton\" or \"search\"),\n"
         "search_trials, newton_trials, tolerance (a fraction) and gl_form (\"sum\"\n"
         "or \"product\" of the Gaussian and Lorentzian parts).");
+    project.def_property(
+        "instrument_fwhm", [](const ProjectPtr& self) { return self->session().workspace.instrumentFwhm; },
+        [](const ProjectPtr& self, std::optional<double> fwhm) {
+            if (!setInstrumentFwhm(self->session(), fwhm)) self->port().refuse("the limit was refused");
+        },
+        "The narrowest FWHM (eV) a fit gives any peak, the instrument's resolution; None (the default)\n"
+        "lets the spacing of the data bound a width instead.  Saved with the project.");
     bindRegionPicture(region);
 }
 

@@ -29,7 +29,7 @@ class PythonPort : public RecordingPort {
     // (each drawing, trial and verdict shown) is not kept.
     void drawSpectrum(SpectrumDrawing) override {}
     void showFitTrial(int, int) override {}
-    void showFitVerdict(int, FitVerdict) override {}
+    void showFitVerdict(int, const RegionVerdict&) override {}
 };
 
 }  // namespace vortlan::python

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <array>
 
-#include "fit/least_squares_fit.h"
 #include "fit/newton.h"
 #include "fit/search.h"
 #include "fit/trial_state.h"
+#include "fit/trust/trusted_fit.h"
 #include "fit/verdict.h"
 #include "model/region_display.h"
 
@@ -72,7 +72,7 @@ bool searchPass(Workspace& ws, Port& port, int peak) {
     return false;
 }
 
-// A stop leaves the fit still improving: it did not run to its end.
+// A stop leaves the fit stopped: it did not run to its end.
 FitVerdict newtonRegionLoop(Workspace& ws, Port& port) {
     const Region& r = currentRegionOf(ws);
     RepeatedTrialCheck repeated(ws);
@@ -87,7 +87,7 @@ FitVerdict newtonRegionLoop(Workspace& ws, Port& port) {
         }
         if (stopped(ws)) {
             showCurrentRegion(ws, port);
-            return FitVerdict::StillImproving;
+            return FitVerdict::Stopped;
         }
         verdict = judgeLastTrial(before, r.chiSquare, ws.options.tolerance);
         if (repeated.trialChangedNothing(ws)) break;
@@ -122,8 +122,7 @@ FitVerdict searchRegionLoop(Workspace& ws, Port& port) {
         // The tolerance ends the loop through the stop request; only a stop of the user's leaves the
         // fit unfinished.
         if (stopped(ws)) {
-            return settled ? judgeLastTrial(before, r.chiSquare, ws.options.tolerance)
-                           : FitVerdict::StillImproving;
+            return settled ? judgeLastTrial(before, r.chiSquare, ws.options.tolerance) : FitVerdict::Stopped;
         }
         verdict = judgeLastTrial(before, r.chiSquare, ws.options.tolerance);
         if (repeated.trialChangedNothing(ws)) break;
@@ -144,16 +143,29 @@ FitVerdict verdictOf(LeastSquaresFitEnd end) {
         case LeastSquaresFitEnd::NothingToFit:
             return FitVerdict::Converged;
         case LeastSquaresFitEnd::StillImproving:
-        case LeastSquaresFitEnd::Stopped:
             return FitVerdict::StillImproving;
+        case LeastSquaresFitEnd::Stopped:
+            return FitVerdict::Stopped;
         case LeastSquaresFitEnd::Refused:
             break;
     }
     return FitVerdict::Unknown;
 }
 
+RegionVerdict regionVerdictOf(const Workspace& ws, const TrustedFit& fit, int region) {
+    const FitVerdict verdict = verdictOf(fit.end);
+    if (verdict == FitVerdict::Unknown) return {};
+    return RegionVerdict{verdict, fit.flagsOf(ws, region), fit.restartsOf(ws, region), {}};
+}
+
+// Levenberg-Marquardt over the selection; the current region's verdict.
+void fitCurrentByLeastSquares(Workspace& ws, Port& port, FitSelection selection) {
+    const TrustedFit fit = fitByLeastSquares(ws, port, std::move(selection));
+    recordFitVerdict(ws, port, ws.currentRegion, regionVerdictOf(ws, fit, ws.currentRegion));
+}
+
 // Every fitted region's peaks as one problem, so that ties across regions are fitted jointly; each
-// region gets the verdict of the whole.
+// region gets the verdict of the whole, with its own flags.
 void fitAllByLeastSquares(Workspace& ws, Port& port) {
     FitSelection all;
     for (const Region& r : ws.regions) {
@@ -161,10 +173,16 @@ void fitAllByLeastSquares(Workspace& ws, Port& port) {
         const std::vector<int> peaks = peaksOf(r);
         all.peaks.insert(all.peaks.end(), peaks.begin(), peaks.end());
     }
-    const FitVerdict verdict = verdictOf(fitByLeastSquares(ws, port, all));
+    const TrustedFit fit = fitByLeastSquares(ws, port, all);
     for (int region = 0; region < kRegionCount; ++region) {
-        if (fittedRegion(ws.regions[region])) recordFitVerdict(ws, port, region, verdict);
+        if (fittedRegion(ws.regions[region]))
+            recordFitVerdict(ws, port, region, regionVerdictOf(ws, fit, region));
     }
+}
+
+// A verdict of Newton's method or the search, with the flags of where it ended.
+void recordJudged(Workspace& ws, Port& port, int region, FitVerdict verdict) {
+    recordFitVerdict(ws, port, region, judgedVerdict(ws, region, verdict));
 }
 
 }  // namespace
@@ -189,11 +207,13 @@ void requestStop(Workspace& ws) {
 }
 
 void optimiseParameter(Workspace& ws, Port& port, int peak, PeakParam param) {
-    FitVerdict verdict = FitVerdict::StillImproving;
     if (leastSquaresChosen(ws.options)) {
-        verdict = isFixed(ws.peaks.at(peak), param) ? FitVerdict::Converged
-                                                    : verdictOf(fitByLeastSquares(ws, port, FitSelection({peak}, param)));
-    } else if (param != PeakParam::Gl && newtonInDialog(ws.options)) {
+        if (isFixed(ws.peaks.at(peak), param))
+            return recordJudged(ws, port, ws.currentRegion, FitVerdict::Converged);
+        return fitCurrentByLeastSquares(ws, port, FitSelection({peak}, param));
+    }
+    FitVerdict verdict = FitVerdict::Stopped;
+    if (param != PeakParam::Gl && newtonInDialog(ws.options)) {
         verdict = newtonOptimiseParameter(ws, port, peak, param);
     } else {
         // The search of one parameter is the whole fit: its one trial is judged.
@@ -202,30 +222,26 @@ void optimiseParameter(Workspace& ws, Port& port, int peak, PeakParam param) {
         if (!stopped(ws))
             verdict = judgeLastTrial(before, currentRegionOf(ws).chiSquare, ws.options.tolerance);
     }
-    recordFitVerdict(ws, port, ws.currentRegion, verdict);
+    recordJudged(ws, port, ws.currentRegion, verdict);
 }
 
 void optimisePeak(Workspace& ws, Port& port, int peak) {
-    FitVerdict verdict;
-    if (leastSquaresChosen(ws.options)) {
-        verdict = verdictOf(fitByLeastSquares(ws, port, FitSelection({peak})));
-    } else {
-        verdict = newtonInDialog(ws.options) ? newtonOptimisePeak(ws, port, peak) : searchWholePeak(ws, port, peak);
-    }
-    recordFitVerdict(ws, port, ws.currentRegion, verdict);
+    if (leastSquaresChosen(ws.options)) return fitCurrentByLeastSquares(ws, port, FitSelection({peak}));
+    const FitVerdict verdict =
+        newtonInDialog(ws.options) ? newtonOptimisePeak(ws, port, peak) : searchWholePeak(ws, port, peak);
+    recordJudged(ws, port, ws.currentRegion, verdict);
 }
 
 void optimiseRegion(Workspace& ws, Port& port) {
     if (!fittedRegion(currentRegionOf(ws))) return;
     port.hideWindow(Window::Peak);
     beginFitting(ws, port);
-    FitVerdict verdict;
     if (leastSquaresChosen(ws.options)) {
-        verdict = verdictOf(fitByLeastSquares(ws, port, FitSelection(peaksOf(currentRegionOf(ws)))));
+        fitCurrentByLeastSquares(ws, port, FitSelection(peaksOf(currentRegionOf(ws))));
     } else {
-        verdict = newtonInLoops(ws.options) ? newtonRegionLoop(ws, port) : searchRegionLoop(ws, port);
+        recordJudged(ws, port, ws.currentRegion,
+                     newtonInLoops(ws.options) ? newtonRegionLoop(ws, port) : searchRegionLoop(ws, port));
     }
-    recordFitVerdict(ws, port, ws.currentRegion, verdict);
     endFitting(ws, port);
 }
 
@@ -271,7 +287,7 @@ void optimiseAllRegions(Workspace& ws, Port& port) {
     showCurrentRegion(ws, port);
     for (int region = 0; region < kRegionCount; ++region) {
         if (!fittedRegion(ws.regions[region])) continue;
-        recordFitVerdict(ws, port, region, unfinished ? FitVerdict::StillImproving : verdicts[region]);
+        recordJudged(ws, port, region, unfinished ? FitVerdict::Stopped : verdicts[region]);
     }
     endFitting(ws, port);
 }

@@ -23,7 +23,7 @@ void optimiseParameter(Workspace& workspace, Port& port, int peak, PeakParam par
 void optimisePeak(Workspace& workspace, Port& port, int peak);
 
 // "Optimise Region": every peak of the current region, if it holds data with an accepted background;
-// records the region's verdict.  A run that "Stop Fitting" ends is still improving.
+// records the region's verdict.  A run that "Stop Fitting" ends is stopped.
 void optimiseRegion(Workspace& workspace, Port& port);
 // "Optimise All": every peak of every region that holds data with an accepted background; records a
 // verdict for each of those regions.

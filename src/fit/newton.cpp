@@ -192,7 +192,7 @@ FitVerdict newtonOptimiseParameter(Workspace& ws, Port& port, int peak, PeakPara
         // The fine passes run even after a stop: they are short and leave the width settled.
         for (float delta : kFineFwhmDeltas) repeatSteps(ws, port, peak, param, delta, OnStop::GoOn, last);
     }
-    if (stopped) return FitVerdict::StillImproving;
+    if (stopped) return FitVerdict::Stopped;
     return last.made ? judgeLastTrial(last.before, last.after, ws.options.tolerance) : FitVerdict::Unknown;
 }
 
@@ -229,7 +229,7 @@ FitVerdict newtonOptimisePeak(Workspace& ws, Port& port, int peak) {
             if (stopped()) break;
         }
         showCurrentRegion(ws, port);
-        if (isTrue(ws.stopRequested)) return FitVerdict::StillImproving;
+        if (isTrue(ws.stopRequested)) return FitVerdict::Stopped;
         verdict = judgeLastTrial(before, currentRegionOf(ws).chiSquare, o.tolerance);
         if (repeated.trialChangedNothing(ws)) break;
     }

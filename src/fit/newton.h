@@ -14,7 +14,7 @@ void newtonStep(Workspace& workspace, Port& port, int peak, PeakParam param, flo
 
 // The levels 1-4 of the options for one parameter (position, area or FWHM), each up to newtonTrials
 // kept steps; the FWHM ends with two fine passes of 0.05 and 0.02 eV.  The verdict is that of the last
-// step (a stop leaves it still improving; Unknown when no step was made).
+// step (a stop leaves it stopped; Unknown when no step was made).
 FitVerdict newtonOptimiseParameter(Workspace& workspace, Port& port, int peak, PeakParam param);
 
 // newtonTrials rounds over the levels: position, area and FWHM steps and a %GL search; a round that

@@ -218,7 +218,7 @@ FitVerdict searchWholePeak(Workspace& ws, Port& port, int peak) {
         for (PeakParam param : kOrder) {
             if (isFixed(p, param)) continue;
             searchParameter(ws, port, peak, param);
-            if (isTrue(ws.stopRequested)) return FitVerdict::StillImproving;
+            if (isTrue(ws.stopRequested)) return FitVerdict::Stopped;
         }
         const float chi = currentRegionOf(ws).chiSquare;
         verdict = judgeLastTrial(previous, chi, ws.options.tolerance);

@@ -15,7 +15,7 @@ void searchParameter(Workspace& workspace, Port& port, int peak, PeakParam param
 
 // Searches of position, FWHM, area and %GL, repeated up to searchTrials times while a round improves
 // the region's statistic by at least the tolerance and changes anything.  The verdict of the last
-// round (a stop leaves it still improving), not recorded.
+// round (a stop leaves it stopped), not recorded.
 FitVerdict searchWholePeak(Workspace& workspace, Port& port, int peak);
 
 // The grid offsets of one level, accumulated in single precision as the search forms them, offset 0

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "base/number_reading.h"
+#include "fit/trust/physical_bounds.h"
 #include "model/peak_derivatives.h"
 #include "model/propagation.h"
 
@@ -12,8 +13,9 @@ namespace vortlan {
 
 namespace {
 
-constexpr double kInfinity = std::numeric_limits<double>::infinity();
-constexpr double kAreaFloor = 0.1;  // as Newton's method keeps an area
+// How close to a bound a stored value is on it: the fit put it there exactly, and storing it as a
+// single moved it by less.
+constexpr double kOnBound = 1e-6;
 constexpr PeakParam kParamOrder[] = {PeakParam::Position, PeakParam::Area, PeakParam::Fwhm, PeakParam::Gl};
 
 std::size_t indexOf(PeakParam param) {
@@ -231,29 +233,24 @@ double SpectrumProblem::valueOf(int peak, PeakParam param, const double* x) cons
 }
 
 void SpectrumProblem::setBounds(const Workspace& ws) {
+    const PhysicalBounds physical(ws);
     for (const FreeParameter& v : variables_) {
-        const ParamConstraint& c = ws.constraints[v.peak].of(v.param);
-        const bool limited = isTrue(c.limited);
-        double low = limited ? c.low : -kInfinity;
-        double high = limited ? c.high : kInfinity;
-        switch (v.param) {
-            case PeakParam::Position:
-                break;
-            case PeakParam::Area:
-                // Newton's floor, unless the limits allow less.
-                if (!limited) low = kAreaFloor;
-                break;
-            case PeakParam::Fwhm:
-                low = std::max(low, static_cast<double>(kMinimumTiedFwhm));
-                break;
-            case PeakParam::Gl:
-                low = std::max(low, 0.0);
-                high = std::min(high, 100.0);
-                break;
-        }
-        lower_.push_back(low);
-        upper_.push_back(std::max(low, high));
+        const ValueBounds bounds = physical.of(v.peak, v.param);
+        lower_.push_back(bounds.low);
+        upper_.push_back(bounds.high);
     }
+}
+
+std::vector<FreeParameter> SpectrumProblem::parametersOnBounds() const {
+    std::vector<FreeParameter> onBounds;
+    for (std::size_t v = 0; v < variables_.size(); ++v) {
+        const double x = start_[v];
+        const auto near = [x](double bound) {
+            return std::isfinite(bound) && std::fabs(x - bound) <= kOnBound * std::max(1.0, std::fabs(bound));
+        };
+        if (near(lower_[v]) || near(upper_[v])) onBounds.push_back(variables_[v]);
+    }
+    return onBounds;
 }
 
 std::vector<int> SpectrumProblem::regions() const {

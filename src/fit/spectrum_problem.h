@@ -58,6 +58,8 @@ class SpectrumProblem final : public ResidualFunction {
     const std::vector<double>& start() const { return start_; }
     const std::vector<double>& lower() const { return lower_; }
     const std::vector<double>& upper() const { return upper_; }
+    // The variables whose present values lie on one of their bounds (fit/trust/physical_bounds.h).
+    std::vector<FreeParameter> parametersOnBounds() const;
 
     // The envelope (background plus peaks) at every point of the problem, at x.
     std::vector<double> model(const double* x) const;

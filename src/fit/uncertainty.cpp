@@ -19,10 +19,6 @@ namespace {
 
 using Kind = StandardError::Kind;
 
-// How close to a bound a stored value is on it: the fit put it there exactly, and storing it as a
-// single moved it by less.
-constexpr double kOnBound = 1e-6;
-
 // The gradient of a derived value with respect to the variables, as (variable, slope) pairs.
 using Gradient = std::vector<SpectrumProblem::Dependence>;
 
@@ -63,18 +59,6 @@ Gradient heightGradient(const SpectrumProblem& problem, const Workspace& ws, int
     fwhm.slope *= p.fwhm != 0.0f ? -height / p.fwhm : 0.0;
     gl.slope *= height * logHeightPerGl(ws, p);
     return {area, fwhm, gl};
-}
-
-std::vector<FreeParameter> parametersOnBounds(const SpectrumProblem& problem) {
-    std::vector<FreeParameter> onBounds;
-    for (std::size_t v = 0; v < problem.variables().size(); ++v) {
-        const double x = problem.start()[v];
-        const auto near = [&](double bound) {
-            return std::isfinite(bound) && std::fabs(x - bound) <= kOnBound * std::max(1.0, std::fabs(bound));
-        };
-        if (near(problem.lower()[v]) || near(problem.upper()[v])) onBounds.push_back(problem.variables()[v]);
-    }
-    return onBounds;
 }
 
 bool heldOnBound(const std::vector<FreeParameter>& held, const TieRoot& root) {
@@ -177,7 +161,7 @@ RegionErrors standardErrors(const Workspace& ws, int region) {
     selection.peaks = jointPeaks(ws, region);
     // A parameter a fit has left on one of its bounds is not free to move both ways: the errors of
     // the others are those with it held there, and its own is not determined.
-    selection.held = parametersOnBounds(SpectrumProblem(ws, selection));
+    selection.held = SpectrumProblem(ws, selection).parametersOnBounds();
     const SpectrumProblem problem(ws, selection);
     const std::vector<double>& x = problem.start();
     const std::optional<Covariance> covariance = covarianceAt(problem, x, backgroundInputs(problem, ws));

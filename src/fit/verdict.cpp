@@ -1,56 +1,14 @@
 #include "fit/verdict.h"
 
 #include <cmath>
-#include <cstring>
+
+#include "fit/trust/fit_flags.h"
 
 namespace vortlan {
 
 namespace {
 
 constexpr double kLeastImprovement = 1e-6;  // the tolerance 0 stands for
-
-void appendConstraint(std::vector<float>& model, const ParamConstraint& c) {
-    model.insert(model.end(), {static_cast<float>(c.linked), static_cast<float>(c.refPeak),
-                               static_cast<float>(c.isReference), static_cast<float>(c.op), c.operand,
-                               static_cast<float>(c.limited), c.low, c.high});
-}
-
-// Everything a fit of the region works from, flattened: its background settings, then each peak's
-// values, shape, fixes and ties in slot order.  The data themselves change only by an import, which
-// forgets the verdict.
-std::vector<float> modelOf(const Workspace& ws, int region) {
-    const Region& r = ws.regions.at(static_cast<std::size_t>(region));
-    std::vector<float> model{static_cast<float>(r.defined),
-                             static_cast<float>(r.backgroundSet),
-                             static_cast<float>(r.backgroundType),
-                             r.rangeLow,
-                             r.rangeHigh,
-                             static_cast<float>(r.averagePoints),
-                             r.backgroundParam,
-                             r.linearSlope,
-                             r.shift,
-                             static_cast<float>(r.pointCount),
-                             static_cast<float>(r.rangeCount),
-                             static_cast<float>(ws.options.glSum),
-                             static_cast<float>(r.peakCount)};
-    for (int s = 0; s < r.peakCount && s < kPeaksPerRegion; ++s) {
-        const int peak = r.peakSlots[static_cast<std::size_t>(s)];
-        model.push_back(static_cast<float>(peak));
-        if (peak < 0 || peak >= kPeakCount) continue;
-        const Peak& p = ws.peaks[static_cast<std::size_t>(peak)];
-        model.insert(model.end(), {static_cast<float>(p.type), p.splitting, p.position, p.area, p.fwhm,
-                                   static_cast<float>(p.gl), p.ts, p.tl, static_cast<float>(p.fixPosition),
-                                   static_cast<float>(p.fixArea), static_cast<float>(p.fixFwhm),
-                                   static_cast<float>(p.fixGl)});
-        for (PeakParam param : kPeakParams) appendConstraint(model, ws.constraints[peak].of(param));
-    }
-    return model;
-}
-
-bool sameBits(const std::vector<float>& a, const std::vector<float>& b) {
-    return a.size() == b.size() &&
-           (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0);
-}
 
 }  // namespace
 
@@ -63,29 +21,93 @@ FitVerdict judgeLastTrial(float before, float after, float tolerance) {
     return lowered > threshold ? FitVerdict::StillImproving : FitVerdict::Converged;
 }
 
-void recordFitVerdict(Workspace& ws, Port& port, int region, FitVerdict verdict) {
-    ws.fitVerdicts.at(static_cast<std::size_t>(region)) = RegionVerdict{verdict, modelOf(ws, region)};
-    port.showFitVerdict(region, verdict);
+RegionVerdict judgedVerdict(const Workspace& ws, int region, FitVerdict verdict) {
+    if (verdict == FitVerdict::Unknown) return {};
+    return RegionVerdict{verdict, judgeFitFlags(ws, region), {}, {}};
 }
 
-FitVerdict fitVerdictOf(const Workspace& ws, int region) {
-    const RegionVerdict& kept = ws.fitVerdicts.at(static_cast<std::size_t>(region));
-    if (kept.verdict == FitVerdict::Unknown || !sameBits(kept.model, modelOf(ws, region)))
-        return FitVerdict::Unknown;
-    return kept.verdict;
+void recordFitVerdict(Workspace& ws, Port& port, int region, RegionVerdict verdict) {
+    adoptFitVerdict(ws, region, std::move(verdict));
+    port.showFitVerdict(region, ws.fitVerdicts[static_cast<std::size_t>(region)]);
+}
+
+std::string fitFlagCauseText(const FitFlag& flag) {
+    static const char* const kParamNames[] = {"position", "area", "FWHM", "%GL"};
+    const std::string param = kParamNames[static_cast<std::size_t>(flag.param)];
+    switch (flag.cause) {
+        case FitFlagCause::NarrowerThanStep:
+            return "narrower than the data step";
+        case FitFlagCause::NarrowerThanLimit:
+            return "narrower than the instrument's limit";
+        case FitFlagCause::AtLimit:
+            return param + " at its limit";
+        case FitFlagCause::AtBound:
+            return param + (flag.param == PeakParam::Fwhm ? " at its floor" : " at its bound");
+        case FitFlagCause::OutsideRange:
+            return "outside the fit range";
+        case FitFlagCause::AreaAtFloor:
+            return "area at its floor";
+        case FitFlagCause::NotDetermined:
+            return param + " not determined by the data";
+        case FitFlagCause::MovedFar:
+            return "moved far from where it was placed";
+        case FitFlagCause::GlChanged:
+            break;
+    }
+    return "%GL changed by the final refit";
+}
+
+std::string fitFlagText(const FitFlag& flag) {
+    return "peak " + std::to_string(flag.peak) + ": " + fitFlagCauseText(flag);
+}
+
+std::string peakFlagsText(const RegionVerdict& verdict, int peak) {
+    std::string text;
+    for (const FitFlag& flag : verdict.flags) {
+        if (flag.peak == peak) text += (text.empty() ? "" : "; ") + fitFlagCauseText(flag);
+    }
+    return text;
+}
+
+std::string fitFlagsText(const std::vector<FitFlag>& flags) {
+    std::string text;
+    for (const FitFlag& flag : flags) text += (text.empty() ? "" : "; ") + fitFlagText(flag);
+    return text;
+}
+
+std::vector<std::string> fitFlagTexts(const RegionVerdict& verdict) {
+    std::vector<std::string> texts;
+    for (const FitFlag& flag : verdict.flags) texts.push_back(fitFlagText(flag));
+    return texts;
+}
+
+std::string restartsText(const std::vector<PeakRestarts>& restarts) {
+    std::string text;
+    for (const PeakRestarts& r : restarts) {
+        if (!text.empty()) text += ", ";
+        text += "peak " + std::to_string(r.peak) + " restarted " + std::to_string(r.restarts) +
+                (r.restarts == 1 ? " time" : " times");
+    }
+    return text.empty() ? text : text + "; kept the best";
+}
+
+std::string fitVerdictText(int region, const RegionVerdict& verdict) {
+    std::string text = "Region " + std::to_string(region + 1) + ": ";
+    if (verdict.verdict == FitVerdict::Unknown) return text + "not judged";
+    text += fitVerdictWord(verdict);
+    if (verdict.verdict == FitVerdict::StillImproving) text += " — optimise again";
+    if (!verdict.flags.empty()) text += " — " + fitFlagsText(verdict.flags);
+    const std::string restarts = restartsText(verdict.restarts);
+    return restarts.empty() ? text : text + " (" + restarts + ")";
 }
 
 std::string fitVerdictText(int region, FitVerdict verdict) {
-    const std::string name = "Region " + std::to_string(region + 1) + ": ";
-    switch (verdict) {
-        case FitVerdict::Converged:
-            return name + "converged";
-        case FitVerdict::StillImproving:
-            return name + "still improving — optimise again";
-        case FitVerdict::Unknown:
-            break;
-    }
-    return name + "not judged";
+    return fitVerdictText(region, RegionVerdict{verdict, {}, {}, {}});
+}
+
+std::string fitVerdictWord(const RegionVerdict& verdict) {
+    if (verdict.verdict == FitVerdict::Converged && !verdict.flags.empty()) return "converged, with flags";
+    return fitVerdictWord(verdict.verdict);
 }
 
 std::string fitVerdictWord(FitVerdict verdict) {
@@ -94,6 +116,8 @@ std::string fitVerdictWord(FitVerdict verdict) {
             return "converged";
         case FitVerdict::StillImproving:
             return "still improving";
+        case FitVerdict::Stopped:
+            return "stopped";
         case FitVerdict::Unknown:
             break;
     }

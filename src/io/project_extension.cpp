@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <sstream>
 #include <string_view>
@@ -11,6 +12,7 @@
 
 #include "base/printable_text.h"
 #include "workspace/acquisition.h"
+#include "workspace/fit_verdicts.h"
 #include "workspace/intensity_unit.h"
 
 namespace vortlan {
@@ -24,6 +26,10 @@ constexpr std::int16_t kCoreLevelsTag = 2;
 constexpr std::int16_t kSourceEnergiesTag = 3;
 constexpr std::int16_t kSensitivityOverridesTag = 4;
 constexpr std::int16_t kQuantSettingsTag = 5;
+constexpr std::int16_t kFitVerdictsTag = 6;
+constexpr std::int16_t kInstrumentFwhmTag = 7;
+// More flags than any region's peaks can carry is damage.
+constexpr std::int16_t kMostFlags = kPeaksPerRegion * (kLastFitFlagCause + 1) * 4;
 constexpr std::int16_t kAcquisitionTag = 8;
 // Far more than any record written; a longer length is damage, and nothing is allocated for it.
 constexpr std::int32_t kLongestRecord = 1 << 16;
@@ -37,6 +43,8 @@ using RegionNumber = std::optional<double> Region::*;
 struct Additions {
     std::array<Region, kRegionCount> regions;
     QuantSettings quantSettings;
+    std::array<RegionVerdict, kRegionCount> verdicts;
+    std::optional<double> instrumentFwhm;
 };
 
 std::string coreLevelText(std::string_view text) {
@@ -112,6 +120,35 @@ std::string quantSettingsPayload(const QuantSettings& settings) {
     return out.bytes();
 }
 
+// Each region's verdict while it still holds for the peaks written beside it.
+std::string verdictsPayload(const Workspace& ws) {
+    return entriesPayload(ws, [&ws](const Region& region, BinaryWriter& out) {
+        const int index = static_cast<int>(&region - ws.regions.data());
+        const RegionVerdict& held = heldVerdictOf(ws, index);
+        if (held.verdict == FitVerdict::Unknown) return false;
+        out.writeShort(static_cast<std::int16_t>(held.verdict));
+        out.writeShort(static_cast<std::int16_t>(held.flags.size()));
+        for (const FitFlag& flag : held.flags) {
+            out.writeShort(flag.peak);
+            out.writeShort(static_cast<std::int16_t>(flag.cause));
+            out.writeShort(static_cast<std::int16_t>(flag.param));
+        }
+        out.writeShort(static_cast<std::int16_t>(held.restarts.size()));
+        for (const PeakRestarts& r : held.restarts) {
+            out.writeShort(r.peak);
+            out.writeShort(r.restarts);
+        }
+        return true;
+    });
+}
+
+std::string instrumentFwhmPayload(const std::optional<double>& fwhm) {
+    if (!fwhm || !isPositive(*fwhm)) return {};
+    BinaryWriter out;
+    out.writeDouble(*fwhm);
+    return out.bytes();
+}
+
 // One record for each region with something to say: the values of a region fill a record of their
 // own, since a transmission of 5000 points would not leave room for another region's.
 std::vector<Record> acquisitionRecords(const Workspace& ws) {
@@ -180,6 +217,43 @@ void readQuantSettings(BinaryReader& in, Additions& additions) {
     additions.quantSettings = settings;
 }
 
+std::int16_t shortWithin(BinaryReader& in, std::int16_t low, std::int16_t high) {
+    const std::int16_t value = in.readShort();
+    if (value < low || value > high) throw ReadFailure("an extension record with a value out of its range");
+    return value;
+}
+
+RegionVerdict readVerdict(BinaryReader& in) {
+    RegionVerdict verdict;
+    verdict.verdict =
+        static_cast<FitVerdict>(shortWithin(in, 1, static_cast<std::int16_t>(FitVerdict::Stopped)));
+    const std::int16_t flags = shortWithin(in, 0, kMostFlags);
+    for (int f = 0; f < flags; ++f) {
+        FitFlag flag;
+        flag.peak = shortWithin(in, 0, kPeakCount - 1);
+        flag.cause = static_cast<FitFlagCause>(shortWithin(in, 0, kLastFitFlagCause));
+        flag.param = static_cast<PeakParam>(shortWithin(in, 0, 3));
+        verdict.flags.push_back(flag);
+    }
+    const std::int16_t restarted = shortWithin(in, 0, kPeaksPerRegion);
+    for (int r = 0; r < restarted; ++r) {
+        const std::int16_t peak = shortWithin(in, 0, kPeakCount - 1);
+        verdict.restarts.push_back({peak, shortWithin(in, 1, std::numeric_limits<std::int16_t>::max())});
+    }
+    return verdict;
+}
+
+void readVerdicts(BinaryReader& in, Additions& additions) {
+    const std::int16_t count = in.readShort();
+    if (count < 0 || count > kRegionCount) throw ReadFailure("an extension record of too many entries");
+    for (int e = 0; e < count; ++e) {
+        const std::int16_t index = in.readShort();
+        RegionVerdict verdict = readVerdict(in);
+        if (index >= 0 && index < kRegionCount)
+            additions.verdicts[static_cast<std::size_t>(index)] = std::move(verdict);
+    }
+}
+
 // Zero stands for a value the file did not record.
 Acquisition readAcquisition(BinaryReader& in) {
     Acquisition a;
@@ -213,6 +287,11 @@ void readPayload(std::int16_t tag, const std::string& payload, Additions& additi
             return readNumbers(in, additions, &Region::sensitivityOverride);
         case kQuantSettingsTag:
             return readQuantSettings(in, additions);
+        case kFitVerdictsTag:
+            return readVerdicts(in, additions);
+        case kInstrumentFwhmTag:
+            additions.instrumentFwhm = positiveNumber(in);
+            return;
         case kAcquisitionTag:
             return readAcquisitionRecord(in, additions);
         default:
@@ -250,6 +329,12 @@ void apply(const Additions& additions, Workspace& ws) {
         region.acquisition = from.acquisition;
     }
     ws.quantSettings = additions.quantSettings;
+    ws.instrumentFwhm = additions.instrumentFwhm;
+    // Last, since a verdict is tied to the model as the whole file gives it.
+    for (int r = 0; r < kRegionCount; ++r) {
+        if (isTrue(ws.regions[r].defined) && additions.verdicts[r].verdict != FitVerdict::Unknown)
+            adoptFitVerdict(ws, r, additions.verdicts[r]);
+    }
 }
 
 }  // namespace
@@ -261,6 +346,8 @@ std::string encodeProjectExtension(const Workspace& ws) {
         {kSourceEnergiesTag, numberPayload(ws, &Region::sourceEnergy)},
         {kSensitivityOverridesTag, numberPayload(ws, &Region::sensitivityOverride)},
         {kQuantSettingsTag, quantSettingsPayload(ws.quantSettings)},
+        {kFitVerdictsTag, verdictsPayload(ws)},
+        {kInstrumentFwhmTag, instrumentFwhmPayload(ws.instrumentFwhm)},
     };
     std::vector<Record> records;
     for (const Record& record : candidates) {

@@ -21,6 +21,12 @@
 //   tag 5, the quantification settings, only when they differ from the defaults: the source energy
 //   (eV, finite and positive), the exponents of the inelastic mean free path and of the transmission
 //   (finite), and the area used (16-bit: 0 auto, 1 the peaks', 2 the background-subtracted one).
+//   tag 6, the verdicts of the regions' last fits, only while they hold for the peaks the file keeps:
+//   entries as tag 1's, each the verdict (16-bit: 1 converged, 2 still improving, 3 stopped), the
+//   flag count, each flag as the peak (0..50), the cause (0..8, as FitFlagCause) and the parameter
+//   (0..3, as PeakParam), then the count of restarted peaks (0..20), each as the peak and how often
+//   it was restarted (at least 1); all 16-bit.  Read last, the verdict holds for the model as read.
+//   tag 7, the instrument's FWHM limit the user set (eV, finite and positive).
 //   tag 8, what the file of one region says of its acquisition, one record a region that has any: the
 //   region's index, the dwell time (seconds, finite and positive; 0 for none), the number of scans
 //   (32-bit, at least 1; 0 for none), the number of transmission values (16-bit: 0 for none, else the

@@ -104,6 +104,7 @@ struct OptionsDialog {
     std::array<std::string, kLevelCount> FWHMDelta;
     bool GLSum = false;
     bool GLProduct = false;
+    std::string InstrumentFwhm;  // eV; empty for none (session/instrument_limit.h)
 };
 
 // CntForm: the constraint of one parameter of the current peak.

@@ -58,7 +58,8 @@ Fields header(bool monteCarlo) {
         fields.push_back(std::string(q.name) + "_err");
         if (monteCarlo) fields.push_back(std::string(q.name) + "_mc_err");
     }
-    for (const char* name : {"chi_square", "points", "free_parameters", "reduced_chi_square", "verdict"})
+    for (const char* name :
+         {"chi_square", "points", "free_parameters", "reduced_chi_square", "verdict", "flags"})
         fields.push_back(name);
     if (monteCarlo) {
         // After every column of the report without them, so that a reader of those finds them in place.
@@ -118,7 +119,7 @@ std::optional<std::string> fitReportText(const Workspace& ws, int region, int re
     if (monteCarlo.stopped) return std::nullopt;
     const Fields regionFields = {exactNumberText(ws.regions.at(static_cast<std::size_t>(region)).chiSquare),
                                  std::to_string(errors.points), std::to_string(errors.freeParameters),
-                                 reducedStatisticField(errors), fitVerdictWord(fitVerdictOf(ws, region))};
+                                 reducedStatisticField(errors), fitVerdictWord(heldVerdictOf(ws, region))};
     std::string text = csvLine(header(withMonteCarlo));
     for (std::size_t k = 0; k < errors.peaks.size(); ++k) {
         const PeakErrors& e = errors.peaks[k];
@@ -130,6 +131,7 @@ std::optional<std::string> fitReportText(const Workspace& ws, int region, int re
             if (withMonteCarlo) row.push_back(errorField(monteCarlo.peaks.at(k).*q.error));
         }
         row.insert(row.end(), regionFields.begin(), regionFields.end());
+        row.push_back(peakFlagsText(heldVerdictOf(ws, region), e.peak));
         if (withMonteCarlo) {
             row.insert(row.end(), {std::to_string(monteCarlo.replicas), monteCarloNoiseField(monteCarlo)});
             for (const Quantity& q : kQuantities) row.push_back(errorField(monteCarlo.robust.at(k).*q.error));

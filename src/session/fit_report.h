@@ -4,8 +4,8 @@
 // deviations beside, and after the region's figures the replicas, their noise and the robust spreads.
 // The region's χ², the points and free parameters the errors rest on, the reduced statistic, the
 // convergence verdict and the residual RMS are repeated on every row, so that the peaks are one table
-// for a spreadsheet or a script.  After an empty line, the correlation matrix of the free parameters
-// follows as a second table.
+// for a spreadsheet or a script; each row holds its own peak's flags after the verdict.  After an
+// empty line, the correlation matrix of the free parameters follows as a second table.
 
 #include <functional>
 #include <optional>

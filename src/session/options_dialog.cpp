@@ -10,6 +10,7 @@
 #include "base/number_reading.h"
 #include "base/number_text.h"
 #include "io/file_replace.h"
+#include "session/instrument_limit.h"
 
 namespace vortlan {
 
@@ -170,6 +171,7 @@ void loadOptionsDialog(Session& session) {
     dialog.GLSum = sum;
     dialog.GLProduct = !sum;
     session.dialogs.peak.AsyFrameEnabled = sum;
+    dialog.InstrumentFwhm = instrumentFwhmText(session.workspace);
 
     for (int i = 0; i < kLevelCount; ++i) {
         for (const SearchColumn& column : kSearchColumns) {
@@ -224,6 +226,7 @@ bool applyOptionsDialog(Session& session) {
             if (!applyNewtonLevel(session, column, i)) return false;
         }
     }
+    if (!applyInstrumentFwhmText(session, dialog.InstrumentFwhm)) return false;
     session.port.hideWindow(Window::Options);
     return true;
 }

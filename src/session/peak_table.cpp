@@ -39,6 +39,7 @@ constexpr std::array<ColumnHeadings, kPeakTableColumns> kHeadings = {{
     {"S.O.S.", "S.O.S."},
     {"Area %", "Area %"},
     {"Fixed / tied", "Fixed / tied"},
+    {"Flags", "Flags"},
 }};
 
 struct ParamColumns {
@@ -126,6 +127,11 @@ void putErrors(PeakTableRow& row, const PeakErrors& errors) {
     row.textCells[HeightErrorColumn] = errorField(errors.height);
 }
 
+// The peak's flags, causes only: the row names the peak.
+void putFlags(PeakTableRow& row, const RegionVerdict& verdict) {
+    row.cells[FlagsColumn] = row.textCells[FlagsColumn] = peakFlagsText(verdict, row.peak);
+}
+
 PeakTableRow rowOf(const Workspace& ws, const Region& r, int slot, double regionArea) {
     PeakTableRow row;
     row.slot = slot;
@@ -167,10 +173,11 @@ PeakTable peakTableOf(const Workspace& ws, TableErrors errors) {
     table.fitted = isTrue(r.defined) && isTrue(r.backgroundSet);
     if (!table.fitted) return table;
     table.chiSquare = r.chiSquare;
-    table.verdict = fitVerdictOf(ws, table.region);
+    table.verdict = heldVerdictOf(ws, table.region);
     const double area = regionPeakArea(ws, r);
     const int count = std::clamp<int>(r.peakCount, 0, kPeaksPerRegion);
     for (int s = 0; s < count; ++s) table.rows.push_back(rowOf(ws, r, s, area));
+    for (PeakTableRow& row : table.rows) putFlags(row, table.verdict);
     if (errors == TableErrors::Omitted || table.rows.empty()) return table;
     const RegionErrors found = standardErrors(ws, table.region);
     for (PeakTableRow& row : table.rows) {

@@ -30,8 +30,9 @@ enum PeakTableColumn : int {
     SplittingColumn,
     ShareColumn,
     HeldColumn,
+    FlagsColumn,
 };
-inline constexpr int kPeakTableColumns = HeldColumn + 1;
+inline constexpr int kPeakTableColumns = FlagsColumn + 1;
 
 // Whether the optimisers leave a parameter alone, and why.
 enum class ParamHold { Free, Fixed, Tied };
@@ -51,7 +52,7 @@ struct PeakTable {
     std::vector<PeakTableRow> rows;  // in slot order
     bool fitted = false;             // the region holds data with an accepted background
     float chiSquare = 0;
-    FitVerdict verdict = FitVerdict::Unknown;
+    RegionVerdict verdict;  // with its flags, also shown beside each peak
     // With the errors: what they rest on, as the footer's second line shows it, with the correlations
     // of the free parameters a click away.
     std::optional<FitStatistics> statistics;

@@ -79,6 +79,7 @@ bool openProject(Session& session) {
     }
     recomputeFittedRegions(session);
     refreshRegionDisplays(session);
+    showHeldVerdicts(session);
     showCurrentRegion(session);
     // Said once the regions are on screen, so that the user sees what was kept.
     if (const std::string_view notice = extensionNotice(result.extension); !notice.empty())

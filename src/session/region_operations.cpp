@@ -6,6 +6,7 @@
 #include "base/number_text.h"
 #include "model/region_curves.h"
 #include "model/region_display.h"
+#include "workspace/fit_verdicts.h"
 #include "workspace/reset.h"
 
 namespace vortlan {
@@ -105,6 +106,14 @@ void clearMainWindowIndicators(Session& session) {
         session.port.setPeakButtonEnabled(button, false);
     }
     for (int region = 0; region < kRegionCount; ++region) session.port.setChiText(region, "");
+}
+
+void showHeldVerdicts(Session& session) {
+    session.port.clearFitVerdicts();
+    for (int region = 0; region < kRegionCount; ++region) {
+        const RegionVerdict& held = heldVerdictOf(session.workspace, region);
+        if (held.verdict != FitVerdict::Unknown) session.port.showFitVerdict(region, held);
+    }
 }
 
 void refreshRegionDisplays(Session& session) {

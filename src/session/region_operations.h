@@ -25,6 +25,10 @@ void clearMainWindowIndicators(Session& session);
 // region's peak buttons, and recolours the region buttons.
 void refreshRegionDisplays(Session& session);
 
+// The fit verdicts shown afresh: those that hold for what the workspace now holds (after undo, redo
+// or opening a project).
+void showHeldVerdicts(Session& session);
+
 // The total statistic summed again over the regions with an accepted background, and shown.
 void showTotalChiSquare(Session& session);
 

@@ -56,8 +56,9 @@ float single(const std::optional<double>& value) {
 SpectrumFit fitOf(const Workspace& ws) {
     const Region& r = ws.regions[kRegion];
     const RegionErrors errors = standardErrors(ws, kRegion);
+    const RegionVerdict& verdict = heldVerdictOf(ws, kRegion);
     SpectrumFit fit{
-        r.chiSquare, !r.coreLevel.empty(), fitVerdictOf(ws, kRegion) == FitVerdict::Converged, {}};
+        r.chiSquare, !r.coreLevel.empty(), verdict.verdict == FitVerdict::Converged, {}, verdict.flags};
     const std::vector<QuantRow> components =
         fit.hasLevel ? fittedRegionComponents(ws, errors) : std::vector<QuantRow>();
     for (const PeakErrors& e : errors.peaks) {

@@ -28,6 +28,7 @@ struct SpectrumFit {
     bool hasLevel = false;
     bool converged = false;
     std::vector<PeakRow> peaks;  // in slot order
+    std::vector<FitFlag> flags;  // the verdict's
 };
 
 struct SpectrumFitSettings {

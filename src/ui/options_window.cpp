@@ -240,6 +240,14 @@ QWidget* OptionsWindow::buildFormAndTolerance() {
     row->addWidget(new QLabel(tr("Tolerance")));
     row->addWidget(tolerance_);
     row->addWidget(new QLabel(tr("%")));
+
+    instrumentFwhm_ = namedEdit("InstrumentFwhm", kNumberSample);
+    instrumentFwhm_->setToolTip(
+        tr("No fitted FWHM goes below this width (eV); empty: the spacing of the data"));
+    bindNumber(instrumentFwhm_, app_.dialogs().options.InstrumentFwhm);
+    row->addWidget(new QLabel(tr("Instrument FWHM limit")));
+    row->addWidget(instrumentFwhm_);
+    row->addWidget(new QLabel(tr("eV")));
     return box;
 }
 
@@ -307,6 +315,7 @@ void OptionsWindow::refresh() {
     showOption(glSum_, d.GLSum);
     showOption(glProduct_, d.GLProduct);
     showText(tolerance_, d.TolVal);
+    showText(instrumentFwhm_, d.InstrumentFwhm);
 }
 
 }  // namespace vortlan::ui

@@ -49,6 +49,7 @@ class OptionsWindow : public QWidget {
     QRadioButton* glSum_ = nullptr;
     QRadioButton* glProduct_ = nullptr;
     QLineEdit* tolerance_ = nullptr;
+    QLineEdit* instrumentFwhm_ = nullptr;
     QPushButton* ok_ = nullptr;
 };
 

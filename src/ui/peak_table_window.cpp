@@ -64,7 +64,7 @@ void showCell(QTableWidget* view, int row, int column, const std::string& text) 
     QTableWidgetItem* item = itemAt(view, row, column);
     const QString qtext = toQt(text);
     if (item->text() != qtext) item->setText(qtext);
-    if (column != LabelColumn && column != TypeColumn && column != HeldColumn)
+    if (column != LabelColumn && column != TypeColumn && column != HeldColumn && column != FlagsColumn)
         item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
 }
 

@@ -98,11 +98,15 @@ void UiPort::showFitTrial(int trial, int trials) {
     app_.fittingWindow().showTrial(trial, trials);
 }
 
-void UiPort::showFitVerdict(int region, FitVerdict verdict) {
+void UiPort::showFitVerdict(int region, const RegionVerdict& verdict) {
     // The program's own text, not one read from a file: UTF-8 (it holds a dash).
     const QString text = QString::fromStdString(fitVerdictText(region, verdict));
     app_.fittingWindow().showVerdict(text);
     app_.mainWindow().addFitVerdict(text);
+}
+
+void UiPort::clearFitVerdicts() {
+    app_.mainWindow().clearFitVerdicts();
 }
 
 }  // namespace vortlan::ui

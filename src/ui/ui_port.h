@@ -32,7 +32,8 @@ class UiPort : public Port {
 
     void drawSpectrum(SpectrumDrawing drawing) override;
     void showFitTrial(int trial, int trials) override;
-    void showFitVerdict(int region, FitVerdict verdict) override;
+    void showFitVerdict(int region, const RegionVerdict& verdict) override;
+    void clearFitVerdicts() override;
 
   private:
     Application& app_;

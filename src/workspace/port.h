@@ -70,12 +70,15 @@ class Port {
         static_cast<void>(trials);
     }
 
-    // A fit of the region has ended with this verdict: the main window's status line and the fitting
-    // window show it, the command-line tool prints it.  Every fitted region of a run reports once.
-    virtual void showFitVerdict(int region, FitVerdict verdict) {
+    // A fit of the region has ended with this verdict and its flags: the main window's status line
+    // and the fitting window show it, the command-line tool prints it.  Every fitted region of a run
+    // reports once; undo and redo report again the verdicts that hold afterwards.
+    virtual void showFitVerdict(int region, const RegionVerdict& verdict) {
         static_cast<void>(region);
         static_cast<void>(verdict);
     }
+    // The verdicts shown so far no longer hold (undo or redo put other peaks back).
+    virtual void clearFitVerdicts() {}
 };
 
 }  // namespace vortlan

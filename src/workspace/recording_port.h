@@ -45,7 +45,11 @@ class RecordingPort : public Port {
         fitTrials.push_back({trial, trials});
         if (onFitTrial) onFitTrial();
     }
-    void showFitVerdict(int region, FitVerdict verdict) override { fitVerdicts.push_back({region, verdict}); }
+    void showFitVerdict(int region, const RegionVerdict& verdict) override {
+        fitVerdicts.push_back({region, verdict.verdict});
+        fitFlags.push_back(verdict.flags);
+    }
+    void clearFitVerdicts() override { ++verdictClearings; }
 
     const WindowState& window(Window w) const { return windows[static_cast<std::size_t>(w)]; }
 
@@ -68,6 +72,9 @@ class RecordingPort : public Port {
     std::vector<std::pair<int, int>> fitTrials;
     // Every verdict shown, as (region, verdict).
     std::vector<std::pair<int, FitVerdict>> fitVerdicts;
+    // The flags of each verdict shown, in the same order.
+    std::vector<std::vector<FitFlag>> fitFlags;
+    int verdictClearings = 0;
     // Runs as each trial begins: a test looks at the parameters every trial starts from here.
     std::function<void()> onFitTrial;
     // Runs at every yield: a test presses "Stop Fitting" here.

@@ -209,14 +209,49 @@ struct CurveMemo {
     std::array<std::optional<CurveKey>, kPeakCount> keys{};
 };
 
-// What the last fit of a region concluded: converged, or still lowering the statistic when it ended.
-enum class FitVerdict { Unknown, Converged, StillImproving };
+// What the last fit of a region concluded: converged, still lowering the statistic when its
+// iterations ran out, or ended by "Stop Fitting" before its end.
+enum class FitVerdict { Unknown, Converged, StillImproving, Stopped };
+
+// Why a peak's fitted values are not to be trusted as they stand.
+enum class FitFlagCause : short {
+    NarrowerThanStep = 0,   // FWHM below the spacing of the fit range's energies
+    NarrowerThanLimit = 1,  // FWHM below the instrument's limit the user set
+    AtLimit = 2,            // a parameter on a limit the user gave it
+    AtBound = 3,            // position or FWHM on the bound that keeps the peak physical
+    OutsideRange = 4,       // no component of the peak lies within the fit range
+    AreaAtFloor = 5,        // the area on its floor: the data hold nothing for the peak
+    NotDetermined = 6,      // position or FWHM not determined by the data
+    GlChanged = 7,          // %GL still moved in the last of the rounds that settle it
+    MovedFar = 8,           // ended further from where the user placed it than its width
+};
+inline constexpr short kLastFitFlagCause = 8;
+
+struct FitFlag {
+    short peak = 0;
+    FitFlagCause cause = FitFlagCause::NarrowerThanStep;
+    PeakParam param = PeakParam::Position;  // which parameter, for AtLimit, AtBound and NotDetermined
+
+    friend bool operator==(const FitFlag&, const FitFlag&) = default;
+};
+
+// How often a fit started a flagged peak afresh to get it out of where it was caught.
+struct PeakRestarts {
+    short peak = 0;
+    short restarts = 0;
+
+    friend bool operator==(const PeakRestarts&, const PeakRestarts&) = default;
+};
 
 // A region's verdict with the model it was reached on (see fit/verdict.h): it holds only while the
 // region's peaks, their ties and its background stay as the fit left them.
 struct RegionVerdict {
     FitVerdict verdict = FitVerdict::Unknown;
+    std::vector<FitFlag> flags;          // in the order of the region's slots
+    std::vector<PeakRestarts> restarts;  // what the fit did about flagged peaks
     std::vector<float> model;
+
+    friend bool operator==(const RegionVerdict&, const RegionVerdict&) = default;
 };
 
 // Which amount of a region enters the quantification: the sum of its peak areas when it has peaks
@@ -249,13 +284,18 @@ struct Workspace {
     std::string description;  // at most 128 characters are stored
     FitOptions options;
     QuantSettings quantSettings;
+    // The narrowest line the instrument gives (eV), which no fitted FWHM goes below; nothing when the
+    // user has set none, and the spacing of the data bounds a width instead.  Kept in the project's
+    // extension section.
+    std::optional<double> instrumentFwhm;
     short stopRequested = 0;
     short acceptingBackground = 0;
     // How many fit statistics (of one peak against the others, or of a region) have been computed:
     // the measure of an optimiser's work.  Not stored.
     std::uint64_t statisticEvaluations = 0;
     CurveMemo curveMemo;
-    // The verdict of each region's last fit; kept in memory only, never in a file.
+    // The verdict of each region's last fit; a project keeps it in its extension section while it
+    // holds.
     std::array<RegionVerdict, kRegionCount> fitVerdicts{};
     // The fitting loops end at a trial that left everything it works on exactly as it found it, since
     // every later trial would repeat it.  Off only to compare with loops that run all their trials.

@@ -32,7 +32,9 @@ SummaryRow rowOfTwoPeaks() {
               {0.0034541984f, 139.44351f, 0.006505369f, none},
               68.1f,
               0.4f},
-             {286.3f, 1.2345678e7f, 1.3f, 0, {none, none, none, none}, none, none}}};
+             {286.3f, 1.2345678e7f, 1.3f, 0, {none, none, none, none}, none, none}},
+            {{1, FitFlagCause::OutsideRange, PeakParam::Position},
+             {0, FitFlagCause::NotDetermined, PeakParam::Fwhm}}};
 }
 
 TEST(BatchJournalTest, RowsReadBackExactlyAndACutLineOrOtherSettingsGiveNothing) {

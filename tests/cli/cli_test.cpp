@@ -234,7 +234,10 @@ TEST_F(CliTest, ImportBackgroundPeaksConstraintFitExportAndRender) {
 
     const Json fitted = info("fitted.xps");
     const Json& region = fitted["regions"][0];
-    EXPECT_EQ(region["converged"].kind, Json::Null);  // the verdict is not kept in the project
+    // The verdict is kept in the project while its peaks stay as the fit left them.
+    EXPECT_EQ(region["converged"].kind, Json::Bool);
+    EXPECT_EQ(fit.err.rfind("Region 1: " + region["verdict"].text, 0), 0u) << fit.err;
+    EXPECT_EQ(region["flags"].kind, Json::Array);
     EXPECT_LT(region["chiSquare"].number, before / 10);
     EXPECT_LT(region["chiSquare"].number, 2.0);  // the counting noise of the example
     EXPECT_NEAR(region["peaks"][1]["position"].number, region["peaks"][0]["position"].number + 1.5, 1e-4);
@@ -280,6 +283,38 @@ TEST_F(CliTest, ImportBackgroundPeaksConstraintFitExportAndRender) {
         run({"render", "fitted.xps", "--region", "1", "--page", "--residuals", "-o", "p.png"});
     EXPECT_EQ(page.status, 2);
     EXPECT_FALSE(std::filesystem::exists(file("p.png")));
+}
+
+// A peak placed where the data hold nothing is flagged in fit's verdict line and info's lines, in the
+// same words as info --json; the instrument's limit is taken, kept in the project, and refused when it
+// is no width.
+TEST_F(CliTest, FitAndInfoSayWhatTheFlagsAreAndTheInstrumentLimitIsKept) {
+    fourPeakProject("c1s.xps");
+    ok({"add-peak", "c1s.xps", "--region", "1", "--position", "293", "--fwhm", "0.3", "--area", "5", "-o",
+        "five.xps"});
+    for (const char* refused : {"0", "abc", "25"}) {
+        const Outcome fit =
+            run({"fit", "five.xps", "--region", "1", "--instrument-fwhm", refused, "-o", "x.xps"});
+        EXPECT_EQ(fit.status, 1) << refused;
+        EXPECT_NE(fit.err.find("instrument's FWHM limit"), std::string::npos) << fit.err;
+    }
+    const Outcome fit = run({"fit", "five.xps", "--region", "1", "--method", "lm", "--instrument-fwhm", "0.4",
+                             "-o", "fitted.xps"});
+    ASSERT_EQ(fit.status, 0) << fit.err;
+    const Json region = info("fitted.xps")["regions"][0];
+    EXPECT_EQ(region["verdict"].text, "converged, with flags");
+    ASSERT_FALSE(region["flags"].items.empty());
+    std::string flags;
+    for (const Json& flag : region["flags"].items) flags += (flags.empty() ? "" : "; ") + flag.text;
+    EXPECT_NE(fit.err.find("Region 1: converged, with flags — " + flags), std::string::npos) << fit.err;
+    const std::string text = ok({"info", "fitted.xps"});
+    EXPECT_NE(text.find("  flag: " + region["flags"][0].text + "\n"), std::string::npos) << text;
+    for (const Json& peak : region["peaks"].items) EXPECT_GE(peak["fwhm"].number, 0.4 * (1 - 1e-6));
+
+    EXPECT_EQ(info("fitted.xps")["instrumentFwhm"].number, 0.4);
+    EXPECT_NE(text.find("Instrument FWHM limit 0.4 eV\n"), std::string::npos) << text;
+    ok({"fit", "fitted.xps", "--region", "1", "--instrument-fwhm", "none", "-o", "free.xps"});
+    EXPECT_EQ(info("free.xps")["instrumentFwhm"].kind, Json::Null);
 }
 
 TEST_F(CliTest, InfoKeepsEveryColumnOfThePeakTableApart) {
@@ -439,7 +474,7 @@ TEST_F(CliErrorsTest, ReportAgreesWithInfoAndTakesMonteCarloOnRequest) {
     }
     for (std::size_t k = 0; k < 4; ++k) {
         const auto cells = csvCells(table[k + 1]);
-        ASSERT_EQ(cells.size(), 18u) << table[k + 1];
+        ASSERT_EQ(cells.size(), 19u) << table[k + 1];
         const Json& peak = region["peaks"][k];
         EXPECT_EQ(std::stod(cells[1]), peak["peak"].number);
         EXPECT_EQ(std::stod(cells[2]), peak["position"].number);
@@ -448,7 +483,7 @@ TEST_F(CliErrorsTest, ReportAgreesWithInfoAndTakesMonteCarloOnRequest) {
         EXPECT_EQ(std::stod(cells[12]), region["chiSquare"].number);
         EXPECT_EQ(cells[13] + " " + cells[14], "361 11");  // three free parameters a peak, less the tie
         EXPECT_EQ(std::stod(cells[15]), statistics["reducedChiSquare"].number);
-        EXPECT_EQ(std::stod(cells[17]), statistics["residualRms"].number);
+        EXPECT_EQ(std::stod(cells[18]), statistics["residualRms"].number);
     }
 
     ok({"export", "report", "fitted.xps", "--region", "1", "--monte-carlo", "40", "-o", "mc.csv"});
@@ -456,15 +491,15 @@ TEST_F(CliErrorsTest, ReportAgreesWithInfoAndTakesMonteCarloOnRequest) {
     ASSERT_EQ(monteCarlo.size(), 18u);
     for (std::size_t k = 1; k < 5; ++k) {
         const auto cells = csvCells(monteCarlo[k]);
-        ASSERT_EQ(cells.size(), 30u) << monteCarlo[k];
-        EXPECT_EQ(cells[22], "40");
-        EXPECT_EQ(cells[23], "noise scaled to the fit's residuals (the unit does not say counts)");
+        ASSERT_EQ(cells.size(), 31u) << monteCarlo[k];
+        EXPECT_EQ(cells[23], "40");
+        EXPECT_EQ(cells[24], "noise scaled to the fit's residuals (the unit does not say counts)");
         // Both estimate the spread the noise under the fit gives, the background's included.  The small
         // peaks of this example are far from the linear approximation: now and then a replica ends in
         // another division of their intensity, which moves the deviation much more than the 16-84 %
         // range, and the range too comes out above the Jacobian's error.
         for (std::size_t jacobian : {3u, 6u, 9u, 15u}) {
-            const std::size_t robust = 24 + jacobian / 3 - 1;
+            const std::size_t robust = 25 + jacobian / 3 - 1;
             const double ratio = std::stod(cells[robust]) / std::stod(cells[jacobian]);
             EXPECT_GT(ratio, 0.5) << monteCarlo[0] << "\n" << monteCarlo[k];
             EXPECT_LT(ratio, 2.5) << monteCarlo[0] << "\n" << monteCarlo[k];
@@ -538,9 +573,10 @@ TEST_F(CliTest, BatchFitsEachFileAndSkipsOneThatTheModelDoesNotFit) {
     EXPECT_NE(summary[0].find(lastColumns), std::string::npos);
     for (std::size_t k = 1; k < summary.size(); ++k) {
         const std::vector<std::string> cells = csvCells(summary[k]);
-        ASSERT_EQ(cells.size(), 47u) << summary[k];
+        ASSERT_EQ(cells.size(), 48u) << summary[k];
         EXPECT_EQ(cells[0].substr(cells[0].size() - 7, 3), "c1s");
         EXPECT_EQ(cells[46], "yes");
+        EXPECT_EQ(cells[47], "");  // a clean fit of the example has no flags
         double percents = 0;
         for (std::size_t p = 0; p < 4; ++p) {
             const std::string& percent = cells[38 + 2 * p];
@@ -980,16 +1016,16 @@ TEST_F(CliTest, BatchGivesAtomicPercentsOnlyWhereTheRegionHasALevel) {
         return lines(readWholeFile(file("out/summary.csv")));
     };
     const auto plain = summary({});
-    EXPECT_EQ(plain[0].substr(plain[0].size() - 23), ",peak4_gl_err,converged");
-    EXPECT_EQ(csvCells(plain[1]).size(), 39u);
+    EXPECT_EQ(plain[0].substr(plain[0].size() - 29), ",peak4_gl_err,converged,flags");
+    EXPECT_EQ(csvCells(plain[1]).size(), 40u);
 
     const auto named = summary({"--line", "c1S"});
     const std::vector<std::string> cells = csvCells(named[1]);
-    ASSERT_EQ(cells.size(), 47u);
+    ASSERT_EQ(cells.size(), 48u);
     const std::vector<std::string> plainCells = csvCells(plain[1]);
     EXPECT_EQ(std::vector<std::string>(cells.begin(), cells.begin() + 38),
               std::vector<std::string>(plainCells.begin(), plainCells.begin() + 38));  // the earlier columns
-    EXPECT_EQ(cells.back(), plainCells.back());                                        // and the verdict
+    EXPECT_EQ(cells[cells.size() - 2], plainCells[plainCells.size() - 2]);             // and the verdict
     double percents = 0;
     for (std::size_t p = 0; p < 4; ++p) percents += std::stod(cells[38 + 2 * p]);
     EXPECT_NEAR(percents, 100.0, 1e-3);

@@ -9,6 +9,7 @@
 #include "fit/drivers.h"
 #include "fit/least_squares_fit.h"
 #include "fit/spectrum_problem.h"
+#include "fit/trust/trusted_fit.h"
 #include "io/option_file.h"
 #include "model/propagation.h"
 #include "support/synthetic_fits.h"
@@ -182,7 +183,7 @@ TEST_F(LeastSquaresFitTest, StopEndsTheFitBetweenIterationsKeepingThePointReache
         if (port.fitTrials.size() == 2) requestStop(ws);
     };
     beginFitting(ws, port);
-    const LeastSquaresFitEnd end = fitByLeastSquares(ws, port, FitSelection({0, 1, 2}));
+    const LeastSquaresFitEnd end = fitByLeastSquares(ws, port, FitSelection({0, 1, 2})).end;
     EXPECT_EQ(end, LeastSquaresFitEnd::Stopped);
     EXPECT_EQ(port.fitTrials.size(), 2u);
     EXPECT_EQ(port.fitTrials.back(), (std::pair<int, int>{2, kLeastSquaresIterations}));

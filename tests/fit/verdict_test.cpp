@@ -35,6 +35,41 @@ TEST(FitVerdictText, SaysWhatToDo) {
     EXPECT_EQ(fitVerdictText(0, FitVerdict::Converged), "Region 1: converged");
     EXPECT_EQ(fitVerdictText(9, FitVerdict::StillImproving), "Region 10: still improving — optimise again");
     EXPECT_EQ(fitVerdictText(3, FitVerdict::Unknown), "Region 4: not judged");
+    EXPECT_EQ(fitVerdictText(1, FitVerdict::Stopped), "Region 2: stopped");
+    const RegionVerdict flagged{FitVerdict::Converged,
+                                {{3, FitFlagCause::NarrowerThanStep, PeakParam::Fwhm},
+                                 {5, FitFlagCause::OutsideRange, PeakParam::Position}},
+                                {{3, 2}, {5, 1}},
+                                {}};
+    EXPECT_EQ(
+        fitVerdictText(0, flagged),
+        "Region 1: converged, with flags — peak 3: narrower than the data step; peak 5: outside the fit "
+        "range (peak 3 restarted 2 times, peak 5 restarted 1 time; kept the best)");
+    EXPECT_EQ(fitVerdictWord(flagged), "converged, with flags");
+    const RegionVerdict moving{
+        FitVerdict::StillImproving, {{0, FitFlagCause::GlChanged, PeakParam::Gl}}, {}, {}};
+    EXPECT_EQ(fitVerdictText(0, moving),
+              "Region 1: still improving — optimise again — peak 0: %GL changed by the final refit");
+    EXPECT_EQ(fitVerdictWord(moving), "still improving");
+}
+
+// Every cause has its own plain words, naming the peak and, where it matters, the parameter.
+TEST(FitFlagText, NamesThePeakAndTheCause) {
+    const std::pair<FitFlag, const char*> cases[] = {
+        {{0, FitFlagCause::NarrowerThanStep, PeakParam::Fwhm}, "peak 0: narrower than the data step"},
+        {{1, FitFlagCause::NarrowerThanLimit, PeakParam::Fwhm},
+         "peak 1: narrower than the instrument's limit"},
+        {{2, FitFlagCause::AtLimit, PeakParam::Area}, "peak 2: area at its limit"},
+        {{3, FitFlagCause::AtBound, PeakParam::Position}, "peak 3: position at its bound"},
+        {{4, FitFlagCause::AtBound, PeakParam::Fwhm}, "peak 4: FWHM at its floor"},
+        {{50, FitFlagCause::OutsideRange, PeakParam::Position}, "peak 50: outside the fit range"},
+        {{6, FitFlagCause::AreaAtFloor, PeakParam::Area}, "peak 6: area at its floor"},
+        {{7, FitFlagCause::NotDetermined, PeakParam::Fwhm}, "peak 7: FWHM not determined by the data"},
+        {{8, FitFlagCause::GlChanged, PeakParam::Gl}, "peak 8: %GL changed by the final refit"},
+        {{9, FitFlagCause::MovedFar, PeakParam::Position}, "peak 9: moved far from where it was placed"},
+    };
+    for (const auto& [flag, text] : cases) EXPECT_EQ(fitFlagText(flag), text);
+    EXPECT_EQ(restartsText({}), "");
 }
 
 // One Gaussian at 285 eV on a flat 200 counts (region 0, peak 4) started 0.3 eV off and 40 % too
@@ -80,7 +115,7 @@ TEST_F(VerdictTest, RegionFitIsStillImprovingAfterOneTrialAndConvergedAtItsEnd) 
     }
 }
 
-TEST_F(VerdictTest, StopFittingLeavesTheFitStillImproving) {
+TEST_F(VerdictTest, StopFittingLeavesTheFitStopped) {
     for (float method : {1.0f, 0.0f}) {
         ws.options.methodFlag = method;
         ws.options.newtonTrials = ws.options.searchTrials = 1;  // a fit that ends at the stop
@@ -90,7 +125,7 @@ TEST_F(VerdictTest, StopFittingLeavesTheFitStillImproving) {
         };
         port.fitVerdicts.clear();
         optimiseRegion(ws, port);
-        EXPECT_EQ(port.fitVerdicts, (Verdicts{{0, FitVerdict::StillImproving}})) << method;
+        EXPECT_EQ(port.fitVerdicts, (Verdicts{{0, FitVerdict::Stopped}})) << method;
         port.onYield = nullptr;
     }
 }
@@ -119,7 +154,7 @@ TEST_F(VerdictTest, OptimiseAllJudgesEveryFittedRegion) {
     ws.options.newtonTrials = 2;
     port.onYield = [&] { requestStop(ws); };
     optimiseAllRegions(ws, port);
-    EXPECT_EQ(port.fitVerdicts, (Verdicts{{0, FitVerdict::StillImproving}, {3, FitVerdict::StillImproving}}));
+    EXPECT_EQ(port.fitVerdicts, (Verdicts{{0, FitVerdict::Stopped}, {3, FitVerdict::Stopped}}));
 }
 
 TEST_F(VerdictTest, PeakDialogFitsJudgeTheCurrentRegion) {

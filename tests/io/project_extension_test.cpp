@@ -12,9 +12,11 @@
 #include <vector>
 
 #include "io/project_file.h"
+#include "session/project.h"
 #include "support/byte_builder.h"
 #include "support/fitted_session.h"
 #include "support/temp_dir.h"
+#include "workspace/fit_verdicts.h"
 #include "workspace/reset.h"
 
 namespace vortlan {
@@ -211,6 +213,42 @@ TEST_F(ProjectExtensionTest, EachRegionsAcquisitionHasARecordOfItsOwnAndComesBac
     EXPECT_EQ(encodeProject(ws), plain);
 }
 
+// A verdict is written while it holds for the peaks beside it, and holds for them when read; the
+// instrument's limit comes back with it.  Opening the project shows both as the fit left them.
+TEST_F(ProjectExtensionTest, VerdictAndInstrumentLimitComeBackWhileTheyHold) {
+    Workspace& ws = session.workspace;
+    ws.instrumentFwhm = 0.25;
+    fitWithShippedOptions();
+    const RegionVerdict fitted = heldVerdictOf(ws, 0);
+    ASSERT_EQ(fitted.verdict, FitVerdict::Converged);
+    ASSERT_FALSE(fitted.flags.empty());  // the doublet with nothing to fit
+    const std::string bytes = encodeProject(ws);
+    std::istringstream in(bytes);
+    Workspace back;
+    ASSERT_EQ(decodeProject(in, back).extension, ProjectExtensionRead::Complete);
+    EXPECT_EQ(back.instrumentFwhm, 0.25);
+    const RegionVerdict& read = heldVerdictOf(back, 0);
+    EXPECT_EQ(read.verdict, fitted.verdict);
+    EXPECT_EQ(read.flags, fitted.flags);
+    EXPECT_EQ(read.restarts, fitted.restarts);
+    EXPECT_EQ(heldVerdictOf(back, 3).verdict, FitVerdict::Unknown);  // never fitted
+
+    testing::TempDir dir;
+    ws.fileName = dir.file("fitted.xps");
+    ASSERT_TRUE(saveProject(session));
+    port.fitVerdicts.clear();
+    ASSERT_TRUE(openProject(session));
+    EXPECT_EQ(heldVerdictOf(ws, 0), fitted);
+    EXPECT_EQ(port.fitVerdicts, (std::vector<std::pair<int, FitVerdict>>{{0, FitVerdict::Converged}}));
+
+    // A verdict that no longer holds is not written.
+    ws.peaks[0].position += 0.5f;
+    std::istringstream changed(encodeProject(ws));
+    Workspace stale;
+    decodeProject(changed, stale);
+    EXPECT_EQ(stale.fitVerdicts[0].verdict, FitVerdict::Unknown);
+}
+
 TEST_F(ProjectExtensionTest, UnknownRecordsAndEntriesArePassedOverAndTextsCleaned) {
     readWith(
         section(1, 2, Bytes().i16(9).i32(11).text("future data").str() + unitsRecord(1, entry(0, "c/s"))));
@@ -267,6 +305,17 @@ TEST_F(ProjectExtensionTest, CutOrDamagedSectionLeavesTheProjectWholeAndIsReport
         {"an infinite exponent", after(settingsRecord(1486.6, 0.6, -infinity, 0))},
         {"an unknown area", after(settingsRecord(1486.6, 0.6, 0.0, 3))},
         {"a settings record too short", after(record(5, Bytes().f64(1486.6).f64(0.6).str()))},
+        {"an unknown verdict", after(record(6, Bytes().i16(1).i16(0).i16(4).i16(0).i16(0).str()))},
+        {"a flag of a peak beyond the table",
+         after(record(6, Bytes().i16(1).i16(0).i16(1).i16(1).i16(51).i16(0).i16(2).i16(0).str()))},
+        {"a flag of an unknown cause",
+         after(record(6, Bytes().i16(1).i16(0).i16(1).i16(1).i16(3).i16(9).i16(2).i16(0).str()))},
+        {"a flag of an unknown parameter",
+         after(record(6, Bytes().i16(1).i16(0).i16(1).i16(1).i16(3).i16(0).i16(4).i16(0).str()))},
+        {"more flags than written", after(record(6, Bytes().i16(1).i16(0).i16(1).i16(32000).str()))},
+        {"a restart never made",
+         after(record(6, Bytes().i16(1).i16(0).i16(1).i16(0).i16(1).i16(3).i16(0).str()))},
+        {"an instrument limit of zero", after(record(7, Bytes().f64(0.0).str()))},
         {"a transmission of another region's length", after(acquisitionRecord(0, 0.4, 5, rampOf(81)))},
         {"a transmission longer than any region", after(acquisitionRecord(7, 0.4, 5, {}, 5001))},
         {"a transmission of zero", after(acquisitionRecord(3, 0.4, 5, std::vector<float>(81, 0.0f)))},

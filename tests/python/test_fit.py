@@ -66,6 +66,7 @@ def test_lm_fit_equals_the_cli_to_the_last_stored_digit(work):
     assert (work / "python.xps").read_bytes() == (work / "cli.xps").read_bytes()
 
     assert region.verdict == "converged"
+    assert region.flags == [] and region.restarts is None
     expected = info(work, "cli.xps")["regions"][0]
     assert same_single(region.chi_square, expected["chiSquare"])
     errors = region.standard_errors()
@@ -270,7 +271,7 @@ def test_ctrl_c_stops_a_long_fit_and_keeps_its_result(tmp_path):
     finally:
         timer.cancel()
     assert [(p.position, p.area, p.fwhm) for p in region.peaks] != start
-    assert region.verdict == "still improving"
+    assert region.verdict == "stopped"
     region.fit(method="lm")  # the project goes on working
     assert region.verdict == "converged"
 
@@ -302,3 +303,27 @@ def test_a_project_being_fitted_in_another_thread_refuses_every_call_until_the_f
         assert not (tmp_path / "during.xps").exists()
     assert len(region.peaks) == 10 and region.peaks[0].fwhm != 1.5
     region.fit(method="lm")  # the project goes on working
+
+
+def test_flags_and_the_instrument_limit_are_those_of_the_cli(work):
+    """A fifth peak with nothing to fit is flagged, in the same words as info's; the instrument's limit
+    is checked as the Options window checks it and is saved with the project."""
+    cli_model(work)
+    cli("add-peak", "model.xps", "--region", 1, "--position", 293.0, "--fwhm", 0.3, "--area", 5,
+        "-o", "five.xps", cwd=work)
+    cli("fit", "five.xps", "--region", 1, "--method", "lm", "--instrument-fwhm", 0.4, "-o", "cli.xps", cwd=work)
+    project = vortlan.open(str(work / "five.xps"))
+    assert project.instrument_fwhm is None
+    for refused in (0.0, -1.0, 25.0):
+        with pytest.raises(vortlan.Error):
+            project.instrument_fwhm = refused
+    project.instrument_fwhm = 0.4
+    region = project.regions[0]
+    region.fit(method="lm")
+    expected = info(work, "cli.xps")["regions"][0]
+    assert region.verdict == expected["verdict"] == "converged, with flags"
+    assert region.flags == expected["flags"] and any(flag.startswith("peak 4: ") for flag in region.flags)
+    assert region.restarts == expected["restarts"]
+    project.save(str(work / "python.xps"))
+    assert vortlan.open(str(work / "python.xps")).instrument_fwhm == 0.4
+    assert vortlan.open(str(work / "python.xps")).regions[0].flags == region.flags

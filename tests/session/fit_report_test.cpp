@@ -12,6 +12,7 @@
 #include "base/number_text.h"
 #include "fit/drivers.h"
 #include "fit/uncertainty.h"
+#include "fit/verdict.h"
 #include "io/option_file.h"
 #include "support/fitted_session.h"
 
@@ -26,9 +27,18 @@ Rows cellsOf(const std::string& text) {
     const std::size_t empty = text.find("\n\n");
     std::istringstream lines(empty == std::string::npos ? text : text.substr(0, empty + 1));
     for (std::string line; std::getline(lines, line);) {
-        std::vector<std::string> cells;
-        std::istringstream fields(line + ",");
-        for (std::string cell; std::getline(fields, cell, ',');) cells.push_back(cell);
+        // A quoted cell ("converged, with flags") holds its commas.
+        std::vector<std::string> cells(1);
+        bool quoted = false;
+        for (char c : line) {
+            if (c == '"') {
+                quoted = !quoted;
+            } else if (c == ',' && !quoted) {
+                cells.emplace_back();
+            } else {
+                cells.back() += c;
+            }
+        }
         rows.push_back(cells);
     }
     return rows;
@@ -61,7 +71,7 @@ TEST_F(FitReportTest, OneRowPerPeakInSlotOrderWithTheRegionsFiguresOnEach) {
     const std::string text = fitReportText(ws, 0, 0);
     EXPECT_EQ(text.substr(0, text.find('\n')),
               "region,peak,position,position_err,area,area_err,fwhm,fwhm_err,gl,gl_err,height,height_err,"
-              "chi_square,points,free_parameters,reduced_chi_square,verdict,residual_rms");
+              "chi_square,points,free_parameters,reduced_chi_square,verdict,flags,residual_rms");
     const Rows rows = cellsOf(text);
     ASSERT_EQ(rows.size(), 4u);
     const RegionErrors errors = standardErrors(ws, 0);
@@ -71,7 +81,7 @@ TEST_F(FitReportTest, OneRowPerPeakInSlotOrderWithTheRegionsFiguresOnEach) {
     EXPECT_GE(errors.freeParameters, 6);
     for (std::size_t k = 0; k < 3; ++k) {
         const std::vector<std::string>& row = rows[k + 1];
-        ASSERT_EQ(row.size(), 18u);
+        ASSERT_EQ(row.size(), 19u);
         const PeakErrors& e = errors.peaks[k];
         const Peak& p = ws.peaks[k];
         EXPECT_EQ(row[0], "1");
@@ -90,8 +100,11 @@ TEST_F(FitReportTest, OneRowPerPeakInSlotOrderWithTheRegionsFiguresOnEach) {
         EXPECT_EQ(row[13], "121");
         EXPECT_EQ(row[14], std::to_string(errors.freeParameters));
         EXPECT_EQ(row[15], full(errors.reducedStatistic));
-        EXPECT_EQ(row[16], "converged");
-        EXPECT_EQ(row[17], full(errors.residualRms));
+        // The doublet with nothing to fit is flagged, on its own row.
+        EXPECT_EQ(row[16], "converged, with flags");
+        EXPECT_EQ(row[17], peakFlagsText(heldVerdictOf(ws, 0), static_cast<int>(k)));
+        EXPECT_EQ(row[17].empty(), k != 2) << row[17];
+        EXPECT_EQ(row[18], full(errors.residualRms));
     }
     EXPECT_EQ(rows[2][3], rows[1][3]);  // the tied position has its reference's error
     EXPECT_EQ(cellsOf(fitReportText(ws, 3, 0))[1][0], "4");
@@ -159,18 +172,18 @@ TEST_F(FitReportTest, MonteCarloErrorsStandBesideTheJacobiansTheSameForTheSameRe
     EXPECT_EQ(rows[0][2] + rows[0][3] + rows[0][4], "positionposition_errposition_mc_err");
     // The columns that were there before the replicas keep their places; what the replicas add beyond
     // their standard deviations comes after them, and the residual RMS last.
-    EXPECT_EQ(rows[0][22] + " " + rows[0][23] + " " + rows[0][24] + " " + rows[0][28] + " " + rows[0][29],
+    EXPECT_EQ(rows[0][23] + " " + rows[0][24] + " " + rows[0][25] + " " + rows[0][29] + " " + rows[0][30],
               "mc_replicas mc_noise position_mc_robust_err height_mc_robust_err residual_rms");
     for (std::size_t k = 1; k < 4; ++k) {
-        ASSERT_EQ(rows[k].size(), 30u);
-        EXPECT_EQ(rows[k][22], "12");
-        EXPECT_EQ(rows[k][23], "noise scaled to the fit's residuals (the unit does not say counts)");
-        for (std::size_t column : {4u, 7u, 10u, 16u, 24u, 25u, 26u, 28u})
+        ASSERT_EQ(rows[k].size(), 31u);
+        EXPECT_EQ(rows[k][23], "12");
+        EXPECT_EQ(rows[k][24], "noise scaled to the fit's residuals (the unit does not say counts)");
+        for (std::size_t column : {4u, 7u, 10u, 16u, 25u, 26u, 27u, 29u})
             EXPECT_GT(std::stod(rows[k][column]), 0.0) << column;
-        EXPECT_EQ(rows[k][27] == "fixed", rows[k][13] == "fixed");  // %GL
+        EXPECT_EQ(rows[k][28] == "fixed", rows[k][13] == "fixed");  // %GL
     }
     ws.regions[0].intensityUnit = "counts";
-    EXPECT_EQ(cellsOf(fitReportText(ws, 0, 12))[1][23], "Poisson noise on the counts");
+    EXPECT_EQ(cellsOf(fitReportText(ws, 0, 12))[1][24], "Poisson noise on the counts");
 }
 
 TEST_F(FitReportTest, ARegionWithoutPeaksIsItsHeaderAlone) {

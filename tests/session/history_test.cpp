@@ -20,6 +20,7 @@
 #include "session/spectrum_commands.h"
 #include "support/fitted_session.h"
 #include "support/temp_dir.h"
+#include "workspace/fit_verdicts.h"
 
 namespace vortlan {
 namespace {
@@ -200,6 +201,25 @@ TEST_F(HistoryTest, UndoRewritesTheMainWindowAndThePlot) {
     EXPECT_EQ(f.port.descriptionText, "Sample A, sputtered 5 min");
     ASSERT_FALSE(f.port.drawings.empty());
     EXPECT_EQ(f.port.drawings.back(), SpectrumDrawing::FittedCurves);
+}
+
+// The verdicts shown after undo and redo are those that hold for what was put back.
+TEST_F(HistoryTest, UndoAndRedoShowTheVerdictsThatHoldAgain) {
+    optimiseRegionCommand(f.session);
+    history.record("Optimise Region", ws());
+    const RegionVerdict fitted = heldVerdictOf(ws(), 0);
+    ASSERT_NE(fitted.verdict, FitVerdict::Unknown);
+
+    f.port.fitVerdicts.clear();
+    undoCommand(f.session, history);
+    EXPECT_EQ(f.port.verdictClearings, 1);
+    EXPECT_TRUE(f.port.fitVerdicts.empty());
+    EXPECT_EQ(fitVerdictOf(ws(), 0), FitVerdict::Unknown);
+
+    redoCommand(f.session, history);
+    EXPECT_EQ(f.port.verdictClearings, 2);
+    EXPECT_EQ(f.port.fitVerdicts, (std::vector<std::pair<int, FitVerdict>>{{0, fitted.verdict}}));
+    EXPECT_EQ(f.port.fitFlags.back(), fitted.flags);
 }
 
 TEST_F(HistoryTest, WorkBetweenCommandsIsNoStepOfItsOwn) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -164,6 +165,29 @@ TEST_F(OptionsDialogTest, TrialCountsAndToleranceTakeTheirLeadingNumbers) {
         } else {
             EXPECT_EQ(options(), before) << c.text;
         }
+    }
+}
+
+// Empty is no limit; a width above 0 and up to 20 eV is one; anything else is refused and keeps the
+// limit there was.
+TEST_F(OptionsDialogTest, InstrumentLimitIsAWidthOrNone) {
+    const struct {
+        const char* text;
+        bool accepted;
+        std::optional<double> stored;
+    } cases[] = {
+        {"0.45", true, 0.45}, {"", true, std::nullopt}, {"  ", true, std::nullopt},
+        {"20", true, 20.0},   {"0.3 eV", true, 0.3},    {"0", false, 0.6},
+        {"-1", false, 0.6},   {"abc", false, 0.6},      {"20.5", false, 0.6},
+    };
+    for (const auto& c : cases) {
+        session.workspace.instrumentFwhm = 0.6;
+        loadOptionsDialog(session);
+        EXPECT_EQ(dialog().InstrumentFwhm, "0.6");
+        dialog().InstrumentFwhm = c.text;
+        EXPECT_EQ(apply().empty(), c.accepted) << c.text;
+        EXPECT_EQ(session.workspace.instrumentFwhm, c.stored) << c.text;
+        EXPECT_EQ(shown(), !c.accepted) << c.text;
     }
 }
 

@@ -87,8 +87,8 @@ TEST_F(PeakTableTest, RowsGiveEveryPeaksValuesShareErrorsAndHolds) {
 
     EXPECT_TRUE(t.fitted);
     EXPECT_EQ(t.chiSquare, ws.regions[0].chiSquare);
-    EXPECT_NE(t.verdict, FitVerdict::Unknown);
-    EXPECT_EQ(t.verdict, fitVerdictOf(ws, 0));
+    EXPECT_NE(t.verdict.verdict, FitVerdict::Unknown);
+    EXPECT_EQ(t.verdict, heldVerdictOf(ws, 0));
 }
 
 TEST_F(PeakTableTest, TableFollowsTheCurrentRegionAndOmitsErrorsWhenAsked) {
@@ -102,7 +102,7 @@ TEST_F(PeakTableTest, TableFollowsTheCurrentRegionAndOmitsErrorsWhenAsked) {
     }
 
     ws.peaks[0].position += 0.25f;  // a changed model is no longer the one the fit judged
-    EXPECT_EQ(peakTableOf(ws, TableErrors::Omitted).verdict, FitVerdict::Unknown);
+    EXPECT_EQ(peakTableOf(ws, TableErrors::Omitted).verdict.verdict, FitVerdict::Unknown);
 
     ws.currentRegion = 3;
     const PeakTable o1s = peakTableOf(ws, TableErrors::Omitted);
@@ -122,28 +122,47 @@ TEST_F(PeakTableTest, CopiedTextIsOneTabSeparatedTableWithPlainNumbers) {
     const PeakTable t = peakTableOf(ws, TableErrors::Computed);
     const std::vector<Fields> lines = linesOf(peakTableText(t));
     ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[0],
-              (Fields{"Peak", "Label", "Type", "Position", "Position error", "FWHM", "FWHM error", "Area",
-                      "Area error", "Height (% of range)", "Height error (% of range)", "%GL", "%GL error",
-                      "S.O.S.", "Area %", "Fixed / tied", "Chi-square", "Verdict", "Reduced chi-square",
-                      "Points", "Free parameters", "Residual RMS"}));
+    EXPECT_EQ(lines[0], (Fields{"Peak",
+                                "Label",
+                                "Type",
+                                "Position",
+                                "Position error",
+                                "FWHM",
+                                "FWHM error",
+                                "Area",
+                                "Area error",
+                                "Height (% of range)",
+                                "Height error (% of range)",
+                                "%GL",
+                                "%GL error",
+                                "S.O.S.",
+                                "Area %",
+                                "Fixed / tied",
+                                "Flags",
+                                "Chi-square",
+                                "Verdict",
+                                "Reduced chi-square",
+                                "Points",
+                                "Free parameters",
+                                "Residual RMS"}));
     const RegionErrors errors = standardErrors(ws, 0);
     for (std::size_t k = 0; k < 3; ++k) {
         const Fields& row = lines[k + 1];
-        ASSERT_EQ(row.size(), 22u);
+        ASSERT_EQ(row.size(), 23u);
         EXPECT_EQ(row[PositionColumn], t.rows[k].cells[PositionColumn]);
         EXPECT_EQ(row[ShareColumn], t.rows[k].cells[ShareColumn]);
-        EXPECT_EQ(row[16], exactNumberText(ws.regions[0].chiSquare));
-        EXPECT_EQ(row[17], fitVerdictWord(fitVerdictOf(ws, 0)));
-        EXPECT_EQ(row[18], exactNumberText(static_cast<float>(errors.reducedStatistic)));
-        EXPECT_EQ(row[19], std::to_string(errors.points));
-        EXPECT_EQ(row[20], std::to_string(errors.freeParameters));
-        EXPECT_EQ(row[21], exactNumberText(static_cast<float>(errors.residualRms)));
+        EXPECT_EQ(row[FlagsColumn], peakFlagsText(heldVerdictOf(ws, 0), t.rows[k].peak));
+        EXPECT_EQ(row[17], exactNumberText(ws.regions[0].chiSquare));
+        EXPECT_EQ(row[18], fitVerdictWord(heldVerdictOf(ws, 0)));
+        EXPECT_EQ(row[19], exactNumberText(static_cast<float>(errors.reducedStatistic)));
+        EXPECT_EQ(row[20], std::to_string(errors.points));
+        EXPECT_EQ(row[21], std::to_string(errors.freeParameters));
+        EXPECT_EQ(row[22], exactNumberText(static_cast<float>(errors.residualRms)));
     }
     // Without the errors (during a fit) the figures they rest on are left empty too.
     const Fields during = linesOf(peakTableText(peakTableOf(ws, TableErrors::Omitted)))[1];
-    EXPECT_EQ(during.size(), 22u);
-    EXPECT_EQ(during[18] + during[19] + during[20] + during[21], "");
+    EXPECT_EQ(during.size(), 23u);
+    EXPECT_EQ(during[19] + during[20] + during[21] + during[22], "");
     // An error is its number alone, so a spreadsheet reads it as one.
     ASSERT_TRUE(errors.peaks[0].position.known());
     EXPECT_EQ(lines[1][PositionErrorColumn], twoDigitNumberText(errors.peaks[0].position.value));

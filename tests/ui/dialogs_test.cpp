@@ -418,7 +418,7 @@ TEST_F(DialogsTest, EveryNumberBoxNotesWhatATextThatIsNotANumberIsReadAs) {
             ++boxes;
         }
     }
-    EXPECT_EQ(boxes, 7 + 4 + (3 + 12 + 24) + 4 + 1);  // peak, background, options, constraint, shift
+    EXPECT_EQ(boxes, 7 + 4 + (3 + 12 + 24 + 1) + 4 + 1);  // peak, background, options, constraint, shift
 
     program.app.dialogs().peak.PosVal = "285 eV";
     program.app.refreshWindows();

@@ -130,6 +130,8 @@ std::optional<Covariance> covarianceAt(const ResidualFunction& f, const std::vec
         if (scale[k] == 0.0) c.determined[static_cast<std::size_t>(k)] = false;
     }
     const Matrix inverseNormal = scale.asDiagonal() * inverse * scale.asDiagonal();
+    const Vector step = -(inverseNormal * (jacobian.transpose() * residuals));
+    c.step.assign(step.data(), step.data() + p);
     HeldEffect effect{Matrix::Zero(p, p), static_cast<double>(n - p)};
     if (matches(held, n)) effect = heldEffect(inverseNormal, jacobian, held);
     c.noiseScale = effect.degrees > 0.0 ? residuals.squaredNorm() / effect.degrees : c.reducedCost;

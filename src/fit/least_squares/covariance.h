@@ -43,6 +43,8 @@ struct Covariance {
     double noiseScale = 0;
     // The part of `matrix` that the held inputs add (zero without them).
     std::vector<double> heldShare;
+    // The Gauss-Newton step from x along the determined directions: near a minimum, where it lies.
+    std::vector<double> step;
 
     double at(int a, int b) const { return matrix[static_cast<std::size_t>(a * variables + b)]; }
     double heldShareAt(int a, int b) const { return heldShare[static_cast<std::size_t>(a * variables + b)]; }

@@ -8,6 +8,7 @@ namespace {
 
 void showRestoredWorkspace(Session& session) {
     clearMainWindowIndicators(session);
+    showHeldVerdicts(session);
     refreshRegionDisplays(session);
     session.port.setDescriptionText(session.workspace.description);
     showCurrentRegion(session);

@@ -1,6 +1,6 @@
 #pragma once
 // "Undo" and "Redo" on a session: the workspace put back from the history, and every indicator of the
-// main window, the description and the plot showing what was put back.
+// main window (its fit verdicts among them), the description and the plot showing what was put back.
 
 #include "session/history/history.h"
 #include "session/session.h"

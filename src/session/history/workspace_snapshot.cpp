@@ -4,12 +4,8 @@ namespace vortlan {
 
 namespace {
 
-bool sameVerdict(const RegionVerdict& a, const RegionVerdict& b) {
-    return a.verdict == b.verdict && a.model == b.model;
-}
-
 bool sameRegion(const Workspace& ws, int r, const RegionState& state) {
-    return ws.regions[r] == state.region && sameVerdict(ws.fitVerdicts[r], state.verdict);
+    return ws.regions[r] == state.region && ws.fitVerdicts[r] == state.verdict;
 }
 
 template <typename Value, typename Same>
@@ -47,6 +43,7 @@ WorkspaceSnapshot takeSnapshot(const Workspace& ws, const WorkspaceSnapshot* pre
         [&](const auto& earlier) { return earlier == ws.constraints; }, ws.constraints);
     s.options = ws.options;
     s.quantSettings = ws.quantSettings;
+    s.instrumentFwhm = ws.instrumentFwhm;
     s.description = ws.description;
     s.totalChiSquare = ws.totalChiSquare;
     s.currentRegion = ws.currentRegion;
@@ -62,8 +59,8 @@ bool sameContent(const Workspace& ws, const WorkspaceSnapshot& s) {
         if (ws.peaks[p] != *s.peaks[p]) return false;
     }
     return ws.constraints == *s.constraints && ws.options == s.options &&
-           ws.quantSettings == s.quantSettings && ws.description == s.description &&
-           ws.totalChiSquare == s.totalChiSquare;
+           ws.quantSettings == s.quantSettings && ws.instrumentFwhm == s.instrumentFwhm &&
+           ws.description == s.description && ws.totalChiSquare == s.totalChiSquare;
 }
 
 bool sameContent(const WorkspaceSnapshot& a, const WorkspaceSnapshot& b) {
@@ -74,7 +71,8 @@ bool sameContent(const WorkspaceSnapshot& a, const WorkspaceSnapshot& b) {
         if (a.peaks[p] != b.peaks[p] && *a.peaks[p] != *b.peaks[p]) return false;
     }
     return (a.constraints == b.constraints || *a.constraints == *b.constraints) && a.options == b.options &&
-           a.quantSettings == b.quantSettings && a.description == b.description && a.totalChiSquare == b.totalChiSquare;
+           a.quantSettings == b.quantSettings && a.instrumentFwhm == b.instrumentFwhm &&
+           a.description == b.description && a.totalChiSquare == b.totalChiSquare;
 }
 
 void restoreSnapshot(const WorkspaceSnapshot& s, Workspace& ws) {
@@ -86,6 +84,7 @@ void restoreSnapshot(const WorkspaceSnapshot& s, Workspace& ws) {
     ws.constraints = *s.constraints;
     ws.options = s.options;
     ws.quantSettings = s.quantSettings;
+    ws.instrumentFwhm = s.instrumentFwhm;
     ws.description = s.description;
     ws.totalChiSquare = s.totalChiSquare;
     ws.currentRegion = s.currentRegion;
@@ -97,7 +96,9 @@ std::size_t bytesOf(const RegionState& state) {
     const Region& r = state.region;
     return sizeof(RegionState) + bytesOf(r.energy) + bytesOf(r.counts) + bytesOf(r.rangeEnergy) +
            bytesOf(r.rangeCounts) + bytesOf(r.baseLine) + bytesOf(r.background) + bytesOf(r.envelope) +
-           bytesOf(r.residual) + state.verdict.model.capacity() * sizeof(float);
+           bytesOf(r.residual) + state.verdict.model.capacity() * sizeof(float) +
+           state.verdict.flags.capacity() * sizeof(FitFlag) +
+           state.verdict.restarts.capacity() * sizeof(PeakRestarts);
 }
 
 std::size_t bytesOf(const Peak& peak) {

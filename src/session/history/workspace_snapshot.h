@@ -1,8 +1,9 @@
 #pragma once
 // A settled state of the workspace, as undo and redo put it back: the regions with their curves and
-// fit verdicts, the peaks, the constraints, the fit and quantification options, the description, the
-// total statistic and the current region and peak.  Counters, the curve memo, the peak dialog's backup and the optimisers'
-// scratch peak are working state, never part of it.
+// fit verdicts, the peaks, the constraints, the fit and quantification options with the instrument's
+// limit, the description, the
+// total statistic and the current region and peak.  Counters, the curve memo, the peak dialog's backup and
+// the optimisers' scratch peak are working state, never part of it.
 //
 // Regions and peaks are held as shared immutable copies: a snapshot taken beside an earlier one shares
 // every region and peak that did not change, so a step costs only what its command changed.
@@ -26,6 +27,7 @@ struct WorkspaceSnapshot {
     std::shared_ptr<const std::array<PeakConstraints, kPeakCount>> constraints;
     FitOptions options;
     QuantSettings quantSettings;
+    std::optional<double> instrumentFwhm;
     std::string description;
     float totalChiSquare = 0;
     short currentRegion = 0;
