@@ -6,10 +6,12 @@
 #include <optional>
 #include <thread>
 
+#include "fit/least_squares/covariance.h"
 #include "fit/monte_carlo_experiment.h"
 #include "fit/monte_carlo_matching.h"
 #include "fit/monte_carlo_spread.h"
 #include "fit/spectrum_problem.h"
+#include "fit/uncertainty_background.h"
 #include "fit/uncertainty_scope.h"
 #include "model/peak_shapes.h"
 
@@ -145,6 +147,15 @@ std::string whyNoReplicas(const Replicas& r) {
     return "their noise would be scaled to the fit's residuals, and the fit's residuals cannot be evaluated";
 }
 
+// σ² as the region's errors take it.  When every free parameter lies on a bound the errors have no
+// covariance; the replicas, which move them within their bounds, then take σ² from their own problem.
+std::optional<double> noiseScaleOf(const Workspace& ws, int region, const SpectrumProblem& problem) {
+    if (const std::optional<double> scale = standardErrors(ws, region).noiseScale) return scale;
+    const std::optional<Covariance> own =
+        covarianceAt(problem, problem.start(), backgroundInputs(problem, ws));
+    return own ? std::optional<double>(own->noiseScale) : std::nullopt;
+}
+
 std::vector<int> ownPeaks(const Region& region) {
     std::vector<int> peaks;
     for (int s = 0; s < region.peakCount && s < kPeaksPerRegion; ++s) peaks.push_back(region.peakSlots[s]);
@@ -164,7 +175,7 @@ MonteCarloErrors monteCarloErrors(const Workspace& ws, int region, int replicas,
     Replicas r{ws,
                problem,
                peaks,
-               ReplicaExperiment(ws, problem, standardErrors(ws, region).noiseScale),
+               ReplicaExperiment(ws, problem, noiseScaleOf(ws, region, problem)),
                exchangeablePeaks(ws, problem, peaks),
                {}};
     r.parents = peakValues(r, problem.start().data());

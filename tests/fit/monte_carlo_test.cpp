@@ -165,6 +165,25 @@ TEST(MonteCarlo, SaysWhyNoReplicaCanRun) {
         EXPECT_EQ(errors.peaks[1].position.kind, c.position);
         EXPECT_EQ(errors.robust[1].gl.kind, Kind::Fixed);
     }
+
+    // The errors hold a parameter left on a bound, and with nothing else free have no σ²; the replicas,
+    // which move it within its bounds, take σ² from their own fit.
+    Workspace ws;
+    RecordingPort port;
+    ws.options = defaultFitOptions();
+    testing::makeRegion(ws, 0, 41, 290.0f, 0.1f, [](double e) { return 100.0 + 50.0 * (e > 289.0); });
+    testing::acceptBackgroundOf(ws, port, BackgroundType::Linear);
+    Peak& peak = testing::addPeak(ws, 0, 0, 288.0f, 40.0f, 1.0f);
+    peak.fixPosition = peak.fixFwhm = peak.fixGl = 1;
+    ParamConstraint& limits = ws.constraints[0].area;
+    limits.limited = kTrue;
+    limits.low = 10.0f;
+    limits.high = 40.0f;
+    ASSERT_FALSE(standardErrors(ws, 0).noiseScale);
+    const MonteCarloErrors onBound = monteCarloErrors(ws, 0, 10, 2);
+    EXPECT_EQ(onBound.whyNone, "");
+    EXPECT_EQ(onBound.replicas, 10);
+    EXPECT_TRUE(onBound.peaks[0].area.known());
 }
 
 // Peaks 0 and 1 alike, doublets 2 and 3 alike; doublet 4 split otherwise, singlet 5 at a fixed %GL,
