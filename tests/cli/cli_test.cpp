@@ -545,6 +545,17 @@ TEST_F(CliErrorsTest, FitWithMonteCarloPrintsBothErrorsOfEveryParameter) {
     };
     for (std::size_t row = 3; row < table.size(); ++row)
         EXPECT_EQ(shown(table[row]), shown(table[2])) << table[row];
+
+    // With nothing free no replica runs, and the header says why rather than "over 0 of 5".
+    ok({"import", "vamas", example("c1s.vms"), "-o", "held.xps"});
+    ok({"background", "held.xps", "--region", "1", "--type", "shirley", "-o", "held.xps"});
+    ok({"add-peak", "held.xps", "--region", "1", "--position", "284.8", "--area", "20000", "--fix",
+        "position,area,fwhm,gl", "-o", "held.xps"});
+    const auto none = lines(ok({"fit", "held.xps", "--region", "1", "--monte-carlo", "5", "-o", "held.xps"}));
+    ASSERT_EQ(none.size(), 7u);
+    EXPECT_EQ(none[0], "Region 1: standard errors by the Jacobian and by Monte Carlo (none of 5 replicas: "
+                       "nothing in the region is free to fit)");
+    EXPECT_EQ(words(none[2]), (std::vector<std::string>{"0", "position", "284.8", "fixed", "fixed", "fixed"}));
 }
 
 TEST_F(CliTest, BatchFitsEachFileAndSkipsOneThatTheModelDoesNotFit) {
