@@ -553,9 +553,11 @@ TEST_F(CliErrorsTest, FitWithMonteCarloPrintsBothErrorsOfEveryParameter) {
         "position,area,fwhm,gl", "-o", "held.xps"});
     const auto none = lines(ok({"fit", "held.xps", "--region", "1", "--monte-carlo", "5", "-o", "held.xps"}));
     ASSERT_EQ(none.size(), 7u);
-    EXPECT_EQ(none[0], "Region 1: standard errors by the Jacobian and by Monte Carlo (none of 5 replicas: "
-                       "nothing in the region is free to fit)");
-    EXPECT_EQ(words(none[2]), (std::vector<std::string>{"0", "position", "284.8", "fixed", "fixed", "fixed"}));
+    EXPECT_EQ(none[0],
+              "Region 1: standard errors by the Jacobian and by Monte Carlo (none of 5 replicas: "
+              "nothing in the region is free to fit)");
+    EXPECT_EQ(words(none[2]),
+              (std::vector<std::string>{"0", "position", "284.8", "fixed", "fixed", "fixed"}));
 }
 
 TEST_F(CliTest, BatchFitsEachFileAndSkipsOneThatTheModelDoesNotFit) {
