@@ -2,8 +2,8 @@
 // as counts, as count rates of a thousandth of a count with the dwell time and scans that make them
 // counts again, as the same rates without them (noise from the residuals), and as those rates taken
 // for counts, as every intensity was before.  Prints one line a case, the errors of the first peak,
-// the area in counts, and the square root of the fit's reduced statistic (how much more the data
-// scatter than their counts explain):
+// the area in counts, and the square root of σ², the scale of the Jacobian's errors, which noise from
+// the residuals takes (for the counts, how much more the data scatter than their counting explains):
 //     mcunits CASE position=ERROR area=ERROR scatter=S
 //
 //     build/bench/monte_carlo_units [REPLICAS]
@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
         const MonteCarloErrors errors = monteCarloErrors(ws, 0, replicas);
         std::printf("mcunits %s position=%.4g area=%.4g scatter=%.3g\n", c.name,
                     errors.peaks[0].position.value, errors.peaks[0].area.value / c.perCount,
-                    std::sqrt(standardErrors(ws, 0).reducedStatistic));
+                    std::sqrt(standardErrors(ws, 0).noiseScale.value_or(0.0)));
     }
     return 0;
 }

@@ -28,7 +28,10 @@ const Quantity kQuantities[] = {
     {"%GL", &PeakErrors::gl, [](const Peak& p) { return std::to_string(p.gl); }}};
 
 std::string replicasText(const MonteCarloErrors& errors, int replicas) {
+    if (!errors.whyNone.empty())
+        return "(none of " + std::to_string(replicas) + " replicas: " + errors.whyNone + ")";
     if (errors.replicas == replicas) return "over " + std::to_string(replicas) + " replicas";
+    if (errors.replicas == 0) return "(none of " + std::to_string(replicas) + " replicas could be fitted)";
     return "over " + std::to_string(errors.replicas) + " of " + std::to_string(replicas) +
            " replicas (the others could not be fitted)";
 }
@@ -46,7 +49,7 @@ void printErrorComparison(std::ostream& out, const Workspace& ws, int region, in
     const MonteCarloErrors monteCarlo = monteCarloErrors(ws, region, replicas);
     out << "Region " << region + 1 << ": standard errors by the Jacobian and by Monte Carlo "
         << replicasText(monteCarlo, replicas) << '\n';
-    if (!monteCarlo.noise.empty())
+    if (!monteCarlo.noise.empty() && monteCarlo.whyNone.empty())
         out << "Replicas: " << monteCarlo.noise << rematchedText(monteCarlo) << '\n';
     out << column("peak", 6) << column("parameter", 11) << column("value", 13) << column("Jacobian", 16)
         << column("Monte Carlo", 16) << column("MC 16-84 %", 16) << '\n';

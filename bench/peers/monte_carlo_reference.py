@@ -11,10 +11,14 @@ them is barely determined and replicas may swap them.  Vortlan fits each by Leve
 REPLICAS replicas (2000 by default): `fit --monte-carlo` says in how many replicas the doublets traded
 places, `export report` gives the standard deviations and half the 16-84 % ranges.
 
-The reference is a Monte Carlo of its own: the same fitted envelope (Vortlan's background plus the
-doublets at Vortlan's result) made into Poisson replicas by numpy, each fitted by lmfit (MINPACK's
-Levenberg-Marquardt, numerical derivatives) with the same weights, the second doublet's position
-written as the first's plus a distance that cannot be negative, so that no replica can swap them.
+The reference is a Monte Carlo of its own: each replica a whole noisy experiment, as Vortlan's are.
+Numpy draws Poisson counts around the fitted envelope (Vortlan's background plus the doublets at
+Vortlan's result), except at the two end points the background is drawn through, which keep their
+recorded counts as their mean, so that without noise the background would be the fit's; the Shirley
+background is drawn again from each replica's counts (the program's algorithm written again in numpy,
+bench/peers/lmfit_errors.py), and lmfit (MINPACK's Levenberg-Marquardt, numerical derivatives) fits the
+doublets on it with the same weights, the second doublet's position written as the first's plus a
+distance that cannot be negative, so that no replica can swap them.
 Prints for each case
     mcdoublets CASE replicas=K matched=M QUANTITY_sd=.. QUANTITY_robust=.. QUANTITY_reference_sd=.. ...
 for the position and area of both doublets.  Needs Debian's python3-lmfit.
@@ -32,6 +36,7 @@ import numpy as np
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from common import shirley  # noqa: E402
+from lmfit_errors import shirley as program_shirley  # noqa: E402
 from reference_minimum import peaks  # noqa: E402
 
 SOURCE = 1486.6
@@ -101,10 +106,12 @@ def spreads(values):
 
 
 def reference_monte_carlo(region, spectrum, replicas):
-    """Each replica's position and area of both doublets, fitted by lmfit."""
-    x, background = spectrum[:, 0], spectrum[:, 2]
+    """Each replica's position and area of both doublets, fitted by lmfit on the background drawn from
+    the replica's own counts."""
+    x, recorded, background = spectrum[:, 0], spectrum[:, 1], spectrum[:, 2]
     fitted = [(p["position"], p["area"], p["fwhm"]) for p in region["peaks"]]
-    envelope = background + doublets(x, np.array(fitted).ravel())
+    mean = background + doublets(x, np.array(fitted).ravel())
+    mean[[0, -1]] = recorded[[0, -1]]
     params = lmfit.Parameters()
     params.add("position0", value=fitted[0][0])
     params.add("distance", value=fitted[1][0] - fitted[0][0], min=0.0)
@@ -115,12 +122,13 @@ def reference_monte_carlo(region, spectrum, replicas):
     random = np.random.default_rng(7)
     results = []
     for _ in range(replicas):
-        y = random.poisson(envelope).astype(float)
+        y = random.poisson(mean).astype(float)
         weight = 1.0 / np.sqrt(np.where(y == 0, 1.0, np.abs(y)))
+        drawn = program_shirley(x, y)
 
-        def residual(p, y=y, weight=weight):
+        def residual(p, y=y, weight=weight, drawn=drawn):
             values = [p[f"{name}{k}"].value for k in range(2) for name in ("position", "area", "fwhm")]
-            return (y - background - doublets(x, np.array(values))) * weight
+            return (y - drawn - doublets(x, np.array(values))) * weight
 
         fit = lmfit.minimize(residual, params, method="leastsq")
         results.append([fit.params[f"{name}{k}"].value for k in range(2) for name in ("position", "area")])

@@ -6,10 +6,13 @@
 #include <optional>
 #include <thread>
 
+#include "fit/least_squares/covariance.h"
+#include "fit/monte_carlo_experiment.h"
 #include "fit/monte_carlo_matching.h"
-#include "fit/monte_carlo_noise.h"
 #include "fit/monte_carlo_spread.h"
 #include "fit/spectrum_problem.h"
+#include "fit/uncertainty_background.h"
+#include "fit/uncertainty_scope.h"
 #include "model/peak_shapes.h"
 
 namespace vortlan {
@@ -23,13 +26,13 @@ struct ReplicaFit {
 };
 using ReplicaResult = std::optional<ReplicaFit>;
 
-// What the replicas are made from and how their results are read.
+// What the replicas are made from and how their results are read: the problem of every region the
+// ties connect, and the region's own peaks, whose errors are taken.
 struct Replicas {
     const Workspace& ws;
     const SpectrumProblem& problem;
     const std::vector<int>& peaks;
-    ReplicaNoise noise;
-    std::vector<double> model;
+    ReplicaExperiment experiment;
     std::vector<std::vector<std::size_t>> exchangeable;
     std::vector<ReplicaPeak> parents;
 };
@@ -52,9 +55,10 @@ std::vector<ReplicaPeak> peakValues(const Replicas& r, const double* x) {
 }
 
 ReplicaResult fitReplica(const Replicas& r, int replica) {
-    const SpectrumProblem noisy = r.problem.withCounts(r.noise.draw(r.model, replica));
+    const std::optional<SpectrumProblem> noisy = r.experiment.replica(replica);
+    if (!noisy) return std::nullopt;
     const LeastSquaresResult fit =
-        minimiseSquares(noisy, r.problem.start(), r.problem.lower(), r.problem.upper());
+        minimiseSquares(*noisy, r.problem.start(), r.problem.lower(), r.problem.upper());
     if (fit.end != LeastSquaresEnd::Converged && fit.end != LeastSquaresEnd::IterationLimit)
         return std::nullopt;
     ReplicaFit result{peakValues(r, fit.x.data()), false};
@@ -92,15 +96,23 @@ std::vector<double> valuesAcross(const std::vector<ReplicaResult>& results, std:
     return values;
 }
 
-// Whether each quantity varies at all: position, area, FWHM, %GL when free, the height with any of the
-// three it follows from.
-std::array<bool, 5> variesOf(const SpectrumProblem& problem, int peak) {
-    std::array<bool, 5> varies{};
-    for (PeakParam param : kPeakParams)
-        varies[static_cast<std::size_t>(param)] =
-            problem.dependenceOf(peak, param, problem.start().data()).variable >= 0;
-    varies[kHeightValue] = varies[1] || varies[2] || varies[3];
-    return varies;
+// What each quantity is when no replica moves it: position, area, FWHM and %GL fixed or tied; the
+// height tied when one of the three it follows from is; nothing for a quantity the replicas move.
+std::array<std::optional<StandardError>, 5> unmovedOf(const Replicas& r, int peak) {
+    std::array<std::optional<StandardError>, 5> unmoved;
+    for (PeakParam param : kPeakParams) {
+        if (r.problem.dependenceOf(peak, param, r.problem.start().data()).variable < 0)
+            unmoved[static_cast<std::size_t>(param)] = errorWithoutVariable(r.ws, peak, param);
+    }
+    const auto tied = [](const std::optional<StandardError>& e) {
+        return e && e->kind == StandardError::Kind::Tied;
+    };
+    if (unmoved[1] && unmoved[2] && unmoved[3])
+        unmoved[kHeightValue] = StandardError{tied(unmoved[1]) || tied(unmoved[2]) || tied(unmoved[3])
+                                                  ? StandardError::Kind::Tied
+                                                  : StandardError::Kind::Fixed,
+                                              0.0};
+    return unmoved;
 }
 
 StandardError PeakErrors::*memberOfQuantity(std::size_t quantity) {
@@ -112,21 +124,42 @@ void takeSpreads(const Replicas& r, const std::vector<ReplicaResult>& results, M
     for (std::size_t k = 0; k < r.peaks.size(); ++k) {
         PeakErrors deviation{r.peaks[k], {}, {}, {}, {}, {}};
         PeakErrors robust = deviation;
-        const std::array<bool, 5> varies = variesOf(r.problem, r.peaks[k]);
-        for (std::size_t q = 0; q < varies.size(); ++q) {
+        const auto unmoved = unmovedOf(r, r.peaks[k]);
+        for (std::size_t q = 0; q < unmoved.size(); ++q) {
             const std::vector<double> values = valuesAcross(results, k, q);
-            const StandardError fixed{StandardError::Kind::Fixed, 0.0};
-            deviation.*memberOfQuantity(q) = varies[q] ? standardDeviationOf(values) : fixed;
-            robust.*memberOfQuantity(q) = varies[q] ? halfCentralRangeOf(values) : fixed;
+            deviation.*memberOfQuantity(q) = unmoved[q].value_or(standardDeviationOf(values));
+            robust.*memberOfQuantity(q) = unmoved[q].value_or(halfCentralRangeOf(values));
         }
         errors.peaks.push_back(deviation);
         errors.robust.push_back(robust);
     }
 }
 
-// Errors the data cannot give: every free quantity not determined.
-void takeNothing(const Replicas& r, MonteCarloErrors& errors) {
-    takeSpreads(r, std::vector<ReplicaResult>(), errors);
+// Why no replica can be run, in words; empty when they can.
+std::string whyNoReplicas(const Replicas& r) {
+    if (r.problem.variableCount() == 0) return "nothing in the region is free to fit";
+    if (r.experiment.determined()) return "";
+    const int n = r.problem.residualCount();
+    const int p = r.problem.variableCount();
+    if (n <= p)
+        return "their noise would be scaled to the fit's residuals, and " + std::to_string(n) +
+               " points with " + std::to_string(p) + " free parameters leave no scatter to scale it by";
+    return "their noise would be scaled to the fit's residuals, and the fit's residuals cannot be evaluated";
+}
+
+// σ² as the region's errors take it.  When every free parameter lies on a bound the errors have no
+// covariance; the replicas, which move them within their bounds, then take σ² from their own problem.
+std::optional<double> noiseScaleOf(const Workspace& ws, int region, const SpectrumProblem& problem) {
+    if (const std::optional<double> scale = standardErrors(ws, region).noiseScale) return scale;
+    const std::optional<Covariance> own =
+        covarianceAt(problem, problem.start(), backgroundInputs(problem, ws));
+    return own ? std::optional<double>(own->noiseScale) : std::nullopt;
+}
+
+std::vector<int> ownPeaks(const Region& region) {
+    std::vector<int> peaks;
+    for (int s = 0; s < region.peakCount && s < kPeaksPerRegion; ++s) peaks.push_back(region.peakSlots[s]);
+    return peaks;
 }
 
 }  // namespace
@@ -137,21 +170,18 @@ MonteCarloErrors monteCarloErrors(const Workspace& ws, int region, int replicas,
     const Region& reg = ws.regions.at(static_cast<std::size_t>(region));
     if (!isTrue(reg.defined) || !isTrue(reg.backgroundSet) || replicas < 1) return errors;
     errors.noise = monteCarloNoiseText(reg);
-    FitSelection selection;
-    for (int s = 0; s < reg.peakCount && s < kPeaksPerRegion; ++s)
-        selection.peaks.push_back(reg.peakSlots[s]);
-    const SpectrumProblem problem(ws, selection);
-    const double* start = problem.start().data();
+    const SpectrumProblem problem(ws, FitSelection(jointPeaks(ws, region)));
+    const std::vector<int> peaks = ownPeaks(reg);
     Replicas r{ws,
                problem,
-               selection.peaks,
-               ReplicaNoise(ws, problem),
-               problem.model(start),
-               exchangeablePeaks(ws, problem, selection.peaks),
+               peaks,
+               ReplicaExperiment(ws, problem, noiseScaleOf(ws, region, problem)),
+               exchangeablePeaks(ws, problem, peaks),
                {}};
-    r.parents = peakValues(r, start);
-    if (!r.noise.determined()) {
-        takeNothing(r, errors);
+    r.parents = peakValues(r, problem.start().data());
+    errors.whyNone = whyNoReplicas(r);
+    if (!errors.whyNone.empty()) {
+        takeSpreads(r, {}, errors);
         return errors;
     }
     if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));

@@ -13,19 +13,24 @@ namespace {
 
 constexpr std::uint64_t kSeedBase = 0x5eed0f5eedULL;
 
-// Each region's mean squared residual times N / (N - p): one region's reduced statistic, and its share
-// of the joint one when ties join regions.
-std::vector<double> residualScales(const SpectrumProblem& problem, const std::vector<int>& points) {
+// Each region's share of σ²: σ² times its mean squared residual over that of the whole problem.
+std::vector<double> residualScales(const SpectrumProblem& problem, double noiseScale) {
     std::vector<double> residuals(static_cast<std::size_t>(problem.residualCount()));
     problem.evaluate(problem.start().data(), residuals.data(), nullptr);
-    const double n = problem.residualCount();
-    const double dof = n - problem.variableCount();
+    double total = 0.0;
+    for (double r : residuals) total += r * r;
+    const double meanSquare = residuals.empty() ? 0.0 : total / static_cast<double>(residuals.size());
+    const std::vector<int> regions = problem.regions();
     std::vector<double> scales;
-    std::size_t at = 0;
-    for (int count : points) {
+    for (std::size_t k = 0; k < regions.size(); ++k) {
+        const auto first = static_cast<std::size_t>(problem.firstResidualOf(regions[k]));
+        const std::size_t end = k + 1 < regions.size()
+                                    ? static_cast<std::size_t>(problem.firstResidualOf(regions[k + 1]))
+                                    : residuals.size();
         double sum = 0.0;
-        for (int i = 0; i < count; ++i, ++at) sum += residuals[at] * residuals[at];
-        scales.push_back(count > 0 && dof > 0 ? sum / count * n / dof : 0.0);
+        for (std::size_t i = first; i < end; ++i) sum += residuals[i] * residuals[i];
+        const double own = end > first ? sum / static_cast<double>(end - first) : 0.0;
+        scales.push_back(meanSquare > 0.0 ? noiseScale * own / meanSquare : noiseScale);
     }
     return scales;
 }
@@ -34,40 +39,66 @@ std::vector<double> residualScales(const SpectrumProblem& problem, const std::ve
 // fit can tell, and a mean made huge by the dwell time and scans of a damaged file cannot overflow.
 constexpr double kLargestPoissonMean = 1e12;
 
-double poissonOf(double mean, std::mt19937_64& random, std::normal_distribution<double>& normal) {
+// The random numbers of one recorded point of one replica (splitmix64 from a seed made of both): a
+// point's noise depends on nothing else, so that means equal but for rounding (counts, and the same
+// counts stored as rates) draw the same values, however many numbers other points took.
+class PointRandom {
+  public:
+    using result_type = std::uint64_t;
+
+    PointRandom(int replica, std::size_t region, std::size_t point)
+        : state_(mixed(mixed(mixed(kSeedBase + static_cast<std::uint64_t>(replica)) + region) + point)) {}
+
+    static constexpr result_type min() { return 0; }
+    static constexpr result_type max() { return ~result_type{0}; }
+    result_type operator()() { return mixed(state_ += kGolden); }
+
+  private:
+    static constexpr std::uint64_t kGolden = 0x9e3779b97f4a7c15ULL;
+    static std::uint64_t mixed(std::uint64_t z) {
+        z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+        z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+        return z ^ (z >> 31);
+    }
+    std::uint64_t state_;
+};
+
+double normalOf(PointRandom& random) {
+    return std::normal_distribution<double>()(random);
+}
+
+double poissonOf(double mean, PointRandom& random) {
     if (!(mean > 0.0)) return 0.0;
-    if (mean > kLargestPoissonMean) return mean + std::sqrt(mean) * normal(random);
+    if (mean > kLargestPoissonMean) return mean + std::sqrt(mean) * normalOf(random);
     return static_cast<double>(std::poisson_distribution<long>(mean)(random));
 }
 
 }  // namespace
 
-ReplicaNoise::ReplicaNoise(const Workspace& ws, const SpectrumProblem& problem) {
-    std::vector<int> points;
-    for (int region : problem.regions())
-        points.push_back(ws.regions[static_cast<std::size_t>(region)].rangeCount);
-    const std::vector<double> scales = residualScales(problem, points);
-    const bool enoughPoints = problem.residualCount() > problem.variableCount();
-    for (std::size_t k = 0; k < points.size(); ++k) {
-        const CountingScale scale =
-            countingScaleOf(ws.regions[static_cast<std::size_t>(problem.regions()[k])]);
-        if (!scale.known() && !enoughPoints) determined_ = false;
-        spans_.push_back({points[k], scale, scales[k]});
+ReplicaNoise::ReplicaNoise(const Workspace& ws, const SpectrumProblem& problem,
+                           std::optional<double> noiseScale) {
+    const std::vector<double> scales = residualScales(problem, noiseScale.value_or(0.0));
+    const std::vector<int> regions = problem.regions();
+    for (std::size_t k = 0; k < regions.size(); ++k) {
+        const CountingScale scale = countingScaleOf(ws.regions[static_cast<std::size_t>(regions[k])]);
+        if (!scale.known() && !noiseScale) determined_ = false;
+        regions_.push_back({scale, scales[k]});
     }
 }
 
-std::vector<double> ReplicaNoise::draw(const std::vector<double>& model, int replica) const {
-    std::mt19937_64 random(kSeedBase + static_cast<std::uint64_t>(replica));
-    std::normal_distribution<double> normal;
-    std::vector<double> noisy(model.size());
-    std::size_t i = 0;
-    for (const Span& span : spans_) {
-        for (int k = 0; k < span.points && i < model.size(); ++k, ++i) {
-            const double m = model[i];
-            if (span.scale.known()) {
-                noisy[i] = poissonOf(m * span.scale.factor, random, normal) / span.scale.factor;
+std::vector<std::vector<double>> ReplicaNoise::draw(const std::vector<std::vector<double>>& means,
+                                                    int replica) const {
+    std::vector<std::vector<double>> noisy;
+    for (std::size_t k = 0; k < means.size() && k < regions_.size(); ++k) {
+        const RegionNoise& region = regions_[k];
+        std::vector<double>& values = noisy.emplace_back();
+        for (std::size_t i = 0; i < means[k].size(); ++i) {
+            const double m = means[k][i];
+            PointRandom random(replica, k, i);
+            if (region.scale.known()) {
+                values.push_back(poissonOf(m * region.scale.factor, random) / region.scale.factor);
             } else {
-                noisy[i] = m + std::sqrt(span.residualScale * std::fabs(m)) * normal(random);
+                values.push_back(m + std::sqrt(region.residualScale * std::fabs(m)) * normalOf(random));
             }
         }
     }

@@ -1,11 +1,14 @@
 #pragma once
 // The noise of a Monte Carlo replica, drawn from each region's statistics rather than its units:
 // Poisson noise on the counts when the region's unit says counts, or when a count rate times the
-// recorded dwell time and scans gives them (workspace/acquisition.h); otherwise Gaussian noise scaled
-// to the fit's own residuals, of variance s²·|model| where s² is the reduced statistic Σr²/(N - p) of
-// the residuals weighted as the fit weights them (by |data|), so that data in any unit get the scatter
-// they show.
+// recorded dwell time and scans gives them (workspace/acquisition.h); otherwise Gaussian noise of
+// variance s²·|mean| scaled to the fit's own residuals, the residuals weighted as the fit weights them
+// (by |data|), so that data in any unit get the scatter they show.  s² is the σ² the standard errors
+// are scaled by (Σr² over what it is expected to be for unit noise, the backgrounds' share counted);
+// when ties join regions, each region gets its share of it in proportion to its own mean squared
+// residual, so that regions recorded in different units keep their own scatter.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,25 +19,24 @@ namespace vortlan {
 
 class ReplicaNoise {
   public:
-    // The noise of the problem's regions, from the residuals at the problem's start.
-    ReplicaNoise(const Workspace& workspace, const SpectrumProblem& problem);
+    // The noise of the problem's regions; `noiseScale` is σ², nothing when the fit gives none.
+    ReplicaNoise(const Workspace& workspace, const SpectrumProblem& problem,
+                 std::optional<double> noiseScale);
 
-    // False when a region's noise must come from the residuals and there are no more points than free
-    // parameters to take its scale from.
+    // False when a region's noise must come from the residuals and the fit gives no σ² to scale it by.
     bool determined() const { return determined_; }
 
-    // The model with replica `replica`'s noise on every point: the same for the same replica, whatever
-    // thread draws it.
-    std::vector<double> draw(const std::vector<double>& model, int replica) const;
+    // Replica `replica`'s values around the means of each region of the problem, in its order: the
+    // same for the same replica, whatever thread draws them.
+    std::vector<std::vector<double>> draw(const std::vector<std::vector<double>>& means, int replica) const;
 
   private:
-    // How the points of one region of the problem are drawn.
-    struct Span {
-        int points = 0;
+    // How the values of one region of the problem are drawn.
+    struct RegionNoise {
         CountingScale scale;
         double residualScale = 0;  // s², for a scale that is not known
     };
-    std::vector<Span> spans_;
+    std::vector<RegionNoise> regions_;
     bool determined_ = true;
 };
 

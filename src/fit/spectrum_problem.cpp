@@ -139,13 +139,14 @@ void SpectrumProblem::chooseRegionsAndPeaks(const Workspace& ws) {
         };
         if (std::none_of(candidates.begin(), candidates.end(), varies)) continue;
         const Region& r = ws.regions[region];
-        FittedRegion fitted{region, pointCount_, {}, {}, {}, {}};
+        FittedRegion fitted{region, pointCount_, {}, {}, {}, {}, {}};
         std::vector<double> counts;
         for (int i = 1; i <= r.rangeCount; ++i) {
             counts.push_back(r.rangeCounts[i]);
             fitted.energy.push_back(r.rangeEnergy[i]);
             fitted.base.push_back(r.background[i]);
         }
+        fitted.held.assign(fitted.base.size(), 0.0);
         pointCount_ += r.rangeCount;
         const int index = static_cast<int>(regions_.size());
         for (FittedPeak& f : candidates) {
@@ -177,7 +178,11 @@ PeakShapeD SpectrumProblem::shapeAt(const FittedPeak& f, const double* x, std::a
 void SpectrumProblem::addHeldPeak(FittedRegion& region, const FittedPeak& f) const {
     std::array<double, 4> slopes{};
     const PeakGradientEvaluator peak(form_, shapeAt(f, nullptr, slopes));
-    for (std::size_t i = 0; i < region.energy.size(); ++i) region.base[i] += peak.value(region.energy[i]);
+    for (std::size_t i = 0; i < region.energy.size(); ++i) {
+        const double value = peak.value(region.energy[i]);
+        region.held[i] += value;
+        region.base[i] += value;
+    }
 }
 
 // The data the region is fitted to, and their weights: w = |data|, or 1 where the data are 0.
@@ -199,11 +204,23 @@ std::vector<double> SpectrumProblem::model(const double* x) const {
     return envelope;
 }
 
-SpectrumProblem SpectrumProblem::withCounts(const std::vector<double>& counts) const {
+std::optional<SpectrumProblem> SpectrumProblem::withRegionData(
+    const std::vector<const Region*>& regions) const {
+    if (regions.size() != regions_.size()) return std::nullopt;
     SpectrumProblem replica = *this;
-    for (FittedRegion& r : replica.regions_) {
-        const auto first = counts.begin() + r.offset;
-        setCounts(r, std::vector<double>(first, first + static_cast<std::ptrdiff_t>(r.energy.size())));
+    for (std::size_t k = 0; k < regions.size(); ++k) {
+        const Region& source = *regions[k];
+        FittedRegion& r = replica.regions_[k];
+        const int n = static_cast<int>(r.energy.size());
+        if (source.rangeCount != n || !source.rangeCounts.holds(n) || !source.background.holds(n))
+            return std::nullopt;
+        std::vector<double> counts(r.energy.size());
+        for (int i = 0; i < n; ++i) {
+            const auto at = static_cast<std::size_t>(i);
+            counts[at] = source.rangeCounts[i + 1];
+            r.base[at] = source.background[i + 1] + r.held[at];
+        }
+        setCounts(r, counts);
     }
     return replica;
 }

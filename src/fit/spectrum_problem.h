@@ -63,8 +63,10 @@ class SpectrumProblem final : public ResidualFunction {
 
     // The envelope (background plus peaks) at every point of the problem, at x.
     std::vector<double> model(const double* x) const;
-    // The same problem fitted to other counts (one per point of the problem, in its order).
-    SpectrumProblem withCounts(const std::vector<double>& counts) const;
+    // The same problem fitted to other data: each region's range counts and background taken from
+    // `regions` (one for each of regions(), in its order, over the same range), the peaks the fit does
+    // not move kept as they are.  Nothing when a region's arrays do not hold its range.
+    std::optional<SpectrumProblem> withRegionData(const std::vector<const Region*>& regions) const;
     // A peak's parameter at x, if the peak takes part (not a number otherwise).
     double valueOf(int peak, PeakParam param, const double* x) const;
 
@@ -100,7 +102,8 @@ class SpectrumProblem final : public ResidualFunction {
         int region = 0;
         int offset = 0;  // of its first residual
         std::vector<double> energy;
-        std::vector<double> base;    // the background and the peaks the fit does not move
+        std::vector<double> held;    // the peaks the fit does not move
+        std::vector<double> base;    // the background plus `held`
         std::vector<double> net;     // data - base
         std::vector<double> weight;  // 1 / sqrt(w)
     };

@@ -70,9 +70,8 @@ bool heldOnBound(const std::vector<FreeParameter>& held, const TieRoot& root) {
 StandardError withoutVariable(const Workspace& ws, int peak, PeakParam param, const StandardError& error,
                               const std::vector<FreeParameter>& held) {
     if (error.kind != Kind::Fixed) return error;
-    const TieRoot root = tieRootOf(ws, peak, param);
-    if (heldOnBound(held, root)) return {Kind::NotDetermined, 0.0};
-    return root.peak == peak ? error : StandardError{Kind::Tied, 0.0};
+    if (heldOnBound(held, tieRootOf(ws, peak, param))) return {Kind::NotDetermined, 0.0};
+    return errorWithoutVariable(ws, peak, param);
 }
 
 PeakErrors peakErrors(const SpectrumProblem& problem, const std::optional<Covariance>& c, const Workspace& ws,
@@ -173,6 +172,7 @@ RegionErrors standardErrors(const Workspace& ws, int region) {
     errors.residualRms = residualRms(ws, region);
     if (covariance) {
         errors.reducedStatistic = covariance->reducedCost;
+        errors.noiseScale = covariance->noiseScale;
         errors.correlation = correlationOf(*covariance);
     } else {
         const auto p = errors.parameters.size();
@@ -182,6 +182,11 @@ RegionErrors standardErrors(const Workspace& ws, int region) {
         errors.peaks.push_back(peakErrors(problem, covariance, ws, r.peakSlots[s], x.data(), selection.held));
     putAreaCovariance(errors, problem, covariance, x.data());
     return errors;
+}
+
+StandardError errorWithoutVariable(const Workspace& ws, int peak, PeakParam param) {
+    return tieRootOf(ws, peak, param).peak == peak ? StandardError{Kind::Fixed, 0.0}
+                                                   : StandardError{Kind::Tied, 0.0};
 }
 
 }  // namespace vortlan

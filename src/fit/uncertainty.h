@@ -7,6 +7,7 @@
 // through the relation; a fixed one has none; a height takes its error from its area and FWHM (and
 // %GL).  What the data do not determine is said to be so rather than given a number.
 
+#include <optional>
 #include <vector>
 
 #include "fit/spectrum_problem.h"
@@ -36,6 +37,9 @@ struct RegionErrors {
     int points = 0;                 // N of the fit (several regions when ties join them)
     int freeParameters = 0;         // p
     double reducedStatistic = 0;    // Σr²/(N - p)
+    // σ², what the covariance is scaled by: Σr² over what it is expected to be for residuals of unit
+    // noise, the backgrounds' share included (Covariance::noiseScale); nothing without a covariance.
+    std::optional<double> noiseScale;
     // The covariance of the peaks' areas, row-major in the order of `peaks`: what a sum or ratio of
     // areas needs, since areas of overlapping peaks are correlated.  Empty when an area is not
     // determined; a fixed area's row and column are zero.
@@ -62,5 +66,9 @@ struct RegionErrors {
 
 // The region's peaks' errors.
 RegionErrors standardErrors(const Workspace& workspace, int region);
+
+// The error of a parameter no variable of a fit moves: "tied" when its ties lead to another peak's
+// parameter, "fixed" otherwise.
+StandardError errorWithoutVariable(const Workspace& workspace, int peak, PeakParam param);
 
 }  // namespace vortlan

@@ -178,4 +178,10 @@ void drawBackground(Region& r) {
     }
 }
 
+void redrawFromRawCounts(Region& r) {
+    copyRangeCounts(r);
+    averageEndPoints(r);
+    drawBackground(r);
+}
+
 }  // namespace vortlan

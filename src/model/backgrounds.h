@@ -53,4 +53,8 @@ void computeBackground(Workspace& workspace, int region);
 // The straight line and the background of the region's type through the end averages as they stand.
 void drawBackground(Region& region);
 
+// The range's counts, their end averages and the background again from the raw counts, over the fit
+// range as it stands: what a change of the recorded counts alone does to the region.
+void redrawFromRawCounts(Region& region);
+
 }  // namespace vortlan

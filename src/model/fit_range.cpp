@@ -64,14 +64,20 @@ void selectFitRange(Workspace& workspace, int region) {
     r.indexAtHigh = nearestPoint(r, r.rangeHigh, r.indexAtHigh);
     r.rangeCount = rangePointCount(r);
     ensureRangeStorage(r);
-    for (int i = 1; i <= r.rangeCount; ++i) {
-        r.rangeEnergy[i] = r.energy[r.indexAtHigh + i - 1];
-        r.rangeCounts[i] = r.counts[r.indexAtHigh + i - 1];
-    }
+    for (int i = 1; i <= r.rangeCount; ++i) r.rangeEnergy[i] = r.energy[r.indexAtHigh + i - 1];
+    copyRangeCounts(r);
     for (int p = 0; p < kPeakCount; ++p) {
         const Peak& peak = workspace.peaks[p];
         if (isTrue(peak.defined) && peak.region == region) resizePeakCurve(workspace, p, r.rangeCount);
     }
+}
+
+void copyRangeCounts(Region& r) {
+    const int last = r.indexAtHigh + r.rangeCount - 1;
+    if (r.indexAtHigh < 1 || last > r.pointCount || !r.counts.holds(last) ||
+        !r.rangeCounts.holds(r.rangeCount))
+        throw ComputationFault(FaultKind::OutOfRange);
+    for (int i = 1; i <= r.rangeCount; ++i) r.rangeCounts[i] = r.counts[r.indexAtHigh + i - 1];
 }
 
 void averageEndPoints(Region& r) {

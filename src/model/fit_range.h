@@ -12,6 +12,10 @@ namespace vortlan {
 // do not hold pointCount points, or all points at one energy.
 void selectFitRange(Workspace& workspace, int region);
 
+// rangeCounts from the raw counts, the range's indexes as they stand.  Ends the command
+// (ComputationFault) when the arrays do not hold the range.
+void copyRangeCounts(Region& region);
+
 // endAverageFirst and endAverageLast over averagePoints raw points at each end, written into
 // rangeCounts[1] and rangeCounts[rangeCount].
 void averageEndPoints(Region& region);

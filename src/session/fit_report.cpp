@@ -99,6 +99,11 @@ std::string correlationTable(const RegionErrors& errors) {
     return text;
 }
 
+// The noise the replicas got, or why there were none.
+std::string monteCarloNoiseField(const MonteCarloErrors& monteCarlo) {
+    return monteCarlo.whyNone.empty() ? monteCarlo.noise : "no replicas: " + monteCarlo.whyNone;
+}
+
 }  // namespace
 
 std::string fitReportText(const Workspace& ws, int region, int replicas) {
@@ -128,7 +133,7 @@ std::optional<std::string> fitReportText(const Workspace& ws, int region, int re
         row.insert(row.end(), regionFields.begin(), regionFields.end());
         row.push_back(peakFlagsText(heldVerdictOf(ws, region), e.peak));
         if (withMonteCarlo) {
-            row.insert(row.end(), {std::to_string(monteCarlo.replicas), monteCarlo.noise});
+            row.insert(row.end(), {std::to_string(monteCarlo.replicas), monteCarloNoiseField(monteCarlo)});
             for (const Quantity& q : kQuantities) row.push_back(errorField(monteCarlo.robust.at(k).*q.error));
         }
         row.push_back(residualRmsField(errors));

@@ -513,16 +513,16 @@ TEST_F(CliErrorsTest, ReportAgreesWithInfoAndTakesMonteCarloOnRequest) {
         ASSERT_EQ(cells.size(), 31u) << monteCarlo[k];
         EXPECT_EQ(cells[23], "40");
         EXPECT_EQ(cells[24], "noise scaled to the fit's residuals (the unit does not say counts)");
-        // All three estimate the spread the noise under the fit gives; the replicas keep the background
-        // where it was drawn, so theirs lacks what its end averages add (much, for the small peak at
-        // 289 eV).
+        // Both estimate the spread the noise under the fit gives, the background's included.  The small
+        // peaks of this example are far from the linear approximation: now and then a replica ends in
+        // another division of their intensity, which moves the deviation much more than the 16-84 %
+        // range, and the range too comes out above the Jacobian's error.
         for (std::size_t jacobian : {3u, 6u, 9u, 15u}) {
             const std::size_t robust = 25 + jacobian / 3 - 1;
-            for (std::size_t replicas : {jacobian + 1, robust}) {
-                const double ratio = std::stod(cells[replicas]) / std::stod(cells[jacobian]);
-                EXPECT_GT(ratio, 0.3) << monteCarlo[0] << "\n" << monteCarlo[k];
-                EXPECT_LT(ratio, 1.6) << monteCarlo[0] << "\n" << monteCarlo[k];
-            }
+            const double ratio = std::stod(cells[robust]) / std::stod(cells[jacobian]);
+            EXPECT_GT(ratio, 0.5) << monteCarlo[0] << "\n" << monteCarlo[k];
+            EXPECT_LT(ratio, 2.5) << monteCarlo[0] << "\n" << monteCarlo[k];
+            EXPECT_GE(std::stod(cells[jacobian + 1]), 0.9 * std::stod(cells[robust])) << monteCarlo[k];
         }
     }
 }
@@ -564,6 +564,19 @@ TEST_F(CliErrorsTest, FitWithMonteCarloPrintsBothErrorsOfEveryParameter) {
     };
     for (std::size_t row = 3; row < table.size(); ++row)
         EXPECT_EQ(shown(table[row]), shown(table[2])) << table[row];
+
+    // With nothing free no replica runs, and the header says why rather than "over 0 of 5".
+    ok({"import", "vamas", example("c1s.vms"), "-o", "held.xps"});
+    ok({"background", "held.xps", "--region", "1", "--type", "shirley", "-o", "held.xps"});
+    ok({"add-peak", "held.xps", "--region", "1", "--position", "284.8", "--area", "20000", "--fix",
+        "position,area,fwhm,gl", "-o", "held.xps"});
+    const auto none = lines(ok({"fit", "held.xps", "--region", "1", "--monte-carlo", "5", "-o", "held.xps"}));
+    ASSERT_EQ(none.size(), 7u);
+    EXPECT_EQ(none[0],
+              "Region 1: standard errors by the Jacobian and by Monte Carlo (none of 5 replicas: "
+              "nothing in the region is free to fit)");
+    EXPECT_EQ(words(none[2]),
+              (std::vector<std::string>{"0", "position", "284.8", "fixed", "fixed", "fixed"}));
 }
 
 TEST_F(CliTest, BatchFitsEachFileAndSkipsOneThatTheModelDoesNotFit) {

@@ -184,6 +184,12 @@ TEST_F(FitReportTest, MonteCarloErrorsStandBesideTheJacobiansTheSameForTheSameRe
     }
     ws.regions[0].intensityUnit = "counts";
     EXPECT_EQ(cellsOf(fitReportText(ws, 0, 12))[1][24], "Poisson noise on the counts");
+    // With nothing to fit no replica runs, and the report says why.
+    Peak& alone = ws.peaks[5];
+    alone.fixPosition = alone.fixArea = alone.fixFwhm = alone.fixGl = 1;
+    const Rows held = cellsOf(fitReportText(ws, 3, 12));
+    EXPECT_EQ(held[1][23] + " " + held[1][24], "0 no replicas: nothing in the region is free to fit");
+    EXPECT_EQ(held[1][25], "fixed");
 }
 
 TEST_F(FitReportTest, ARegionWithoutPeaksIsItsHeaderAlone) {

@@ -54,15 +54,6 @@ inline double truePeaksAt(double energy) {
     return sum;
 }
 
-inline void acceptBackgroundOf(Workspace& ws, Port& port, BackgroundType type, int region = 0) {
-    acceptShirley(ws, port, region);
-    if (type == BackgroundType::Shirley) return;
-    ws.regions[region].backgroundType = static_cast<short>(type);
-    ws.acceptingBackground = kTrue;
-    recomputeRegion(ws, port);
-    ws.acceptingBackground = kFalse;
-}
-
 // The noise-free spectrum at every recorded point.  Under the Shirley background the data are made
 // so that the program's Shirley of them, through 9-point averages, is the background under the peaks
 // (the fit range is the whole region).  Under the line the fit range stops half an eV inside the
