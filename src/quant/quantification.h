@@ -121,7 +121,8 @@ struct RegionFit {
     // The covariance of the region's peaks' areas, row-major in the order of its slots; empty when
     // the fit does not determine an area.
     std::vector<double> areaCovariance;
-    // The reduced statistic Σr²/(N - p) of the weighted residuals; 0 when not determined.
+    // σ², the scale of a recorded value's variance σ² × |value| the fit's residuals show (its reduced
+    // statistic); 0 when not determined.
     double residualScale = 0;
     std::vector<FitFlag> flags;  // of the region's peaks, from its verdict or judged afresh
 };

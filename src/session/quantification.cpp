@@ -19,7 +19,9 @@ std::vector<FitFlag> peakFlagsOf(const Workspace& workspace, int region) {
 }  // namespace
 
 RegionFit regionFitOf(const Workspace& workspace, int region, const RegionErrors& errors) {
-    return RegionFit{errors.areaCovariance, errors.reducedStatistic, peakFlagsOf(workspace, region)};
+    // σ² as the standard errors scale by it, the backgrounds' share of the residuals counted once.
+    const double residualScale = errors.noiseScale.value_or(errors.reducedStatistic);
+    return RegionFit{errors.areaCovariance, residualScale, peakFlagsOf(workspace, region)};
 }
 
 Quantification quantify(const Workspace& workspace) {
