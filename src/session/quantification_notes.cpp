@@ -18,12 +18,6 @@ std::string notDetectedText(const QuantRow& row) {
     return "not detected (area < " + quantNumberText(row.upperLimitArea) + ")";
 }
 
-// "outside the fit range, FWHM at its floor".
-std::string causesText(const std::vector<FitFlag>& flags) {
-    std::string text;
-    for (const FitFlag& flag : flags) text += (text.empty() ? "" : ", ") + fitFlagCauseText(flag);
-    return text;
-}
 
 std::string regionName(const QuantRow& row) {
     std::string name = "region " + std::to_string(row.region + 1);
@@ -40,6 +34,13 @@ std::string joined(const std::vector<std::string>& parts) {
     std::string text;
     for (const std::string& part : parts) text += (text.empty() ? "" : ", ") + part;
     return text;
+}
+
+// "outside the fit range, FWHM at its floor".
+std::string causesText(const std::vector<FitFlag>& flags) {
+    std::vector<std::string> causes;
+    for (const FitFlag& flag : flags) causes.push_back(fitFlagCauseText(flag));
+    return joined(causes);
 }
 
 bool anyNotDetected(const QuantRegion& region) {
